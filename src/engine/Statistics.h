@@ -1,0 +1,137 @@
+#pragma once
+
+#include "support/Utility.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorin {
+
+class TypeFilter;
+
+// Files and bytes of one file type. The key is the extension in upper case
+// with its dot (".DOC"), at most five characters, or empty for files without
+// an extension.
+struct TypeTotal {
+    std::string key;
+    std::int64_t files = 0;
+    std::int64_t bytes = 0;
+
+    friend bool operator==(const TypeTotal &, const TypeTotal &) = default;
+};
+
+inline constexpr int kSizeBands = 12;   // bands 1..12; index 0 unused
+inline constexpr int kAgeBuckets = 10;  // buckets 0..9
+inline constexpr int kTimeSlots = 48;   // half hours 0..47
+inline constexpr int kMaxTypeKeyLength = 5;
+inline constexpr std::array<std::int64_t, 5> kOverhangClusterSizes = {4096, 8192, 16384, 32768,
+                                                                      65536};
+
+// Everything a statistics run counts, as one plain record. Each walking thread
+// fills one of its own; they are merged when a drive is done. Counts and byte
+// sums are 64-bit: files of 2 GiB and more, and totals past 2 GiB, are exact.
+struct Statistics {
+    std::vector<TypeTotal> lbTypes; // ascending by key, letter case ignored
+
+    std::array<double, kSizeBands + 1> sizeBandCount{};
+    std::array<double, kSizeBands + 1> sizeBandBytes{};
+
+    std::array<double, kAgeBuckets> accessAgeCount{};
+    std::array<double, kAgeBuckets> accessAgeBytes{};
+    std::array<double, kAgeBuckets> createdAgeCount{};
+    std::array<double, kAgeBuckets> createdAgeBytes{};
+    std::array<double, kAgeBuckets> modifiedAgeCount{};
+    std::array<double, kAgeBuckets> modifiedAgeBytes{};
+
+    std::array<double, kTimeSlots> modifiedTimeSlots{};
+    std::array<double, kTimeSlots> createdTimeSlots{};
+    std::array<double, kTimeSlots> accessTimeSlots{};
+
+    std::int64_t readOnlyCount = 0;
+    std::int64_t hiddenCount = 0;
+    std::int64_t systemCount = 0;
+    std::int64_t archiveCount = 0;
+    double readOnlyBytes = 0;
+    double hiddenBytes = 0;
+    double systemBytes = 0;
+    double archiveBytes = 0;
+
+    double overhang4K = 0;
+    double overhang8K = 0;
+    double overhang16K = 0;
+    double overhang32K = 0;
+    double overhang64K = 0;
+
+    std::int64_t filesProcessed = 0;
+    std::int64_t filesSelected = 0;
+
+    // Adds other's counts to these; type lines are merged by key.
+    void merge(const Statistics &other);
+
+    friend bool operator==(const Statistics &, const Statistics &) = default;
+};
+
+// What the bookkeeping needs from the statistics window, kept small so that
+// the engine runs without one.
+class StatisticsHooks {
+public:
+    virtual ~StatisticsHooks() = default;
+    // Every third file: the drive and directory being worked on. Called on the
+    // walking thread; an implementation copies the texts and returns at once.
+    virtual void showProgress(std::string_view drive, std::string_view directory) = 0;
+    // The types table is emptied when a run starts.
+    virtual void clearTypesTable() = 0;
+};
+
+// "Processing drive c: [/] ... standby : /home/ann"
+[[nodiscard]] std::string processingText(std::string_view drive, std::string_view directory);
+
+// The per-file context of the bookkeeping, fixed for one drive of a run.
+struct CrunchContext {
+    const TypeFilter *filter = nullptr;   // nullptr counts every file
+    const UtcOffsetSource *zone = nullptr; // required
+    std::int64_t today = 0;               // local day number of the run's start
+    bool overhangEnabled = false;         // the Overhang page is on (one-drive runs)
+    StatisticsHooks *hooks = nullptr;
+    std::string_view currentDrive;
+};
+
+// The three file times of an entry, packed in local time.
+struct PackedTimes {
+    std::uint32_t access = 0;
+    std::uint32_t created = 0;
+    std::uint32_t modified = 0;
+};
+
+void clearVariables(Statistics &stats, StatisticsHooks *hooks);
+
+// Counts one regular file found in directory. Allocates nothing unless the
+// file brings a type not seen before.
+void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_view directory,
+                   const DirectoryEntry &entry);
+
+// Adds a file of size bytes under key (registerOnly: adds the key with no
+// files, leaves an existing line alone). Keys over five characters are ignored.
+void insertType(Statistics &stats, std::string_view key, std::int64_t size, bool registerOnly);
+// The index of key's line in lbTypes (binary search, case ignored), or -1.
+[[nodiscard]] int findType(const Statistics &stats, std::string_view key);
+
+// Whole days between the packed date and today, or -1 when not recorded.
+[[nodiscard]] int ageInDays(std::uint32_t packed, std::int64_t today);
+[[nodiscard]] int ageToIndex(int days);
+// The half hour of the day (0..47), or -1 when not recorded.
+[[nodiscard]] int halfHourIndex(std::uint32_t packed);
+// The size band 1..12 of a file of size bytes.
+[[nodiscard]] int sizeBand(std::int64_t size);
+void collectFileAttr(Statistics &stats, std::uint32_t attributes, std::int64_t size);
+void DropIntoHourSlot(Statistics &stats, const PackedTimes &times);
+
+// The texts the pages show for bands and buckets: "0 - 16K" ... "Over 16MB",
+// "Not recorded" ... "Over 4 years".
+[[nodiscard]] std::string_view sizeBandLabel(int band);
+[[nodiscard]] std::string_view ageBucketLabel(int bucket);
+
+} // namespace vorin

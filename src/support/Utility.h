@@ -1,0 +1,73 @@
+#pragma once
+
+#include "support/DosTime.h"
+#include "support/LocaleSeparators.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vorin {
+
+// Attribute bits of a directory entry, in the DOS layout every page reads.
+enum FileAttribute : std::uint32_t {
+    kAttrReadOnly = 1,
+    kAttrHidden = 2,
+    kAttrSystem = 4,
+    kAttrDirectory = 16,
+    kAttrArchive = 32,
+};
+
+// One name found by the directory reader. The name points into the reader's
+// buffer and is valid until the next entry is read.
+struct DirectoryEntry {
+    std::string_view name;
+    std::uint32_t attributes = 0;
+    std::int64_t size = 0;
+    FileTime creation;
+    FileTime lastAccess;
+    FileTime lastWrite;
+};
+
+[[nodiscard]] bool isDigit(char c);
+[[nodiscard]] std::string digitsOnly(std::string_view s);
+// Never fails: anything that is not a signed 32-bit decimal gives 0.
+[[nodiscard]] std::int32_t strToIntZero(std::string_view s);
+// The same for a 64-bit value, for the per-type totals.
+[[nodiscard]] std::int64_t strToInt64Zero(std::string_view s);
+// Reads a number written with the locale's decimal separator; 0 when it is none.
+[[nodiscard]] double strToFloatZero(std::string_view s, const LocaleSeparators &locale);
+// Whole numbers with the locale's thousands separators: 1234567 gives 1,234,567.
+[[nodiscard]] std::string formatInt(std::int64_t n, const LocaleSeparators &locale);
+// Rounded to the nearest whole number, at most 14 significant digits; empty
+// text when x is not a finite number.
+[[nodiscard]] std::string formatWhole(double x, const LocaleSeparators &locale);
+// 1 for "." and "..", 0 for a directory, 2 for anything else.
+[[nodiscard]] int entryKind(const DirectoryEntry &entry);
+// Field n (from 1) of a TAB-separated text, trimmed of blanks and control characters.
+[[nodiscard]] std::string tabField(std::string_view s, int n);
+
+[[nodiscard]] std::uint32_t accessDosTime(const DirectoryEntry &entry, const UtcOffsetSource &zone);
+[[nodiscard]] std::uint32_t createdDosTime(const DirectoryEntry &entry, const UtcOffsetSource &zone);
+[[nodiscard]] std::uint32_t modifiedDosTime(const DirectoryEntry &entry, const UtcOffsetSource &zone);
+
+// Drive type codes, as the volume list reports them.
+enum DriveType : int {
+    kDriveUnknown = 0,
+    kDriveNoRoot = 1,
+    kDriveRemovable = 2,
+    kDriveFixed = 3,
+    kDriveRemote = 4,
+    kDriveCdRom = 5,
+    kDriveRamDisk = 6,
+};
+// "(Fixed disk)" and its kin; empty for an unknown code.
+[[nodiscard]] std::string driveTypeLabel(int code);
+
+// Letters a-z to A-Z and back; every other byte, UTF-8 included, unchanged.
+[[nodiscard]] std::string asciiUpper(std::string_view s);
+[[nodiscard]] std::string asciiLower(std::string_view s);
+[[nodiscard]] constexpr char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
+[[nodiscard]] constexpr char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; }
+
+} // namespace vorin
