@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/Volumes.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorin {
+
+// The drive entries of this machine, the texts by which drives are listed and
+// handed on: "c: [/]", "d: [/home]", "e:" for a removable drive, "f: //server/share"
+// for a remote one, "g: (Fixed disk)" for a drive whose label is empty. Drives
+// A and B are never listed. Shared by the drive wizard and the statistics window.
+[[nodiscard]] std::vector<std::string> makeDriveEntries(const Volumes &volumes);
+
+// The drive letter of an entry (its first character, lower-cased); throws
+// InvalidDriveError when it is no letter.
+[[nodiscard]] char driveLetterOf(std::string_view entry);
+
+// Which entries are selected by default: the one of the drive that holds the
+// current directory, or every entry when none of them is that drive's.
+[[nodiscard]] std::vector<bool> defaultDriveSelection(const std::vector<std::string> &entries,
+                                                      const Volumes &volumes);
+
+// Accepts a-z and A-Z; anything else throws InvalidDriveError.
+[[nodiscard]] bool driveReady(const Volumes &volumes, char letter);
+[[nodiscard]] DiskSpace getDiskSpace(const Volumes &volumes, char letter);
+
+// Bytes per cluster of the entry's drive: the allocation unit its file system
+// reports; derived from the volume size only when the system gives no answer;
+// 0 when the drive is not ready.
+[[nodiscard]] std::int32_t computeClusterSize(const Volumes &volumes, std::string_view entry);
+
+} // namespace vorin
