@@ -1,0 +1,75 @@
+#include "support/DosTime.h"
+
+namespace vorin {
+
+// Howard Hinnant's days-from-civil algorithm: exact for every Gregorian date,
+// with no table and no call into the C library.
+std::int64_t daysFromCivil(int year, unsigned month, unsigned day)
+{
+    const int y = year - (month <= 2 ? 1 : 0);
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return static_cast<std::int64_t>(era) * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+CivilDate civilFromDays(std::int64_t days)
+{
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(days - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned day = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned month = mp < 10 ? mp + 3 : mp - 9;
+    const std::int64_t year = static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2 ? 1 : 0);
+    return {static_cast<int>(year), month, day};
+}
+
+std::int32_t CachedUtcOffsets::utcOffsetSeconds(std::int64_t utcSeconds) const
+{
+    // Floor division, so that instants before 1970 fall in the right quarter.
+    std::int64_t quarter = utcSeconds / 900;
+    if (utcSeconds % 900 < 0)
+        --quarter;
+    Slot &slot = m_slots[static_cast<std::uint64_t>(quarter) % kSlots];
+    if (slot.quarter != quarter) {
+        slot.offset = m_source.utcOffsetSeconds(utcSeconds);
+        slot.quarter = quarter;
+    }
+    return slot.offset;
+}
+
+std::uint32_t packDosDateTime(std::int64_t localSeconds)
+{
+    constexpr std::int64_t kSecondsPerDay = 86400;
+    static const std::int64_t kFirst = daysFromCivil(1980, 1, 1) * kSecondsPerDay;
+    static const std::int64_t kEnd = daysFromCivil(2108, 1, 1) * kSecondsPerDay;
+    if (localSeconds < kFirst || localSeconds >= kEnd)
+        return 0;
+    const std::int64_t days = localSeconds / kSecondsPerDay;
+    const auto secondOfDay = static_cast<std::uint32_t>(localSeconds % kSecondsPerDay);
+    const CivilDate date = civilFromDays(days);
+    const std::uint32_t packedDate = (static_cast<std::uint32_t>(date.year - 1980) << 9) |
+                                     (date.month << 5) | date.day;
+    const std::uint32_t hours = secondOfDay / 3600;
+    const std::uint32_t minutes = secondOfDay / 60 % 60;
+    const std::uint32_t seconds = secondOfDay % 60;
+    const std::uint32_t packedTime = (hours << 11) | (minutes << 5) | (seconds / 2);
+    return (packedDate << 16) | packedTime;
+}
+
+std::uint32_t dosDateTime(FileTime time, const UtcOffsetSource &zone)
+{
+    if (!time.recorded())
+        return 0;
+    // Guard the addition: a wild time from a broken file system must not overflow.
+    constexpr std::int64_t kLimit = std::int64_t{1} << 50;
+    if (time.seconds < -kLimit || time.seconds > kLimit)
+        return 0;
+    return packDosDateTime(time.seconds + zone.utcOffsetSeconds(time.seconds));
+}
+
+} // namespace vorin
