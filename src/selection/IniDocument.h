@@ -11,7 +11,8 @@ namespace vorin {
 // changes only the keys it sets: comments, blank lines, unknown sections and
 // keys come back out as they went in. Section and key names compare without
 // regard to case; blanks around "=" are trimmed and one pair of surrounding
-// quotes is stripped from a value. Reads CRLF or LF and writes what it read.
+// quotes is stripped from a value. Reads CRLF or LF and writes what it read
+// (LF for a new file).
 class IniDocument {
 public:
     IniDocument() = default;
@@ -38,8 +39,9 @@ private:
         bool isSection = false;
     };
     std::vector<Line> m_lines;
-    std::string m_newline = "\r\n";
+    std::string m_newline = "\n";
     bool m_endsWithNewline = true;
+    bool m_bom = false; // a UTF-8 byte-order mark goes back out as it came in
 };
 
 } // namespace vorin
