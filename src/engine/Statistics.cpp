@@ -1,0 +1,302 @@
+#include "engine/Statistics.h"
+
+#include "selection/TypeFilter.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace vorin {
+namespace {
+
+constexpr std::array<std::int64_t, kSizeBands - 1> kBandUpperBounds = {
+    16384, 32768, 65536, 131072, 262144, 524288, 1048576, 2097152, 4194304, 8388608, 16777216};
+
+// Letter case is ignored by comparing upper-case letters; stored keys are upper case already.
+int compareKey(std::string_view key, std::string_view stored)
+{
+    const std::size_t n = std::min(key.size(), stored.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto a = static_cast<unsigned char>(asciiUpper(key[i]));
+        const auto b = static_cast<unsigned char>(asciiUpper(stored[i]));
+        if (a != b)
+            return a < b ? -1 : 1;
+    }
+    return key.size() == stored.size() ? 0 : (key.size() < stored.size() ? -1 : 1);
+}
+
+// Characters, not bytes: an extension in a non-Latin script counts as many
+// characters as it shows.
+std::size_t characterCount(std::string_view s)
+{
+    return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+struct DecodedTime {
+    int year, month, day, hours, minutes;
+};
+
+bool isLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+// A packed value that names no real date and time reads as 1 January 1980, 00:00.
+DecodedTime decode(std::uint32_t packed)
+{
+    const DosFields f = unpackDosDateTime(packed);
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool valid = f.month >= 1 && f.month <= 12 && f.day >= 1 &&
+                       f.day <= kDays[f.month - 1] + (f.month == 2 && isLeap(f.year) ? 1 : 0) &&
+                       f.hours <= 23 && f.minutes <= 59 && f.seconds <= 59;
+    if (!valid)
+        return {1980, 1, 1, 0, 0};
+    return {f.year, f.month, f.day, f.hours, f.minutes};
+}
+
+template <std::size_t N>
+void addArray(std::array<double, N> &to, const std::array<double, N> &from)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        to[i] += from[i];
+}
+
+} // namespace
+
+std::string processingText(std::string_view drive, std::string_view directory)
+{
+    std::string text = "Processing drive ";
+    text += drive;
+    text += " ... standby : ";
+    text += directory;
+    return text;
+}
+
+void clearVariables(Statistics &stats, StatisticsHooks *hooks)
+{
+    stats = Statistics{};
+    if (hooks)
+        hooks->clearTypesTable();
+}
+
+int findType(const Statistics &stats, std::string_view key)
+{
+    int lo = 0;
+    int hi = static_cast<int>(stats.lbTypes.size()) - 1;
+    while (lo <= hi) {
+        const int mid = (lo + hi) / 2;
+        const int c = compareKey(key, stats.lbTypes[static_cast<std::size_t>(mid)].key);
+        if (c == 0)
+            return mid;
+        if (c < 0)
+            hi = mid - 1;
+        else
+            lo = mid + 1;
+    }
+    return -1;
+}
+
+void insertType(Statistics &stats, std::string_view key, std::int64_t size, bool registerOnly)
+{
+    if (characterCount(key) > kMaxTypeKeyLength)
+        return;
+    const int i = findType(stats, key);
+    if (i >= 0) {
+        if (!registerOnly) {
+            TypeTotal &line = stats.lbTypes[static_cast<std::size_t>(i)];
+            line.files += 1;
+            line.bytes += size;
+        }
+        return;
+    }
+    const auto at = std::lower_bound(stats.lbTypes.begin(), stats.lbTypes.end(), key,
+                                     [](const TypeTotal &line, std::string_view k) {
+                                         return compareKey(line.key, k) < 0;
+                                     });
+    stats.lbTypes.insert(at, TypeTotal{asciiUpper(key), registerOnly ? 0 : 1, size});
+}
+
+int ageInDays(std::uint32_t packed, std::int64_t today)
+{
+    if (packed == 0)
+        return -1;
+    const DecodedTime t = decode(packed);
+    const std::int64_t day = daysFromCivil(t.year, static_cast<unsigned>(t.month),
+                                           static_cast<unsigned>(t.day));
+    return static_cast<int>(std::llabs(today - day));
+}
+
+int ageToIndex(int days)
+{
+    static constexpr int kUpper[] = {7, 30, 60, 120, 365, 730, 1095, 1460};
+    if (days < 0)
+        return 0;
+    for (int i = 0; i < 8; ++i)
+        if (days <= kUpper[i])
+            return i + 1;
+    return 9;
+}
+
+int halfHourIndex(std::uint32_t packed)
+{
+    if (packed == 0)
+        return -1;
+    const DecodedTime t = decode(packed);
+    return 2 * t.hours + (t.minutes >= 30 ? 1 : 0);
+}
+
+int sizeBand(std::int64_t size)
+{
+    for (std::size_t b = 0; b < kBandUpperBounds.size(); ++b)
+        if (size <= kBandUpperBounds[b])
+            return static_cast<int>(b) + 1;
+    return kSizeBands;
+}
+
+void collectFileAttr(Statistics &stats, std::uint32_t attributes, std::int64_t size)
+{
+    const auto bytes = static_cast<double>(size);
+    if (attributes & kAttrReadOnly) {
+        stats.readOnlyCount += 1;
+        stats.readOnlyBytes += bytes;
+    }
+    if (attributes & kAttrHidden) {
+        stats.hiddenCount += 1;
+        stats.hiddenBytes += bytes;
+    }
+    if (attributes & kAttrSystem) {
+        stats.systemCount += 1;
+        stats.systemBytes += bytes;
+    }
+    if (attributes & kAttrArchive) {
+        stats.archiveCount += 1;
+        stats.archiveBytes += bytes;
+    }
+}
+
+void DropIntoHourSlot(Statistics &stats, const PackedTimes &times)
+{
+    // Slot 0 (00:00 to 00:29) stays empty: a time there is taken for a missing one.
+    if (const int i = halfHourIndex(times.created); i > 0)
+        stats.createdTimeSlots[static_cast<std::size_t>(i)] += 1;
+    if (const int i = halfHourIndex(times.modified); i > 0)
+        stats.modifiedTimeSlots[static_cast<std::size_t>(i)] += 1;
+    if (const int i = halfHourIndex(times.access); i > 0)
+        stats.accessTimeSlots[static_cast<std::size_t>(i)] += 1;
+}
+
+void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_view directory,
+                   const DirectoryEntry &entry)
+{
+    if (stats.filesProcessed % 3 == 0 && context.hooks)
+        context.hooks->showProgress(context.currentDrive, directory);
+    if (context.filter && !context.filter->isThisSelected(entry.name))
+        return;
+
+    stats.filesSelected += 1;
+    const std::int64_t size = entry.size;
+    const auto bytes = static_cast<double>(size);
+    collectFileAttr(stats, entry.attributes, size);
+
+    const PackedTimes times{accessDosTime(entry, *context.zone),
+                            createdDosTime(entry, *context.zone),
+                            modifiedDosTime(entry, *context.zone)};
+    DropIntoHourSlot(stats, times);
+
+    const auto access = static_cast<std::size_t>(ageToIndex(ageInDays(times.access, context.today)));
+    stats.accessAgeCount[access] += 1;
+    stats.accessAgeBytes[access] += bytes;
+    const auto created = static_cast<std::size_t>(ageToIndex(ageInDays(times.created, context.today)));
+    stats.createdAgeCount[created] += 1;
+    stats.createdAgeBytes[created] += bytes;
+    const auto modified = static_cast<std::size_t>(ageToIndex(ageInDays(times.modified, context.today)));
+    stats.modifiedAgeCount[modified] += 1;
+    stats.modifiedAgeBytes[modified] += bytes;
+
+    insertType(stats, fileExtension(entry.name), size, false);
+
+    const auto band = static_cast<std::size_t>(sizeBand(size));
+    stats.sizeBandCount[band] += 1;
+    stats.sizeBandBytes[band] += bytes;
+
+    if (context.overhangEnabled) {
+        double *sums[] = {&stats.overhang4K, &stats.overhang8K, &stats.overhang16K,
+                          &stats.overhang32K, &stats.overhang64K};
+        for (std::size_t i = 0; i < kOverhangClusterSizes.size(); ++i) {
+            const std::int64_t rest = size % kOverhangClusterSizes[i];
+            if (rest != 0)
+                *sums[i] += static_cast<double>(kOverhangClusterSizes[i] - rest);
+        }
+    }
+}
+
+void Statistics::merge(const Statistics &other)
+{
+    std::vector<TypeTotal> merged;
+    merged.reserve(lbTypes.size() + other.lbTypes.size());
+    auto a = lbTypes.begin();
+    auto b = other.lbTypes.begin();
+    while (a != lbTypes.end() || b != other.lbTypes.end()) {
+        const int c = a == lbTypes.end()         ? 1
+                      : b == other.lbTypes.end() ? -1
+                                                 : compareKey(a->key, b->key);
+        if (c < 0) {
+            merged.push_back(std::move(*a++));
+        } else if (c > 0) {
+            merged.push_back(*b++);
+        } else {
+            TypeTotal line = std::move(*a++);
+            line.files += b->files;
+            line.bytes += b->bytes;
+            ++b;
+            merged.push_back(std::move(line));
+        }
+    }
+    lbTypes = std::move(merged);
+
+    addArray(sizeBandCount, other.sizeBandCount);
+    addArray(sizeBandBytes, other.sizeBandBytes);
+    addArray(accessAgeCount, other.accessAgeCount);
+    addArray(accessAgeBytes, other.accessAgeBytes);
+    addArray(createdAgeCount, other.createdAgeCount);
+    addArray(createdAgeBytes, other.createdAgeBytes);
+    addArray(modifiedAgeCount, other.modifiedAgeCount);
+    addArray(modifiedAgeBytes, other.modifiedAgeBytes);
+    addArray(modifiedTimeSlots, other.modifiedTimeSlots);
+    addArray(createdTimeSlots, other.createdTimeSlots);
+    addArray(accessTimeSlots, other.accessTimeSlots);
+
+    readOnlyCount += other.readOnlyCount;
+    hiddenCount += other.hiddenCount;
+    systemCount += other.systemCount;
+    archiveCount += other.archiveCount;
+    readOnlyBytes += other.readOnlyBytes;
+    hiddenBytes += other.hiddenBytes;
+    systemBytes += other.systemBytes;
+    archiveBytes += other.archiveBytes;
+
+    overhang4K += other.overhang4K;
+    overhang8K += other.overhang8K;
+    overhang16K += other.overhang16K;
+    overhang32K += other.overhang32K;
+    overhang64K += other.overhang64K;
+
+    filesProcessed += other.filesProcessed;
+    filesSelected += other.filesSelected;
+}
+
+std::string_view sizeBandLabel(int band)
+{
+    static constexpr std::string_view kLabels[] = {
+        "0 - 16K",   "16K - 32K", "32K - 64K", "64K - 128K", "128K - 256K", "256K - 512K",
+        "512K - 1MB", "1MB - 2MB", "2MB - 4MB", "4MB - 8MB",  "8MB - 16MB",  "Over 16MB"};
+    return band >= 1 && band <= kSizeBands ? kLabels[band - 1] : std::string_view();
+}
+
+std::string_view ageBucketLabel(int bucket)
+{
+    static constexpr std::string_view kLabels[] = {
+        "Not recorded",   "<= 7 days",   "8 - 30 days", "31 - 60 days", "61 - 120 days",
+        "121 - 365 days", "1 - 2 years", "2 - 3 years", "3 - 4 years",  "Over 4 years"};
+    return bucket >= 0 && bucket < kAgeBuckets ? kLabels[bucket] : std::string_view();
+}
+
+} // namespace vorin
