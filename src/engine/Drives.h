@@ -15,6 +15,12 @@ namespace vorin {
 // A and B are never listed. Shared by the drive wizard and the statistics window.
 [[nodiscard]] std::vector<std::string> makeDriveEntries(const Volumes &volumes);
 
+// The statistics window's own drive list leaves out disc drives without a
+// label (an empty or unlabelled disc slot has nothing to count); the wizard
+// lists them.
+enum class UnlabelledCdRoms { Listed, LeftOut };
+[[nodiscard]] std::vector<std::string> makeDriveEntries(const Volumes &volumes, UnlabelledCdRoms cdRoms);
+
 // The drive letter of an entry (its first character, lower-cased); throws
 // InvalidDriveError when it is no letter.
 [[nodiscard]] char driveLetterOf(std::string_view entry);

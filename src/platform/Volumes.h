@@ -23,6 +23,9 @@ struct Volume {
     std::string root;        // "/" , "/home", or a directory for fakes
     std::string label;       // may be empty
     std::string fileSystem;  // "ext4", "tmpfs", ... informative only
+    // Remote drives: where the connection goes ("//server/share",
+    // "server:/export"); empty when unknown, and for every other drive.
+    std::string networkName;
 };
 
 struct DiskSpace {

@@ -1,0 +1,402 @@
+#include "platform/posix/PosixVolumes.h"
+
+#include "support/Utility.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <unordered_set>
+
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace vorin {
+namespace {
+
+// Drive letters run from c: to z:; a and b stay the floppies' as they always were.
+constexpr char kFirstLetter = 'c';
+constexpr std::size_t kMaxDrives = 'z' - 'c' + 1;
+
+struct RawMount {
+    unsigned id = 0;
+    unsigned parent = 0;
+    unsigned major = 0;
+    unsigned minor = 0;
+    std::string root;
+    std::string mountPoint;
+    std::string fileSystem;
+    std::string source;
+    std::string superOptions;
+};
+
+std::vector<std::string_view> splitOn(std::string_view text, char separator)
+{
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find(separator, start);
+        if (end == std::string_view::npos) {
+            parts.push_back(text.substr(start));
+            return parts;
+        }
+        parts.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+bool parseUnsigned(std::string_view text, unsigned &value)
+{
+    const char *end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end && !text.empty();
+}
+
+// One line: id parent major:minor root mount-point options [optional...] - type source super-options
+bool parseLine(std::string_view line, RawMount &mount)
+{
+    const std::vector<std::string_view> fields = splitOn(line, ' ');
+    if (fields.size() < 10)
+        return false;
+    std::size_t dash = 6;
+    while (dash < fields.size() && fields[dash] != "-")
+        ++dash;
+    if (dash + 3 > fields.size())
+        return false;
+    const std::size_t colon = fields[2].find(':');
+    if (colon == std::string_view::npos)
+        return false;
+    if (!parseUnsigned(fields[0], mount.id) || !parseUnsigned(fields[1], mount.parent)
+        || !parseUnsigned(fields[2].substr(0, colon), mount.major)
+        || !parseUnsigned(fields[2].substr(colon + 1), mount.minor))
+        return false;
+    mount.root = decodeMountInfoField(fields[3]);
+    mount.mountPoint = decodeMountInfoField(fields[4]);
+    mount.fileSystem = decodeMountInfoField(fields[dash + 1]);
+    mount.source = decodeMountInfoField(fields[dash + 2]);
+    mount.superOptions = dash + 3 < fields.size() ? decodeMountInfoField(fields[dash + 3]) : std::string();
+    return !mount.mountPoint.empty() && mount.mountPoint.front() == '/';
+}
+
+bool isUnder(std::string_view path, std::string_view directory)
+{
+    return path == directory
+           || (path.size() > directory.size() && path.substr(0, directory.size()) == directory
+               && path[directory.size()] == '/');
+}
+
+// The places where the system keeps its own RAM file systems (/dev/shm,
+// /run/user/1000, ...): the user has no files there worth counting.
+bool isSystemPlace(std::string_view mountPoint)
+{
+    return isUnder(mountPoint, "/dev") || isUnder(mountPoint, "/run") || isUnder(mountPoint, "/proc")
+           || isUnder(mountPoint, "/sys");
+}
+
+bool isOneOf(std::string_view name, std::initializer_list<std::string_view> names)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// "//server/share", "server:/export", "user@host:/path", "remote:bucket".
+bool looksLikeNetworkSource(std::string_view source)
+{
+    if (source.starts_with("//"))
+        return true;
+    return !source.empty() && source.front() != '/' && source.find(':') != std::string_view::npos;
+}
+
+std::optional<MountKind> classify(const RawMount &mount)
+{
+    const std::string_view fs = mount.fileSystem;
+    if (isOneOf(fs, {"iso9660", "udf"}))
+        return MountKind::Optical;
+    if (isOneOf(fs, {"tmpfs", "ramfs"}))
+        return MountKind::Ram;
+    if (isOneOf(fs, {"nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "ceph", "glusterfs", "davfs",
+                     "fuse.sshfs", "fuse.rclone", "fuse.s3fs", "fuse.gcsfuse", "fuse.davfs", "fuse.curlftpfs",
+                     "fuse.smbnetfs", "fuse.glusterfs", "fuse.ceph-fuse"}))
+        return MountKind::Network;
+    // Other FUSE file systems count as network drives only when their source
+    // names a host; the local ones (portals, lxcfs, gvfs) are left out.
+    if ((fs == "fuse" || fs.starts_with("fuse.")) && looksLikeNetworkSource(mount.source))
+        return MountKind::Network;
+    // Read-only images (snaps, live media layers) are packages, not drives.
+    if (isOneOf(fs, {"squashfs", "erofs"}))
+        return std::nullopt;
+    if (isOneOf(fs, {"ext2", "ext3", "ext4", "xfs", "btrfs", "vfat", "msdos", "exfat", "ntfs", "ntfs3", "fuseblk",
+                     "f2fs", "jfs", "reiserfs", "zfs", "bcachefs", "hfs", "hfsplus", "nilfs2", "ufs", "minix"}))
+        return MountKind::Disk;
+    if (mount.major != 0 && mount.source.starts_with("/dev/"))
+        return MountKind::Disk;
+    return std::nullopt;
+}
+
+// A btrfs subvolume mounted by itself (/home on subvolume @home) shows its
+// subvolume as the mount's root, like a bind mount of a subdirectory would;
+// the super options tell the two apart.
+bool isBtrfsSubvolume(const RawMount &mount)
+{
+    if (mount.fileSystem != "btrfs" || mount.root == "/")
+        return false;
+    for (std::string_view option : splitOn(mount.superOptions, ','))
+        if (option.starts_with("subvol=") && option.substr(7) == mount.root)
+            return true;
+    return false;
+}
+
+std::string deviceKey(const RawMount &mount)
+{
+    std::string key = std::to_string(mount.major) + ':' + std::to_string(mount.minor);
+    if (isBtrfsSubvolume(mount))
+        key += '|' + mount.root;
+    return key;
+}
+
+std::string readWholeFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return std::move(text).str();
+}
+
+bool readsOne(const std::filesystem::path &file)
+{
+    std::ifstream in(file);
+    char c = 0;
+    return in.get(c) && c == '1';
+}
+
+// The kernel marks removable media on the disk, not on its partitions; USB
+// disks often claim to be fixed, so a USB bus on the device's path decides too.
+bool isRemovableDevice(const std::string &sysfsRoot, unsigned major, unsigned minor)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path root = fs::canonical(sysfsRoot, error);
+    if (error)
+        return false;
+    const fs::path device = fs::canonical(
+        root / "dev" / "block" / (std::to_string(major) + ':' + std::to_string(minor)), error);
+    if (error)
+        return false;
+    const std::string tail = device.string().substr(std::min(root.string().size(), device.string().size()));
+    if (tail.find("/usb") != std::string::npos)
+        return true;
+    if (fs::exists(device / "removable", error))
+        return readsOne(device / "removable");
+    return readsOne(device.parent_path() / "removable");
+}
+
+int driveTypeOf(const MountCandidate &candidate, const std::string &sysfsRoot)
+{
+    switch (candidate.kind) {
+    case MountKind::Optical:
+        return kDriveCdRom;
+    case MountKind::Ram:
+        return kDriveRamDisk;
+    case MountKind::Network:
+        return kDriveRemote;
+    case MountKind::Disk:
+    case MountKind::Other:
+        break;
+    }
+    if (candidate.major != 0 && isRemovableDevice(sysfsRoot, candidate.major, candidate.minor))
+        return kDriveRemovable;
+    return kDriveFixed;
+}
+
+std::string currentDirectory()
+{
+    std::vector<char> buffer(4096);
+    for (;;) {
+        if (::getcwd(buffer.data(), buffer.size()) != nullptr)
+            return buffer.data();
+        if (errno != ERANGE)
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+bool queryFileSystem(const std::string &root, struct statvfs &info)
+{
+    int result = 0;
+    do
+        result = ::statvfs(root.c_str(), &info);
+    while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+} // namespace
+
+std::string decodeMountInfoField(std::string_view field)
+{
+    auto isOctal = [](char c) { return c >= '0' && c <= '7'; };
+    std::string out;
+    out.reserve(field.size());
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) && isOctal(field[i + 2])
+            && isOctal(field[i + 3])) {
+            out += char(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += field[i];
+        }
+    }
+    return out;
+}
+
+std::vector<MountCandidate> parseMountInfo(std::string_view text)
+{
+    std::vector<RawMount> mounts;
+    for (std::string_view line : splitOn(text, '\n')) {
+        RawMount mount;
+        if (parseLine(line, mount))
+            mounts.push_back(std::move(mount));
+    }
+
+    // A mount made on top of another at the same place hides it.
+    std::set<unsigned> hidden;
+    for (const RawMount &upper : mounts)
+        for (const RawMount &lower : mounts)
+            if (upper.parent == lower.id && upper.mountPoint == lower.mountPoint && &upper != &lower)
+                hidden.insert(lower.id);
+
+    std::vector<std::pair<const RawMount *, MountKind>> chosen;
+    const RawMount *rootMount = nullptr;
+    for (const RawMount &mount : mounts) {
+        if (hidden.contains(mount.id))
+            continue;
+        if (mount.mountPoint == "/") {
+            // The root is c: whatever it is, an overlay in a container included.
+            rootMount = &mount;
+            continue;
+        }
+        const std::optional<MountKind> kind = classify(mount);
+        if (!kind)
+            continue;
+        if (mount.root != "/" && !isBtrfsSubvolume(mount))
+            continue;
+        if (*kind == MountKind::Ram && isSystemPlace(mount.mountPoint))
+            continue;
+        chosen.emplace_back(&mount, *kind);
+    }
+    std::stable_sort(chosen.begin(), chosen.end(),
+                     [](const auto &a, const auto &b) { return a.first->mountPoint < b.first->mountPoint; });
+    if (rootMount != nullptr)
+        chosen.insert(chosen.begin(), {rootMount, classify(*rootMount).value_or(MountKind::Other)});
+
+    std::vector<MountCandidate> candidates;
+    std::unordered_set<std::string> devicesListed;
+    for (const auto &[mount, kind] : chosen) {
+        if (!devicesListed.insert(deviceKey(*mount)).second)
+            continue;
+        candidates.push_back({mount->major, mount->minor, mount->mountPoint, mount->fileSystem, mount->source, kind});
+    }
+    return candidates;
+}
+
+char driveLetterOfPath(const std::vector<Volume> &volumes, std::string_view path)
+{
+    char letter = 0;
+    std::size_t longest = 0;
+    for (const Volume &volume : volumes) {
+        const bool holds = volume.root == "/" ? path.starts_with('/') : isUnder(path, volume.root);
+        if (holds && (letter == 0 || volume.root.size() > longest)) {
+            letter = volume.letter;
+            longest = volume.root.size();
+        }
+    }
+    return letter;
+}
+
+PosixVolumes::PosixVolumes() : m_readsMachine(true), m_sysfsRoot("/sys")
+{
+    refresh();
+}
+
+PosixVolumes::PosixVolumes(std::string mountInfo, std::string sysfsRoot)
+    : m_mountInfo(std::move(mountInfo)), m_sysfsRoot(std::move(sysfsRoot))
+{
+    build(m_mountInfo);
+}
+
+void PosixVolumes::refresh()
+{
+    if (m_readsMachine)
+        build(readWholeFile("/proc/self/mountinfo"));
+    else
+        build(m_mountInfo);
+}
+
+void PosixVolumes::build(std::string_view mountInfo)
+{
+    std::vector<MountCandidate> candidates = parseMountInfo(mountInfo);
+    if (candidates.size() > kMaxDrives)
+        candidates.resize(kMaxDrives);
+    m_volumes.clear();
+    char letter = kFirstLetter;
+    for (MountCandidate &candidate : candidates) {
+        Volume volume;
+        volume.letter = letter++;
+        volume.type = driveTypeOf(candidate, m_sysfsRoot);
+        volume.root = candidate.mountPoint;
+        volume.label = std::move(candidate.mountPoint);
+        volume.fileSystem = std::move(candidate.fileSystem);
+        if (candidate.kind == MountKind::Network)
+            volume.networkName = std::move(candidate.source);
+        m_volumes.push_back(std::move(volume));
+    }
+}
+
+std::vector<Volume> PosixVolumes::list() const
+{
+    return m_volumes;
+}
+
+std::optional<Volume> PosixVolumes::find(char letter) const
+{
+    for (const Volume &volume : m_volumes)
+        if (volume.letter == letter)
+            return volume;
+    return std::nullopt;
+}
+
+bool PosixVolumes::ready(char letter) const
+{
+    const std::optional<Volume> volume = find(letter);
+    struct statvfs info {};
+    return volume && queryFileSystem(volume->root, info);
+}
+
+DiskSpace PosixVolumes::space(char letter) const
+{
+    const std::optional<Volume> volume = find(letter);
+    struct statvfs info {};
+    if (!volume || !queryFileSystem(volume->root, info))
+        return {};
+    const double unit = double(info.f_frsize != 0 ? info.f_frsize : info.f_bsize);
+    // Every free block counts, also those kept back for the superuser.
+    return {double(info.f_bfree) * unit, double(info.f_blocks) * unit};
+}
+
+std::int64_t PosixVolumes::allocationUnit(char letter) const
+{
+    const std::optional<Volume> volume = find(letter);
+    struct statvfs info {};
+    if (!volume || !queryFileSystem(volume->root, info))
+        return 0;
+    return std::int64_t(info.f_frsize != 0 ? info.f_frsize : info.f_bsize);
+}
+
+char PosixVolumes::currentDriveLetter() const
+{
+    const std::string directory = currentDirectory();
+    return directory.empty() ? 0 : driveLetterOfPath(m_volumes, directory);
+}
+
+} // namespace vorin

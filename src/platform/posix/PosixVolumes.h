@@ -1,0 +1,77 @@
+#pragma once
+
+#include "platform/Volumes.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorin {
+
+// What a mounted file system is, as far as the drive list cares.
+enum class MountKind {
+    Disk,     // a file system on a block device (ext4, xfs, btrfs, vfat, ntfs, ...)
+    Network,  // nfs, cifs, sshfs and their kin
+    Ram,      // tmpfs, ramfs
+    Optical,  // iso9660, udf
+    Other,    // only ever the root file system, e.g. the overlay of a container
+};
+
+// One mount that deserves a drive letter, read from /proc/self/mountinfo with
+// its escapes decoded.
+struct MountCandidate {
+    unsigned major = 0;
+    unsigned minor = 0;
+    std::string mountPoint;
+    std::string fileSystem;
+    std::string source;  // "/dev/sda1", "//server/share", "server:/export", ...
+    MountKind kind = MountKind::Other;
+};
+
+// The mounts of a mountinfo text that become drives, in drive-letter order:
+// "/" first, then the others in byte order of their mount points. Pseudo file
+// systems, squashfs images, RAM file systems under /dev, /run, /proc and /sys,
+// bind mounts of a subdirectory, mounts hidden under a later mount at the same
+// place, and further mounts of a device already listed are left out. The list
+// is not cut at z:.
+[[nodiscard]] std::vector<MountCandidate> parseMountInfo(std::string_view text);
+
+// Turns the \ooo escapes of a mountinfo field back into the bytes they stand for.
+[[nodiscard]] std::string decodeMountInfoField(std::string_view field);
+
+// The letter of the drive whose root is the longest leading run of whole path
+// components of an absolute path; 0 when none is.
+[[nodiscard]] char driveLetterOfPath(const std::vector<Volume> &volumes, std::string_view path);
+
+// The mount table of this machine as drives c: to z:. The table is read once,
+// when the object is made (refresh() reads it again); readiness, space and
+// allocation unit are asked of the file system (statvfs) on every call, so a
+// hung network mount can block the caller. Used on the user-interface thread.
+class PosixVolumes final : public Volumes {
+public:
+    // Reads /proc/self/mountinfo and the removable flags under /sys.
+    PosixVolumes();
+    // For tests: a mountinfo text and the directory that stands in for /sys.
+    PosixVolumes(std::string mountInfo, std::string sysfsRoot);
+
+    [[nodiscard]] std::vector<Volume> list() const override;
+    [[nodiscard]] std::optional<Volume> find(char letter) const override;
+    [[nodiscard]] bool ready(char letter) const override;
+    [[nodiscard]] DiskSpace space(char letter) const override;
+    [[nodiscard]] std::int64_t allocationUnit(char letter) const override;
+    [[nodiscard]] char currentDriveLetter() const override;
+
+    // Reads the mount table again (the machine's own one unless a text was given).
+    void refresh();
+
+private:
+    void build(std::string_view mountInfo);
+
+    bool m_readsMachine = false;
+    std::string m_mountInfo;
+    std::string m_sysfsRoot;
+    std::vector<Volume> m_volumes;
+};
+
+} // namespace vorin
