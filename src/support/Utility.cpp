@@ -42,8 +42,11 @@ std::string groupDigits(std::string_view digits, const LocaleSeparators &locale)
 template <typename Int> Int parseIntZero(std::string_view s)
 {
     s = trim(s);
-    if (!s.empty() && s.front() == '+')
+    if (!s.empty() && s.front() == '+') {
         s.remove_prefix(1);
+        if (!s.empty() && s.front() == '-')
+            return 0;
+    }
     if (s.empty() || s.front() == '+')
         return 0;
     Int value = 0;
