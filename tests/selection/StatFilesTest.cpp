@@ -1,0 +1,145 @@
+#include "selection/StatFiles.h"
+
+#include "platform/fake/FakeFileTypeRegistry.h"
+#include "platform/fake/FakeSettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace vorin {
+namespace {
+
+class StatFiles : public testing::Test {
+protected:
+    StatFiles()
+    {
+        registry.add(".doc", "Word.Document.8", "Microsoft Word Document");
+        registry.add(".exe", "exefile", "Application");
+        registry.add(".dll", "dllfile");
+    }
+    std::vector<std::string> read(std::string_view section = "Include")
+    {
+        return ReadStatFilesFromDisk(file, section, registry);
+    }
+    FakeFileTypeRegistry registry;
+    FakeSettingsFile file;
+};
+
+const std::vector<std::string> kDefaults = {"*.doc\tMicrosoft Word Document", "*.exe\tApplication",
+                                            "*.dll\tdllfile"};
+
+TEST_F(StatFiles, describeExtensionFallsBackFromDescriptionToClassToName)
+{
+    EXPECT_EQ(describeExtension("*.", registry), "No extension");
+    EXPECT_EQ(describeExtension(".doc", registry), "Microsoft Word Document");
+    EXPECT_EQ(describeExtension(".DOC", registry), "Microsoft Word Document");
+    EXPECT_EQ(describeExtension(".dll", registry), "dllfile");
+    EXPECT_EQ(describeExtension(".qqq", registry), "QQQ File");
+    EXPECT_EQ(describeExtension(".Tmp", registry), "TMP File");
+    EXPECT_EQ(describeExtension(".xyz", registry), "XYZ File");
+    EXPECT_EQ(describeExtension(".*", registry), "");
+    EXPECT_EQ(describeExtension("", registry), "");
+    EXPECT_EQ(describeExtension(".", registry), " File");
+}
+
+TEST_F(StatFiles, missingFileSectionOrCountGivesTheDefaults)
+{
+    EXPECT_EQ(read(), kDefaults);
+    file.setContents("[Exclude]\nNumber=1\nFile1=*.txt\n");
+    EXPECT_EQ(read("Include"), kDefaults);
+    file.setContents("[Include]\nFile1=*.txt\n");
+    EXPECT_EQ(read(), kDefaults);
+    file.setContents("[Include]\nNumber=-4\nFile1=*.txt\n");
+    EXPECT_EQ(read(), kDefaults);
+    file.setContents("[Include]\nNumber=two\nFile1=*.txt\n");
+    EXPECT_EQ(read(), kDefaults);
+    EXPECT_EQ(file.replaceCount(), 0) << "a load never writes the defaults";
+}
+
+TEST_F(StatFiles, countZeroGivesAnEmptyList)
+{
+    file.setContents("[Include]\nNumber=0\nFile1=*.txt\n");
+    EXPECT_TRUE(read().empty());
+}
+
+TEST_F(StatFiles, emptyOrMissingKeysAreSkippedAndNumberingGoesOn)
+{
+    file.setContents("[Include]\nNumber=3\nFile1=*.doc\nFile2=\nFile3=*.qqq\n");
+    EXPECT_EQ(read(), (std::vector<std::string>{"*.doc\tMicrosoft Word Document", "*.qqq\tQQQ File"}));
+    file.setContents("[Include]\nNumber=3\nFile3=*.qqq\nFile1=*.doc\n");
+    EXPECT_EQ(read(), (std::vector<std::string>{"*.doc\tMicrosoft Word Document", "*.qqq\tQQQ File"}));
+}
+
+TEST_F(StatFiles, keysAboveTheCountAreNotRead)
+{
+    file.setContents("[Include]\nNumber=2\nFile1=*.a\nFile2=*.b\nFile3=*.c\nFile4=*.d\nFile5=*.e\n");
+    EXPECT_EQ(read(), (std::vector<std::string>{"*.a\tA File", "*.b\tB File"}));
+}
+
+TEST_F(StatFiles, keysWithLeadingZerosAreNotEntries)
+{
+    file.setContents("[Include]\nNumber=2\nFile01=*.a\nfile2=*.b\nFiles=*.c\nFile=*.d\n");
+    EXPECT_EQ(read(), (std::vector<std::string>{"*.b\tB File"}));
+}
+
+TEST_F(StatFiles, aStarAloneLoadsWithAnEmptyDescription)
+{
+    file.setContents("[Include]\nNumber=1\nFile1=*\n");
+    EXPECT_EQ(read(), (std::vector<std::string>{"*\t"}));
+}
+
+TEST_F(StatFiles, hugeCountLoadsWithoutProbingEveryKey)
+{
+    file.setContents("[Include]\nNumber=2000000000\nFile1=*.a\nFile1999999999=*.z\n");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(read(), (std::vector<std::string>{"*.a\tA File", "*.z\tZ File"}));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+TEST_F(StatFiles, corruptFileReadsAsWhatItCanAndNeverFails)
+{
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage += static_cast<char>((i * 131) & 0xFF);
+    file.setContents(garbage);
+    EXPECT_EQ(read(), kDefaults);
+    static constexpr char kWithNul[] = "[Include]\0\nNumber=1\nFile1=*.a\n";
+    file.setContents(std::string(kWithNul, sizeof kWithNul - 1));
+    EXPECT_EQ(read(), (std::vector<std::string>{"*.a\tA File"}));
+}
+
+TEST_F(StatFiles, writeStoresCountAndPatternsAndKeepsTheRest)
+{
+    file.setContents("; my notes\r\n[Include]\r\nNumber=5\r\nFile1=*.a\r\nFile2=*.b\r\nFile3=*.c\r\n"
+                     "File4=*.d\r\nFile5=*.e\r\n[Exclude]\r\nNumber=1\r\nFile1=*.tmp\r\n[Mine]\r\nk=v\r\n");
+    WriteStatFilesToDisk(file, {"*.doc\tWord", "*.exe"}, "Include");
+    EXPECT_EQ(*file.contents(),
+              "; my notes\r\n[Include]\r\nNumber=2\r\nFile1=*.doc\r\nFile2=*.exe\r\nFile3=*.c\r\n"
+              "File4=*.d\r\nFile5=*.e\r\n[Exclude]\r\nNumber=1\r\nFile1=*.tmp\r\n[Mine]\r\nk=v\r\n");
+    EXPECT_EQ(read(), (std::vector<std::string>{"*.doc\tMicrosoft Word Document", "*.exe\tApplication"}));
+}
+
+TEST_F(StatFiles, clearingWritesCountZeroAndLeavesOldKeysUnread)
+{
+    WriteStatFilesToDisk(file, {"*.a\tx", "*.b\tx"}, "Exclude");
+    WriteStatFilesToDisk(file, {}, "Exclude");
+    EXPECT_EQ(*file.contents(), "[Exclude]\nNumber=0\nFile1=*.a\nFile2=*.b\n");
+    EXPECT_TRUE(read("Exclude").empty());
+}
+
+TEST_F(StatFiles, failedWriteRaisesTheMessageAndKeepsTheFile)
+{
+    file.setContents("[Include]\nNumber=1\nFile1=*.a\n");
+    file.setFailing(true);
+    try {
+        WriteStatFilesToDisk(file, {"*.b\tx"}, "Include");
+        FAIL() << "no error raised";
+    } catch (const SettingsWriteError &e) {
+        EXPECT_STREQ(e.what(), "Unable to write to vorin98.ini");
+    }
+    EXPECT_EQ(*file.contents(), "[Include]\nNumber=1\nFile1=*.a\n");
+}
+
+} // namespace
+} // namespace vorin
