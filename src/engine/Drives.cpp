@@ -109,7 +109,8 @@ char driveLetterOf(std::string_view entry)
     return asciiLower(entry.front());
 }
 
-std::vector<bool> defaultDriveSelection(const std::vector<std::string> &entries, const Volumes &volumes)
+std::vector<bool> defaultDriveSelection(const std::vector<std::string> &entries,
+                                        const Volumes &volumes)
 {
     // The current drive's entry is looked for as it was first listed, before
     // an empty label was replaced: a current drive without label then matches
@@ -156,8 +157,9 @@ std::int32_t computeClusterSize(const Volumes &volumes, std::string_view entry)
     // 4K blocks, not the 32K a size rule would give it.
     const std::int64_t unit = volumes.allocationUnit(letter);
     if (unit > 0)
-        return unit > std::numeric_limits<std::int32_t>::max() ? std::numeric_limits<std::int32_t>::max()
-                                                                : std::int32_t(unit);
+        return unit > std::numeric_limits<std::int32_t>::max()
+                   ? std::numeric_limits<std::int32_t>::max()
+                   : std::int32_t(unit);
     // No answer from the system: the cluster sizes FAT32 formats by default.
     const double total = getDiskSpace(volumes, letter).totalBytes;
     if (total >= 32 * kGiB)

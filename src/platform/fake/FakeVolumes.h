@@ -12,9 +12,11 @@ namespace vorin {
 // (usually a temporary one) with the type, label, sizes, allocation unit and
 // readiness the test chose. Nothing is asked of the file system. Letters a and
 // b may be added to check that the drive list leaves them out.
-class FakeVolumes final : public Volumes {
+class FakeVolumes final : public Volumes
+{
 public:
-    struct Drive {
+    struct Drive
+    {
         Volume volume;
         DiskSpace space;
         std::int64_t allocationUnit = 0;
@@ -22,7 +24,8 @@ public:
     };
 
     // Adds or replaces the drive of volume.letter (taken in lower case).
-    FakeVolumes &add(Volume volume, DiskSpace space = {}, std::int64_t allocationUnit = 0, bool ready = true)
+    FakeVolumes &add(Volume volume, DiskSpace space = {}, std::int64_t allocationUnit = 0,
+                     bool ready = true)
     {
         if (volume.letter >= 'A' && volume.letter <= 'Z')
             volume.letter = char(volume.letter - 'A' + 'a');

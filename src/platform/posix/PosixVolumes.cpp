@@ -9,10 +9,9 @@
 #include <fstream>
 #include <set>
 #include <sstream>
-#include <unordered_set>
-
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <unordered_set>
 
 namespace vorin {
 namespace {
@@ -21,7 +20,8 @@ namespace {
 constexpr char kFirstLetter = 'c';
 constexpr std::size_t kMaxDrives = 'z' - 'c' + 1;
 
-struct RawMount {
+struct RawMount
+{
     unsigned id = 0;
     unsigned parent = 0;
     unsigned major = 0;
@@ -55,7 +55,8 @@ bool parseUnsigned(std::string_view text, unsigned &value)
     return ec == std::errc() && ptr == end && !text.empty();
 }
 
-// One line: id parent major:minor root mount-point options [optional...] - type source super-options
+// One line: id parent major:minor root mount-point options [optional...] - type source
+// super-options
 bool parseLine(std::string_view line, RawMount &mount)
 {
     const std::vector<std::string_view> fields = splitOn(line, ' ');
@@ -69,31 +70,32 @@ bool parseLine(std::string_view line, RawMount &mount)
     const std::size_t colon = fields[2].find(':');
     if (colon == std::string_view::npos)
         return false;
-    if (!parseUnsigned(fields[0], mount.id) || !parseUnsigned(fields[1], mount.parent)
-        || !parseUnsigned(fields[2].substr(0, colon), mount.major)
-        || !parseUnsigned(fields[2].substr(colon + 1), mount.minor))
+    if (!parseUnsigned(fields[0], mount.id) || !parseUnsigned(fields[1], mount.parent) ||
+        !parseUnsigned(fields[2].substr(0, colon), mount.major) ||
+        !parseUnsigned(fields[2].substr(colon + 1), mount.minor))
         return false;
     mount.root = decodeMountInfoField(fields[3]);
     mount.mountPoint = decodeMountInfoField(fields[4]);
     mount.fileSystem = decodeMountInfoField(fields[dash + 1]);
     mount.source = decodeMountInfoField(fields[dash + 2]);
-    mount.superOptions = dash + 3 < fields.size() ? decodeMountInfoField(fields[dash + 3]) : std::string();
+    mount.superOptions =
+        dash + 3 < fields.size() ? decodeMountInfoField(fields[dash + 3]) : std::string();
     return !mount.mountPoint.empty() && mount.mountPoint.front() == '/';
 }
 
 bool isUnder(std::string_view path, std::string_view directory)
 {
-    return path == directory
-           || (path.size() > directory.size() && path.substr(0, directory.size()) == directory
-               && path[directory.size()] == '/');
+    return path == directory ||
+           (path.size() > directory.size() && path.substr(0, directory.size()) == directory &&
+            path[directory.size()] == '/');
 }
 
 // The places where the system keeps its own RAM file systems (/dev/shm,
 // /run/user/1000, ...): the user has no files there worth counting.
 bool isSystemPlace(std::string_view mountPoint)
 {
-    return isUnder(mountPoint, "/dev") || isUnder(mountPoint, "/run") || isUnder(mountPoint, "/proc")
-           || isUnder(mountPoint, "/sys");
+    return isUnder(mountPoint, "/dev") || isUnder(mountPoint, "/run") ||
+           isUnder(mountPoint, "/proc") || isUnder(mountPoint, "/sys");
 }
 
 bool isOneOf(std::string_view name, std::initializer_list<std::string_view> names)
@@ -116,9 +118,10 @@ std::optional<MountKind> classify(const RawMount &mount)
         return MountKind::Optical;
     if (isOneOf(fs, {"tmpfs", "ramfs"}))
         return MountKind::Ram;
-    if (isOneOf(fs, {"nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "ceph", "glusterfs", "davfs",
-                     "fuse.sshfs", "fuse.rclone", "fuse.s3fs", "fuse.gcsfuse", "fuse.davfs", "fuse.curlftpfs",
-                     "fuse.smbnetfs", "fuse.glusterfs", "fuse.ceph-fuse"}))
+    if (isOneOf(fs,
+                {"nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "ceph", "glusterfs",
+                 "davfs", "fuse.sshfs", "fuse.rclone", "fuse.s3fs", "fuse.gcsfuse", "fuse.davfs",
+                 "fuse.curlftpfs", "fuse.smbnetfs", "fuse.glusterfs", "fuse.ceph-fuse"}))
         return MountKind::Network;
     // Other FUSE file systems count as network drives only when their source
     // names a host; the local ones (portals, lxcfs, gvfs) are left out.
@@ -127,8 +130,9 @@ std::optional<MountKind> classify(const RawMount &mount)
     // Read-only images (snaps, live media layers) are packages, not drives.
     if (isOneOf(fs, {"squashfs", "erofs"}))
         return std::nullopt;
-    if (isOneOf(fs, {"ext2", "ext3", "ext4", "xfs", "btrfs", "vfat", "msdos", "exfat", "ntfs", "ntfs3", "fuseblk",
-                     "f2fs", "jfs", "reiserfs", "zfs", "bcachefs", "hfs", "hfsplus", "nilfs2", "ufs", "minix"}))
+    if (isOneOf(fs, {"ext2",  "ext3",     "ext4",  "xfs",     "btrfs",  "vfat", "msdos",
+                     "exfat", "ntfs",     "ntfs3", "fuseblk", "f2fs",   "jfs",  "reiserfs",
+                     "zfs",   "bcachefs", "hfs",   "hfsplus", "nilfs2", "ufs",  "minix"}))
         return MountKind::Disk;
     if (mount.major != 0 && mount.source.starts_with("/dev/"))
         return MountKind::Disk;
@@ -184,7 +188,8 @@ bool isRemovableDevice(const std::string &sysfsRoot, unsigned major, unsigned mi
         root / "dev" / "block" / (std::to_string(major) + ':' + std::to_string(minor)), error);
     if (error)
         return false;
-    const std::string tail = device.string().substr(std::min(root.string().size(), device.string().size()));
+    const std::string tail =
+        device.string().substr(std::min(root.string().size(), device.string().size()));
     if (tail.find("/usb") != std::string::npos)
         return true;
     if (fs::exists(device / "removable", error))
@@ -239,9 +244,10 @@ std::string decodeMountInfoField(std::string_view field)
     std::string out;
     out.reserve(field.size());
     for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) && isOctal(field[i + 2])
-            && isOctal(field[i + 3])) {
-            out += char(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0'));
+        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) &&
+            isOctal(field[i + 2]) && isOctal(field[i + 3])) {
+            out += char(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) |
+                        (field[i + 3] - '0'));
             i += 3;
         } else {
             out += field[i];
@@ -263,7 +269,8 @@ std::vector<MountCandidate> parseMountInfo(std::string_view text)
     std::set<unsigned> hidden;
     for (const RawMount &upper : mounts)
         for (const RawMount &lower : mounts)
-            if (upper.parent == lower.id && upper.mountPoint == lower.mountPoint && &upper != &lower)
+            if (upper.parent == lower.id && upper.mountPoint == lower.mountPoint &&
+                &upper != &lower)
                 hidden.insert(lower.id);
 
     std::vector<std::pair<const RawMount *, MountKind>> chosen;
@@ -285,8 +292,9 @@ std::vector<MountCandidate> parseMountInfo(std::string_view text)
             continue;
         chosen.emplace_back(&mount, *kind);
     }
-    std::stable_sort(chosen.begin(), chosen.end(),
-                     [](const auto &a, const auto &b) { return a.first->mountPoint < b.first->mountPoint; });
+    std::stable_sort(chosen.begin(), chosen.end(), [](const auto &a, const auto &b) {
+        return a.first->mountPoint < b.first->mountPoint;
+    });
     if (rootMount != nullptr)
         chosen.insert(chosen.begin(), {rootMount, classify(*rootMount).value_or(MountKind::Other)});
 
@@ -295,7 +303,8 @@ std::vector<MountCandidate> parseMountInfo(std::string_view text)
     for (const auto &[mount, kind] : chosen) {
         if (!devicesListed.insert(deviceKey(*mount)).second)
             continue;
-        candidates.push_back({mount->major, mount->minor, mount->mountPoint, mount->fileSystem, mount->source, kind});
+        candidates.push_back({mount->major, mount->minor, mount->mountPoint, mount->fileSystem,
+                              mount->source, kind});
     }
     return candidates;
 }
@@ -369,14 +378,18 @@ std::optional<Volume> PosixVolumes::find(char letter) const
 bool PosixVolumes::ready(char letter) const
 {
     const std::optional<Volume> volume = find(letter);
-    struct statvfs info {};
+    struct statvfs info
+    {
+    };
     return volume && queryFileSystem(volume->root, info);
 }
 
 DiskSpace PosixVolumes::space(char letter) const
 {
     const std::optional<Volume> volume = find(letter);
-    struct statvfs info {};
+    struct statvfs info
+    {
+    };
     if (!volume || !queryFileSystem(volume->root, info))
         return {};
     const double unit = double(info.f_frsize != 0 ? info.f_frsize : info.f_bsize);
@@ -387,7 +400,9 @@ DiskSpace PosixVolumes::space(char letter) const
 std::int64_t PosixVolumes::allocationUnit(char letter) const
 {
     const std::optional<Volume> volume = find(letter);
-    struct statvfs info {};
+    struct statvfs info
+    {
+    };
     if (!volume || !queryFileSystem(volume->root, info))
         return 0;
     return std::int64_t(info.f_frsize != 0 ? info.f_frsize : info.f_bsize);

@@ -11,21 +11,22 @@ namespace vorin {
 
 // What a mounted file system is, as far as the drive list cares.
 enum class MountKind {
-    Disk,     // a file system on a block device (ext4, xfs, btrfs, vfat, ntfs, ...)
-    Network,  // nfs, cifs, sshfs and their kin
-    Ram,      // tmpfs, ramfs
-    Optical,  // iso9660, udf
-    Other,    // only ever the root file system, e.g. the overlay of a container
+    Disk,    // a file system on a block device (ext4, xfs, btrfs, vfat, ntfs, ...)
+    Network, // nfs, cifs, sshfs and their kin
+    Ram,     // tmpfs, ramfs
+    Optical, // iso9660, udf
+    Other,   // only ever the root file system, e.g. the overlay of a container
 };
 
 // One mount that deserves a drive letter, read from /proc/self/mountinfo with
 // its escapes decoded.
-struct MountCandidate {
+struct MountCandidate
+{
     unsigned major = 0;
     unsigned minor = 0;
     std::string mountPoint;
     std::string fileSystem;
-    std::string source;  // "/dev/sda1", "//server/share", "server:/export", ...
+    std::string source; // "/dev/sda1", "//server/share", "server:/export", ...
     MountKind kind = MountKind::Other;
 };
 
@@ -48,7 +49,8 @@ struct MountCandidate {
 // when the object is made (refresh() reads it again); readiness, space and
 // allocation unit are asked of the file system (statvfs) on every call, so a
 // hung network mount can block the caller. Used on the user-interface thread.
-class PosixVolumes final : public Volumes {
+class PosixVolumes final : public Volumes
+{
 public:
     // Reads /proc/self/mountinfo and the removable flags under /sys.
     PosixVolumes();
