@@ -64,7 +64,7 @@ AxisRange automaticRange(double low, double high, int wantedTicks, double &step)
         high = low + 1.0;
     }
     step = niceStep((high - low) / std::max(wantedTicks, 1));
-    return AxisRange{std::floor(low / step - 1e-9) * step, std::ceil(high / step - 1e-9) * step};
+    return AxisRange{std::floor(low / step + 1e-9) * step, std::ceil(high / step - 1e-9) * step};
 }
 
 QString markText(const ChartSeries &series, double value, double sum, const QString &label,
@@ -622,7 +622,7 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
     }
 
     const double depth = s.view.enabled
-        ? s.view.depthPercent / 100.0 * std::min(area.width(), area.height()) * 0.5
+        ? s.view.depthPercent / 100.0 * std::min(area.width(), area.height()) * 0.4
         : 0.0;
     const double obliqueX = depth * Projection::kObliqueX;
     const double obliqueY = -depth * Projection::kObliqueY;

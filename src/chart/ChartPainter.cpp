@@ -326,14 +326,13 @@ void ChartPainter::paintLines(QPainter &painter, const ChartLayout &layout) cons
     for (const LineItem *line : order) {
         const auto &points = line->points;
         if (line->z1 > line->z0) {
-            // The ribbon: each segment a strip into the depth, shaded by its slope
-            // so rising and falling stretches read apart.
-            painter.setPen(QPen(line->color.darker(170), 0.5));
+            // The ribbon: each segment a strip into the depth, one shade darker
+            // than the line so the curve itself stays in front.
+            painter.setPen(QPen(line->color.darker(150), 0.4));
+            painter.setBrush(line->color.darker(125));
             for (std::size_t i = 0; i + 1 < points.size(); ++i) {
                 const QPointF &a = points[i];
                 const QPointF &b = points[i + 1];
-                const bool upwards = b.y() < a.y();
-                painter.setBrush(upwards ? line->color.darker(115) : line->color.darker(145));
                 painter.drawPolygon(projectedQuad(projection, {{{a.x(), a.y(), line->z0}, {b.x(), b.y(), line->z0},
                                                                 {b.x(), b.y(), line->z1}, {a.x(), a.y(), line->z1}}}));
             }
