@@ -179,21 +179,20 @@ int DrawGrid::rowTop(int row) const
         return row * m_rowHeight;
     const int headerHeight = m_fixedRows * m_rowHeight;
     const int footerFirst = m_rowCount - m_fixedBottomRows;
-    const int shown = scrollingRows() - verticalScrollBar()->value();
+    const bool allFit = scrollingRows() <= visibleScrollingRows();
     if (row >= footerFirst) {
         // The footer follows the last row while everything fits, and stays
-        // at the bottom edge once the body scrolls.
+        // at the bottom edge once the body has to scroll.
         const int offset = (row - footerFirst) * m_rowHeight;
-        if (shown <= visibleScrollingRows())
-            return headerHeight + shown * m_rowHeight + offset;
+        if (allFit)
+            return headerHeight + scrollingRows() * m_rowHeight + offset;
         return viewport()->height() - m_fixedBottomRows * m_rowHeight + offset;
     }
     if (row < topRow())
         return INT_MIN;
     const int y = headerHeight + (row - topRow()) * m_rowHeight;
-    const int bodyBottom = shown <= visibleScrollingRows()
-                               ? INT_MAX
-                               : viewport()->height() - m_fixedBottomRows * m_rowHeight;
+    const int bodyBottom =
+        allFit ? INT_MAX : viewport()->height() - m_fixedBottomRows * m_rowHeight;
     return y < bodyBottom ? y : INT_MIN;
 }
 
