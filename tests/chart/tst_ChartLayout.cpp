@@ -1,0 +1,516 @@
+#include "chart/ChartLayout.h"
+#include "chart/ChartModel.h"
+#include "chart/ChartPainter.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+
+#include <cmath>
+#include <numbers>
+
+using namespace vorin::chart;
+
+namespace {
+
+const QRectF kBounds(0, 0, 632, 431);
+
+bool near(double a, double b, double tolerance = 1e-6)
+{
+    return std::abs(a - b) <= tolerance;
+}
+
+// A flat chart without legend, title or depth, so figures are easy to check.
+void makePlain(ChartModel &model)
+{
+    model.edit([](ChartSettings &s) {
+        s.legend.visible = false;
+        s.view.enabled = false;
+        s.titleVisible = false;
+    });
+}
+
+} // namespace
+
+class ChartLayoutTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void barsSitInTheMiddleOfEqualSlots();
+    void stackedBarsStandOnEachOther();
+    void stackedAxisReachesTheTotal();
+    void sideBySideHorizontalBarsKeepWidthAndOffset();
+    void firstHorizontalBarIsLowest();
+    void legendListsSeriesTitlesInOrder();
+    void legendListsValuesInReverse();
+    void inactiveSeriesIsNeitherDrawnNorListed();
+    void smallSlicesMergeIntoOther_data();
+    void smallSlicesMergeIntoOther();
+    void largestSliceIsPulledOutByATenthOfTheRadius();
+    void slicesStartAtTheRotationAngle();
+    void emptyOrZeroPieIsDrawnPlain_data();
+    void emptyOrZeroPieIsDrawnPlain();
+    void userZoomNarrowsTheAxesAndUndoRestores();
+    void dataAtInvertsTheAxes();
+    void fixedAxisRangeIsKept();
+    void pointsPerPageLimitsTheSlots();
+    void percentMarksShowTheShareOfTheSum();
+    void depthShrinksThePlotForTheObliqueView();
+};
+
+void ChartLayoutTest::barsSitInTheMiddleOfEqualSlots()
+{
+    ChartModel model;
+    makePlain(model);
+    ChartSeries &series = model.addSeries(SeriesKind::Bar);
+    series.setBarWidthPercent(50);
+    for (double v : {10.0, 20.0, 30.0, 40.0}) {
+        series.addPoint(v, QStringLiteral("x"));
+    }
+    const ChartLayout layout(model, kBounds);
+    const ChartGeometry &g = layout.geometry();
+    QCOMPARE(g.bars.size(), std::size_t(4));
+    const double slot = g.plot.width() / 4.0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const QRectF &bar = g.bars[i].front;
+        QVERIFY(near(bar.center().x(), g.plot.left() + (static_cast<double>(i) + 0.5) * slot));
+        QVERIFY(near(bar.width(), slot * 0.5));
+        QVERIFY(near(bar.bottom(), g.plot.bottom()));
+    }
+    // Heights in proportion to the values: the fourth is four times the first.
+    QVERIFY(near(g.bars[3].front.height(), 4.0 * g.bars[0].front.height(), 1e-6));
+    QCOMPARE(g.verticalRange.minimum, 0.0);
+    QVERIFY(g.verticalRange.maximum >= 40.0);
+}
+
+void ChartLayoutTest::stackedBarsStandOnEachOther()
+{
+    ChartModel model;
+    makePlain(model);
+    model.edit([](ChartSettings &s) { s.stacked = true; });
+    ChartSeries &used = model.addSeries(SeriesKind::Bar, QStringLiteral("Used"));
+    ChartSeries &free = model.addSeries(SeriesKind::Bar, QStringLiteral("Free"));
+    used.addPoint(15360, QStringLiteral("c"));
+    free.addPoint(5120, QStringLiteral("c"));
+    used.addPoint(1000, QStringLiteral("Total"));
+    free.addPoint(3000, QStringLiteral("Total"));
+    const ChartLayout layout(model, kBounds);
+    const ChartGeometry &g = layout.geometry();
+    QCOMPARE(g.bars.size(), std::size_t(4));
+    const BarItem &usedC = g.bars[0];
+    const BarItem &freeC = g.bars[2];
+    QCOMPARE(usedC.series, 0);
+    QCOMPARE(freeC.series, 1);
+    QCOMPARE(freeC.stackBase, 15360.0);
+    QVERIFY(near(freeC.front.bottom(), usedC.front.top()));
+    QVERIFY(near(usedC.front.bottom(), g.plot.bottom()));
+    const double perUnit = g.plot.height() / (g.verticalRange.maximum - g.verticalRange.minimum);
+    QVERIFY(near(g.plot.bottom() - freeC.front.top(), 20480.0 * perUnit, 1e-6));
+    // Both parts of a stack share the slot and the depth.
+    QVERIFY(near(usedC.front.left(), freeC.front.left()));
+    QCOMPARE(usedC.z0, freeC.z0);
+    QCOMPARE(usedC.z1, freeC.z1);
+}
+
+void ChartLayoutTest::stackedAxisReachesTheTotal()
+{
+    ChartModel model;
+    makePlain(model);
+    model.edit([](ChartSettings &s) { s.stacked = true; });
+    model.addSeries(SeriesKind::Bar).addPoint(600);
+    model.addSeries(SeriesKind::Bar).addPoint(500);
+    const ChartLayout layout(model, kBounds);
+    QVERIFY(layout.geometry().verticalRange.maximum >= 1100.0);
+    QVERIFY(layout.geometry().verticalRange.maximum <= 1500.0);
+    QVERIFY(layout.geometry().bars[1].front.top() >= layout.geometry().plot.top() - 1e-6);
+}
+
+void ChartLayoutTest::sideBySideHorizontalBarsKeepWidthAndOffset()
+{
+    ChartModel model;
+    makePlain(model);
+    const int offsets[3] = {25, 0, -25};
+    for (int offset : offsets) {
+        ChartSeries &series = model.addSeries(SeriesKind::HorizontalBar);
+        series.setBarWidthPercent(40);
+        series.setBarOffsetPercent(offset);
+        for (int bucket = 0; bucket < 10; ++bucket) {
+            series.addPoint(10.0 + bucket, QStringLiteral("b%1").arg(bucket));
+        }
+    }
+    const ChartLayout layout(model, kBounds);
+    const ChartGeometry &g = layout.geometry();
+    QVERIFY(g.horizontalBars);
+    QCOMPARE(g.bars.size(), std::size_t(30));
+    const double slot = g.plot.height() / 10.0;
+    for (const BarItem &bar : g.bars) {
+        QVERIFY(bar.horizontal);
+        QVERIFY(near(bar.front.height(), 0.4 * slot));
+        const double slotCentre = g.plot.bottom() - (bar.point + 0.5) * slot;
+        // A positive offset moves the bar up by that share of its own width.
+        const double expected = slotCentre - bar.front.height() * offsets[bar.series] / 100.0;
+        QVERIFY2(near(bar.front.center().y(), expected), qPrintable(QStringLiteral("series %1 point %2").arg(bar.series).arg(bar.point)));
+        QVERIFY(near(bar.front.left(), g.plot.left()));
+    }
+}
+
+void ChartLayoutTest::firstHorizontalBarIsLowest()
+{
+    ChartModel model;
+    makePlain(model);
+    ChartSeries &series = model.addSeries(SeriesKind::HorizontalBar);
+    for (double v : {64.0, 32.0, 16.0, 8.0, 4.0}) {
+        series.addPoint(v);
+    }
+    const ChartLayout layout(model, kBounds);
+    const auto &bars = layout.geometry().bars;
+    QCOMPARE(bars.size(), std::size_t(5));
+    for (std::size_t i = 1; i < bars.size(); ++i) {
+        QVERIFY(bars[i].front.center().y() < bars[i - 1].front.center().y());
+    }
+    QVERIFY(bars[0].front.width() > bars[4].front.width() * 15.9);
+}
+
+void ChartLayoutTest::legendListsSeriesTitlesInOrder()
+{
+    ChartModel model;
+    model.addSeries(SeriesKind::Line, QStringLiteral("Modified time")).setColor(Qt::red);
+    model.addSeries(SeriesKind::Line, QStringLiteral("Created time")).setColor(Qt::green);
+    const ChartLayout layout(model, kBounds);
+    const auto &legend = layout.geometry().legend;
+    QCOMPARE(legend.size(), std::size_t(2));
+    QCOMPARE(legend[0].text, QStringLiteral("Modified time"));
+    QCOMPARE(legend[0].color, QColor(Qt::red));
+    QCOMPARE(legend[1].text, QStringLiteral("Created time"));
+    // On the right by default, and the plot keeps clear of it.
+    QVERIFY(layout.geometry().legendRect.left() > layout.geometry().plot.right());
+}
+
+void ChartLayoutTest::legendListsValuesInReverse()
+{
+    ChartModel model;
+    model.edit([](ChartSettings &s) {
+        s.legend.content = LegendContent::Values;
+        s.legend.reversed = true;
+        s.legend.swatchWidthPixels = 15;
+    });
+    ChartSeries &series = model.addSeries(SeriesKind::HorizontalBar);
+    series.setValueFormat(QStringLiteral("#,##0"));
+    series.addPoint(1000, QStringLiteral("0 - 16K"), Qt::red);
+    series.addPoint(2500, QStringLiteral("16K - 32K"), Qt::blue);
+    series.addPoint(7, QStringLiteral("32K - 64K"), Qt::yellow);
+    const ChartLayout layout(model, kBounds);
+    const auto &legend = layout.geometry().legend;
+    QCOMPARE(legend.size(), std::size_t(3));
+    QCOMPARE(legend[0].text, QStringLiteral("7"));
+    QCOMPARE(legend[0].color, QColor(Qt::yellow));
+    QCOMPARE(legend[1].text, QStringLiteral("2,500"));
+    QCOMPARE(legend[2].text, QStringLiteral("1,000"));
+    QCOMPARE(legend[2].color, QColor(Qt::red));
+    QCOMPARE(legend[0].swatch.width(), 15.0);
+    QVERIFY(legend[0].swatch.top() < legend[1].swatch.top());
+}
+
+void ChartLayoutTest::inactiveSeriesIsNeitherDrawnNorListed()
+{
+    ChartModel model;
+    ChartSeries &modified = model.addSeries(SeriesKind::Line, QStringLiteral("Modified time"));
+    ChartSeries &created = model.addSeries(SeriesKind::Line, QStringLiteral("Created time"));
+    ChartSeries &accessed = model.addSeries(SeriesKind::Line, QStringLiteral("Access Time"));
+    for (int k = 0; k < 48; ++k) {
+        modified.addXY(k, k);
+        created.addXY(k, 48 - k);
+        accessed.addXY(k, 1000);
+    }
+    accessed.setActive(false);
+    const ChartLayout layout(model, kBounds);
+    const ChartGeometry &g = layout.geometry();
+    QCOMPARE(g.lines.size(), std::size_t(2));
+    QCOMPARE(g.lines[0].series, 0);
+    QCOMPARE(g.lines[1].series, 1);
+    QCOMPARE(g.legend.size(), std::size_t(2));
+    QCOMPARE(g.legend[1].text, QStringLiteral("Created time"));
+    // Nor does it stretch the value axis.
+    QVERIFY(g.verticalRange.maximum < 100.0);
+
+    ChartModel bars;
+    ChartSeries &hidden = bars.addSeries(SeriesKind::Bar, QStringLiteral("Hidden"));
+    hidden.addPoint(5);
+    hidden.setActive(false);
+    bars.addSeries(SeriesKind::Bar, QStringLiteral("Shown")).addPoint(3);
+    const ChartLayout barLayout(bars, kBounds);
+    QCOMPARE(barLayout.geometry().bars.size(), std::size_t(1));
+    QCOMPARE(barLayout.geometry().bars[0].series, 1);
+}
+
+void ChartLayoutTest::smallSlicesMergeIntoOther_data()
+{
+    QTest::addColumn<QList<double>>("values");
+    QTest::addColumn<QStringList>("labels");
+    QTest::addColumn<double>("otherValue");
+
+    QTest::newRow("three small") << QList<double>{50, 30, 10, 4, 3, 3} << QStringList{"a", "b", "c", "Other"} << 10.0;
+    QTest::newRow("none small") << QList<double>{40, 35, 25} << QStringList{"a", "b", "c"} << 0.0;
+    QTest::newRow("exactly five percent stays") << QList<double>{95, 5} << QStringList{"a", "b"} << 0.0;
+    QTest::newRow("just under five percent") << QList<double>{95.1, 4.9} << QStringList{"a", "Other"} << 4.9;
+    QTest::newRow("zeros are left out") << QList<double>{60, 0, 40, 0} << QStringList{"a", "c"} << 0.0;
+}
+
+void ChartLayoutTest::smallSlicesMergeIntoOther()
+{
+    QFETCH(QList<double>, values);
+    QFETCH(QStringList, labels);
+    QFETCH(double, otherValue);
+    ChartModel model;
+    ChartSeries &pie = model.addSeries(SeriesKind::Pie);
+    const QString names = QStringLiteral("abcdefgh");
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        pie.addPoint(values[i], names.mid(i, 1), Qt::red);
+    }
+    const auto slices = ChartLayout::pieSlices(pie, model.separators());
+    QStringList got;
+    double spans = 0.0;
+    for (const PieSlice &slice : slices) {
+        got << slice.label;
+        spans += slice.spanDegrees;
+        if (slice.point < 0) {
+            QVERIFY(near(slice.value, otherValue, 1e-9));
+        }
+    }
+    QCOMPARE(got, labels);
+    QVERIFY(near(spans, 360.0, 1e-9));
+}
+
+void ChartLayoutTest::largestSliceIsPulledOutByATenthOfTheRadius()
+{
+    ChartModel model;
+    model.edit([](ChartSettings &s) {
+        s.legend.visible = false;
+        s.view.depthPercent = 25;
+        s.view.elevation = 315;
+    });
+    ChartSeries &pie = model.addSeries(SeriesKind::Pie);
+    pie.addPoint(30, QStringLiteral("small"), Qt::blue);
+    pie.addPoint(50, QStringLiteral("large"), Qt::red);
+    pie.addPoint(20, QStringLiteral("smaller"), Qt::green);
+    const ChartLayout layout(model, kBounds);
+    const PieItem &item = *layout.geometry().pie;
+    QVERIFY(!item.empty);
+    QCOMPARE(item.slices.size(), std::size_t(3));
+    const double rx = item.ellipse.width() / 2.0;
+    const double ry = item.ellipse.height() / 2.0;
+    QVERIFY(rx > 50.0);
+    // Seen 45 degrees from above, the pie is an ellipse.
+    QVERIFY(near(ry / rx, std::cos(std::numbers::pi / 4), 1e-6));
+    QVERIFY(item.thickness > 0.0);
+    int pulled = 0;
+    for (const PieSlice &slice : item.slices) {
+        if (!slice.exploded) {
+            QCOMPARE(slice.offset, QPointF());
+            continue;
+        }
+        ++pulled;
+        QCOMPARE(slice.label, QStringLiteral("large"));
+        const double mid = (slice.startDegrees + slice.spanDegrees / 2.0) * std::numbers::pi / 180.0;
+        QVERIFY(near(slice.offset.x(), std::cos(mid) * rx * 0.1, 1e-6));
+        QVERIFY(near(slice.offset.y(), -std::sin(mid) * ry * 0.1, 1e-6));
+    }
+    QCOMPARE(pulled, 1);
+    // The pulled-out slice still fits the chart.
+    const QRectF outer = item.ellipse.adjusted(-rx * 0.1, -ry * 0.1, rx * 0.1, ry * 0.1 + item.thickness);
+    QVERIFY(kBounds.contains(outer));
+}
+
+void ChartLayoutTest::slicesStartAtTheRotationAngle()
+{
+    ChartModel model;
+    ChartSeries &pie = model.addSeries(SeriesKind::Pie);
+    pie.addPoint(1, QStringLiteral("a"));
+    pie.addPoint(3, QStringLiteral("b"));
+    pie.setRotation(300);
+    pie.rotate(100);
+    QCOMPARE(pie.rotation(), 40);
+    const auto slices = ChartLayout::pieSlices(pie, model.separators());
+    QCOMPARE(slices.size(), std::size_t(2));
+    QCOMPARE(slices[0].startDegrees, 40.0);
+    QCOMPARE(slices[0].spanDegrees, 90.0);
+    QCOMPARE(slices[1].startDegrees, 130.0);
+    QCOMPARE(slices[1].spanDegrees, 270.0);
+}
+
+void ChartLayoutTest::emptyOrZeroPieIsDrawnPlain_data()
+{
+    QTest::addColumn<QList<double>>("values");
+    QTest::newRow("no points") << QList<double>{};
+    QTest::newRow("all zero") << QList<double>{0, 0, 0};
+    QTest::newRow("negative only") << QList<double>{-5};
+}
+
+void ChartLayoutTest::emptyOrZeroPieIsDrawnPlain()
+{
+    QFETCH(QList<double>, values);
+    ChartModel model;
+    model.edit([](ChartSettings &s) {
+        s.legend.visible = false;
+        s.background = Qt::white;
+    });
+    ChartSeries &pie = model.addSeries(SeriesKind::Pie);
+    for (double v : values) {
+        pie.addPoint(v, QStringLiteral("x"), Qt::red);
+    }
+    const ChartLayout layout(model, QRectF(0, 0, 103, 99));
+    QVERIFY(layout.geometry().pie.has_value());
+    QVERIFY(layout.geometry().pie->empty);
+    QVERIFY(layout.geometry().pie->slices.empty());
+    QVERIFY(layout.geometry().pie->ellipse.width() > 10.0);
+
+    QImage image(103, 99, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    ChartPainter(model).paint(painter, QRectF(0, 0, 103, 99));
+    painter.end();
+    const QPoint centre = layout.geometry().pie->ellipse.center().toPoint();
+    const QColor middle = image.pixelColor(centre);
+    // A grey disc where the pie would be, the background round it.
+    QVERIFY(middle.red() == middle.green() && middle.green() == middle.blue());
+    QVERIFY(middle.red() > 150 && middle.red() < 255);
+    QCOMPARE(image.pixelColor(1, 1), QColor(Qt::white));
+}
+
+void ChartLayoutTest::userZoomNarrowsTheAxesAndUndoRestores()
+{
+    ChartModel model;
+    makePlain(model);
+    ChartSeries &series = model.addSeries(SeriesKind::Bar);
+    for (double v : {100.0, 200.0, 300.0, 400.0}) {
+        series.addPoint(v);
+    }
+    const AxisRange wholeHorizontal = ChartLayout(model, kBounds).geometry().horizontalRange;
+    const AxisRange wholeVertical = ChartLayout(model, kBounds).geometry().verticalRange;
+    QCOMPARE(wholeHorizontal, (AxisRange{0.0, 4.0}));
+
+    // The rectangle may be given corner to corner in either order.
+    model.zoomTo(UserZoom{AxisRange{3.0, 1.0}, AxisRange{250.0, 50.0}});
+    QVERIFY(model.isZoomed());
+    {
+        const ChartLayout zoomed(model, kBounds);
+        const ChartGeometry &g = zoomed.geometry();
+        QCOMPARE(g.horizontalRange, (AxisRange{1.0, 3.0}));
+        QCOMPARE(g.verticalRange, (AxisRange{50.0, 250.0}));
+        // Slot 0 lies left of the plot now, slot 1 starts at its left edge.
+        QVERIFY(g.bars[0].front.right() < g.plot.left());
+        QVERIFY(near(g.bars[1].front.center().x(), g.plot.left() + 0.5 * g.plot.width() / 2.0));
+        for (double tick : g.verticalAxis.ticks) {
+            QVERIFY(tick >= 50.0 && tick <= 250.0);
+        }
+    }
+    model.undoZoom();
+    QVERIFY(!model.isZoomed());
+    const ChartLayout restored(model, kBounds);
+    QCOMPARE(restored.geometry().horizontalRange, wholeHorizontal);
+    QCOMPARE(restored.geometry().verticalRange, wholeVertical);
+
+    // A rectangle without area is refused.
+    model.zoomTo(UserZoom{AxisRange{1.0, 1.0}, AxisRange{0.0, 10.0}});
+    QVERIFY(!model.isZoomed());
+}
+
+void ChartLayoutTest::dataAtInvertsTheAxes()
+{
+    ChartModel model;
+    model.edit([](ChartSettings &s) { s.legend.visible = false; s.view.depthPercent = 30; });
+    ChartSeries &series = model.addSeries(SeriesKind::Bar);
+    for (double v : {100.0, 200.0}) {
+        series.addPoint(v);
+    }
+    const ChartLayout layout(model, kBounds);
+    const ChartGeometry &g = layout.geometry();
+    const auto corner = layout.dataAt(g.projection.map(g.plot.left(), g.plot.bottom(), 0.0));
+    QVERIFY(corner.has_value());
+    QVERIFY(near(corner->x(), g.horizontalRange.minimum, 1e-6));
+    QVERIFY(near(corner->y(), g.verticalRange.minimum, 1e-6));
+    const auto opposite = layout.dataAt(g.projection.map(g.plot.right(), g.plot.top(), 0.0));
+    QVERIFY(near(opposite->x(), g.horizontalRange.maximum, 1e-6));
+    QVERIFY(near(opposite->y(), g.verticalRange.maximum, 1e-6));
+}
+
+void ChartLayoutTest::fixedAxisRangeIsKept()
+{
+    ChartModel model;
+    model.edit([](ChartSettings &s) {
+        s.bottomAxis.automatic = false;
+        s.bottomAxis.minimum = 0.0;
+        s.bottomAxis.maximum = 47.9583333333333;
+        s.pointsPerPage = 47;
+    });
+    ChartSeries &line = model.addSeries(SeriesKind::Line);
+    for (int k = 0; k < 48; ++k) {
+        line.addXY(k, k % 5);
+    }
+    const ChartLayout layout(model, kBounds);
+    const ChartGeometry &g = layout.geometry();
+    QCOMPARE(g.horizontalRange.maximum, 47.9583333333333);
+    QCOMPARE(g.lines.size(), std::size_t(1));
+    QCOMPARE(g.lines[0].points.size(), std::size_t(48));
+    QVERIFY(near(g.lines[0].points[0].x(), g.plot.left()));
+    QVERIFY(g.lines[0].points[47].x() < g.plot.right());
+}
+
+void ChartLayoutTest::pointsPerPageLimitsTheSlots()
+{
+    ChartModel model;
+    makePlain(model);
+    model.edit([](ChartSettings &s) { s.pointsPerPage = 5; });
+    ChartSeries &series = model.addSeries(SeriesKind::HorizontalBar);
+    for (int i = 0; i < 3; ++i) {
+        series.addPoint(10 * (i + 1));
+    }
+    const ChartLayout layout(model, kBounds);
+    const ChartGeometry &g = layout.geometry();
+    // Three bars in five slots: each bar keeps the height of a fifth.
+    QCOMPARE(g.verticalRange, (AxisRange{0.0, 5.0}));
+    QCOMPARE(g.bars.size(), std::size_t(3));
+    QVERIFY(near(g.bars[0].front.height(), g.plot.height() / 5.0 * 0.7));
+}
+
+void ChartLayoutTest::percentMarksShowTheShareOfTheSum()
+{
+    ChartModel model;
+    ChartSeries &series = model.addSeries(SeriesKind::HorizontalBar);
+    series.setMarkStyle(MarkStyle::Percent);
+    series.setPercentFormat(QStringLiteral("##0.# %"));
+    series.addPoint(1.0);
+    series.addPoint(2.0);
+    series.addPoint(5.0);
+    ChartLayout layout(model, kBounds);
+    const auto &marks = layout.geometry().marks;
+    QCOMPARE(marks.size(), std::size_t(3));
+    QCOMPARE(marks[0].text, QStringLiteral("12.5 %"));
+    QCOMPARE(marks[1].text, QStringLiteral("25 %"));
+    QCOMPARE(marks[2].text, QStringLiteral("62.5 %"));
+
+    series.setMarkStyle(MarkStyle::Value);
+    series.setValueFormat(QStringLiteral("#,##0. %"));
+    ChartLayout values(model, kBounds);
+    QCOMPARE(values.geometry().marks[2].text, QStringLiteral("5 %"));
+}
+
+void ChartLayoutTest::depthShrinksThePlotForTheObliqueView()
+{
+    ChartModel model;
+    model.edit([](ChartSettings &s) { s.legend.visible = false; });
+    model.addSeries(SeriesKind::Bar).addPoint(1);
+    model.setDepthPercent(1);
+    const ChartGeometry shallow = ChartLayout(model, kBounds).geometry();
+    model.setDepthPercent(61);
+    const ChartGeometry deep = ChartLayout(model, kBounds).geometry();
+    QVERIFY(deep.depth > shallow.depth * 30.0);
+    QVERIFY(deep.plot.width() < shallow.plot.width());
+    // The back of the plot box still lies inside the chart.
+    const QPointF backTopRight = deep.projection.map(deep.plot.right(), deep.plot.top(), deep.depth);
+    QVERIFY(kBounds.contains(backTopRight));
+    QVERIFY(backTopRight.x() > deep.plot.right() && backTopRight.y() < deep.plot.top());
+}
+
+QTEST_MAIN(ChartLayoutTest)
+#include "tst_ChartLayout.moc"
