@@ -1,0 +1,95 @@
+#pragma once
+
+#include "engine/Statistics.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace vorin {
+
+class DirectoryReader;
+
+// How far a walk has got, for the window to read on a timer from its own
+// thread while the walk runs on others. The file count is published in small
+// batches; the directory text is copied under a mutex into a buffer that keeps
+// its capacity, so reporting costs the walk no allocation per file.
+class WalkProgress final : public StatisticsHooks
+{
+public:
+    WalkProgress();
+
+    // Called by the bookkeeping every third file of a walking thread. A thread
+    // that finds another one publishing just goes on.
+    void showProgress(std::string_view drive, std::string_view directory) override;
+    void clearTypesTable() override {}
+
+    void addFiles(std::int64_t n) { m_files.fetch_add(n, std::memory_order_relaxed); }
+    // Files met so far in the run, summed over the walking threads.
+    [[nodiscard]] std::int64_t filesProcessed() const
+    {
+        return m_files.load(std::memory_order_relaxed);
+    }
+    // "Processing drive c: [/] ... standby : /home/ann"; empty before the first file.
+    [[nodiscard]] std::string statusText() const;
+    [[nodiscard]] std::string currentDirectory() const;
+    void reset();
+
+private:
+    std::atomic<std::int64_t> m_files{0};
+    mutable std::mutex m_mutex;
+    std::string m_drive;
+    std::string m_directory;
+    bool m_shown = false;
+};
+
+// Told of every file after it has been counted, on the walking thread that
+// counted it. For tests and tools that follow a walk file by file.
+class WalkObserver
+{
+public:
+    virtual ~WalkObserver() = default;
+    virtual void fileCounted(std::string_view directory, const DirectoryEntry &entry) = 0;
+};
+
+struct WalkOptions
+{
+    // Walking threads; 0 takes one per core, at most 8. One thread keeps the
+    // classic order: the files of a directory after everything below it,
+    // subdirectories in the order the file system lists them.
+    int threads = 0;
+    // Open directories per thread before the walk closes ancestors and opens
+    // them again on the way back; 0 derives it from the process's limit.
+    std::size_t maxOpenLevels = 0;
+    WalkObserver *observer = nullptr;
+};
+
+struct WalkResult
+{
+    bool rootOpened = false;
+    bool aborted = false;
+    // Directories that exist but could not be opened or read.
+    std::int64_t unreadableDirectories = 0;
+};
+
+[[nodiscard]] int defaultWalkThreads();
+
+// Walks the tree below root depth-first and hands every regular file (anything
+// that is not a directory, links included and never followed) to crunchNumbers
+// with the full path of its directory, then counts it in filesProcessed.
+// Hidden and system directories are not entered, nor directories on another
+// device than root. Results are added to stats; with several threads each
+// fills its own record and they are merged at the end, so the figures do not
+// depend on the thread count. abort ends the walk within one directory entry.
+// Blocks until done; runs on any thread and never touches a window.
+//
+// Costs: one open directory per level and thread, one listing buffer of 32 KiB
+// per level (one thread) or per thread (several); nothing per file.
+WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
+                    const CrunchContext &context, Statistics &stats, WalkProgress &progress,
+                    const std::atomic<bool> &abort, const WalkOptions &options = {});
+
+} // namespace vorin

@@ -1,0 +1,271 @@
+#include "platform/posix/PosixDirectoryReader.h"
+
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/msdos_fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace vorin {
+
+namespace {
+
+constexpr long kMsdosMagic = 0x4d44; // vfat and msdos
+constexpr long kExfatMagic = 0x2011BAB0;
+
+constexpr std::uint32_t kDosBits = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
+
+// Only the fields the statistics use: asking for less lets network and FUSE
+// file systems answer from what they have.
+constexpr unsigned kFileMask =
+    STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
+constexpr int kStatFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC;
+
+FileTime fileTime(const struct statx_timestamp &t)
+{
+    return FileTime{t.tv_sec};
+}
+
+bool isMountRoot(const struct statx &sx)
+{
+#ifdef STATX_ATTR_MOUNT_ROOT
+    return (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
+           (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+#else
+    (void)sx;
+    return false;
+#endif
+}
+
+} // namespace
+
+std::uint32_t PosixDirectoryReader::posixAttributes(std::uint32_t mode, std::string_view name)
+{
+    std::uint32_t attributes = 0;
+    if (S_ISDIR(mode))
+        attributes |= kAttrDirectory;
+    // A symbolic link's own mode is always rwxrwxrwx, so a link is never read-only.
+    if ((mode & 0222) == 0)
+        attributes |= kAttrReadOnly;
+    if (!name.empty() && name.front() == '.')
+        attributes |= kAttrHidden;
+    if (S_ISCHR(mode) || S_ISBLK(mode) || S_ISFIFO(mode) || S_ISSOCK(mode))
+        attributes |= kAttrSystem;
+    return attributes;
+}
+
+OpenStatus PosixDirectoryReader::openRoot(const std::string &path, Handle &out)
+{
+    out = kNoHandle;
+    // The root itself may be reached through a link (a drive mounted at a
+    // linked path); only what lies below it is never followed.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EMFILE || errno == ENFILE ? OpenStatus::TooManyOpen
+                                                  : OpenStatus::Unreadable;
+    struct stat st
+    {
+    };
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return OpenStatus::Unreadable;
+    }
+    m_rootDevMajor = major(st.st_dev);
+    m_rootDevMinor = minor(st.st_dev);
+    m_haveRoot = true;
+    struct statfs fs
+    {
+    };
+    m_dosAttributes = ::fstatfs(fd, &fs) == 0 && (static_cast<long>(fs.f_type) == kMsdosMagic ||
+                                                  static_cast<long>(fs.f_type) == kExfatMagic);
+    out = fd;
+    return OpenStatus::Ok;
+}
+
+OpenStatus PosixDirectoryReader::openChild(Handle parent, std::string_view name, Handle &out)
+{
+    out = kNoHandle;
+    // Looked at before it is opened, so that an automount point is never
+    // triggered and a mount point is never entered.
+    struct statx sx
+    {
+    };
+    if (::statx(parent, name.data(), kStatFlags, STATX_TYPE | STATX_INO, &sx) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? OpenStatus::Vanished : OpenStatus::Unreadable;
+    if (!S_ISDIR(sx.stx_mode))
+        return OpenStatus::Vanished;
+    if (m_haveRoot && (sx.stx_dev_major != m_rootDevMajor || sx.stx_dev_minor != m_rootDevMinor))
+        return OpenStatus::OtherDevice;
+    if (isMountRoot(sx))
+        return OpenStatus::OtherDevice;
+
+    const int fd = ::openat(parent, name.data(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        switch (errno) {
+        case EMFILE:
+        case ENFILE:
+            return OpenStatus::TooManyOpen;
+        case ENOENT:
+        case ENOTDIR:
+        case ELOOP:
+            return OpenStatus::Vanished;
+        default:
+            return OpenStatus::Unreadable;
+        }
+    }
+    // The name may have been replaced or mounted over between the two calls.
+    struct stat st
+    {
+    };
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return OpenStatus::Unreadable;
+    }
+    if (major(st.st_dev) != sx.stx_dev_major || minor(st.st_dev) != sx.stx_dev_minor) {
+        ::close(fd);
+        return OpenStatus::OtherDevice;
+    }
+    if (st.st_ino != sx.stx_ino) {
+        ::close(fd);
+        return OpenStatus::Vanished;
+    }
+    out = fd;
+    return OpenStatus::Ok;
+}
+
+void PosixDirectoryReader::close(Handle dir)
+{
+    if (dir >= 0)
+        ::close(dir);
+}
+
+ListStatus PosixDirectoryReader::list(Handle dir, NameBatch &batch)
+{
+    if (batch.bytes.size() < kBatchBytes)
+        batch.bytes.resize(kBatchBytes);
+    char *const data = batch.bytes.data();
+    for (;;) {
+        const ssize_t n = ::getdents64(dir, data, batch.bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return ListStatus::Failed;
+        }
+        if (n == 0)
+            return ListStatus::End;
+        batch.names.clear();
+        // The records are read field by field: their layout is the kernel's,
+        // and nothing here relies on the buffer's alignment.
+        for (ssize_t offset = 0; offset < n;) {
+            const char *record = data + offset;
+            unsigned short length = 0;
+            std::memcpy(&length, record + offsetof(struct dirent64, d_reclen), sizeof length);
+            unsigned char type = 0;
+            std::memcpy(&type, record + offsetof(struct dirent64, d_type), sizeof type);
+            const char *nameStart = record + offsetof(struct dirent64, d_name);
+            const std::size_t room = length - offsetof(struct dirent64, d_name);
+            const std::string_view name(nameStart, ::strnlen(nameStart, room));
+            offset += length;
+            if (length == 0)
+                return ListStatus::Failed;
+            if (name == "." || name == ".." || name.empty())
+                continue;
+            NameKind kind = NameKind::Other;
+            if (type == DT_DIR)
+                kind = NameKind::Directory;
+            else if (type == DT_UNKNOWN)
+                kind = NameKind::Unknown;
+            batch.names.push_back({name, kind});
+        }
+        if (!batch.names.empty())
+            return ListStatus::More;
+    }
+}
+
+bool PosixDirectoryReader::rewind(Handle dir)
+{
+    return ::lseek(dir, 0, SEEK_SET) == 0;
+}
+
+Described PosixDirectoryReader::describe(Handle dir, std::string_view name, DirectoryEntry &entry)
+{
+    struct statx sx
+    {
+    };
+    if (::statx(dir, name.data(), kStatFlags, kFileMask, &sx) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? Described::Vanished : Described::Denied;
+    entry.name = name;
+    entry.size = static_cast<std::int64_t>(sx.stx_size);
+    entry.lastAccess = (sx.stx_mask & STATX_ATIME) ? fileTime(sx.stx_atime) : FileTime{};
+    entry.lastWrite = (sx.stx_mask & STATX_MTIME) ? fileTime(sx.stx_mtime) : FileTime{};
+    entry.creation = (sx.stx_mask & STATX_BTIME) ? fileTime(sx.stx_btime) : FileTime{};
+    entry.attributes = posixAttributes(sx.stx_mode, name);
+    const bool directory = S_ISDIR(sx.stx_mode);
+    if (m_dosAttributes && (directory || S_ISREG(sx.stx_mode))) {
+        const std::int64_t dos = dosAttributes(dir, name, directory);
+        if (dos >= 0)
+            entry.attributes = (entry.attributes & (kAttrDirectory | kAttrHidden)) |
+                               (static_cast<std::uint32_t>(dos) & kDosBits);
+    }
+    return directory ? Described::Directory : Described::File;
+}
+
+std::uint32_t PosixDirectoryReader::directoryAttributes(Handle dir, std::string_view name)
+{
+    std::uint32_t attributes = kAttrDirectory;
+    if (!name.empty() && name.front() == '.')
+        attributes |= kAttrHidden;
+    if (m_dosAttributes) {
+        const std::int64_t dos = dosAttributes(dir, name, true);
+        if (dos >= 0)
+            attributes |= static_cast<std::uint32_t>(dos) & kDosBits;
+    }
+    return attributes;
+}
+
+std::int64_t PosixDirectoryReader::dosAttributes(Handle dir, std::string_view name,
+                                                 bool directory) const
+{
+    const int flags =
+        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (directory ? O_DIRECTORY : 0);
+    const int fd = ::openat(dir, name.data(), flags);
+    if (fd < 0)
+        return -1;
+    std::uint32_t bits = 0;
+    const int result = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &bits);
+    ::close(fd);
+    return result == 0 ? static_cast<std::int64_t>(bits) : -1;
+}
+
+std::size_t PosixDirectoryReader::handleLimit() const
+{
+    // What the rest of the process may need (the window, its fonts, a printer)
+    // is left over.
+    constexpr rlim_t kReserve = 64;
+    struct rlimit limit
+    {
+    };
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 1024 - kReserve;
+    return limit.rlim_cur > 2 * kReserve ? static_cast<std::size_t>(limit.rlim_cur - kReserve)
+                                         : static_cast<std::size_t>(limit.rlim_cur / 2);
+}
+
+std::unique_ptr<DirectoryReader> PosixDirectoryReader::clone() const
+{
+    return std::make_unique<PosixDirectoryReader>(*this);
+}
+
+std::unique_ptr<DirectoryReader> makeDirectoryReader()
+{
+    return std::make_unique<PosixDirectoryReader>();
+}
+
+} // namespace vorin

@@ -1,0 +1,482 @@
+#include "engine/Walk.h"
+
+#include "platform/DirectoryReader.h"
+#include "platform/fake/FixedUtcOffset.h"
+#include "TreeFixture.h"
+
+#include <algorithm>
+#include <atomic>
+#include <ctime>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <mutex>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vorin {
+namespace {
+
+using testing::TempTree;
+
+struct Counted
+{
+    std::string directory;
+    std::string name;
+    std::int64_t size;
+    std::uint32_t attributes;
+};
+
+class Recorder final : public WalkObserver
+{
+public:
+    void fileCounted(std::string_view directory, const DirectoryEntry &entry) override
+    {
+        std::lock_guard lock(m_mutex);
+        files.push_back(
+            {std::string(directory), std::string(entry.name), entry.size, entry.attributes});
+        if (then)
+            then(files.back());
+    }
+    std::vector<Counted> files;
+    std::function<void(const Counted &)> then;
+
+private:
+    std::mutex m_mutex;
+};
+
+class WalkTest : public ::testing::Test
+{
+protected:
+    WalkResult walk(const std::string &root, int threads = 1, WalkObserver *observer = nullptr,
+                    std::size_t maxOpenLevels = 0)
+    {
+        CrunchContext context;
+        context.zone = &m_zone;
+        context.today = std::time(nullptr) / 86400;
+        context.currentDrive = "c:";
+        WalkOptions options;
+        options.threads = threads;
+        options.observer = observer;
+        options.maxOpenLevels = maxOpenLevels;
+        return walkTree(*m_reader, root, context, stats, progress, abort, options);
+    }
+
+    FixedUtcOffset m_zone{0};
+    std::unique_ptr<DirectoryReader> m_reader = makeDirectoryReader();
+    Statistics stats;
+    WalkProgress progress;
+    std::atomic<bool> abort{false};
+    TempTree tree;
+};
+
+TEST_F(WalkTest, hiddenDirectoriesAreNotEnteredButHiddenFilesAreCounted)
+{
+    tree.file("a.txt", 100);
+    tree.file(".profile", 10);
+    tree.dir(".git");
+    tree.file(".git/config", 1000);
+    tree.dir("sub");
+    tree.file("sub/b.doc", 5);
+    tree.dir("sub/.cache");
+    tree.dir("sub/.cache/deeper");
+    tree.file("sub/.cache/deeper/c.bin", 7);
+
+    const WalkResult result = walk(tree.root());
+
+    EXPECT_TRUE(result.rootOpened);
+    EXPECT_FALSE(result.aborted);
+    EXPECT_EQ(stats.filesProcessed, 3);
+    EXPECT_EQ(stats.hiddenCount, 1);
+    EXPECT_EQ(stats.hiddenBytes, 10);
+    EXPECT_EQ(stats.sizeBandBytes[1], 115);
+    EXPECT_EQ(result.unreadableDirectories, 0);
+    EXPECT_EQ(progress.filesProcessed(), 3);
+}
+
+// The order a walk of one thread must take, worked out with readdir: the
+// subdirectories in listing order, each walked whole, then the files.
+void expectedOrder(const std::string &path, std::vector<std::pair<std::string, std::string>> &out)
+{
+    std::vector<std::string> subdirectories;
+    std::vector<std::string> files;
+    DIR *dir = ::opendir(path.c_str());
+    ASSERT_NE(dir, nullptr);
+    while (const dirent *d = ::readdir(dir)) {
+        const std::string name = d->d_name;
+        if (name == "." || name == "..")
+            continue;
+        if (d->d_type == DT_DIR) {
+            if (name[0] != '.')
+                subdirectories.push_back(name);
+        } else {
+            files.push_back(name);
+        }
+    }
+    ::closedir(dir);
+    for (const std::string &sub : subdirectories)
+        expectedOrder(path + "/" + sub, out);
+    for (const std::string &file : files)
+        out.emplace_back(path, file);
+}
+
+TEST_F(WalkTest, oneThreadCountsTheFilesOfADirectoryAfterEverythingBelowIt)
+{
+    for (const char *d : {"one", "one/two", "one/two/three", "four", "four/five", ".six"})
+        tree.dir(d);
+    for (const char *f : {"r1", "r2", "r3", "one/o1", "one/o2", "one/two/t1", "one/two/three/h1",
+                          "four/f1", "four/five/v1", "four/five/v2", ".six/x"})
+        tree.file(f, 1);
+    Recorder recorder;
+
+    walk(tree.root(), 1, &recorder);
+
+    std::vector<std::pair<std::string, std::string>> expected;
+    expectedOrder(tree.root(), expected);
+    ASSERT_EQ(expected.size(), 10u);
+    std::vector<std::pair<std::string, std::string>> actual;
+    for (const Counted &c : recorder.files)
+        actual.emplace_back(c.directory, c.name);
+    EXPECT_EQ(actual, expected);
+    // The root's own files come last.
+    EXPECT_EQ(actual.back().first, tree.root());
+}
+
+TEST_F(WalkTest, symbolicLinksAreFilesOfTheirOwnSizeAndAreNeverFollowed)
+{
+    tree.dir("sub");
+    tree.file("sub/data.bin", 4000);
+    tree.symlink(".", "loop");
+    tree.symlink("..", "up");
+    tree.symlink("sub", "dirlink");
+    tree.symlink("sub/loop2", "sub/loop2"); // points at itself
+
+    const WalkResult result = walk(tree.root());
+
+    EXPECT_EQ(result.unreadableDirectories, 0);
+    EXPECT_EQ(stats.filesProcessed, 5);
+    // Link sizes are the lengths of their targets: 1 + 2 + 3 + 9.
+    EXPECT_EQ(stats.sizeBandBytes[1], 4000 + 1 + 2 + 3 + 9);
+    EXPECT_EQ(stats.readOnlyCount, 0);
+}
+
+TEST_F(WalkTest, aFifoIsASystemFileAndIsNeverOpened)
+{
+    tree.fifo("pipe");
+    tree.file("plain", 3);
+
+    walk(tree.root());
+
+    EXPECT_EQ(stats.filesProcessed, 2);
+    EXPECT_EQ(stats.systemCount, 1);
+    EXPECT_EQ(stats.systemBytes, 0);
+}
+
+TEST_F(WalkTest, aFileWithoutWriteBitsIsReadOnlyAndNothingIsArchive)
+{
+    tree.file("locked.txt", 20, 0, 0, 0444);
+    tree.file("open.txt", 30, 0, 0, 0644);
+
+    walk(tree.root());
+
+    EXPECT_EQ(stats.readOnlyCount, 1);
+    EXPECT_EQ(stats.readOnlyBytes, 20);
+    EXPECT_EQ(stats.archiveCount, 0);
+}
+
+TEST_F(WalkTest, namesWithNewlinesAndInvalidUtf8AreWalkedByTheirBytes)
+{
+    const std::string odd = "dir\nwith\xff\xfe bytes";
+    tree.dir(odd);
+    tree.file(odd + "/new\nline.txt", 11);
+    tree.file("bad\xff.BIN", 12);
+    tree.file("\xd0\x9f\xd1\x80\xd0\xb8.doc", 13);
+    Recorder recorder;
+
+    walk(tree.root(), 1, &recorder);
+
+    ASSERT_EQ(recorder.files.size(), 3u);
+    EXPECT_EQ(recorder.files[0].directory, tree.root() + "/" + odd);
+    EXPECT_EQ(recorder.files[0].name, "new\nline.txt");
+    std::vector<std::string> keys;
+    for (const TypeTotal &t : stats.lbTypes)
+        keys.push_back(t.key);
+    EXPECT_EQ(keys, (std::vector<std::string>{".BIN", ".DOC", ".TXT"}));
+}
+
+// 300 directories of 40-byte names: the deepest path is over 12,000 bytes.
+std::string makeDeepTree(const TempTree &tree, int levels)
+{
+    std::string relative;
+    int fd = ::open(tree.root().c_str(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < levels; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "level-%03d-abcdefghijklmnopqrstuvwxyz01", i);
+        testing::check(::mkdirat(fd, name, 0755) == 0, "mkdirat");
+        const int next = ::openat(fd, name, O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+        relative += "/";
+        relative += name;
+        if (i % 100 == 50) {
+            const int file = ::openat(fd, "middle.txt", O_WRONLY | O_CREAT, 0644);
+            testing::check(::ftruncate(file, 100) == 0, "ftruncate");
+            ::close(file);
+        }
+    }
+    const int file = ::openat(fd, "bottom.dat", O_WRONLY | O_CREAT, 0644);
+    testing::check(::ftruncate(file, 70000) == 0, "ftruncate");
+    ::close(file);
+    ::close(fd);
+    return tree.root() + relative;
+}
+
+TEST_F(WalkTest, aTreeDeeperThanPathMaxIsWalkedToTheBottom)
+{
+    const std::string bottom = makeDeepTree(tree, 300);
+    ASSERT_GT(bottom.size(), 4096u);
+    Recorder recorder;
+
+    const WalkResult result = walk(tree.root(), 1, &recorder);
+
+    EXPECT_EQ(result.unreadableDirectories, 0);
+    ASSERT_EQ(recorder.files.size(), 4u);
+    EXPECT_EQ(recorder.files.front().directory, bottom);
+    EXPECT_EQ(recorder.files.front().name, "bottom.dat");
+    EXPECT_EQ(stats.sizeBandCount[4], 1);
+    EXPECT_EQ(stats.sizeBandCount[1], 3);
+}
+
+TEST_F(WalkTest, aDeepTreeGivesTheSameFiguresWhenFewDirectoriesMayStayOpen)
+{
+    makeDeepTree(tree, 300);
+    Recorder wide;
+    walk(tree.root(), 1, &wide);
+    const Statistics allOpen = stats;
+
+    stats = Statistics{};
+    Recorder narrow;
+    const WalkResult result = walk(tree.root(), 1, &narrow, 8);
+
+    EXPECT_EQ(result.unreadableDirectories, 0);
+    EXPECT_EQ(stats, allOpen);
+    ASSERT_EQ(narrow.files.size(), wide.files.size());
+    for (std::size_t i = 0; i < wide.files.size(); ++i)
+        EXPECT_EQ(narrow.files[i].directory, wide.files[i].directory);
+
+    stats = Statistics{};
+    walk(tree.root(), 4, nullptr, 8);
+    EXPECT_EQ(stats, allOpen);
+}
+
+TEST_F(WalkTest, anUnreadableDirectoryIsCountedAndTheWalkGoesOn)
+{
+    tree.dir("locked");
+    tree.file("locked/secret", 5);
+    tree.dir("open");
+    tree.file("open/visible", 6);
+    ::chmod(tree.path("locked").c_str(), 0);
+    const int probe = ::open(tree.path("locked").c_str(), O_RDONLY | O_DIRECTORY);
+    if (probe >= 0) {
+        ::close(probe);
+        GTEST_SKIP() << "running with rights that read any directory";
+    }
+
+    const WalkResult result = walk(tree.root());
+
+    EXPECT_EQ(result.unreadableDirectories, 1);
+    EXPECT_EQ(stats.filesProcessed, 1);
+    EXPECT_EQ(stats.sizeBandBytes[1], 6);
+}
+
+// A reader that refuses to open directories of one name, as a file system
+// does for a directory without read permission, even when the tests run as
+// root.
+class RefusingReader final : public DirectoryReader
+{
+public:
+    RefusingReader(std::unique_ptr<DirectoryReader> inner, std::string refused)
+        : m_inner(std::move(inner)), m_refused(std::move(refused))
+    {}
+    OpenStatus openRoot(const std::string &path, Handle &out) override
+    {
+        return m_inner->openRoot(path, out);
+    }
+    OpenStatus openChild(Handle parent, std::string_view name, Handle &out) override
+    {
+        if (name == m_refused)
+            return OpenStatus::Unreadable;
+        return m_inner->openChild(parent, name, out);
+    }
+    void close(Handle dir) override { m_inner->close(dir); }
+    ListStatus list(Handle dir, NameBatch &batch) override { return m_inner->list(dir, batch); }
+    bool rewind(Handle dir) override { return m_inner->rewind(dir); }
+    Described describe(Handle dir, std::string_view name, DirectoryEntry &entry) override
+    {
+        return m_inner->describe(dir, name, entry);
+    }
+    std::uint32_t directoryAttributes(Handle dir, std::string_view name) override
+    {
+        return m_inner->directoryAttributes(dir, name);
+    }
+    std::size_t handleLimit() const override { return m_inner->handleLimit(); }
+    std::unique_ptr<DirectoryReader> clone() const override
+    {
+        return std::make_unique<RefusingReader>(m_inner->clone(), m_refused);
+    }
+
+private:
+    std::unique_ptr<DirectoryReader> m_inner;
+    std::string m_refused;
+};
+
+TEST_F(WalkTest, directoriesThatCannotBeOpenedAreCountedOnceEachAndSkipped)
+{
+    for (const char *d : {"a", "a/locked", "b", "b/locked", "c"})
+        tree.dir(d);
+    tree.file("a/locked/x", 1);
+    tree.file("b/locked/y", 1);
+    tree.file("c/z", 9);
+    m_reader = std::make_unique<RefusingReader>(makeDirectoryReader(), "locked");
+
+    for (int threads : {1, 3}) {
+        stats = Statistics{};
+        const WalkResult result = walk(tree.root(), threads);
+        EXPECT_EQ(result.unreadableDirectories, 2) << threads;
+        EXPECT_EQ(stats.filesProcessed, 1) << threads;
+        EXPECT_EQ(stats.sizeBandBytes[1], 9) << threads;
+    }
+}
+
+TEST_F(WalkTest, aFileRemovedBetweenListingAndCountingIsSkippedSilently)
+{
+    tree.dir("going");
+    for (const char *f : {"going/a", "going/b", "going/c"})
+        tree.file(f, 1);
+    tree.file("stays", 2);
+    Recorder recorder;
+    recorder.then = [this](const Counted &c) {
+        if (c.directory != tree.path("going"))
+            return;
+        for (const char *f : {"going/a", "going/b", "going/c"})
+            ::unlink(tree.path(f).c_str());
+    };
+
+    const WalkResult result = walk(tree.root(), 1, &recorder);
+
+    EXPECT_EQ(result.unreadableDirectories, 0);
+    EXPECT_EQ(stats.filesProcessed, 2);
+    EXPECT_EQ(stats.sizeBandBytes[1], 3);
+}
+
+// A few thousand files in a few hundred directories, with sizes across every
+// band and times across every bucket and slot.
+void makeGeneratedTree(const TempTree &tree)
+{
+    std::mt19937 random(99);
+    const std::int64_t now = std::time(nullptr);
+    std::vector<std::string> directories = {""};
+    for (int d = 0; d < 150; ++d) {
+        const std::string parent = directories[random() % directories.size()];
+        std::string name = parent + "d" + std::to_string(d);
+        tree.dir(name);
+        directories.push_back(name + "/");
+    }
+    const char *extensions[] = {".txt", ".DOC", ".jpeg", ".c", "", ".class", ".Mp3", ".h"};
+    for (int f = 0; f < 3000; ++f) {
+        const std::string &dir = directories[random() % directories.size()];
+        const std::string name = dir + "f" + std::to_string(f) + extensions[random() % 8];
+        const std::int64_t size = std::int64_t(random() % (1u << (random() % 26)));
+        const std::int64_t atime = now - std::int64_t(random() % (6 * 365 * 86400));
+        const std::int64_t mtime = now - std::int64_t(random() % (6 * 365 * 86400));
+        tree.file(name, size, atime, mtime, (f % 17 == 0) ? 0444 : 0644);
+    }
+}
+
+TEST_F(WalkTest, theFiguresDoNotDependOnTheNumberOfThreads)
+{
+    makeGeneratedTree(tree);
+    walk(tree.root(), 1);
+    const Statistics one = stats;
+    ASSERT_EQ(one.filesProcessed, 3000);
+
+    for (int threads : {2, 4}) {
+        stats = Statistics{};
+        walk(tree.root(), threads);
+        EXPECT_EQ(stats, one) << threads << " threads";
+    }
+}
+
+TEST_F(WalkTest, anAbortEndsTheWalkAtTheNextEntryAndKeepsWhatWasCounted)
+{
+    makeGeneratedTree(tree);
+    Recorder recorder;
+    recorder.then = [this](const Counted &) {
+        if (stats.filesProcessed == 10)
+            abort = true;
+    };
+
+    const WalkResult result = walk(tree.root(), 1, &recorder);
+
+    EXPECT_TRUE(result.aborted);
+    EXPECT_EQ(stats.filesProcessed, 10);
+    EXPECT_EQ(recorder.files.size(), 10u);
+    EXPECT_EQ(progress.filesProcessed(), 10);
+}
+
+TEST_F(WalkTest, anAbortStopsEveryThread)
+{
+    makeGeneratedTree(tree);
+    Recorder recorder;
+    recorder.then = [this](const Counted &) { abort = true; };
+
+    const WalkResult result = walk(tree.root(), 4, &recorder);
+
+    EXPECT_TRUE(result.aborted);
+    // Each thread stops within one entry of seeing the flag.
+    EXPECT_LE(stats.filesProcessed, 4);
+    EXPECT_GE(stats.filesProcessed, 1);
+}
+
+TEST_F(WalkTest, progressNamesTheDriveAndADirectoryOfTheWalk)
+{
+    tree.dir("inner");
+    tree.file("inner/x", 1);
+
+    walk(tree.root());
+
+    EXPECT_EQ(progress.statusText(), processingText("c:", tree.path("inner")));
+}
+
+TEST_F(WalkTest, aRootThatCannotBeOpenedCountsNothing)
+{
+    const WalkResult result = walk(tree.path("missing"));
+
+    EXPECT_FALSE(result.rootOpened);
+    EXPECT_EQ(stats.filesProcessed, 0);
+}
+
+TEST_F(WalkTest, directoriesOfOtherFileSystemsAreNotEntered)
+{
+    struct stat dev
+    {
+    }, shm{};
+    if (::stat("/dev", &dev) != 0 || ::stat("/dev/shm", &shm) != 0 || dev.st_dev == shm.st_dev)
+        GTEST_SKIP() << "no file system mounted below /dev";
+    const std::string marker = "/dev/shm/vorin-walk-marker-" + std::to_string(::getpid());
+    const int fd = ::open(marker.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    Recorder recorder;
+
+    walk("/dev", 1, &recorder);
+    ::unlink(marker.c_str());
+
+    for (const Counted &c : recorder.files)
+        EXPECT_NE(c.directory.rfind("/dev/shm", 0), 0u) << c.directory;
+}
+
+} // namespace
+} // namespace vorin
