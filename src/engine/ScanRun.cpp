@@ -1,0 +1,216 @@
+#include "engine/ScanRun.h"
+
+#include "engine/Drives.h"
+#include "platform/DirectoryReader.h"
+#include "platform/Locale.h"
+#include "platform/Messages.h"
+#include "platform/TimeZone.h"
+#include "platform/Volumes.h"
+#include "support/Utility.h"
+
+#include <utility>
+
+namespace vorin {
+
+namespace {
+
+constexpr std::string_view kNoCapacity = "Could not compute the total size of the disk drives "
+                                         "selected.  Cannot proceed with statistics.";
+constexpr std::string_view kSeveralDrives =
+    "Since you selected more than one drive to analyze, the Cluster Overhang tab will be "
+    "disabled.  You may quit the analysis at any time by clicking CANCEL or by pressing ESC.";
+constexpr std::string_view kAbortedCaption = "File Statistics for drive(s) incomplete ... aborted.";
+
+char firstCharacter(std::string_view entry)
+{
+    if (entry.empty())
+        throw InvalidDriveError();
+    return entry.front();
+}
+
+} // namespace
+
+// Lets clearVariables empty the window's types table through the run's hooks.
+class ScanRun::ClearHooks final : public StatisticsHooks
+{
+public:
+    explicit ClearHooks(RunHooks &hooks) : m_hooks(hooks) {}
+    void showProgress(std::string_view, std::string_view) override {}
+    void clearTypesTable() override { m_hooks.clearTypesTable(); }
+
+private:
+    RunHooks &m_hooks;
+};
+
+ScanRun::ScanRun(const Volumes &volumes, RunHooks &hooks, RunOptions options)
+    : m_volumes(volumes), m_hooks(hooks), m_options(options)
+{
+    if (!m_options.reader) {
+        m_ownReader = makeDirectoryReader();
+        m_options.reader = m_ownReader.get();
+    }
+    if (!m_options.zone) {
+        m_ownZone = std::make_unique<SystemTimeZone>();
+        m_options.zone = m_ownZone.get();
+    }
+    m_locale = m_options.locale ? *m_options.locale : systemLocaleSeparators();
+}
+
+ScanRun::~ScanRun() = default;
+
+double ScanRun::computePickListTotal() const
+{
+    double total = 0;
+    for (const std::string &entry : m_drives) {
+        const char letter = firstCharacter(entry);
+        if (driveReady(m_volumes, letter))
+            total += getDiskSpace(m_volumes, letter).totalBytes;
+    }
+    return total;
+}
+
+bool ScanRun::begin(std::vector<std::string> drives, TypeFilter filter)
+{
+    m_drives = std::move(drives);
+    m_filter = std::move(filter);
+    if (m_drives.empty())
+        return false;
+    m_selectedCapacity = computePickListTotal();
+    if (!(m_selectedCapacity > 0)) {
+        showError(kNoCapacity);
+        return false;
+    }
+    m_abortRequested.store(false);
+    m_letters.clear();
+
+    // The window shows the notice modally; the accumulators are cleared only
+    // after the user has read it, so the pages keep the last run until then.
+    if (m_drives.size() == 1)
+        showInfo("Disk Drive " + m_drives.front() +
+                 " will be scanned.  The analysis may take some time.  You may quit at any "
+                 "time by clicking Abort or pressing ESC.");
+    else
+        showInfo(kSeveralDrives);
+
+    ClearHooks clear(m_hooks);
+    clearVariables(m_stats, &clear);
+    m_progress.reset();
+    m_unreadable = 0;
+    m_today = m_options.today ? *m_options.today : localToday();
+    m_hooks.setOverhangPageEnabled(m_drives.size() == 1);
+    return true;
+}
+
+ScanRun::DriveStep ScanRun::prepareDrive(std::size_t index)
+{
+    if (m_abortRequested.load())
+        return DriveStep::Stop;
+    m_currentDrive = m_drives.at(index);
+    const char letter = firstCharacter(m_currentDrive);
+    m_letters += letter;
+    m_letters += ": ";
+    if (!driveReady(m_volumes, letter))
+        return DriveStep::Skip;
+    m_clusterSize = computeClusterSize(m_volumes, m_currentDrive);
+
+    m_scanRunning.store(true);
+    m_hooks.scanRunningChanged(true);
+    setStatus(std::string());
+    m_hooks.disenable(false);
+
+    // Everything the walk needs from the drive table is taken here, on the
+    // window's thread: a network drive's query may block, and the table is
+    // not made for several threads.
+    const std::optional<Volume> volume = m_volumes.find(asciiLower(letter));
+    m_root = volume ? volume->root : std::string();
+    m_driveStats = Statistics{};
+    // The walk counts on from the run's total, so that the progress text
+    // shows for the run's first file and every third one after it.
+    m_filesBefore = m_stats.filesProcessed;
+    m_driveStats.filesProcessed = m_filesBefore;
+    m_walk = WalkResult{};
+    return DriveStep::Scan;
+}
+
+void ScanRun::scanDrive()
+{
+    if (m_root.empty())
+        return;
+    CrunchContext context;
+    context.filter = &m_filter;
+    context.zone = m_options.zone;
+    context.today = m_today;
+    context.overhangEnabled = m_drives.size() == 1;
+    context.currentDrive = m_currentDrive;
+    WalkOptions walk;
+    walk.threads = m_options.threads;
+    walk.observer = m_options.observer;
+    m_walk = walkTree(*m_options.reader, m_root, context, m_driveStats, m_progress,
+                      m_abortRequested, walk);
+}
+
+void ScanRun::finishDrive()
+{
+    if (!m_walk.rootOpened)
+        showError("Can't open drive " + m_currentDrive);
+    m_driveStats.filesProcessed -= m_filesBefore;
+    m_stats.merge(m_driveStats);
+    m_driveStats = Statistics{};
+    m_unreadable += m_walk.unreadableDirectories;
+
+    const bool aborted = m_abortRequested.load();
+    m_hooks.refreshPages(m_drives.size() == 1);
+    std::string status =
+        "Finished - " + formatInt(m_stats.filesProcessed, m_locale) + " files processed";
+    if (m_stats.filesSelected != m_stats.filesProcessed)
+        status += " " + formatInt(m_stats.filesSelected, m_locale) + " files found";
+    if (aborted)
+        status += " INCOMPLETE ... ABORTED";
+    setStatus(std::move(status));
+    m_hooks.disenable(true);
+    if (m_unreadable > 0)
+        m_hooks.unreadableDirectories(m_unreadable);
+
+    m_statisticsCollected = true;
+    m_scanRunning.store(false);
+    m_hooks.scanRunningChanged(false);
+    if (aborted)
+        setCaption(std::string(kAbortedCaption));
+    else
+        setCaption("Statistics completed for drives " + asciiUpper(m_letters));
+}
+
+void ScanRun::end()
+{
+    m_hooks.runEnded(m_statisticsCollected);
+}
+
+void ScanRun::run(std::vector<std::string> drives, TypeFilter filter)
+{
+    if (!begin(std::move(drives), std::move(filter)))
+        return;
+    for (std::size_t i = 0; i < driveCount(); ++i) {
+        const DriveStep step = prepareDrive(i);
+        if (step == DriveStep::Stop)
+            break;
+        if (step == DriveStep::Skip)
+            continue;
+        scanDrive();
+        finishDrive();
+    }
+    end();
+}
+
+void ScanRun::setStatus(std::string text)
+{
+    m_status = std::move(text);
+    m_hooks.setStatus(m_status);
+}
+
+void ScanRun::setCaption(std::string text)
+{
+    m_caption = std::move(text);
+    m_hooks.setCaption(m_caption);
+}
+
+} // namespace vorin

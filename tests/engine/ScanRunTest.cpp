@@ -1,0 +1,263 @@
+#include "engine/ScanRun.h"
+
+#include "platform/fake/FakeVolumes.h"
+#include "platform/fake/FixedUtcOffset.h"
+#include "platform/fake/RecordingMessages.h"
+#include "TreeFixture.h"
+
+#include <ctime>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vorin {
+namespace {
+
+using testing::TempTree;
+
+class RecordingHooks final : public RunHooks
+{
+public:
+    explicit RecordingHooks(const RecordingMessages &messages) : m_messages(messages) {}
+
+    void clearTypesTable() override
+    {
+        ++clears;
+        messagesBeforeClear = m_messages.shown().size();
+    }
+    void setOverhangPageEnabled(bool enabled) override { overhangEnabled.push_back(enabled); }
+    void scanRunningChanged(bool running) override { events.push_back(running ? "run" : "stop"); }
+    void disenable(bool enabled) override { events.push_back(enabled ? "enable" : "disable"); }
+    void setStatus(std::string_view text) override { statuses.emplace_back(text); }
+    void setCaption(std::string_view text) override { captions.emplace_back(text); }
+    void refreshPages(bool withOverhang) override
+    {
+        events.push_back(withOverhang ? "pages+overhang" : "pages");
+    }
+    void runEnded(bool collected) override { ended.push_back(collected); }
+
+    int clears = 0;
+    std::size_t messagesBeforeClear = 0;
+    std::vector<bool> overhangEnabled;
+    std::vector<std::string> events;
+    std::vector<std::string> statuses;
+    std::vector<std::string> captions;
+    std::vector<bool> ended;
+
+private:
+    const RecordingMessages &m_messages;
+};
+
+class AbortAfterFirstFile final : public WalkObserver
+{
+public:
+    void fileCounted(std::string_view, const DirectoryEntry &) override
+    {
+        if (run)
+            run->requestAbort();
+    }
+    ScanRun *run = nullptr;
+};
+
+constexpr double kGiB = 1024.0 * 1024 * 1024;
+
+Volume volume(char letter, int type, std::string root, std::string label)
+{
+    Volume v;
+    v.letter = letter;
+    v.type = type;
+    v.root = std::move(root);
+    v.label = std::move(label);
+    v.fileSystem = "ext4";
+    return v;
+}
+
+class ScanRunTest : public ::testing::Test
+{
+protected:
+    ScanRunTest()
+    {
+        c.file("a.txt", 100);
+        c.file("b.doc", 5000);
+        c.dir("sub");
+        c.file("sub/c.TXT", 1);
+        d.file("one.doc", 7);
+        e.file("two.doc", 8);
+        volumes.add(volume('c', kDriveFixed, c.root(), "system"), {1 * kGiB, 10 * kGiB}, 4096);
+        volumes.add(volume('d', kDriveFixed, d.root(), "data"), {1 * kGiB, 2 * kGiB}, 1024);
+        volumes.add(volume('e', kDriveFixed, e.root(), "more"), {1 * kGiB, 2 * kGiB}, 512);
+        volumes.add(volume('x', kDriveRemovable, "/nonexistent", ""), {}, 0, false);
+        options.zone = &zone;
+        options.today = std::time(nullptr) / 86400;
+        options.locale = LocaleSeparators{};
+        options.threads = 1;
+    }
+
+    TempTree c, d, e;
+    FakeVolumes volumes;
+    FixedUtcOffset zone{0};
+    RunOptions options;
+    RecordingMessages messages;
+    RecordingHooks hooks{messages};
+};
+
+TEST_F(ScanRunTest, aOneDriveRunTellsTheUserScansAndReports)
+{
+    ScanRun run(volumes, hooks, options);
+    run.run({"c: [system]"}, TypeFilter());
+
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].kind, RecordingMessages::Shown::Info);
+    EXPECT_EQ(messages.shown()[0].text,
+              "Disk Drive c: [system] will be scanned.  The analysis may take some time.  You may "
+              "quit at any time by clicking Abort or pressing ESC.");
+    EXPECT_EQ(hooks.clears, 1);
+    EXPECT_EQ(hooks.messagesBeforeClear, 1u)
+        << "the notice comes before the accumulators are cleared";
+    EXPECT_EQ(hooks.overhangEnabled, std::vector<bool>{true});
+    EXPECT_EQ(hooks.events,
+              (std::vector<std::string>{"run", "disable", "pages+overhang", "enable", "stop"}));
+    EXPECT_EQ(hooks.statuses, (std::vector<std::string>{"", "Finished - 3 files processed"}));
+    EXPECT_EQ(hooks.captions, std::vector<std::string>{"Statistics completed for drives C: "});
+    EXPECT_EQ(hooks.ended, std::vector<bool>{true});
+    EXPECT_EQ(run.clusterSize(), 4096);
+    EXPECT_EQ(run.selectedCapacity(), 10 * kGiB);
+    EXPECT_EQ(run.statistics().filesProcessed, 3);
+    // 100, 5000 and 1 bytes, each in its last 4K cluster: 3996 + 3192 + 4095.
+    EXPECT_EQ(run.statistics().overhang4K, 3996 + 3192 + 4095);
+    EXPECT_FALSE(run.scanRunning());
+}
+
+TEST_F(ScanRunTest, aDriveThatIsNotReadyIsSkippedButNamedInTheCaption)
+{
+    ScanRun run(volumes, hooks, options);
+    run.run({"x:", "c: [system]"}, TypeFilter());
+
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].text,
+              "Since you selected more than one drive to analyze, the Cluster Overhang tab will be "
+              "disabled.  You may quit the analysis at any time by clicking CANCEL or by pressing "
+              "ESC.");
+    EXPECT_EQ(hooks.overhangEnabled, std::vector<bool>{false});
+    EXPECT_EQ(hooks.events,
+              (std::vector<std::string>{"run", "disable", "pages", "enable", "stop"}));
+    EXPECT_EQ(hooks.captions, std::vector<std::string>{"Statistics completed for drives X: C: "});
+    EXPECT_EQ(run.statistics().filesProcessed, 3);
+    EXPECT_EQ(run.statistics().overhang4K, 0);
+    EXPECT_EQ(run.statistics().overhang64K, 0);
+}
+
+TEST_F(ScanRunTest, eachDriveAddsToTheTotalsOfTheRun)
+{
+    ScanRun run(volumes, hooks, options);
+    run.run({"c: [system]", "d: [data]"}, TypeFilter());
+
+    EXPECT_EQ(hooks.statuses, (std::vector<std::string>{"", "Finished - 3 files processed", "",
+                                                        "Finished - 4 files processed"}));
+    EXPECT_EQ(hooks.captions, (std::vector<std::string>{"Statistics completed for drives C: ",
+                                                        "Statistics completed for drives C: D: "}));
+    EXPECT_EQ(run.clusterSize(), 1024);
+    EXPECT_EQ(run.currentDrive(), "d: [data]");
+}
+
+TEST_F(ScanRunTest, aFilterThatRejectsFilesAddsTheCountOfFilesFound)
+{
+    ScanRun run(volumes, hooks, options);
+    run.run({"c: [system]"}, TypeFilter(false, true, false, {"*.doc\tWord document"}));
+
+    EXPECT_EQ(run.status(), "Finished - 3 files processed 1 files found");
+}
+
+TEST_F(ScanRunTest, anAbortDuringTheFirstOfThreeDrivesKeepsItsPartialCounts)
+{
+    AbortAfterFirstFile observer;
+    options.observer = &observer;
+    ScanRun run(volumes, hooks, options);
+    observer.run = &run;
+    run.run({"c: [system]", "d: [data]", "e: [more]"}, TypeFilter());
+
+    EXPECT_EQ(run.statistics().filesProcessed, 1);
+    EXPECT_EQ(hooks.statuses.back(), "Finished - 1 files processed INCOMPLETE ... ABORTED");
+    EXPECT_EQ(hooks.captions,
+              std::vector<std::string>{"File Statistics for drive(s) incomplete ... aborted."});
+    EXPECT_EQ(hooks.events,
+              (std::vector<std::string>{"run", "disable", "pages", "enable", "stop"}));
+    EXPECT_EQ(run.currentDrive(), "c: [system]");
+    EXPECT_EQ(hooks.ended, std::vector<bool>{true});
+}
+
+TEST_F(ScanRunTest, drivesWithoutCapacityStopTheRunBeforeAnythingIsCleared)
+{
+    ScanRun run(volumes, hooks, options);
+    run.run({"c: [system]"}, TypeFilter());
+    const Statistics before = run.statistics();
+    messages.clear();
+
+    run.run({"x:"}, TypeFilter());
+
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].kind, RecordingMessages::Shown::Error);
+    EXPECT_EQ(messages.shown()[0].text, "Could not compute the total size of the disk drives "
+                                        "selected.  Cannot proceed with statistics.");
+    EXPECT_EQ(hooks.clears, 1);
+    EXPECT_EQ(run.statistics(), before);
+    EXPECT_EQ(hooks.ended.size(), 1u);
+}
+
+TEST_F(ScanRunTest, noDriveChosenEndsTheRunSilently)
+{
+    ScanRun run(volumes, hooks, options);
+    run.run({}, TypeFilter());
+
+    EXPECT_TRUE(messages.shown().empty());
+    EXPECT_EQ(hooks.clears, 0);
+    EXPECT_TRUE(hooks.ended.empty());
+}
+
+TEST_F(ScanRunTest, aRootThatCannotBeOpenedIsReportedAndThePagesStillRefresh)
+{
+    volumes.add(volume('f', kDriveFixed, c.path("gone"), "gone"), {1 * kGiB, 2 * kGiB}, 4096);
+    ScanRun run(volumes, hooks, options);
+    run.run({"f: [gone]"}, TypeFilter());
+
+    ASSERT_EQ(messages.shown().size(), 2u);
+    EXPECT_EQ(messages.shown()[1].kind, RecordingMessages::Shown::Error);
+    EXPECT_EQ(messages.shown()[1].text, "Can't open drive f: [gone]");
+    EXPECT_EQ(hooks.statuses.back(), "Finished - 0 files processed");
+    EXPECT_EQ(hooks.captions, std::vector<std::string>{"Statistics completed for drives F: "});
+}
+
+TEST_F(ScanRunTest, aSecondRunStartsFromZero)
+{
+    ScanRun run(volumes, hooks, options);
+    run.run({"c: [system]"}, TypeFilter());
+    run.run({"d: [data]"}, TypeFilter());
+
+    EXPECT_EQ(run.statistics().filesProcessed, 1);
+    EXPECT_EQ(run.statistics().lbTypes.size(), 1u);
+    EXPECT_EQ(hooks.captions.back(), "Statistics completed for drives D: ");
+}
+
+TEST_F(ScanRunTest, theWalkOfADriveCanRunOnAWorkerThreadBetweenStepsOnTheCallersThread)
+{
+    options.threads = 2;
+    ScanRun run(volumes, hooks, options);
+    ASSERT_TRUE(run.begin({"c: [system]", "d: [data]"}, TypeFilter()));
+    for (std::size_t i = 0; i < run.driveCount(); ++i) {
+        ASSERT_EQ(run.prepareDrive(i), ScanRun::DriveStep::Scan);
+        EXPECT_TRUE(run.scanRunning());
+        std::thread worker([&run] { run.scanDrive(); });
+        worker.join();
+        run.finishDrive();
+        EXPECT_FALSE(run.scanRunning());
+    }
+    run.end();
+
+    EXPECT_EQ(run.statistics().filesProcessed, 4);
+    EXPECT_EQ(run.progress().filesProcessed(), 4);
+    EXPECT_EQ(hooks.captions.back(), "Statistics completed for drives C: D: ");
+}
+
+} // namespace
+} // namespace vorin
