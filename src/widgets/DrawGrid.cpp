@@ -243,6 +243,12 @@ void DrawGrid::scrollToRow(int row)
 {
     if (row < m_fixedRows || row >= m_rowCount - m_fixedBottomRows)
         return;
+    // Before the grid has its size the rows in view are unknown; the resize
+    // brings the row into view then.
+    if (testAttribute(Qt::WA_PendingResizeEvent)) {
+        m_pendingScrollRow = row;
+        return;
+    }
     QScrollBar *bar = verticalScrollBar();
     const int body = row - m_fixedRows;
     if (body < bar->value())
@@ -416,6 +422,11 @@ void DrawGrid::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollBars();
+    if (m_pendingScrollRow >= 0) {
+        const int pending = m_pendingScrollRow;
+        m_pendingScrollRow = -1;
+        scrollToRow(pending);
+    }
 }
 
 void DrawGrid::scrollContentsBy(int, int)

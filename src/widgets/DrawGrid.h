@@ -136,6 +136,7 @@ private:
     QColor m_fixedColor;
     int m_col = 0;
     int m_row = 1;
+    int m_pendingScrollRow = -1;
     DrawCellHandler m_drawCell;
     SelectCellHandler m_selectCell;
     QPointer<QMenu> m_contextMenu;

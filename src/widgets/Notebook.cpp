@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QStackedWidget>
 
 #include <algorithm>
@@ -258,18 +259,18 @@ void Notebook::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const QPalette &colours = palette();
 
-    // The page frame: a raised bevel, light on the top and left.
+    // The page: an outlined sheet with a light inner edge on the top and
+    // left, so that it reads as raised on any window colour.
     const QRect frame = pageRect();
     painter.fillRect(frame, colours.color(QPalette::Window));
-    painter.setPen(colours.color(QPalette::Light));
-    painter.drawLine(frame.topLeft(), frame.topRight());
-    painter.drawLine(frame.topLeft(), frame.bottomLeft());
-    painter.setPen(colours.color(QPalette::Shadow));
-    painter.drawLine(frame.bottomLeft(), frame.bottomRight());
-    painter.drawLine(frame.topRight(), frame.bottomRight());
     painter.setPen(colours.color(QPalette::Dark));
-    painter.drawLine(frame.bottomLeft() + QPoint(1, -1), frame.bottomRight() + QPoint(-1, -1));
-    painter.drawLine(frame.topRight() + QPoint(-1, 1), frame.bottomRight() + QPoint(-1, -1));
+    painter.drawRect(frame.adjusted(0, 0, -1, -1));
+    painter.setPen(colours.color(QPalette::Light));
+    painter.drawLine(frame.left() + 1, frame.top() + 1, frame.right() - 1, frame.top() + 1);
+    painter.drawLine(frame.left() + 1, frame.top() + 1, frame.left() + 1, frame.bottom() - 1);
+    painter.setPen(colours.color(QPalette::Mid));
+    painter.drawLine(frame.left() + 1, frame.bottom() - 1, frame.right() - 1, frame.bottom() - 1);
+    painter.drawLine(frame.right() - 1, frame.top() + 1, frame.right() - 1, frame.bottom() - 1);
 
     // Back tabs first, the active one last so that it covers its neighbours.
     for (int i = 0; i < pageCount(); ++i) {
@@ -288,24 +289,36 @@ void Notebook::paintTab(QPainter &painter, int index) const
     const Tab &tab = m_tabs[static_cast<size_t>(index)];
     QRect rect = tabRect(index);
     if (active)
-        rect.adjust(-kLift, -kLift, kLift, 1); // down over the frame line
+        rect.adjust(-kLift, -kLift, kLift, 1); // down over the page's top edge
 
-    painter.fillRect(rect.adjusted(1, 1, -1, 0), colours.color(QPalette::Button));
-    // Rounded-off corners drawn pixel by pixel keep the bevel crisp.
-    painter.setPen(colours.color(QPalette::Light));
-    painter.drawLine(rect.left(), rect.bottom(), rect.left(), rect.top() + 2);
-    painter.drawPoint(rect.left() + 1, rect.top() + 1);
-    painter.drawLine(rect.left() + 2, rect.top(), rect.right() - 2, rect.top());
-    painter.setPen(colours.color(QPalette::Shadow));
-    painter.drawPoint(rect.right() - 1, rect.top() + 1);
-    painter.drawLine(rect.right(), rect.top() + 2, rect.right(), rect.bottom());
-    painter.setPen(colours.color(QPalette::Dark));
-    painter.drawLine(rect.right() - 1, rect.top() + 2, rect.right() - 1, rect.bottom());
-    if (active) {
-        // Open the frame under the active tab.
-        painter.setPen(colours.color(QPalette::Button));
-        painter.drawLine(rect.left() + 1, rect.bottom(), rect.right() - 2, rect.bottom());
-    }
+    // Back tabs are a shade darker than the page; the front tab has the
+    // page's own colour and opens into it.
+    const QColor face = active ? colours.color(QPalette::Window)
+                               : colours.color(QPalette::Button).darker(108);
+    const QRectF outline = QRectF(rect).adjusted(0.5, 0.5, -0.5, active ? 0.5 : -0.5);
+    constexpr double kRadius = 3.0;
+    QPainterPath shape;
+    shape.moveTo(outline.left(), outline.bottom());
+    shape.lineTo(outline.left(), outline.top() + kRadius);
+    shape.quadTo(outline.topLeft(), QPointF(outline.left() + kRadius, outline.top()));
+    shape.lineTo(outline.right() - kRadius, outline.top());
+    shape.quadTo(outline.topRight(), QPointF(outline.right(), outline.top() + kRadius));
+    shape.lineTo(outline.right(), outline.bottom());
+
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(face);
+    painter.drawPath(shape);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(colours.color(QPalette::Dark), 1.0));
+    painter.drawPath(shape);
+    // A light inner edge along the top and the left side.
+    painter.setPen(QPen(colours.color(QPalette::Light), 1.0));
+    painter.drawLine(QPointF(outline.left() + 1, outline.bottom() - (active ? 1 : 0)),
+                     QPointF(outline.left() + 1, outline.top() + kRadius));
+    painter.drawLine(QPointF(outline.left() + kRadius, outline.top() + 1),
+                     QPointF(outline.right() - kRadius, outline.top() + 1));
+    painter.setRenderHint(QPainter::Antialiasing, false);
 
     const QRect captionArea = rect.adjusted(2, active ? 1 : 0, -2, active ? -1 : 0);
     if (!tab.enabled) {

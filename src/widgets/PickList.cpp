@@ -404,6 +404,12 @@ void PickList::scrollToRow(int index)
 {
     if (index < 0 || index >= count())
         return;
+    // Before the list has its size the number of rows in view is unknown;
+    // the resize brings the row into view then.
+    if (testAttribute(Qt::WA_PendingResizeEvent)) {
+        m_pendingScrollRow = index;
+        return;
+    }
     QScrollBar *bar = verticalScrollBar();
     if (index < bar->value())
         bar->setValue(index);
@@ -589,6 +595,11 @@ void PickList::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollBar();
+    if (m_pendingScrollRow >= 0) {
+        const int row = m_pendingScrollRow;
+        m_pendingScrollRow = -1;
+        scrollToRow(row);
+    }
 }
 
 void PickList::changeEvent(QEvent *event)

@@ -158,6 +158,7 @@ private:
     std::vector<Row> m_rows;
     int m_current = -1;
     int m_anchor = -1;
+    int m_pendingScrollRow = -1;
     bool m_sorted = false;
     bool m_checkBoxes = true;
     SelectionStyle m_style = SelectionStyle::Toggle;

@@ -145,8 +145,12 @@ void StringGrid::paintCellText(QPainter &painter, const QRect &rect, int column,
     const QString text = cell(column, row);
     if (text.isEmpty())
         return;
-    painter.drawText(rect.adjusted(kCellMargin, 0, -kCellMargin, 0),
-                     static_cast<int>(cellAlignment(column, row)) | Qt::TextSingleLine, text);
+    const QRect inner = rect.adjusted(kCellMargin, 0, -kCellMargin, 0);
+    // A text too long for its column shows that it was cut.
+    const QString shown =
+        painter.fontMetrics().elidedText(text, Qt::ElideRight, std::max(0, inner.width()));
+    painter.drawText(inner, static_cast<int>(cellAlignment(column, row)) | Qt::TextSingleLine,
+                     shown);
 }
 
 void StringGrid::drawCell(QPainter &painter, const QRect &rect, int column, int row,
@@ -198,58 +202,64 @@ bool StringGrid::print(QPrinter &printer) const
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
+    for (int p = 0; p < static_cast<int>(layout.pages.size()); ++p) {
+        if (p > 0)
+            printer.newPage();
+        paintPrintPage(painter, layout, p, pageSize);
+    }
+    painter.end();
+    return true;
+}
+
+void StringGrid::paintPrintPage(QPainter &painter, const GridPrintLayout &layout, int page,
+                                const QSizeF &pageSize) const
+{
+    if (page < 0 || page >= static_cast<int>(layout.pages.size()))
+        return;
+    const PainterGuard guard(painter);
     painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.scale(layout.scale, layout.scale);
     const QFont body = pixelFont();
     QFont titleFont = body;
     titleFont.setPixelSize(body.pixelSize() * 3 / 2);
     titleFont.setBold(true);
+    QFont headingFont = body;
+    headingFont.setBold(true);
     const QFontMetrics metrics(body);
-    const int pageCount = static_cast<int>(layout.pages.size());
     const double pageHeight = pageSize.height() / layout.scale;
     const double pageWidth = pageSize.width() / layout.scale;
     QPen line(QColor(0x60, 0x60, 0x60));
     line.setWidthF(0.6);
 
-    for (int p = 0; p < pageCount; ++p) {
-        if (p > 0)
-            printer.newPage();
-        const PainterGuard guard(painter);
-        painter.scale(layout.scale, layout.scale);
-        int y = 0;
-        if (!m_printTitle.isEmpty()) {
-            painter.setFont(titleFont);
-            painter.setPen(Qt::black);
-            painter.drawText(QRectF(0, 0, pageWidth, layout.titleHeight - 8),
-                             Qt::AlignLeft | Qt::AlignVCenter, m_printTitle);
-            y = layout.titleHeight;
-        }
-        painter.setFont(body);
-        for (const int r : layout.pages[static_cast<size_t>(p)]) {
-            int x = 0;
-            const bool fixed = isFixedRow(r);
-            for (int c = 0; c < colCount(); ++c) {
-                const QRect rect(x, y, colWidth(c), rowHeight());
-                if (fixed)
-                    painter.fillRect(rect, QColor(0xe4, 0xe4, 0xe4));
-                painter.setPen(line);
-                painter.drawRect(QRectF(rect));
-                painter.setPen(Qt::black);
-                QFont cellFont = body;
-                cellFont.setBold(fixed);
-                painter.setFont(cellFont);
-                paintCellText(painter, rect, c, r);
-                x += colWidth(c);
-            }
-            y += rowHeight();
-        }
-        painter.setFont(body);
+    int y = 0;
+    if (!m_printTitle.isEmpty()) {
+        painter.setFont(titleFont);
         painter.setPen(Qt::black);
-        painter.drawText(QRectF(0, pageHeight - metrics.height(), pageWidth, metrics.height()),
-                         Qt::AlignRight | Qt::AlignVCenter,
-                         QStringLiteral("Page %1 of %2").arg(p + 1).arg(pageCount));
+        painter.drawText(QRectF(0, 0, pageWidth, layout.titleHeight - 8),
+                         Qt::AlignLeft | Qt::AlignVCenter, m_printTitle);
+        y = layout.titleHeight;
     }
-    painter.end();
-    return true;
+    for (const int r : layout.pages[static_cast<size_t>(page)]) {
+        const bool fixed = isFixedRow(r);
+        painter.setFont(fixed ? headingFont : body);
+        int x = 0;
+        for (int c = 0; c < colCount(); ++c) {
+            const QRect rect(x, y, colWidth(c), rowHeight());
+            if (fixed)
+                painter.fillRect(rect, QColor(0xe4, 0xe4, 0xe4));
+            painter.setPen(line);
+            painter.drawRect(QRectF(rect));
+            painter.setPen(Qt::black);
+            paintCellText(painter, rect, c, r);
+            x += colWidth(c);
+        }
+        y += rowHeight();
+    }
+    painter.setFont(body);
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(0, pageHeight - metrics.height(), pageWidth, metrics.height()),
+                     Qt::AlignRight | Qt::AlignVCenter,
+                     QStringLiteral("Page %1 of %2").arg(page + 1).arg(layout.pages.size()));
 }
 
 } // namespace vorin

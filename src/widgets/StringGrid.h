@@ -61,6 +61,10 @@ public:
     // Prints the whole table on the printer as it is set up (no dialog).
     // Returns false when the printer cannot be painted on.
     bool print(QPrinter &printer) const;
+    // Draws page `page` of `layout` into a painter whose device is
+    // `pageSize` device pixels; the printer and page previews share it.
+    void paintPrintPage(QPainter &painter, const GridPrintLayout &layout, int page,
+                        const QSizeF &pageSize) const;
 
     // Draws one cell's text as the grid does, into any painter.
     void paintCellText(QPainter &painter, const QRect &rect, int column, int row) const;
