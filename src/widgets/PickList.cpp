@@ -670,13 +670,13 @@ void PickList::paintCheckBox(QPainter &painter, const QRect &box, bool ticked) c
     const QPalette &colours = palette();
     const bool enabled = isEnabled();
     painter.fillRect(box, enabled ? QColor(Qt::white) : colours.color(QPalette::Button));
-    // A sunken square: dark on the top and left, light on the bottom and right.
-    painter.setPen(colours.color(QPalette::Dark));
-    painter.drawLine(box.topLeft(), box.topRight());
-    painter.drawLine(box.topLeft(), box.bottomLeft());
-    painter.setPen(colours.color(QPalette::Light));
-    painter.drawLine(box.bottomLeft(), box.bottomRight());
-    painter.drawLine(box.topRight(), box.bottomRight());
+    // A closed square with a soft inner shade on the top and left, so that
+    // it reads as a box on white and on the button face alike.
+    painter.setPen(colours.color(enabled ? QPalette::Active : QPalette::Disabled, QPalette::Dark));
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    painter.setPen(colours.color(QPalette::Midlight).darker(104));
+    painter.drawLine(box.left() + 1, box.top() + 1, box.right() - 1, box.top() + 1);
+    painter.drawLine(box.left() + 1, box.top() + 1, box.left() + 1, box.bottom() - 1);
     if (!ticked)
         return;
     painter.setRenderHint(QPainter::Antialiasing);
@@ -685,7 +685,7 @@ void PickList::paintCheckBox(QPainter &painter, const QRect &box, bool ticked) c
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
     painter.setPen(pen);
-    const QRectF inner = QRectF(box).adjusted(2.5, 2.5, -2.5, -2.5);
+    const QRectF inner = QRectF(box).adjusted(3.0, 3.0, -3.0, -3.0);
     QPainterPath tick;
     tick.moveTo(inner.left(), inner.top() + inner.height() * 0.55);
     tick.lineTo(inner.left() + inner.width() * 0.38, inner.bottom());

@@ -41,6 +41,16 @@ void save(QWidget &widget, const QString &name)
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
 }
 
+// A corner of a widget enlarged pixel for pixel, to judge edges and ticks.
+void saveZoomed(QWidget &widget, const QRect &area, int factor, const QString &name)
+{
+    const QImage part = widget.grab(area).toImage();
+    const QImage big = part.scaled(part.size() * factor, Qt::IgnoreAspectRatio,
+                                   Qt::FastTransformation);
+    if (big.save(QDir(g_outputDir).filePath(name + QStringLiteral(".png"))))
+        ++g_written;
+}
+
 QColor buttonFace()
 {
     return QApplication::palette().color(QPalette::Button);
@@ -101,6 +111,7 @@ void renderDrivePanel()
     next->setGeometry(198, 280, 75, 25);
     next->setDefault(true);
     save(panel, QStringLiteral("wizard-drives"));
+    saveZoomed(*drives, QRect(0, 0, 120, 40), 5, QStringLiteral("zoom-picklist-rows"));
 
     drives->setItemIndex(-1);
     save(*drives, QStringLiteral("picklist-all-selected"));
@@ -371,6 +382,7 @@ void renderNotebook()
     drives->setItems(driveEntries());
     drives->setSelected(0, true);
     save(notebook, QStringLiteral("notebook-space"));
+    saveZoomed(notebook, QRect(0, 0, 200, 30), 4, QStringLiteral("zoom-notebook-tabs"));
 
     // A result page before any scan: the tiled overlay under the tab row.
     notebook.setPageIndex(2);
