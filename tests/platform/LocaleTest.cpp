@@ -2,12 +2,14 @@
 
 #include "PlatformTestSupport.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <locale.h>
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vorin {
 namespace {
@@ -53,21 +55,49 @@ TEST(LocaleSeparatorsTest, leaveTheProcessLocaleAlone)
     EXPECT_EQ(::setlocale(LC_NUMERIC, nullptr), before);
 }
 
-TEST(LocaleSeparatorsTest, germanLocaleGroupsWithPointAndDecimalComma)
+bool installed(const char *name)
 {
-    for (const char *name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"}) {
-        const locale_t probe = ::newlocale(LC_NUMERIC_MASK, name, static_cast<locale_t>(nullptr));
-        if (probe == static_cast<locale_t>(nullptr))
+    const locale_t probe = ::newlocale(LC_NUMERIC_MASK, name, static_cast<locale_t>(nullptr));
+    if (probe == static_cast<locale_t>(nullptr))
+        return false;
+    ::freelocale(probe);
+    return true;
+}
+
+struct InstalledLocaleCase {
+    const char *label;
+    std::vector<const char *> names; // the first one installed is used
+    std::vector<std::string> thousands; // glibc releases differ on the French space
+    std::string decimal;
+};
+
+class InstalledLocale : public ::testing::TestWithParam<InstalledLocaleCase> {};
+
+// LC_CTYPE stays C throughout: the separators must still arrive as UTF-8,
+// converted from the numeric locale's own character set.
+TEST_P(InstalledLocale, givesItsSeparatorsAsUtf8)
+{
+    for (const char *name : GetParam().names) {
+        if (!installed(name))
             continue;
-        ::freelocale(probe);
-        EnvironmentOverride all("LC_ALL", name);
+        EnvironmentOverride all("LC_ALL", std::nullopt);
+        EnvironmentOverride ctype("LC_CTYPE", "C");
+        EnvironmentOverride numeric("LC_NUMERIC", name);
         const LocaleSeparators separators = systemLocaleSeparators();
-        EXPECT_EQ(separators.thousands, ".") << name;
-        EXPECT_EQ(separators.decimal, ",") << name;
+        EXPECT_THAT(GetParam().thousands, ::testing::Contains(separators.thousands)) << name;
+        EXPECT_EQ(separators.decimal, GetParam().decimal) << name;
         return;
     }
-    GTEST_SKIP() << "no German locale installed";
+    GTEST_SKIP() << "locale not installed";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Locales, InstalledLocale,
+    ::testing::Values(InstalledLocaleCase{"german", {"de_DE.UTF-8", "de_DE.utf8"}, {"."}, ","},
+                      InstalledLocaleCase{"frenchUtf8", {"fr_FR.UTF-8", "fr_FR.utf8"}, {"\u202F", "\u00A0"}, ","},
+                      InstalledLocaleCase{"frenchLatin1", {"fr_FR.ISO-8859-1", "fr_FR"}, {"\u00A0", " "}, ","},
+                      InstalledLocaleCase{"english", {"en_US.UTF-8", "en_US.utf8"}, {","}, "."}),
+    [](const auto &testCase) { return std::string(testCase.param.label); });
 
 } // namespace
 } // namespace vorin

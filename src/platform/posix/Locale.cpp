@@ -4,6 +4,7 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -53,15 +54,27 @@ std::string toUtf8(const std::string &text, const char *codeset)
     return out;
 }
 
+// The locale the environment names for numbers, by the usual precedence.
+std::string numericLocaleName()
+{
+    for (const char *variable : {"LC_ALL", "LC_NUMERIC", "LANG"})
+        if (const char *value = std::getenv(variable); value != nullptr && *value != '\0')
+            return value;
+    return "C";
+}
+
 } // namespace
 
 LocaleSeparators systemLocaleSeparators()
 {
     // A locale object of our own, so the process-wide locale (which Qt and the
-    // C++ streams rely on) is never switched.
-    LocaleHandle locale(newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr)));
+    // C++ streams rely on) is never switched. Its character set comes from the
+    // same locale as its numbers: the separator bytes are in that encoding,
+    // whatever LC_CTYPE the user runs under.
+    const std::string name = numericLocaleName();
+    LocaleHandle locale(newlocale(LC_NUMERIC_MASK | LC_CTYPE_MASK, name.c_str(), static_cast<locale_t>(nullptr)));
     if (!locale) // the environment names a locale that is not installed
-        locale.reset(newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr)));
+        locale.reset(newlocale(LC_NUMERIC_MASK | LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr)));
     LocaleSeparators result;
     if (!locale)
         return result;
