@@ -7,6 +7,7 @@
 #include <QPaintDevice>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <array>
@@ -35,15 +36,20 @@ QPolygonF projectedQuad(const Projection &projection, const std::array<Point3D, 
 }
 
 // Text drawn at a projected anchor, turned by `angle` degrees and grown or
-// shrunk with the view's zoom, touching the anchor with the given side.
-void drawAnchoredText(QPainter &painter, const QPointF &anchor, double scale, int angle, Qt::Alignment alignment,
-                      const QString &text)
+// shrunk with the view's zoom, touching the anchor with the given side. Sets
+// the transform directly instead of saving the whole painter state: axes draw
+// dozens of labels on every animation tick.
+void drawAnchoredText(QPainter &painter, const QFontMetricsF &fm, const QPointF &anchor, double scale, int angle,
+                      Qt::Alignment alignment, const QString &text)
 {
-    PainterStateGuard guard(painter);
-    painter.translate(anchor);
-    painter.scale(scale, scale);
-    painter.rotate(-angle);
-    const QFontMetricsF fm(painter.font());
+    const QTransform base = painter.transform();
+    QTransform local = base;
+    local.translate(anchor.x(), anchor.y());
+    local.scale(scale, scale);
+    if (angle != 0) {
+        local.rotate(-angle);
+    }
+    painter.setTransform(local);
     const double width = fm.horizontalAdvance(text) + 2.0;
     const double height = fm.height();
     double x = -width / 2.0;
@@ -59,6 +65,18 @@ void drawAnchoredText(QPainter &painter, const QPointF &anchor, double scale, in
         y = -height;
     }
     painter.drawText(QRectF(x, y, width, height), Qt::AlignCenter, text);
+    painter.setTransform(base);
+}
+
+// A long curve stroked as one polyline makes the raster engine sweep the
+// curve's whole bounding box; short segments each sweep only their own.
+void drawSegments(QPainter &painter, const QPolygonF &polyline)
+{
+    QVarLengthArray<QLineF, 64> segments;
+    for (qsizetype i = 0; i + 1 < polyline.size(); ++i) {
+        segments.append(QLineF(polyline[i], polyline[i + 1]));
+    }
+    painter.drawLines(segments.constData(), static_cast<int>(segments.size()));
 }
 
 QColor shaded(const QColor &color, int factor)
@@ -135,7 +153,8 @@ void ChartPainter::paint(QPainter &painter, const QRectF &rect) const
         painter.scale(scale, scale);
         area = QRectF(0.0, 0.0, rect.width() / scale, rect.height() / scale);
     }
-    painter.setClipRect(area, Qt::IntersectClip);
+    // Whole-pixel clips keep the raster engine on its fast rectangle path.
+    painter.setClipRect(area.toAlignedRect(), Qt::IntersectClip);
 
     const ChartLayout layout(m_model, area);
     paintBackground(painter, area);
@@ -216,7 +235,8 @@ void ChartPainter::paintWalls(QPainter &painter, const ChartLayout &layout) cons
     // Grid lines of the value axis run along the back wall and the wall beside it.
     const AxisItem &valueAxis = g.horizontalBars ? g.horizontalAxis : g.verticalAxis;
     if (valueAxis.visible && valueAxis.settings != nullptr && valueAxis.settings->grid) {
-        QPen gridPen(valueAxis.settings->gridColor, 0.6, Qt::DotLine);
+        // Solid and thin: dashed pens cost several times as much per repaint.
+        QPen gridPen(valueAxis.settings->gridColor, 0.5);
         painter.setPen(gridPen);
         for (const Point3D &tick : valueAxis.tickPoints) {
             if (g.horizontalBars) {
@@ -256,15 +276,16 @@ void ChartPainter::paintAxes(QPainter &painter, const ChartLayout &layout) const
         }
         painter.setFont(settings.labelFont);
         painter.setPen(settings.labelColor);
+        const QFontMetricsF labelMetrics(settings.labelFont);
         for (const AxisLabel &label : axis->labels) {
-            drawAnchoredText(painter, projection.map(label.anchor), projection.scale(), label.angle, label.alignment,
-                             label.text);
+            drawAnchoredText(painter, labelMetrics, projection.map(label.anchor), projection.scale(), label.angle,
+                             label.alignment, label.text);
         }
         if (!axis->title.isEmpty()) {
             painter.setFont(settings.titleFont);
             painter.setPen(settings.titleColor);
-            drawAnchoredText(painter, projection.map(axis->titleAnchor), projection.scale(), axis->titleAngle,
-                             Qt::AlignCenter, axis->title);
+            drawAnchoredText(painter, QFontMetricsF(settings.titleFont), projection.map(axis->titleAnchor),
+                             projection.scale(), axis->titleAngle, Qt::AlignCenter, axis->title);
         }
     }
 }
@@ -282,7 +303,7 @@ void ChartPainter::paintBars(QPainter &painter, const ChartLayout &layout) const
         for (double z : {0.0, g.depth}) {
             box << projection.map(g.plot.left(), g.plot.top(), z) << projection.map(g.plot.right(), g.plot.bottom(), z);
         }
-        painter.setClipRect(box.boundingRect(), Qt::IntersectClip);
+        painter.setClipRect(box.boundingRect().toAlignedRect(), Qt::IntersectClip);
     }
     // Far boxes first, so near ones cover them.
     std::vector<const BarItem *> order;
@@ -312,7 +333,7 @@ void ChartPainter::paintLines(QPainter &painter, const ChartLayout &layout) cons
     for (double z : {0.0, g.depth}) {
         box << projection.map(g.plot.left(), g.plot.top(), z) << projection.map(g.plot.right(), g.plot.bottom(), z);
     }
-    painter.setClipRect(box.boundingRect().adjusted(-2, -2, 2, 2), Qt::IntersectClip);
+    painter.setClipRect(box.boundingRect().adjusted(-2, -2, 2, 2).toAlignedRect(), Qt::IntersectClip);
 
     std::vector<const LineItem *> order;
     for (const LineItem &line : g.lines) {
@@ -328,7 +349,8 @@ void ChartPainter::paintLines(QPainter &painter, const ChartLayout &layout) cons
         if (line->z1 > line->z0) {
             // The ribbon: each segment a strip into the depth, one shade darker
             // than the line so the curve itself stays in front.
-            painter.setPen(QPen(line->color.darker(150), 0.4));
+            // Strips are filled without outline: stroking them costs as much again.
+            painter.setPen(Qt::NoPen);
             painter.setBrush(line->color.darker(125));
             for (std::size_t i = 0; i + 1 < points.size(); ++i) {
                 const QPointF &a = points[i];
@@ -336,15 +358,23 @@ void ChartPainter::paintLines(QPainter &painter, const ChartLayout &layout) cons
                 painter.drawPolygon(projectedQuad(projection, {{{a.x(), a.y(), line->z0}, {b.x(), b.y(), line->z0},
                                                                 {b.x(), b.y(), line->z1}, {a.x(), a.y(), line->z1}}}));
             }
+            QPolygonF back;
+            back.reserve(static_cast<qsizetype>(points.size()));
+            for (const QPointF &point : points) {
+                back << projection.map(point.x(), point.y(), line->z1);
+            }
+            painter.setPen(QPen(line->color.darker(160), 0.6));
+            painter.setBrush(Qt::NoBrush);
+            drawSegments(painter, back);
         }
         QPolygonF front;
         front.reserve(static_cast<qsizetype>(points.size()));
         for (const QPointF &point : points) {
             front << projection.map(point.x(), point.y(), line->z0);
         }
-        painter.setPen(QPen(line->color, line->z1 > line->z0 ? 1.2 : 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setPen(QPen(line->color, line->z1 > line->z0 ? 1.2 : 2.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
         painter.setBrush(Qt::NoBrush);
-        painter.drawPolyline(front);
+        drawSegments(painter, front);
         if (line->pointers) {
             painter.setBrush(line->color);
             painter.setPen(QPen(line->color.darker(170), 0.5));

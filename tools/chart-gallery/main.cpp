@@ -338,6 +338,19 @@ int main(int argc, char *argv[])
         render(QStringLiteral("main-%1-depth%2.png").arg(frame++, 2, 10, QChar('0')).arg(depth), QSize(800, 560),
                [&view](ChartModel &model) { mainWindowChart(model, view); });
     }
+    // As a printer sees it: a 300 dpi device, where lengths are scaled up.
+    {
+        ChartModel model;
+        sizeBands(model);
+        QImage image(QSize(632, 431) * 300 / 96, QImage::Format_ARGB32_Premultiplied);
+        image.setDotsPerMeterX(11811);
+        image.setDotsPerMeterY(11811);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        ChartPainter(model).paint(painter, QRectF(QPointF(0, 0), QSizeF(image.size())));
+        painter.end();
+        ok = image.save(out.filePath(QStringLiteral("printed-300dpi.png"))) && ok;
+    }
     if (!ok) {
         err << "some images could not be written\n";
         return 1;
