@@ -24,7 +24,10 @@ TEST(FakeSettingsFileTest, failedReplaceKeepsTheOldContentsAndSaysWhy)
     EXPECT_EQ(file.replaceAttempts(), 2);
 }
 
-TEST(FakeSettingsFileTest, startsMissing) { EXPECT_EQ(FakeSettingsFile().read(), std::nullopt); }
+TEST(FakeSettingsFileTest, startsMissing)
+{
+    EXPECT_EQ(FakeSettingsFile().read(), std::nullopt);
+}
 
 } // namespace
 } // namespace vorin

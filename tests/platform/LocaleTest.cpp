@@ -4,9 +4,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
 #include <locale.h>
-
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,14 +14,17 @@ namespace {
 
 using test::EnvironmentOverride;
 
-struct LocaleEnvironment {
+struct LocaleEnvironment
+{
     const char *label;
     std::optional<std::string> lcAll;
     std::optional<std::string> lcNumeric;
     std::optional<std::string> lang;
 };
 
-class LocaleFallback : public ::testing::TestWithParam<LocaleEnvironment> {};
+class LocaleFallback : public ::testing::TestWithParam<LocaleEnvironment>
+{
+};
 
 // Every one of these environments ends in the C locale, which groups with
 // nothing: the English separators stand in.
@@ -44,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LocaleEnvironment{"lcNumericC", std::nullopt, "C", std::nullopt},
                       LocaleEnvironment{"lcAllBeatsLcNumeric", "C", "de_DE.UTF-8", "de_DE.UTF-8"},
                       LocaleEnvironment{"nothingSet", std::nullopt, std::nullopt, std::nullopt},
-                      LocaleEnvironment{"notInstalled", "xx_NOWHERE.UTF-8", std::nullopt, std::nullopt}),
+                      LocaleEnvironment{"notInstalled", "xx_NOWHERE.UTF-8", std::nullopt,
+                                        std::nullopt}),
     [](const auto &testCase) { return std::string(testCase.param.label); });
 
 TEST(LocaleSeparatorsTest, leaveTheProcessLocaleAlone)
@@ -64,14 +66,17 @@ bool installed(const char *name)
     return true;
 }
 
-struct InstalledLocaleCase {
+struct InstalledLocaleCase
+{
     const char *label;
-    std::vector<const char *> names; // the first one installed is used
+    std::vector<const char *> names;    // the first one installed is used
     std::vector<std::string> thousands; // glibc releases differ on the French space
     std::string decimal;
 };
 
-class InstalledLocale : public ::testing::TestWithParam<InstalledLocaleCase> {};
+class InstalledLocale : public ::testing::TestWithParam<InstalledLocaleCase>
+{
+};
 
 // LC_CTYPE stays C throughout: the separators must still arrive as UTF-8,
 // converted from the numeric locale's own character set.
@@ -93,10 +98,11 @@ TEST_P(InstalledLocale, givesItsSeparatorsAsUtf8)
 
 INSTANTIATE_TEST_SUITE_P(
     Locales, InstalledLocale,
-    ::testing::Values(InstalledLocaleCase{"german", {"de_DE.UTF-8", "de_DE.utf8"}, {"."}, ","},
-                      InstalledLocaleCase{"frenchUtf8", {"fr_FR.UTF-8", "fr_FR.utf8"}, {"\u202F", "\u00A0"}, ","},
-                      InstalledLocaleCase{"frenchLatin1", {"fr_FR.ISO-8859-1", "fr_FR"}, {"\u00A0", " "}, ","},
-                      InstalledLocaleCase{"english", {"en_US.UTF-8", "en_US.utf8"}, {","}, "."}),
+    ::testing::Values(
+        InstalledLocaleCase{"german", {"de_DE.UTF-8", "de_DE.utf8"}, {"."}, ","},
+        InstalledLocaleCase{"frenchUtf8", {"fr_FR.UTF-8", "fr_FR.utf8"}, {"\u202F", "\u00A0"}, ","},
+        InstalledLocaleCase{"frenchLatin1", {"fr_FR.ISO-8859-1", "fr_FR"}, {"\u00A0", " "}, ","},
+        InstalledLocaleCase{"english", {"en_US.UTF-8", "en_US.utf8"}, {","}, "."}),
     [](const auto &testCase) { return std::string(testCase.param.label); });
 
 } // namespace

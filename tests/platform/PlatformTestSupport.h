@@ -1,8 +1,5 @@
 #pragma once
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -11,19 +8,23 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 #include <vector>
 
 namespace vorin::test {
 
 // A fresh directory under $TMPDIR (or /tmp), removed with everything in it at
 // the end of the test, even where the test took its permissions away.
-class ScratchDirectory {
+class ScratchDirectory
+{
 public:
     ScratchDirectory()
     {
         const char *tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/vorin-platform-XXXXXX";
+        std::string pattern =
+            std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/vorin-platform-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr)
             throw std::runtime_error("mkdtemp failed");
         m_path = pattern;
@@ -54,9 +55,11 @@ private:
 
 // Sets (or, with nullopt, removes) one environment variable for the lifetime
 // of the object and puts the old value back afterwards.
-class EnvironmentOverride {
+class EnvironmentOverride
+{
 public:
-    EnvironmentOverride(std::string name, const std::optional<std::string> &value) : m_name(std::move(name))
+    EnvironmentOverride(std::string name, const std::optional<std::string> &value)
+        : m_name(std::move(name))
     {
         if (const char *old = std::getenv(m_name.c_str()))
             m_old = old;

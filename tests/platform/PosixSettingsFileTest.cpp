@@ -2,15 +2,13 @@
 
 #include "PlatformTestSupport.h"
 
+#include <csignal>
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <csignal>
 
 namespace vorin {
 namespace {
@@ -27,7 +25,9 @@ constexpr const char *kIni = "[Include]\nNumber=3\nFile1=*.doc\nFile2=*.dll\nFil
 
 mode_t modeOf(const fs::path &path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(path.c_str(), &info) != 0)
         return 0;
     return info.st_mode & 07777;
@@ -46,7 +46,8 @@ bool permissionsStopWrites(const fs::path &directory)
     return false;
 }
 
-class UmaskOverride {
+class UmaskOverride
+{
 public:
     explicit UmaskOverride(mode_t mask) : m_old(::umask(mask)) {}
     ~UmaskOverride() { ::umask(m_old); }
@@ -57,19 +58,23 @@ private:
     mode_t m_old;
 };
 
-class PosixSettingsFileTest : public ::testing::Test {
+class PosixSettingsFileTest : public ::testing::Test
+{
 protected:
     ScratchDirectory scratch;
     PosixSettingsFile file{scratch.path()};
 };
 
-struct RoundTripCase {
+struct RoundTripCase
+{
     const char *label;
     std::string contents;
 };
 
 class PosixSettingsFileRoundTrip : public PosixSettingsFileTest,
-                                   public ::testing::WithParamInterface<RoundTripCase> {};
+                                   public ::testing::WithParamInterface<RoundTripCase>
+{
+};
 
 TEST_P(PosixSettingsFileRoundTrip, readsBackExactlyWhatWasWritten)
 {
@@ -80,15 +85,22 @@ TEST_P(PosixSettingsFileRoundTrip, readsBackExactlyWhatWasWritten)
 
 INSTANTIATE_TEST_SUITE_P(
     Contents, PosixSettingsFileRoundTrip,
-    ::testing::Values(RoundTripCase{"empty", ""}, RoundTripCase{"twoSections", std::string(kIni) + "[Exclude]\nNumber=0\n"},
+    ::testing::Values(RoundTripCase{"empty", ""},
+                      RoundTripCase{"twoSections", std::string(kIni) + "[Exclude]\nNumber=0\n"},
                       RoundTripCase{"noFinalNewlineCrLf", "[Include]\r\nNumber=1\r\nFile1=*.txt"},
                       RoundTripCase{"nulAndInvalidUtf8", std::string("a\0b\xff\xfe\n", 6)},
                       RoundTripCase{"largerThanOneBuffer", std::string(200000, 'x') + "end"}),
     [](const auto &testCase) { return std::string(testCase.param.label); });
 
-TEST_F(PosixSettingsFileTest, nameIsTheBareFileName) { EXPECT_EQ(file.name(), "vorin98.ini"); }
+TEST_F(PosixSettingsFileTest, nameIsTheBareFileName)
+{
+    EXPECT_EQ(file.name(), "vorin98.ini");
+}
 
-TEST_F(PosixSettingsFileTest, missingFileReadsAsNothing) { EXPECT_EQ(file.read(), std::nullopt); }
+TEST_F(PosixSettingsFileTest, missingFileReadsAsNothing)
+{
+    EXPECT_EQ(file.read(), std::nullopt);
+}
 
 TEST_F(PosixSettingsFileTest, directoryInPlaceOfTheFileReadsAsNothing)
 {
@@ -176,7 +188,9 @@ TEST_F(PosixSettingsFileTest, failedWriteLeavesTheOldFileWholeAndNoTemporaryFile
     // A file size limit makes the write itself fail part-way, as a full disk
     // would, and it binds root as well.
     file.replace(kIni);
-    struct rlimit old {};
+    struct rlimit old
+    {
+    };
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = old;
@@ -258,13 +272,17 @@ TEST_F(PosixSettingsFileTest, symlinkLoopFailsAndKeepsBothLinks)
     EXPECT_THAT(directoryNames(scratch.path()), ElementsAre("other", "vorin98.ini"));
 }
 
-struct ConfigHomeCase {
+struct ConfigHomeCase
+{
     const char *label;
-    std::optional<std::string> xdgConfigHome; // relative to the scratch directory when it starts with "@"
-    const char *expected;                     // relative to the scratch directory
+    std::optional<std::string>
+        xdgConfigHome;    // relative to the scratch directory when it starts with "@"
+    const char *expected; // relative to the scratch directory
 };
 
-class PosixSettingsFileLocation : public ::testing::TestWithParam<ConfigHomeCase> {};
+class PosixSettingsFileLocation : public ::testing::TestWithParam<ConfigHomeCase>
+{
+};
 
 TEST_P(PosixSettingsFileLocation, followsTheBaseDirectoryRules)
 {
@@ -286,7 +304,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ConfigHomeCase{"xdgConfigHomeSet", "@xdg config", "xdg config"},
                       ConfigHomeCase{"xdgConfigHomeUnset", std::nullopt, "home/.config"},
                       ConfigHomeCase{"xdgConfigHomeEmpty", "", "home/.config"},
-                      ConfigHomeCase{"xdgConfigHomeRelativeIsIgnored", "relative/config", "home/.config"}),
+                      ConfigHomeCase{"xdgConfigHomeRelativeIsIgnored", "relative/config",
+                                     "home/.config"}),
     [](const auto &testCase) { return std::string(testCase.param.label); });
 
 } // namespace

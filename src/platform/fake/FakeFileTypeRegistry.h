@@ -11,7 +11,8 @@ namespace vorin {
 // A file-type register that holds what a test puts in it. Extensions are
 // looked up without regard to ASCII case, as a desktop's register does;
 // class names are looked up as written.
-class FakeFileTypeRegistry final : public FileTypeRegistry {
+class FakeFileTypeRegistry final : public FileTypeRegistry
+{
 public:
     // Registers ext (".doc") as className, and the class's description when
     // one is given.
@@ -48,8 +49,9 @@ private:
     static std::string lower(std::string_view text)
     {
         std::string result(text);
-        std::transform(result.begin(), result.end(), result.begin(),
-                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+        std::transform(result.begin(), result.end(), result.begin(), [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        });
         return result;
     }
 

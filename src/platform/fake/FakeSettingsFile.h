@@ -9,7 +9,8 @@ namespace vorin {
 // A settings file held in memory, for tests of the loads and saves. It starts
 // missing unless given contents; failNextReplaces() makes saves fail the way a
 // full disk does: the old contents stay and SettingsWriteError is thrown.
-class FakeSettingsFile final : public SettingsFile {
+class FakeSettingsFile final : public SettingsFile
+{
 public:
     FakeSettingsFile() = default;
     explicit FakeSettingsFile(std::string contents) : m_contents(std::move(contents)) {}

@@ -10,7 +10,8 @@ namespace vorin {
 
 // A time zone for tests: a constant offset from UTC, or one computed from the
 // instant so that a test can put a daylight-saving change where it wants it.
-class FixedUtcOffset final : public UtcOffsetSource {
+class FixedUtcOffset final : public UtcOffsetSource
+{
 public:
     using Rule = std::function<std::int32_t(std::int64_t utcSeconds)>;
 

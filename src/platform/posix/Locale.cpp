@@ -1,23 +1,24 @@
 #include "platform/Locale.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
-
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 
 namespace vorin {
 namespace {
 
-struct LocaleDeleter {
+struct LocaleDeleter
+{
     void operator()(locale_t locale) const { freelocale(locale); }
 };
 using LocaleHandle = std::unique_ptr<std::remove_pointer_t<locale_t>, LocaleDeleter>;
 
-struct IconvCloser {
+struct IconvCloser
+{
     iconv_t handle;
     ~IconvCloser() { iconv_close(handle); }
 };
@@ -72,9 +73,11 @@ LocaleSeparators systemLocaleSeparators()
     // same locale as its numbers: the separator bytes are in that encoding,
     // whatever LC_CTYPE the user runs under.
     const std::string name = numericLocaleName();
-    LocaleHandle locale(newlocale(LC_NUMERIC_MASK | LC_CTYPE_MASK, name.c_str(), static_cast<locale_t>(nullptr)));
+    LocaleHandle locale(
+        newlocale(LC_NUMERIC_MASK | LC_CTYPE_MASK, name.c_str(), static_cast<locale_t>(nullptr)));
     if (!locale) // the environment names a locale that is not installed
-        locale.reset(newlocale(LC_NUMERIC_MASK | LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr)));
+        locale.reset(
+            newlocale(LC_NUMERIC_MASK | LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr)));
     LocaleSeparators result;
     if (!locale)
         return result;

@@ -17,12 +17,16 @@ namespace fs = std::filesystem;
 
 // Globs and file names compare without regard to case in ASCII only; the
 // database's globs are ASCII, and a locale's idea of case has no place here.
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string asciiLower(std::string_view text)
 {
     std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), [](char c) { return asciiLower(c); });
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](char c) { return asciiLower(c); });
     return result;
 }
 
@@ -64,7 +68,8 @@ bool isMimeTypeName(std::string_view type)
     const std::string_view media = type.substr(0, slash);
     const std::string_view subtype = type.substr(slash + 1);
     const auto valid = [](std::string_view part) {
-        return !part.empty() && part != "." && part != ".." && part.find('\0') == std::string_view::npos;
+        return !part.empty() && part != "." && part != ".." &&
+               part.find('\0') == std::string_view::npos;
     };
     return valid(media) && valid(subtype);
 }
@@ -111,9 +116,10 @@ std::optional<std::string> decodeEntity(std::string_view name)
         base = 16;
     }
     std::uint32_t code = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code, base);
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || code == 0 ||
-        code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), code, base);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() ||
+        code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
         return std::nullopt;
     std::string out;
     appendUtf8(out, static_cast<char32_t>(code));
@@ -151,20 +157,23 @@ bool hasLanguageAttribute(std::string_view attributes)
 {
     std::size_t i = 0;
     while (i < attributes.size()) {
-        while (i < attributes.size() && (attributes[i] == ' ' || attributes[i] == '\t' || attributes[i] == '\r' ||
-                                         attributes[i] == '\n' || attributes[i] == '/'))
+        while (i < attributes.size() &&
+               (attributes[i] == ' ' || attributes[i] == '\t' || attributes[i] == '\r' ||
+                attributes[i] == '\n' || attributes[i] == '/'))
             ++i;
         const std::size_t nameStart = i;
-        while (i < attributes.size() && attributes[i] != '=' && attributes[i] != ' ' && attributes[i] != '\t' &&
-               attributes[i] != '\r' && attributes[i] != '\n')
+        while (i < attributes.size() && attributes[i] != '=' && attributes[i] != ' ' &&
+               attributes[i] != '\t' && attributes[i] != '\r' && attributes[i] != '\n')
             ++i;
         if (attributes.substr(nameStart, i - nameStart) == "xml:lang")
             return true;
-        while (i < attributes.size() && attributes[i] != '=' && attributes[i] != '"' && attributes[i] != '\'')
+        while (i < attributes.size() && attributes[i] != '=' && attributes[i] != '"' &&
+               attributes[i] != '\'')
             ++i;
         if (i < attributes.size() && attributes[i] == '=')
             ++i;
-        while (i < attributes.size() && attributes[i] != '"' && attributes[i] != '\'' && attributes[i] == ' ')
+        while (i < attributes.size() && attributes[i] != '"' && attributes[i] != '\'' &&
+               attributes[i] == ' ')
             ++i;
         if (i < attributes.size() && (attributes[i] == '"' || attributes[i] == '\'')) {
             const char quote = attributes[i];
@@ -222,7 +231,8 @@ std::optional<std::string> untranslatedComment(std::string_view xml)
         const auto nameEnd = tag.find_first_of(" \t\r\n/");
         if (tag.substr(0, nameEnd) != "comment")
             continue;
-        const std::string_view attributes = nameEnd == std::string_view::npos ? std::string_view() : tag.substr(nameEnd);
+        const std::string_view attributes =
+            nameEnd == std::string_view::npos ? std::string_view() : tag.substr(nameEnd);
         if (hasLanguageAttribute(attributes))
             continue;
         if (!tag.empty() && tag.back() == '/')
@@ -258,18 +268,19 @@ MimeRegistry::MimeRegistry() : MimeRegistry(defaultDirectories()) {}
 
 MimeRegistry::MimeRegistry(std::vector<std::filesystem::path> mimeDirectories)
     : m_directories(std::move(mimeDirectories))
-{
-}
+{}
 
 std::vector<std::filesystem::path> MimeRegistry::defaultDirectories()
 {
     std::vector<fs::path> bases;
-    if (const char *dataHome = std::getenv("XDG_DATA_HOME"); dataHome != nullptr && *dataHome == '/')
+    if (const char *dataHome = std::getenv("XDG_DATA_HOME");
+        dataHome != nullptr && *dataHome == '/')
         bases.emplace_back(dataHome);
     else if (const char *home = std::getenv("HOME"); home != nullptr && *home != '\0')
         bases.push_back(fs::path(home) / ".local/share");
     const char *dataDirs = std::getenv("XDG_DATA_DIRS");
-    auto systemBases = splitDirectories(dataDirs != nullptr && *dataDirs != '\0' ? dataDirs : "/usr/local/share:/usr/share");
+    auto systemBases = splitDirectories(
+        dataDirs != nullptr && *dataDirs != '\0' ? dataDirs : "/usr/local/share:/usr/share");
     if (systemBases.empty())
         systemBases = splitDirectories("/usr/local/share:/usr/share");
     bases.insert(bases.end(), systemBases.begin(), systemBases.end());
@@ -344,7 +355,8 @@ void MimeRegistry::loadGlobs() const
             }
             if (isPlainExtensionGlob(pattern))
                 extensions.insert(asciiLower(pattern.substr(1)));
-            m_globs[asciiLower(pattern)].push_back({weight, std::move(type), std::string(pattern), caseSensitive});
+            m_globs[asciiLower(pattern)].push_back(
+                {weight, std::move(type), std::string(pattern), caseSensitive});
         }
         cleared.insert(clearedHere.begin(), clearedHere.end());
     }

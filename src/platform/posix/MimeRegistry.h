@@ -20,7 +20,8 @@ namespace vorin {
 // from whichever thread asks first; descriptions are read from the per-type
 // XML file when first asked for and then remembered. Every member is safe to
 // call from several threads at once.
-class MimeRegistry final : public FileTypeRegistry {
+class MimeRegistry final : public FileTypeRegistry
+{
 public:
     // The user's database and the system's, most important first:
     // $XDG_DATA_HOME/mime (~/.local/share/mime), then each of $XDG_DATA_DIRS
@@ -36,7 +37,8 @@ public:
     [[nodiscard]] std::vector<std::string> registeredExtensions() const override;
 
 private:
-    struct Glob {
+    struct Glob
+    {
         int weight;
         std::string type;
         std::string pattern; // as written, for the case-sensitive ones

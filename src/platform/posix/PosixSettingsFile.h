@@ -13,7 +13,8 @@ namespace vorin {
 // leaves half a file. A symlinked vorin98.ini (a dotfile kept elsewhere) has
 // its target replaced and the link kept. Safe to use from any thread, but two
 // saves at once each replace the whole file: the last one wins.
-class PosixSettingsFile final : public SettingsFile {
+class PosixSettingsFile final : public SettingsFile
+{
 public:
     static constexpr const char *kFileName = "vorin98.ini";
 

@@ -1,16 +1,15 @@
 #include "platform/posix/PosixSettingsFile.h"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <functional>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -22,7 +21,8 @@ namespace fs = std::filesystem;
 // How many symbolic links are followed before giving up, as the kernel does.
 constexpr int kMaxLinks = 40;
 
-class FileDescriptor {
+class FileDescriptor
+{
 public:
     explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
     ~FileDescriptor() { reset(); }
@@ -55,8 +55,8 @@ std::string homeDirectory()
     std::vector<char> buffer(16384);
     passwd entry{};
     passwd *found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-        found->pw_dir != nullptr)
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr && found->pw_dir != nullptr)
         return found->pw_dir;
     return {};
 }
@@ -69,7 +69,9 @@ bool ensureDirectory(const fs::path &directory)
     for (const fs::path &part : directory) {
         prefix /= part;
         if (::mkdir(prefix.c_str(), 0700) == 0 || errno == EEXIST) {
-            struct stat info {};
+            struct stat info
+            {
+            };
             if (::stat(prefix.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
                 return false;
             continue;
@@ -78,7 +80,9 @@ bool ensureDirectory(const fs::path &directory)
         // next part tells whether the path leads anywhere.
         if (errno != EACCES && errno != EPERM && errno != EROFS)
             return false;
-        struct stat info {};
+        struct stat info
+        {
+        };
         if (::stat(prefix.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
             return false;
     }
@@ -92,10 +96,13 @@ bool ensureDirectory(const fs::path &directory)
 fs::path followLinks(fs::path path)
 {
     for (int i = 0; i < kMaxLinks; ++i) {
-        struct stat info {};
+        struct stat info
+        {
+        };
         if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
             return path;
-        std::vector<char> buffer(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1);
+        std::vector<char> buffer(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) +
+                                 1);
         const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size());
         if (length < 0 || static_cast<std::size_t>(length) >= buffer.size())
             return {};
@@ -109,10 +116,11 @@ fs::path followLinks(fs::path path)
 std::string temporaryName(int attempt)
 {
     static std::atomic<unsigned> counter{0};
-    const auto clock = static_cast<std::size_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    const std::size_t mixed = std::hash<std::size_t>{}(clock ^ (static_cast<std::size_t>(::getpid()) << 20) ^
-                                                        (static_cast<std::size_t>(counter++) << 40) ^
-                                                        static_cast<std::size_t>(attempt));
+    const auto clock =
+        static_cast<std::size_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    const std::size_t mixed = std::hash<std::size_t>{}(
+        clock ^ (static_cast<std::size_t>(::getpid()) << 20) ^
+        (static_cast<std::size_t>(counter++) << 40) ^ static_cast<std::size_t>(attempt));
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, "%08zx", mixed & 0xFFFFFFFFu);
     return std::string(".") + PosixSettingsFile::kFileName + "." + suffix + ".tmp";
@@ -134,7 +142,9 @@ bool writeAll(int fd, std::string_view contents)
 
 } // namespace
 
-PosixSettingsFile::PosixSettingsFile(std::filesystem::path directory) : m_directory(std::move(directory)) {}
+PosixSettingsFile::PosixSettingsFile(std::filesystem::path directory)
+    : m_directory(std::move(directory))
+{}
 
 std::filesystem::path PosixSettingsFile::userConfigDirectory()
 {
@@ -151,14 +161,19 @@ std::unique_ptr<PosixSettingsFile> PosixSettingsFile::forUser()
     return std::make_unique<PosixSettingsFile>(userConfigDirectory());
 }
 
-std::string PosixSettingsFile::name() const { return kFileName; }
+std::string PosixSettingsFile::name() const
+{
+    return kFileName;
+}
 
 std::optional<std::string> PosixSettingsFile::read() const
 {
     FileDescriptor file(::open(path().c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid())
         return std::nullopt;
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
     std::string contents;
@@ -189,7 +204,9 @@ void PosixSettingsFile::replace(std::string_view contents)
 
     // The new file takes over the old one's permissions (a file the user made
     // private stays private) and, where we may, its owner.
-    struct stat old {};
+    struct stat old
+    {
+    };
     const bool hadFile = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
 
     fs::path temporary;

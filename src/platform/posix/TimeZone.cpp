@@ -8,7 +8,8 @@ namespace vorin {
 std::int32_t SystemTimeZone::utcOffsetSeconds(std::int64_t utcSeconds) const
 {
     if constexpr (sizeof(std::time_t) < sizeof(std::int64_t)) {
-        if (utcSeconds < std::numeric_limits<std::time_t>::min() || utcSeconds > std::numeric_limits<std::time_t>::max())
+        if (utcSeconds < std::numeric_limits<std::time_t>::min() ||
+            utcSeconds > std::numeric_limits<std::time_t>::max())
             return 0;
     }
     const std::time_t instant = static_cast<std::time_t>(utcSeconds);
