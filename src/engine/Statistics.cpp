@@ -79,11 +79,19 @@ void clearVariables(Statistics &stats, StatisticsHooks *hooks)
 
 int findType(const Statistics &stats, std::string_view key)
 {
+    // Stored keys are upper case: bring the key to upper case once, then the
+    // halving compares bytes. Keys longer than the buffer are never stored.
+    char upper[64];
+    if (key.size() > sizeof upper)
+        return -1;
+    for (std::size_t i = 0; i < key.size(); ++i)
+        upper[i] = asciiUpper(key[i]);
+    const std::string_view wanted(upper, key.size());
     int lo = 0;
     int hi = static_cast<int>(stats.lbTypes.size()) - 1;
     while (lo <= hi) {
         const int mid = (lo + hi) / 2;
-        const int c = compareKey(key, stats.lbTypes[static_cast<std::size_t>(mid)].key);
+        const int c = wanted.compare(stats.lbTypes[static_cast<std::size_t>(mid)].key);
         if (c == 0)
             return mid;
         if (c < 0)
@@ -183,6 +191,50 @@ void DropIntoHourSlot(Statistics &stats, const PackedTimes &times)
         stats.accessTimeSlots[static_cast<std::size_t>(i)] += 1;
 }
 
+namespace {
+
+// One file time as the bookkeeping needs it: its local day and half hour.
+// The same figures as packing the time and reading the packed value back
+// (ageInDays, halfHourIndex), without the round trip through the calendar,
+// which costs more than the rest of a file's bookkeeping.
+struct LocalStamp {
+    bool recorded = false;
+    std::int64_t day = 0;
+    int slot = 0;
+};
+
+LocalStamp localStamp(FileTime time, const UtcOffsetSource &zone)
+{
+    constexpr std::int64_t kDay = 86400;
+    static const std::int64_t kFirst = daysFromCivil(1980, 1, 1) * kDay;
+    static const std::int64_t kEnd = daysFromCivil(2108, 1, 1) * kDay;
+    constexpr std::int64_t kLimit = std::int64_t{1} << 50;
+    if (!time.recorded() || time.seconds < -kLimit || time.seconds > kLimit)
+        return {};
+    const std::int64_t local = time.seconds + zone.utcOffsetSeconds(time.seconds);
+    if (local < kFirst || local >= kEnd)
+        return {};
+    return {true, local / kDay, static_cast<int>(local % kDay / 1800)};
+}
+
+void countAge(std::array<double, kAgeBuckets> &count, std::array<double, kAgeBuckets> &bytes,
+              const LocalStamp &stamp, std::int64_t today, double size)
+{
+    const int days = stamp.recorded ? static_cast<int>(std::llabs(today - stamp.day)) : -1;
+    const auto k = static_cast<std::size_t>(ageToIndex(days));
+    count[k] += 1;
+    bytes[k] += size;
+}
+
+void countSlot(std::array<double, kTimeSlots> &slots, const LocalStamp &stamp)
+{
+    // Slot 0 stays empty, as in DropIntoHourSlot.
+    if (stamp.recorded && stamp.slot > 0)
+        slots[static_cast<std::size_t>(stamp.slot)] += 1;
+}
+
+} // namespace
+
 void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_view directory,
                    const DirectoryEntry &entry)
 {
@@ -196,20 +248,16 @@ void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_
     const auto bytes = static_cast<double>(size);
     collectFileAttr(stats, entry.attributes, size);
 
-    const PackedTimes times{accessDosTime(entry, *context.zone),
-                            createdDosTime(entry, *context.zone),
-                            modifiedDosTime(entry, *context.zone)};
-    DropIntoHourSlot(stats, times);
+    const LocalStamp access = localStamp(entry.lastAccess, *context.zone);
+    const LocalStamp created = localStamp(entry.creation, *context.zone);
+    const LocalStamp modified = localStamp(entry.lastWrite, *context.zone);
+    countSlot(stats.createdTimeSlots, created);
+    countSlot(stats.modifiedTimeSlots, modified);
+    countSlot(stats.accessTimeSlots, access);
 
-    const auto access = static_cast<std::size_t>(ageToIndex(ageInDays(times.access, context.today)));
-    stats.accessAgeCount[access] += 1;
-    stats.accessAgeBytes[access] += bytes;
-    const auto created = static_cast<std::size_t>(ageToIndex(ageInDays(times.created, context.today)));
-    stats.createdAgeCount[created] += 1;
-    stats.createdAgeBytes[created] += bytes;
-    const auto modified = static_cast<std::size_t>(ageToIndex(ageInDays(times.modified, context.today)));
-    stats.modifiedAgeCount[modified] += 1;
-    stats.modifiedAgeBytes[modified] += bytes;
+    countAge(stats.accessAgeCount, stats.accessAgeBytes, access, context.today, bytes);
+    countAge(stats.createdAgeCount, stats.createdAgeBytes, created, context.today, bytes);
+    countAge(stats.modifiedAgeCount, stats.modifiedAgeBytes, modified, context.today, bytes);
 
     insertType(stats, fileExtension(entry.name), size, false);
 
@@ -221,7 +269,8 @@ void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_
         double *sums[] = {&stats.overhang4K, &stats.overhang8K, &stats.overhang16K,
                           &stats.overhang32K, &stats.overhang64K};
         for (std::size_t i = 0; i < kOverhangClusterSizes.size(); ++i) {
-            const std::int64_t rest = size % kOverhangClusterSizes[i];
+            // The cluster sizes are powers of two: a mask, not a division, per size.
+            const std::int64_t rest = size & (kOverhangClusterSizes[i] - 1);
             if (rest != 0)
                 *sums[i] += static_cast<double>(kOverhangClusterSizes[i] - rest);
         }

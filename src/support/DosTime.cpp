@@ -30,16 +30,28 @@ CivilDate civilFromDays(std::int64_t days)
 
 std::int32_t CachedUtcOffsets::utcOffsetSeconds(std::int64_t utcSeconds) const
 {
-    // Floor division, so that instants before 1970 fall in the right quarter.
-    std::int64_t quarter = utcSeconds / 900;
-    if (utcSeconds % 900 < 0)
-        --quarter;
-    Slot &slot = m_slots[static_cast<std::uint64_t>(quarter) % kSlots];
-    if (slot.quarter != quarter) {
-        slot.offset = m_source.utcOffsetSeconds(utcSeconds);
-        slot.quarter = quarter;
+    constexpr std::int64_t kDay = 86400;
+    // Floor division, so that instants before 1970 fall on the right day.
+    const std::int64_t day = utcSeconds / kDay - (utcSeconds % kDay < 0 ? 1 : 0);
+    Slot &slot = m_slots[static_cast<std::uint64_t>(day) % kSlots];
+    if (slot.day != day) {
+        const std::int64_t first = day * kDay;
+        const std::int64_t last = first + kDay - 1;
+        slot.offsetBefore = m_source.utcOffsetSeconds(first);
+        slot.offsetAfter = m_source.utcOffsetSeconds(last);
+        slot.changeAt = first;
+        if (slot.offsetBefore != slot.offsetAfter) {
+            std::int64_t lo = first; // has offsetBefore
+            std::int64_t hi = last;  // has offsetAfter
+            while (hi - lo > 1) {
+                const std::int64_t mid = lo + (hi - lo) / 2;
+                (m_source.utcOffsetSeconds(mid) == slot.offsetBefore ? lo : hi) = mid;
+            }
+            slot.changeAt = hi;
+        }
+        slot.day = day;
     }
-    return slot.offset;
+    return utcSeconds < slot.changeAt ? slot.offsetBefore : slot.offsetAfter;
 }
 
 std::uint32_t packDosDateTime(std::int64_t localSeconds)

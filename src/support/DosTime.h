@@ -24,21 +24,25 @@ public:
     [[nodiscard]] virtual std::int32_t utcOffsetSeconds(std::int64_t utcSeconds) const = 0;
 };
 
-// Remembers the offset per quarter hour of UTC, in a small direct-mapped
-// table. Every zone in use since 1980 changes its offset only on a quarter
-// hour, so the answers are exact, and the files of one drive share few enough
-// quarter hours that almost every call is a table hit (a libc local-time
-// conversion costs ten times more). Not thread-safe: one per walking thread.
+// Remembers the offset per day of UTC, in a small direct-mapped table: the
+// offset at the day's start, at its end and, on the one day a year when they
+// differ, the second of the change (found once by halving). Every zone in use
+// changes its offset at most once a day, so the answers are exact; the files
+// of a drive share few enough days that almost every call is a table hit, where
+// a libc local-time conversion costs ten times more. Not thread-safe: one per
+// walking thread.
 class CachedUtcOffsets final : public UtcOffsetSource {
 public:
     explicit CachedUtcOffsets(const UtcOffsetSource &source) : m_source(source) {}
     [[nodiscard]] std::int32_t utcOffsetSeconds(std::int64_t utcSeconds) const override;
 
 private:
-    static constexpr int kSlots = 1024;
+    static constexpr int kSlots = 4096; // eleven years of days
     struct Slot {
-        std::int64_t quarter = std::numeric_limits<std::int64_t>::min();
-        std::int32_t offset = 0;
+        std::int64_t day = std::numeric_limits<std::int64_t>::min();
+        std::int64_t changeAt = 0; // first second with offsetAfter
+        std::int32_t offsetBefore = 0;
+        std::int32_t offsetAfter = 0;
     };
     const UtcOffsetSource &m_source;
     mutable Slot m_slots[kSlots];

@@ -282,7 +282,7 @@ TEST(Statistics, mergeAddsEveryFieldAndJoinsTypesByKey)
     std::vector<DirectoryEntry> files(40);
     std::vector<std::string> names;
     for (int i = 0; i < 40; ++i)
-        names.push_back("f" + std::to_string(i) + (i % 3 == 0 ? ".a" : i % 3 == 1 ? ".B" : ".c"));
+        names.push_back(std::to_string(i).append(i % 3 == 0 ? ".a" : i % 3 == 1 ? ".B" : ".c"));
     Statistics all, first, second;
     for (int i = 0; i < 40; ++i) {
         files[i].name = names[i];
@@ -309,6 +309,48 @@ TEST(Statistics, labelsOfBandsAndBuckets)
     EXPECT_EQ(ageBucketLabel(1), "<= 7 days");
     EXPECT_EQ(ageBucketLabel(9), "Over 4 years");
     EXPECT_EQ(ageBucketLabel(-1), "");
+}
+
+} // namespace
+} // namespace vorin
+
+namespace vorin {
+namespace {
+
+// The bookkeeping takes a short cut from the file time to its day and half
+// hour; it must count exactly as packing the time and reading it back does.
+TEST(Statistics, crunchCountsDatesAsThePackedConvertersDo)
+{
+    FixedUtcOffset zone([](std::int64_t t) { return (t / 86400) % 7 == 0 ? 7200 : -18000; });
+    const std::int64_t today = daysFromCivil(2026, 6, 15);
+    const CrunchContext context{nullptr, &zone, today, false, nullptr, "c:"};
+    Statistics fast, slow;
+    std::uint64_t x = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        x = x * 6364136223846793005ULL + 1442695040888963407ULL;
+        DirectoryEntry e;
+        e.name = "f";
+        e.lastAccess = {static_cast<std::int64_t>(x >> 30) - (1LL << 33)};
+        e.creation = i % 5 == 0 ? FileTime{} : FileTime{static_cast<std::int64_t>(x % 4600000000ULL)};
+        e.lastWrite = {utc(1980, 1, 1, 0, 0, 0) + static_cast<std::int64_t>(x % 200000) - 100000};
+        crunchNumbers(fast, context, "/", e);
+
+        const PackedTimes times{accessDosTime(e, zone), createdDosTime(e, zone), modifiedDosTime(e, zone)};
+        DropIntoHourSlot(slow, times);
+        const auto a = static_cast<std::size_t>(ageToIndex(ageInDays(times.access, today)));
+        const auto c = static_cast<std::size_t>(ageToIndex(ageInDays(times.created, today)));
+        const auto m = static_cast<std::size_t>(ageToIndex(ageInDays(times.modified, today)));
+        slow.accessAgeCount[a] += 1;
+        slow.createdAgeCount[c] += 1;
+        slow.modifiedAgeCount[m] += 1;
+    }
+    EXPECT_EQ(fast.accessAgeCount, slow.accessAgeCount);
+    EXPECT_EQ(fast.createdAgeCount, slow.createdAgeCount);
+    EXPECT_EQ(fast.modifiedAgeCount, slow.modifiedAgeCount);
+    EXPECT_EQ(fast.accessTimeSlots, slow.accessTimeSlots);
+    EXPECT_EQ(fast.createdTimeSlots, slow.createdTimeSlots);
+    EXPECT_EQ(fast.modifiedTimeSlots, slow.modifiedTimeSlots);
+    EXPECT_GT(fast.modifiedAgeCount[0], 0) << "some times fall before 1980";
 }
 
 } // namespace
