@@ -2,15 +2,14 @@
 
 #include "widgets/PainterGuard.h"
 
+#include <algorithm>
+#include <climits>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-
-#include <algorithm>
-#include <climits>
 
 namespace vorin {
 

@@ -1,20 +1,19 @@
 #pragma once
 
+#include <functional>
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QList>
+#include <QMenu>
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
 
-#include <functional>
-
-#include <QMenu>
-
 namespace vorin {
 
 // How one cell is to be drawn.
-struct GridCellState {
+struct GridCellState
+{
     bool fixed = false;    // a header or footer cell
     bool selected = false; // in the highlighted cell or row
     bool focused = false;  // the current cell while the grid has the focus
@@ -25,7 +24,8 @@ struct GridCellState {
 // `fixedBottomRows` rows as a footer; the rows between scroll. Selecting a
 // cell with mouse or keyboard asks an optional handler, which can refuse.
 // Stores no cell data; GUI thread only.
-class DrawGrid : public QAbstractScrollArea {
+class DrawGrid : public QAbstractScrollArea
+{
     Q_OBJECT
 
 public:

@@ -8,7 +8,8 @@ namespace vorin {
 // A backdrop that fills itself with a vertical colour gradient, blue at the
 // top fading to navy-black at the bottom by default (the about box).
 // Children sit on it as on any widget.
-class GradientBackdrop : public QWidget {
+class GradientBackdrop : public QWidget
+{
     Q_OBJECT
 
 public:

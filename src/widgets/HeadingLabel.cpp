@@ -3,13 +3,12 @@
 #include "widgets/FontSubstitutes.h"
 #include "widgets/PainterGuard.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
-
-#include <algorithm>
-#include <cstdlib>
 
 namespace vorin {
 
@@ -39,7 +38,8 @@ QPoint shadowStep(ShadowDirection direction)
 namespace {
 
 // How far the decoration reaches beyond the face on each side.
-struct Reach {
+struct Reach
+{
     int left = 0;
     int top = 0;
     int right = 0;
@@ -91,8 +91,8 @@ ShadowedTextLayout ShadowedText::layout(const QRect &area, Qt::Alignment alignme
     const QFontMetrics metrics(font);
     ShadowedTextLayout result;
     result.block = QRect(QPoint(x, y), size);
-    result.face = QRect(x + reach.left, y + reach.top, metrics.horizontalAdvance(text),
-                        metrics.height());
+    result.face =
+        QRect(x + reach.left, y + reach.top, metrics.horizontalAdvance(text), metrics.height());
     return result;
 }
 

@@ -20,16 +20,18 @@ enum class ShadowDirection { UpLeft, Up, UpRight, Right, DownRight, Down, DownLe
 // Geometry of shadowed lettering inside a rectangle: the block the face,
 // its extrusion and its highlight cover, and where the face itself goes.
 // Kept apart from the widget so that it can be checked without pixels.
-struct ShadowedTextLayout {
-    QRect block;   // everything that is drawn
-    QRect face;    // the lettering in its own colour
+struct ShadowedTextLayout
+{
+    QRect block; // everything that is drawn
+    QRect face;  // the lettering in its own colour
 };
 
 // Text with an extruded shadow of `shadowDepth` pixels in `shadowDirection`
 // and, when `highlightColor` is valid, a one-pixel highlight on the side away
 // from the shadow (raised lettering). Draws into any painter: the heading
 // label, the grids' print titles, the gallery.
-struct ShadowedText {
+struct ShadowedText
+{
     QString text;
     QFont font;
     QColor color{Qt::blue};
@@ -47,7 +49,8 @@ struct ShadowedText {
 // A heading: one line of lettering with an extruded shadow (the windows'
 // titles, counters and the "not yet collected" notice). Transparent: the
 // parent's background shows around the letters.
-class HeadingLabel : public QWidget {
+class HeadingLabel : public QWidget
+{
     Q_OBJECT
 
 public:

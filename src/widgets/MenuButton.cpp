@@ -59,12 +59,11 @@ void MenuButton::paintEvent(QPaintEvent *event)
     painter.setRenderHint(QPainter::Antialiasing);
     const int right = width() - 8;
     const int middle = height() / 2 + (isDown() ? 1 : 0);
-    const QPolygonF arrow{QPointF(right - kArrowWidth, middle - 2.0),
-                          QPointF(right, middle - 2.0),
+    const QPolygonF arrow{QPointF(right - kArrowWidth, middle - 2.0), QPointF(right, middle - 2.0),
                           QPointF(right - kArrowWidth / 2.0, middle + 2.0)};
     painter.setPen(Qt::NoPen);
-    painter.setBrush(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                     QPalette::ButtonText));
+    painter.setBrush(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawPolygon(arrow);
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-
-#include <QMenu>
 
 namespace vorin {
 
@@ -11,7 +10,8 @@ namespace vorin {
 // "Sort" button). The menu is shown without a nested event loop, so its
 // actions run from the window's own loop; it is not owned by the button,
 // which lets one menu serve a button and a grid's right click alike.
-class MenuButton : public QPushButton {
+class MenuButton : public QPushButton
+{
     Q_OBJECT
 
 public:

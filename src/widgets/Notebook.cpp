@@ -2,6 +2,7 @@
 
 #include "widgets/PainterGuard.h"
 
+#include <algorithm>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -9,8 +10,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QStackedWidget>
-
-#include <algorithm>
 
 namespace vorin {
 
@@ -126,8 +125,8 @@ void Notebook::setBackgroundColor(const QColor &color)
 
 int Notebook::tabRowHeight() const
 {
-    const int height = m_tabSize.height() > 0 ? m_tabSize.height()
-                                              : QFontMetrics(font()).height() + 6;
+    const int height =
+        m_tabSize.height() > 0 ? m_tabSize.height() : QFontMetrics(font()).height() + 6;
     return height + kLift;
 }
 
@@ -293,8 +292,8 @@ void Notebook::paintTab(QPainter &painter, int index) const
 
     // Back tabs are a shade darker than the page; the front tab has the
     // page's own colour and opens into it.
-    const QColor face = active ? colours.color(QPalette::Window)
-                               : colours.color(QPalette::Button).darker(108);
+    const QColor face =
+        active ? colours.color(QPalette::Window) : colours.color(QPalette::Button).darker(108);
     const QRectF outline = QRectF(rect).adjusted(0.5, 0.5, -0.5, active ? 0.5 : -0.5);
     constexpr double kRadius = 3.0;
     QPainterPath shape;

@@ -4,7 +4,6 @@
 #include <QSize>
 #include <QString>
 #include <QWidget>
-
 #include <vector>
 
 class QStackedWidget;
@@ -15,7 +14,8 @@ namespace vorin {
 // active tab's caption is drawn in red; pages can be disabled one by one,
 // which greys their tab and makes it unselectable by the user. The pages
 // are ordinary widgets owned by the notebook. GUI thread only.
-class Notebook : public QWidget {
+class Notebook : public QWidget
+{
     Q_OBJECT
 
 public:
@@ -69,7 +69,8 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    struct Tab {
+    struct Tab
+    {
         QString caption;
         bool enabled = true;
     };

@@ -6,7 +6,8 @@ namespace vorin {
 
 // Saves the painter's state for one scope, so a drawing helper can change
 // pen, brush, clip and transform without leaking them to its caller.
-class PainterGuard {
+class PainterGuard
+{
 public:
     explicit PainterGuard(QPainter &painter) : m_painter(painter) { m_painter.save(); }
     ~PainterGuard() { m_painter.restore(); }

@@ -2,6 +2,7 @@
 
 #include "widgets/PainterGuard.h"
 
+#include <algorithm>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -10,8 +11,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
-
-#include <algorithm>
 
 namespace vorin {
 
@@ -189,10 +188,9 @@ int PickList::indexOf(const QString &text, Qt::CaseSensitivity sensitivity) cons
 int PickList::sortedPlace(const QString &text) const
 {
     // After any equal texts, so rows added one by one keep their order.
-    const auto it = std::upper_bound(m_rows.begin(), m_rows.end(), text,
-                                     [](const QString &key, const Row &row) {
-                                         return lessNoCase(key, row.text);
-                                     });
+    const auto it = std::upper_bound(
+        m_rows.begin(), m_rows.end(), text,
+        [](const QString &key, const Row &row) { return lessNoCase(key, row.text); });
     return static_cast<int>(it - m_rows.begin());
 }
 
@@ -478,7 +476,7 @@ void PickList::mousePressEvent(QMouseEvent *event)
         const int first = std::min(m_anchor, index);
         const int last = std::max(m_anchor, index);
         changed = (event->modifiers() & Qt::ControlModifier) ? selectRange(first, last, true)
-                                                              : selectOnly(first, last);
+                                                             : selectOnly(first, last);
     } else if (event->modifiers() & Qt::ControlModifier) {
         changed = selectRange(index, index, !selected(index));
         m_anchor = index;
@@ -647,8 +645,7 @@ void PickList::paintRow(QPainter &painter, int index, const QRect &rect) const
     const QFontMetrics metrics(font());
     const int baseline = rect.top() + (rect.height() - metrics.height()) / 2 + metrics.ascent();
     const int start = textLeft();
-    const auto segments =
-        layoutTabbedText(row.text, metrics, m_tabStops, 8 * averageCharWidth());
+    const auto segments = layoutTabbedText(row.text, metrics, m_tabStops, 8 * averageCharWidth());
     for (const TabSegment &segment : segments)
         painter.drawText(QPoint(start + segment.x, baseline), segment.text);
 

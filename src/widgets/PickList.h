@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-
 #include <vector>
 
 class QFontMetrics;
@@ -15,7 +14,8 @@ namespace vorin {
 
 // One piece of a row's text between TAB characters, and where it starts,
 // measured from the left edge of the row's text.
-struct TabSegment {
+struct TabSegment
+{
     int x = 0;
     QString text;
 };
@@ -40,7 +40,8 @@ struct TabSegment {
 // the rows in view are painted, so filling several thousand rows in one
 // `setItems` call costs a vector copy and one repaint. Lives on the GUI
 // thread.
-class PickList : public QAbstractScrollArea {
+class PickList : public QAbstractScrollArea
+{
     Q_OBJECT
 
 public:
@@ -139,7 +140,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    struct Row {
+    struct Row
+    {
         QString text;
         bool selected = false;
     };

@@ -2,12 +2,11 @@
 
 #include "widgets/PainterGuard.h"
 
+#include <algorithm>
+#include <cmath>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
-
-#include <algorithm>
-#include <cmath>
 
 namespace vorin {
 

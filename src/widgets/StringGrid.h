@@ -2,10 +2,9 @@
 
 #include "widgets/DrawGrid.h"
 
+#include <functional>
 #include <QString>
 #include <QStringList>
-
-#include <functional>
 #include <vector>
 
 class QPrinter;
@@ -16,10 +15,11 @@ namespace vorin {
 // header rows, the body rows follow in order, and the footer rows come after
 // the last body row. `rowsPerPage` counts all rows a page can hold.
 [[nodiscard]] std::vector<std::vector<int>> paginateGridRows(int rowCount, int headerRows,
-                                                            int footerRows, int rowsPerPage);
+                                                             int footerRows, int rowsPerPage);
 
 // How a grid goes onto paper, in the grid's own pixels before scaling.
-struct GridPrintLayout {
+struct GridPrintLayout
+{
     double scale = 1.0;  // device pixels per grid pixel
     int titleHeight = 0; // the title line and the gap under it
     int rowsPerPage = 0;
@@ -31,7 +31,8 @@ struct GridPrintLayout {
 // from an optional callback; a draw handler, when set, replaces the text
 // drawing. The whole table prints under a title line, page by page with the
 // headings repeated. Texts are the grid's only store. GUI thread only.
-class StringGrid : public DrawGrid {
+class StringGrid : public DrawGrid
+{
     Q_OBJECT
 
 public:

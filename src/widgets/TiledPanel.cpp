@@ -1,10 +1,9 @@
 #include "widgets/TiledPanel.h"
 
-#include <QImage>
-#include <QPainter>
-
 #include <cmath>
 #include <cstdint>
+#include <QImage>
+#include <QPainter>
 
 namespace vorin {
 

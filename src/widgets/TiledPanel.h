@@ -8,7 +8,8 @@ namespace vorin {
 // A panel filled with a picture repeated edge to edge behind its children,
 // framed by a bevel (the "not yet collected" overlay). Without a picture it
 // uses a soft generated texture.
-class TiledPanel : public QFrame {
+class TiledPanel : public QFrame
+{
     Q_OBJECT
 
 public:

@@ -1,15 +1,15 @@
 #include "widgets/DrawGrid.h"
 
-#include <QSignalSpy>
-#include <QTest>
-
 #include <map>
 #include <memory>
+#include <QSignalSpy>
+#include <QTest>
 
 using vorin::DrawGrid;
 using vorin::GridCellState;
 
-class TestDrawGrid : public QObject {
+class TestDrawGrid : public QObject
+{
     Q_OBJECT
 
 private:
@@ -31,8 +31,7 @@ private:
 
     static void clickCell(DrawGrid &grid, int column, int row)
     {
-        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
-                          grid.cellRect(column, row).center());
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.cellRect(column, row).center());
     }
 
 private slots:
@@ -84,11 +83,11 @@ private slots:
         auto grid = makeGrid();
         std::map<std::pair<int, int>, QRect> drawn;
         std::map<std::pair<int, int>, GridCellState> states;
-        grid->setDrawCellHandler([&](QPainter &, const QRect &rect, int column, int row,
-                                     const GridCellState &state) {
-            drawn[{column, row}] = rect;
-            states[{column, row}] = state;
-        });
+        grid->setDrawCellHandler(
+            [&](QPainter &, const QRect &rect, int column, int row, const GridCellState &state) {
+                drawn[{column, row}] = rect;
+                states[{column, row}] = state;
+            });
         grid->setSelection(20, 20); // off the table: nothing highlighted
         grid->viewport()->grab();
         QCOMPARE(static_cast<int>(drawn.size()), 3 * 13);
@@ -107,10 +106,10 @@ private slots:
         grid->setRowSelect(true);
         grid->setSelection(0, 4);
         std::map<std::pair<int, int>, bool> selected;
-        grid->setDrawCellHandler([&](QPainter &, const QRect &, int column, int row,
-                                     const GridCellState &state) {
-            selected[{column, row}] = state.selected;
-        });
+        grid->setDrawCellHandler(
+            [&](QPainter &, const QRect &, int column, int row, const GridCellState &state) {
+                selected[{column, row}] = state.selected;
+            });
         grid->viewport()->grab();
         int count = 0;
         for (const auto &[cell, on] : selected) {

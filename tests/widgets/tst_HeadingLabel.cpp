@@ -12,7 +12,8 @@ using vorin::ShadowDirection;
 
 Q_DECLARE_METATYPE(vorin::ShadowDirection)
 
-class TestHeadingLabel : public QObject {
+class TestHeadingLabel : public QObject
+{
     Q_OBJECT
 
 private:
@@ -30,9 +31,12 @@ private slots:
     {
         QTest::addColumn<QString>("asked");
         QTest::addColumn<QString>("substitute");
-        QTest::newRow("Times New Roman") << "Times New Roman" << "Liberation Serif";
-        QTest::newRow("Arial") << "Arial" << "Liberation Sans";
-        QTest::newRow("MS Sans Serif") << "MS Sans Serif" << "Liberation Sans";
+        QTest::newRow("Times New Roman") << "Times New Roman"
+                                         << "Liberation Serif";
+        QTest::newRow("Arial") << "Arial"
+                               << "Liberation Sans";
+        QTest::newRow("MS Sans Serif") << "MS Sans Serif"
+                                       << "Liberation Sans";
     }
 
     void windowsFacesFallBackToMetricCompatibleOnes()
@@ -59,7 +63,8 @@ private slots:
         QTest::newRow("to the right only") << 4 << ShadowDirection::Right << false << 4 << 0;
         QTest::newRow("upwards") << 3 << ShadowDirection::Up << false << 0 << 3;
         QTest::newRow("raised lettering") << 1 << ShadowDirection::DownRight << true << 2 << 2;
-        QTest::newRow("highlight on a right shadow") << 4 << ShadowDirection::Right << true << 5 << 0;
+        QTest::newRow("highlight on a right shadow")
+            << 4 << ShadowDirection::Right << true << 5 << 0;
     }
 
     void sizeHintCoversTheShadow()
@@ -75,9 +80,8 @@ private slots:
         label.setShadowDirection(direction);
         label.setHighlightColor(highlight ? QColor(Qt::yellow) : QColor());
         const QFontMetrics metrics(label.font());
-        QCOMPARE(label.sizeHint(),
-                 QSize(metrics.horizontalAdvance(label.text()) + extraWidth,
-                       metrics.height() + extraHeight));
+        QCOMPARE(label.sizeHint(), QSize(metrics.horizontalAdvance(label.text()) + extraWidth,
+                                         metrics.height() + extraHeight));
     }
 
     void faceSitsAwayFromTheShadow_data()
@@ -128,8 +132,9 @@ private slots:
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
                 const QRgb pixel = image.pixel(x, y) & 0xffffff;
-                QPoint *target = pixel == 0x0000ff ? &faceMax : pixel == 0x808000 ? &shadowMax
-                                                                                   : nullptr;
+                QPoint *target = pixel == 0x0000ff   ? &faceMax
+                                 : pixel == 0x808000 ? &shadowMax
+                                                     : nullptr;
                 if (target) {
                     target->setX(std::max(target->x(), x));
                     target->setY(std::max(target->y(), y));

@@ -6,7 +6,8 @@
 
 using vorin::MenuButton;
 
-class TestMenuButton : public QObject {
+class TestMenuButton : public QObject
+{
     Q_OBJECT
 
 private slots:

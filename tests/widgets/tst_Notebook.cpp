@@ -1,15 +1,15 @@
 #include "widgets/Notebook.h"
 
+#include <memory>
 #include <QImage>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 
-#include <memory>
-
 using vorin::Notebook;
 
-class TestNotebook : public QObject {
+class TestNotebook : public QObject
+{
     Q_OBJECT
 
 private:

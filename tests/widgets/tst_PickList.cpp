@@ -1,14 +1,13 @@
 #include "widgets/FontSubstitutes.h"
 #include "widgets/PickList.h"
 
+#include <memory>
 #include <QFontMetrics>
 #include <QImage>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-
-#include <memory>
 
 using vorin::PickList;
 
@@ -24,7 +23,8 @@ QList<int> parseIndexes(const QString &text)
 
 } // namespace
 
-class TestPickList : public QObject {
+class TestPickList : public QObject
+{
     Q_OBJECT
 
 private:
@@ -57,11 +57,16 @@ private slots:
     {
         QTest::addColumn<QString>("clicks");
         QTest::addColumn<QString>("selectedAfter");
-        QTest::newRow("one click selects") << "2" << "2";
-        QTest::newRow("second click deselects") << "2,2" << "";
-        QTest::newRow("several rows stay selected") << "0,2,4" << "0,2,4";
-        QTest::newRow("toggle off in the middle") << "1,3,5,3" << "1,5";
-        QTest::newRow("last row") << "7" << "7";
+        QTest::newRow("one click selects") << "2"
+                                           << "2";
+        QTest::newRow("second click deselects") << "2,2"
+                                                << "";
+        QTest::newRow("several rows stay selected") << "0,2,4"
+                                                    << "0,2,4";
+        QTest::newRow("toggle off in the middle") << "1,3,5,3"
+                                                  << "1,5";
+        QTest::newRow("last row") << "7"
+                                  << "7";
     }
 
     void plainClicksToggleRows()
@@ -307,11 +312,16 @@ private slots:
     {
         QTest::addColumn<QString>("clicks"); // row, optionally prefixed c (Ctrl) or s (Shift)
         QTest::addColumn<QString>("selectedAfter");
-        QTest::newRow("click selects one") << "1 3" << "3";
-        QTest::newRow("ctrl adds") << "1 c3 c5" << "1,3,5";
-        QTest::newRow("ctrl removes") << "1 c3 c1" << "3";
-        QTest::newRow("shift selects a range") << "2 s5" << "2,3,4,5";
-        QTest::newRow("shift range upwards") << "5 s2" << "2,3,4,5";
+        QTest::newRow("click selects one") << "1 3"
+                                           << "3";
+        QTest::newRow("ctrl adds") << "1 c3 c5"
+                                   << "1,3,5";
+        QTest::newRow("ctrl removes") << "1 c3 c1"
+                                      << "3";
+        QTest::newRow("shift selects a range") << "2 s5"
+                                               << "2,3,4,5";
+        QTest::newRow("shift range upwards") << "5 s2"
+                                             << "2,3,4,5";
     }
 
     void extendedStyleFollowsDesktopRules()

@@ -1,6 +1,7 @@
 #include "widgets/FontSubstitutes.h"
 #include "widgets/StringGrid.h"
 
+#include <memory>
 #include <QFile>
 #include <QImage>
 #include <QPageLayout>
@@ -9,13 +10,12 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 #include <set>
 
 using vorin::StringGrid;
 
-class TestStringGrid : public QObject {
+class TestStringGrid : public QObject
+{
     Q_OBJECT
 
 private:
@@ -38,9 +38,8 @@ private:
                                   QString::number(r * 1000), QString::number(r),
                                   QStringLiteral("1,000")});
         grid->setRowTexts(types + 1, {"", "Totals", "12,345", "67", ""});
-        grid->setAlignmentHandler([](int column, int) {
-            return column > 1 ? Qt::AlignRight : Qt::AlignLeft;
-        });
+        grid->setAlignmentHandler(
+            [](int column, int) { return column > 1 ? Qt::AlignRight : Qt::AlignLeft; });
         grid->resize(600, 300);
         grid->show();
         return grid;

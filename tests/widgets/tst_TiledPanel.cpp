@@ -7,7 +7,8 @@
 
 using vorin::TiledPanel;
 
-class TestTiledPanel : public QObject {
+class TestTiledPanel : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -36,10 +37,10 @@ private slots:
         int worstAcross = 0;
         for (int y = 0; y < 64; ++y) {
             for (int x = 0; x < 63; ++x)
-                worstInside = std::max(worstInside,
-                                       std::abs(qGray(tile.pixel(x, y)) - qGray(tile.pixel(x + 1, y))));
-            worstAcross = std::max(worstAcross,
-                                   std::abs(qGray(tile.pixel(63, y)) - qGray(tile.pixel(0, y))));
+                worstInside = std::max(
+                    worstInside, std::abs(qGray(tile.pixel(x, y)) - qGray(tile.pixel(x + 1, y))));
+            worstAcross =
+                std::max(worstAcross, std::abs(qGray(tile.pixel(63, y)) - qGray(tile.pixel(0, y))));
         }
         QVERIFY2(worstAcross <= worstInside,
                  qPrintable(QStringLiteral("%1 > %2").arg(worstAcross).arg(worstInside)));

@@ -12,6 +12,7 @@
 #include "widgets/StringGrid.h"
 #include "widgets/TiledPanel.h"
 
+#include <cstdio>
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -21,8 +22,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextStream>
-
-#include <cstdio>
 
 using namespace vorin;
 
@@ -45,8 +44,8 @@ void save(QWidget &widget, const QString &name)
 void saveZoomed(QWidget &widget, const QRect &area, int factor, const QString &name)
 {
     const QImage part = widget.grab(area).toImage();
-    const QImage big = part.scaled(part.size() * factor, Qt::IgnoreAspectRatio,
-                                   Qt::FastTransformation);
+    const QImage big =
+        part.scaled(part.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     if (big.save(QDir(g_outputDir).filePath(name + QStringLiteral(".png"))))
         ++g_written;
 }
@@ -58,21 +57,21 @@ QColor buttonFace()
 
 QStringList driveEntries()
 {
-    return {QStringLiteral("c: [system]"), QStringLiteral("d: (Fixed disk)"),
-            QStringLiteral("e:"), QStringLiteral("f: [cdrom_01]"),
-            QStringLiteral("g: \\\\server\\share")};
+    return {QStringLiteral("c: [system]"), QStringLiteral("d: (Fixed disk)"), QStringLiteral("e:"),
+            QStringLiteral("f: [cdrom_01]"), QStringLiteral("g: \\\\server\\share")};
 }
 
 QStringList typeEntries()
 {
-    return {QStringLiteral("*.bak\tBackup file"),   QStringLiteral("*.bmp\tBitmap image"),
-            QStringLiteral("*.doc\tWord document"), QStringLiteral("*.exe\tApplication"),
-            QStringLiteral("*.htm\tHTML document"), QStringLiteral("*.ini\tConfiguration settings"),
-            QStringLiteral("*.log\tText log"),      QStringLiteral("*.tmp\tTemporary file"),
-            QStringLiteral("*.txt\tText document"), QStringLiteral("*.wav\tWave sound"),
-            QStringLiteral("*.zip\tZIP archive"),   QStringLiteral("*.~mp\tTemporary file"),
-            QStringLiteral("*.$$$\tTemporary file"), QStringLiteral("*.chk\tRecovered fragment"),
-            QStringLiteral("*.gid\tHelp index"),    QStringLiteral("*.old\tOld version")};
+    return {
+        QStringLiteral("*.bak\tBackup file"),    QStringLiteral("*.bmp\tBitmap image"),
+        QStringLiteral("*.doc\tWord document"),  QStringLiteral("*.exe\tApplication"),
+        QStringLiteral("*.htm\tHTML document"),  QStringLiteral("*.ini\tConfiguration settings"),
+        QStringLiteral("*.log\tText log"),       QStringLiteral("*.tmp\tTemporary file"),
+        QStringLiteral("*.txt\tText document"),  QStringLiteral("*.wav\tWave sound"),
+        QStringLiteral("*.zip\tZIP archive"),    QStringLiteral("*.~mp\tTemporary file"),
+        QStringLiteral("*.$$$\tTemporary file"), QStringLiteral("*.chk\tRecovered fragment"),
+        QStringLiteral("*.gid\tHelp index"),     QStringLiteral("*.old\tOld version")};
 }
 
 PickList *makePickList(QWidget *parent, const QString &name)
@@ -199,7 +198,8 @@ void renderHeadings()
     HeadingLabel *counter = makeHeading(&sheet, QStringLiteral("99/999"), QRect(280, 10, 75, 27));
     counter->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    auto *notYet = new HeadingLabel(QStringLiteral("Statistics haven't been collected yet!"), &sheet);
+    auto *notYet =
+        new HeadingLabel(QStringLiteral("Statistics haven't been collected yet!"), &sheet);
     notYet->applyHeadingStyle(36);
     notYet->setGeometry(10, 50, 620, 50);
 
@@ -269,9 +269,9 @@ StringGrid *makeTypesGrid(QWidget *parent, int types)
     grid->setColWidths({80, 219, 120, 75, 82});
     grid->setRowHeight(19);
     grid->setRowSelect(true);
-    grid->setRowTexts(0, {QStringLiteral("Extension"), QStringLiteral("Type"),
-                          QStringLiteral("Size"), QStringLiteral("# Files"),
-                          QStringLiteral("Avg File Size")});
+    grid->setRowTexts(0,
+                      {QStringLiteral("Extension"), QStringLiteral("Type"), QStringLiteral("Size"),
+                       QStringLiteral("# Files"), QStringLiteral("Avg File Size")});
     const QStringList entries = typeEntries();
     double total = 0;
     int files = 0;
@@ -322,9 +322,9 @@ void renderGrids()
         grid.setCellColor(buttonFace());
         grid.setSelection(20, 20);
         grid.setSelectCellHandler([](int, int) { return false; });
-        const QStringList bands{"Over 16MB", "8MB - 16MB", "4MB - 8MB", "2MB - 4MB",
-                                "1MB - 2MB", "512K - 1MB", "256K - 512K", "128K - 256K",
-                                "64K - 128K", "32K - 64K", "16K - 32K", "0 - 16K"};
+        const QStringList bands{"Over 16MB",  "8MB - 16MB", "4MB - 8MB",   "2MB - 4MB",
+                                "1MB - 2MB",  "512K - 1MB", "256K - 512K", "128K - 256K",
+                                "64K - 128K", "32K - 64K",  "16K - 32K",   "0 - 16K"};
         const QStringList headings{"File size", "Total file size", "Number of files"};
         grid.setDrawCellHandler([&](QPainter &painter, const QRect &rect, int column, int row,
                                     const GridCellState &) {
@@ -356,8 +356,9 @@ void renderGrids()
             QPainter painter(&image);
             grid->paintPrintPage(painter, layout, p, page);
             painter.end();
-            const QString path = QDir(g_outputDir).filePath(
-                QStringLiteral("grid-types-print-page%1.png").arg(p + 1));
+            const QString path =
+                QDir(g_outputDir)
+                    .filePath(QStringLiteral("grid-types-print-page%1.png").arg(p + 1));
             if (image.save(path))
                 ++g_written;
         }
@@ -389,7 +390,8 @@ void renderNotebook()
     auto *overlay = new TiledPanel(&notebook);
     overlay->setObjectName(QStringLiteral("pnlNotYet"));
     overlay->setGeometry(0, 19, 625, 359);
-    auto *notYet = new HeadingLabel(QStringLiteral("Statistics haven't been collected yet!"), overlay);
+    auto *notYet =
+        new HeadingLabel(QStringLiteral("Statistics haven't been collected yet!"), overlay);
     notYet->applyHeadingStyle(36);
     notYet->setAlignment(Qt::AlignCenter);
     notYet->setGeometry(10, 120, 605, 60);
