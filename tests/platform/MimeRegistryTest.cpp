@@ -69,6 +69,9 @@ protected:
         writeFile(scratch / "mime" / "text" / "x-csrc.xml",
                   "<mime-type type=\"text/x-csrc\">\n  <comment\n     >\n   C source code\n  "
                   "</comment>\n</mime-type>\n");
+        writeFile(scratch / "mime" / "application" / "x-second.xml",
+                  "<mime-type><comment title='x' xml:lang = \"de\">Zweite</comment>"
+                  "<comment>Second</comment></mime-type>");
         writeFile(scratch / "mime" / "image" / "x-upper.xml",
                   "<mime-type type=\"image/x-upper\"><comment title=\"a > b\">Upper "
                   "image</comment></mime-type>");
@@ -146,6 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
         DescriptionCase{"onlyTranslatedComments", "text/html", ""},
         DescriptionCase{"tagSpreadOverLinesAndBlanksTrimmed", "text/x-csrc", "C source code"},
         DescriptionCase{"quotedGreaterThanInAttribute", "image/x-upper", "Upper image"},
+        DescriptionCase{"languageAfterAnotherAttribute", "application/x-second", "Second"},
         DescriptionCase{"noXmlFile", "application/x-first", ""},
         DescriptionCase{"emptyName", "", ""}, DescriptionCase{"noSlash", "msword", ""},
         DescriptionCase{"climbsOutOfTheDatabase", "../mime/application/msword", ""},

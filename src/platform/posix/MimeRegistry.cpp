@@ -153,31 +153,27 @@ std::string decodeEntities(std::string_view text)
 
 // Reads the attributes of a start tag (the text between the name and the
 // closing > or />) and tells whether one of them is xml:lang.
+bool isXmlBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
 bool hasLanguageAttribute(std::string_view attributes)
 {
     std::size_t i = 0;
     while (i < attributes.size()) {
-        while (i < attributes.size() &&
-               (attributes[i] == ' ' || attributes[i] == '\t' || attributes[i] == '\r' ||
-                attributes[i] == '\n' || attributes[i] == '/'))
+        while (i < attributes.size() && (isXmlBlank(attributes[i]) || attributes[i] == '/'))
             ++i;
         const std::size_t nameStart = i;
-        while (i < attributes.size() && attributes[i] != '=' && attributes[i] != ' ' &&
-               attributes[i] != '\t' && attributes[i] != '\r' && attributes[i] != '\n')
+        while (i < attributes.size() && attributes[i] != '=' && !isXmlBlank(attributes[i]))
             ++i;
         if (attributes.substr(nameStart, i - nameStart) == "xml:lang")
             return true;
-        while (i < attributes.size() && attributes[i] != '=' && attributes[i] != '"' &&
-               attributes[i] != '\'')
-            ++i;
-        if (i < attributes.size() && attributes[i] == '=')
-            ++i;
-        while (i < attributes.size() && attributes[i] != '"' && attributes[i] != '\'' &&
-               attributes[i] == ' ')
+        // On to the value: blanks, "=", blanks, then a quoted text.
+        while (i < attributes.size() && (isXmlBlank(attributes[i]) || attributes[i] == '='))
             ++i;
         if (i < attributes.size() && (attributes[i] == '"' || attributes[i] == '\'')) {
-            const char quote = attributes[i];
-            const auto close = attributes.find(quote, i + 1);
+            const auto close = attributes.find(attributes[i], i + 1);
             i = close == std::string_view::npos ? attributes.size() : close + 1;
         }
     }
