@@ -1,0 +1,21 @@
+#pragma once
+
+#include "support/LocaleSeparators.h"
+
+namespace vorin {
+
+class FileTypeRegistry;
+class SettingsFile;
+class Volumes;
+
+// What the windows need from the operating system, handed down from program
+// entry (the real adapters) or from a test (the fakes). Not owned.
+struct Services {
+    const Volumes &volumes;
+    SettingsFile &settings;
+    const FileTypeRegistry &registry;
+    LocaleSeparators locale;
+    int walkThreads = 0; // 0: one per core, at most eight
+};
+
+} // namespace vorin
