@@ -1,0 +1,647 @@
+#include "engine/report/Report.h"
+
+#include "engine/Drives.h"
+#include "engine/ScanRun.h"
+#include "platform/FileTypeRegistry.h"
+#include "platform/Messages.h"
+#include "platform/Volumes.h"
+#include "selection/StatFiles.h"
+#include "selection/TypeFilter.h"
+#include "support/Utility.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <ostream>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <thread>
+
+namespace vorin {
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: vorin-report [--json] [--threads N] [--include EXT,...|--exclude EXT,...] "
+    "TARGET...  |  vorin-report --drives";
+
+// "doc", ".doc" and "*.doc", in any case, give the type entry "*.doc\t".
+std::string typeEntryFor(std::string_view text)
+{
+    std::string_view ext = text;
+    if (!ext.empty() && ext.front() == '*')
+        ext.remove_prefix(1);
+    if (!ext.empty() && ext.front() == '.')
+        ext.remove_prefix(1);
+    if (ext.empty() || ext.find_first_of("*?/.\t") != std::string_view::npos)
+        throw ReportUsageError("not a file type: \"" + std::string(text) + "\"");
+    return "*." + asciiLower(ext) + "\t";
+}
+
+void addTypes(ReportOptions &options, std::string_view list)
+{
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = list.find(',', start);
+        const std::string_view item = list.substr(start, comma - start);
+        if (!item.empty())
+            options.typeEntries.push_back(typeEntryFor(item));
+        if (comma == std::string_view::npos)
+            break;
+        start = comma + 1;
+    }
+    if (options.typeEntries.empty())
+        throw ReportUsageError("no file types given");
+}
+
+int parseThreads(std::string_view text)
+{
+    int n = 0;
+    if (text.empty() || text.size() > 3)
+        throw ReportUsageError("--threads needs a number from 1 to 64");
+    for (char c : text) {
+        if (!isDigit(c))
+            throw ReportUsageError("--threads needs a number from 1 to 64");
+        n = n * 10 + (c - '0');
+    }
+    if (n < 1 || n > 64)
+        throw ReportUsageError("--threads needs a number from 1 to 64");
+    return n;
+}
+
+// An option's value, given as "--name=value" or as the next argument.
+std::string_view optionValue(const std::vector<std::string> &args, std::size_t &i,
+                             std::string_view name)
+{
+    const std::string_view arg = args[i];
+    if (arg.size() > name.size() && arg[name.size()] == '=')
+        return arg.substr(name.size() + 1);
+    if (i + 1 >= args.size())
+        throw ReportUsageError(std::string(name) + " needs a value");
+    return args[++i];
+}
+
+bool isOption(std::string_view arg, std::string_view name)
+{
+    return arg == name || (arg.size() > name.size() && arg.substr(0, name.size()) == name &&
+                           arg[name.size()] == '=');
+}
+
+// The drives of the machine plus the directories named on the command line,
+// each of which stands for a drive of its own on a letter no drive uses.
+class TargetVolumes final : public Volumes
+{
+public:
+    explicit TargetVolumes(const Volumes &base) : m_base(base) {}
+
+    char addDirectory(const std::string &path)
+    {
+        for (char letter = 'z'; letter >= 'c'; --letter) {
+            if (m_base.find(letter) || m_extra.count(letter))
+                continue;
+            Volume volume;
+            volume.letter = letter;
+            volume.type = kDriveFixed;
+            volume.root = path;
+            volume.label = path;
+            m_extra[letter] = volume;
+            return letter;
+        }
+        throw ReportUsageError("too many directories: no drive letter is left for " + path);
+    }
+
+    [[nodiscard]] std::vector<Volume> list() const override
+    {
+        std::vector<Volume> volumes = m_base.list();
+        for (const auto &[letter, volume] : m_extra)
+            volumes.push_back(volume);
+        std::sort(volumes.begin(), volumes.end(),
+                  [](const Volume &a, const Volume &b) { return a.letter < b.letter; });
+        return volumes;
+    }
+    [[nodiscard]] std::optional<Volume> find(char letter) const override
+    {
+        const auto it = m_extra.find(letter);
+        return it != m_extra.end() ? std::optional<Volume>(it->second) : m_base.find(letter);
+    }
+    [[nodiscard]] bool ready(char letter) const override
+    {
+        struct statvfs fs
+        {
+        };
+        const auto it = m_extra.find(letter);
+        return it != m_extra.end() ? ::statvfs(it->second.root.c_str(), &fs) == 0
+                                   : m_base.ready(letter);
+    }
+    [[nodiscard]] DiskSpace space(char letter) const override
+    {
+        const auto it = m_extra.find(letter);
+        if (it == m_extra.end())
+            return m_base.space(letter);
+        struct statvfs fs
+        {
+        };
+        if (::statvfs(it->second.root.c_str(), &fs) != 0)
+            return {};
+        return {double(fs.f_bfree) * double(fs.f_frsize),
+                double(fs.f_blocks) * double(fs.f_frsize)};
+    }
+    [[nodiscard]] std::int64_t allocationUnit(char letter) const override
+    {
+        const auto it = m_extra.find(letter);
+        if (it == m_extra.end())
+            return m_base.allocationUnit(letter);
+        struct statvfs fs
+        {
+        };
+        return ::statvfs(it->second.root.c_str(), &fs) == 0 ? std::int64_t(fs.f_bsize) : 0;
+    }
+    [[nodiscard]] char currentDriveLetter() const override { return m_base.currentDriveLetter(); }
+
+private:
+    const Volumes &m_base;
+    std::map<char, Volume> m_extra;
+};
+
+// The drive entries of the targets, in command-line order.
+std::vector<std::string> resolveTargets(const std::vector<std::string> &targets,
+                                        TargetVolumes &volumes, const Volumes &base)
+{
+    const std::vector<std::string> listed = makeDriveEntries(base);
+    std::vector<std::string> entries;
+    for (const std::string &target : targets) {
+        const bool driveName = target.size() == 2 && target[1] == ':' &&
+                               asciiLower(target[0]) >= 'a' && asciiLower(target[0]) <= 'z';
+        if (driveName) {
+            const char letter = asciiLower(target[0]);
+            if (!base.find(letter))
+                throw ReportUsageError("no such drive: " + target);
+            std::string entry(1, letter);
+            entry += ':';
+            for (const std::string &e : listed)
+                if (!e.empty() && asciiLower(e.front()) == letter)
+                    entry = e;
+            entries.push_back(entry);
+            continue;
+        }
+        struct stat st
+        {
+        };
+        if (::stat(target.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            throw ReportUsageError("no such drive or directory: " + target);
+        char *real = ::realpath(target.c_str(), nullptr);
+        if (!real)
+            throw ReportUsageError("no such drive or directory: " + target);
+        const std::string path = real;
+        std::free(real);
+        const char letter = volumes.addDirectory(path);
+        entries.push_back(std::string(1, letter) + ": [" + path + "]");
+    }
+    return entries;
+}
+
+// Errors go to standard error as one line each; the notice before a run is
+// for the window only.
+class ReportMessages final : public Messages
+{
+public:
+    explicit ReportMessages(std::ostream &err) : m_err(err), m_previous(installMessages(this)) {}
+    ~ReportMessages() override { installMessages(m_previous); }
+    ReportMessages(const ReportMessages &) = delete;
+    ReportMessages &operator=(const ReportMessages &) = delete;
+
+    void showError(std::string_view message) override
+    {
+        m_err << "vorin-report: " << message << '\n';
+        ++errors;
+    }
+    void showInfo(std::string_view) override {}
+    Answer confirm(std::string_view) override { return Answer::No; }
+
+    int errors = 0;
+
+private:
+    std::ostream &m_err;
+    Messages *m_previous;
+};
+
+// A directory text made fit for one terminal line: control bytes become "?",
+// and a long text keeps its end.
+std::string terminalText(std::string_view text, std::size_t width)
+{
+    if (text.size() > width) {
+        std::size_t start = text.size() - width;
+        while (start < text.size() && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+            ++start;
+        text.remove_prefix(start);
+    }
+    std::string out;
+    out.reserve(text.size() + 3);
+    if (text.size() == width)
+        out = "...";
+    for (char c : text)
+        out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? '?' : c;
+    return out;
+}
+
+// Watches a run from a thread of its own: passes an interrupt on as an abort
+// and, on a terminal, rewrites one progress line at most ten times a second.
+class Monitor
+{
+public:
+    Monitor(ScanRun &run, const ReportEnvironment &env) : m_run(run), m_env(env)
+    {
+        m_thread = std::thread([this] { watch(); });
+    }
+    ~Monitor()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+        if (m_env.showProgress && m_shown)
+            *m_env.err << "\r\x1b[K" << std::flush;
+    }
+    Monitor(const Monitor &) = delete;
+    Monitor &operator=(const Monitor &) = delete;
+
+private:
+    void watch()
+    {
+        std::unique_lock lock(m_mutex);
+        while (!m_stop) {
+            m_wake.wait_for(lock, std::chrono::milliseconds(100));
+            if (m_env.interrupt && m_env.interrupt->load())
+                m_run.requestAbort();
+            if (m_env.showProgress && !m_stop) {
+                const std::int64_t files = m_run.progress().filesProcessed();
+                *m_env.err << "\r\x1b[K" << formatInt(files, m_env.locale) << " files  "
+                           << terminalText(m_run.progress().currentDirectory(), 60) << std::flush;
+                m_shown = true;
+            }
+        }
+    }
+
+    ScanRun &m_run;
+    const ReportEnvironment &m_env;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    bool m_shown = false;
+    std::thread m_thread;
+};
+
+void writeDrives(std::ostream &out, const Volumes &volumes, const LocaleSeparators &locale)
+{
+    for (const std::string &entry : makeDriveEntries(volumes)) {
+        const char letter = asciiLower(entry.front());
+        const std::optional<Volume> volume = volumes.find(letter);
+        const DiskSpace space = volumes.ready(letter) ? volumes.space(letter) : DiskSpace{};
+        out << entry << '\t' << (volume ? volume->root : std::string()) << '\t'
+            << driveTypeLabel(volume ? volume->type : kDriveUnknown) << '\t'
+            << formatWhole(space.totalBytes, locale) << " bytes\t"
+            << formatWhole(space.freeBytes, locale) << " bytes free\n";
+    }
+}
+
+std::string whole(double x)
+{
+    if (!std::isfinite(x))
+        return "0";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", x);
+    return text;
+}
+
+template <std::size_t N>
+void jsonArray(std::ostream &out, std::string_view key, const std::array<double, N> &values,
+               std::size_t from)
+{
+    out << ",\"" << key << "\":[";
+    for (std::size_t i = from; i < N; ++i)
+        out << (i == from ? "" : ",") << whole(values[i]);
+    out << ']';
+}
+
+std::string typeDescription(std::string_view key, const FileTypeRegistry &registry)
+{
+    return describeExtension(key.empty() ? std::string_view("*.") : key, registry);
+}
+
+std::string padRight(std::string text, std::size_t width)
+{
+    if (text.size() < width)
+        text.append(width - text.size(), ' ');
+    return text;
+}
+
+std::string padLeft(const std::string &text, std::size_t width)
+{
+    return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
+}
+
+std::string slotTime(int slot)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d:%02d", slot / 2, slot % 2 ? 30 : 0);
+    return text;
+}
+
+} // namespace
+
+ReportOptions parseReportArguments(const std::vector<std::string> &args)
+{
+    ReportOptions options;
+    bool targetsOnly = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (targetsOnly || arg.empty() || arg.front() != '-' || arg == "-") {
+            options.targets.emplace_back(arg);
+        } else if (arg == "--") {
+            targetsOnly = true;
+        } else if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--drives") {
+            options.listDrives = true;
+        } else if (isOption(arg, "--threads")) {
+            options.threads = parseThreads(optionValue(args, i, "--threads"));
+        } else if (isOption(arg, "--include") || isOption(arg, "--exclude")) {
+            const bool include = isOption(arg, "--include");
+            if ((include && options.excludeTypes) || (!include && options.includeTypes))
+                throw ReportUsageError("--include and --exclude cannot be combined");
+            (include ? options.includeTypes : options.excludeTypes) = true;
+            addTypes(options, optionValue(args, i, include ? "--include" : "--exclude"));
+        } else {
+            throw ReportUsageError("unknown option " + std::string(arg));
+        }
+    }
+    if (options.listDrives && !options.targets.empty())
+        throw ReportUsageError("--drives takes no target");
+    if (!options.listDrives && options.targets.empty())
+        throw ReportUsageError("no drive or directory given");
+    return options;
+}
+
+std::string jsonString(std::string_view bytes)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size() + 2);
+    out += '"';
+    const auto escapeByte = [&out](unsigned char b) {
+        out += "\\u00";
+        out += kHex[b >> 4];
+        out += kHex[b & 15];
+    };
+    const std::size_t n = bytes.size();
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char b = static_cast<unsigned char>(bytes[i]);
+        if (b == '"' || b == '\\') {
+            out += '\\';
+            out += char(b);
+            ++i;
+            continue;
+        }
+        if (b < 0x20 || b == 0x7f) {
+            escapeByte(b);
+            ++i;
+            continue;
+        }
+        if (b < 0x80) {
+            out += char(b);
+            ++i;
+            continue;
+        }
+        // The length of a well-formed UTF-8 sequence starting here, or 0:
+        // no overlong forms, no surrogates, nothing above U+10FFFF.
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            length = 2;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            length = 3;
+            low = b == 0xE0 ? 0xA0 : 0x80;
+            high = b == 0xED ? 0x9F : 0xBF;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            length = 4;
+            low = b == 0xF0 ? 0x90 : 0x80;
+            high = b == 0xF4 ? 0x8F : 0xBF;
+        }
+        bool valid = length > 0 && i + length <= n;
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const unsigned char c = static_cast<unsigned char>(bytes[i + k]);
+            valid = k == 1 ? (c >= low && c <= high) : (c >= 0x80 && c <= 0xBF);
+        }
+        if (!valid) {
+            escapeByte(b);
+            ++i;
+            continue;
+        }
+        out.append(bytes.substr(i, length));
+        i += length;
+    }
+    out += '"';
+    return out;
+}
+
+void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t clusterSize,
+                     std::int64_t unreadableDirectories, bool complete,
+                     const FileTypeRegistry &registry)
+{
+    out << "{\"filesProcessed\":" << stats.filesProcessed
+        << ",\"filesSelected\":" << stats.filesSelected << ",\"clusterSize\":" << clusterSize
+        << ",\"types\":[";
+    bool first = true;
+    for (const TypeTotal &type : stats.lbTypes) {
+        out << (first ? "" : ",") << "{\"key\":" << jsonString(type.key)
+            << ",\"description\":" << jsonString(typeDescription(type.key, registry))
+            << ",\"files\":" << type.files << ",\"bytes\":" << type.bytes << '}';
+        first = false;
+    }
+    out << ']';
+    jsonArray(out, "sizeBandCount", stats.sizeBandCount, 1);
+    jsonArray(out, "sizeBandBytes", stats.sizeBandBytes, 1);
+    jsonArray(out, "accessAgeCount", stats.accessAgeCount, 0);
+    jsonArray(out, "accessAgeBytes", stats.accessAgeBytes, 0);
+    jsonArray(out, "createdAgeCount", stats.createdAgeCount, 0);
+    jsonArray(out, "createdAgeBytes", stats.createdAgeBytes, 0);
+    jsonArray(out, "modifiedAgeCount", stats.modifiedAgeCount, 0);
+    jsonArray(out, "modifiedAgeBytes", stats.modifiedAgeBytes, 0);
+    jsonArray(out, "modifiedTimeSlots", stats.modifiedTimeSlots, 0);
+    jsonArray(out, "createdTimeSlots", stats.createdTimeSlots, 0);
+    jsonArray(out, "accessTimeSlots", stats.accessTimeSlots, 0);
+    out << ",\"readOnlyCount\":" << stats.readOnlyCount
+        << ",\"readOnlyBytes\":" << whole(stats.readOnlyBytes)
+        << ",\"hiddenCount\":" << stats.hiddenCount
+        << ",\"hiddenBytes\":" << whole(stats.hiddenBytes)
+        << ",\"systemCount\":" << stats.systemCount
+        << ",\"systemBytes\":" << whole(stats.systemBytes)
+        << ",\"archiveCount\":" << stats.archiveCount
+        << ",\"archiveBytes\":" << whole(stats.archiveBytes)
+        << ",\"overhang4K\":" << whole(stats.overhang4K)
+        << ",\"overhang8K\":" << whole(stats.overhang8K)
+        << ",\"overhang16K\":" << whole(stats.overhang16K)
+        << ",\"overhang32K\":" << whole(stats.overhang32K)
+        << ",\"overhang64K\":" << whole(stats.overhang64K)
+        << ",\"unreadableDirectories\":" << unreadableDirectories
+        << ",\"complete\":" << (complete ? "true" : "false") << "}\n";
+}
+
+void writeReportText(std::ostream &out, const Statistics &stats,
+                     const std::vector<std::string> &drives, std::int32_t clusterSize,
+                     std::int64_t unreadableDirectories, std::string_view status, bool overhang,
+                     const FileTypeRegistry &registry, const LocaleSeparators &locale)
+{
+    const auto n = [&locale](double x) { return formatWhole(x, locale); };
+    out << "Drives:";
+    for (const std::string &drive : drives)
+        out << "  " << drive;
+    out << '\n' << status << '\n';
+
+    // File types, as the Types page lists them.
+    std::vector<std::array<std::string, 5>> rows;
+    rows.push_back({"Extension", "Type", "Size", "# Files", "Avg File Size"});
+    for (const TypeTotal &type : stats.lbTypes)
+        rows.push_back({type.key, typeDescription(type.key, registry), n(double(type.bytes)),
+                        n(double(type.files)),
+                        type.files > 0 ? n(double(type.bytes) / double(type.files)) : n(0)});
+    std::array<std::size_t, 5> width{};
+    for (const auto &row : rows)
+        for (std::size_t c = 0; c < 5; ++c)
+            width[c] = std::max(width[c], row[c].size());
+    out << "\nFile types\n";
+    for (const auto &row : rows)
+        out << padRight(row[0], width[0]) << "  " << padRight(row[1], width[1]) << "  "
+            << padLeft(row[2], width[2]) << "  " << padLeft(row[3], width[3]) << "  "
+            << padLeft(row[4], width[4]) << '\n';
+
+    out << "\nFile sizes\n"
+        << padRight("Size", 16) << padLeft("# Files", 14) << padLeft("Size", 20) << '\n';
+    for (int band = 1; band <= kSizeBands; ++band)
+        out << padRight(std::string(sizeBandLabel(band)), 16)
+            << padLeft(n(stats.sizeBandCount[band]), 14)
+            << padLeft(n(stats.sizeBandBytes[band]), 20) << '\n';
+
+    const auto ages = [&](std::string_view heading, const std::array<double, kAgeBuckets> &count,
+                          const std::array<double, kAgeBuckets> &bytes) {
+        out << '\n'
+            << heading << '\n'
+            << padRight("Age", 16) << padLeft("# Files", 14) << padLeft("Size", 20) << '\n';
+        for (int bucket = 0; bucket < kAgeBuckets; ++bucket)
+            out << padRight(std::string(ageBucketLabel(bucket)), 16)
+                << padLeft(n(count[bucket]), 14) << padLeft(n(bytes[bucket]), 20) << '\n';
+    };
+    ages("Accessed Date", stats.accessAgeCount, stats.accessAgeBytes);
+    ages("Created Date", stats.createdAgeCount, stats.createdAgeBytes);
+    ages("Modified Date", stats.modifiedAgeCount, stats.modifiedAgeBytes);
+
+    out << "\nFile attributes\n"
+        << padRight("Attribute", 16) << padLeft("# Files", 14) << padLeft("Size", 20) << '\n';
+    const std::pair<const char *, std::pair<std::int64_t, double>> attributes[] = {
+        {"Read-only", {stats.readOnlyCount, stats.readOnlyBytes}},
+        {"Hidden", {stats.hiddenCount, stats.hiddenBytes}},
+        {"System", {stats.systemCount, stats.systemBytes}},
+        {"Archive", {stats.archiveCount, stats.archiveBytes}},
+    };
+    for (const auto &[name, figures] : attributes)
+        out << padRight(name, 16) << padLeft(n(double(figures.first)), 14)
+            << padLeft(n(figures.second), 20) << '\n';
+
+    if (overhang) {
+        out << "\nCluster overhang\n"
+            << padRight("Cluster size", 16) << padLeft("Wasted", 20) << '\n';
+        out << padRight("Actual", 16) << padLeft(n(clusterSize), 20) << " bytes per cluster\n";
+        const std::pair<const char *, double> sums[] = {
+            {"4K", stats.overhang4K},   {"8K", stats.overhang8K},   {"16K", stats.overhang16K},
+            {"32K", stats.overhang32K}, {"64K", stats.overhang64K},
+        };
+        for (const auto &[name, sum] : sums)
+            out << padRight(name, 16) << padLeft(n(sum), 20) << '\n';
+    }
+
+    out << "\nTime of day\n"
+        << padRight("From", 16) << padLeft("Modified", 14) << padLeft("Created", 14)
+        << padLeft("Accessed", 14) << '\n';
+    for (int slot = 0; slot < kTimeSlots; ++slot)
+        out << padRight(slotTime(slot), 16) << padLeft(n(stats.modifiedTimeSlots[slot]), 14)
+            << padLeft(n(stats.createdTimeSlots[slot]), 14)
+            << padLeft(n(stats.accessTimeSlots[slot]), 14) << '\n';
+
+    if (unreadableDirectories > 0)
+        out << '\n' << n(double(unreadableDirectories)) << " directories could not be read\n";
+}
+
+int runReport(const std::vector<std::string> &args, const ReportEnvironment &env)
+{
+    std::ostream &out = *env.out;
+    std::ostream &err = *env.err;
+    ReportOptions options;
+    std::vector<std::string> entries;
+    TargetVolumes volumes(*env.volumes);
+    try {
+        options = parseReportArguments(args);
+        if (!options.listDrives)
+            entries = resolveTargets(options.targets, volumes, *env.volumes);
+    } catch (const ReportUsageError &e) {
+        err << "vorin-report: " << e.what() << "  (" << kUsage << ")\n";
+        return 2;
+    }
+    if (options.listDrives) {
+        writeDrives(out, *env.volumes, env.locale);
+        return 0;
+    }
+
+    TypeFilter filter;
+    if (options.includeTypes || options.excludeTypes)
+        filter = TypeFilter(false, options.includeTypes, options.excludeTypes, options.typeEntries);
+
+    ReportMessages messages(err);
+    RunHooks hooks;
+    RunOptions runOptions;
+    runOptions.threads = options.threads;
+    runOptions.zone = env.zone;
+    runOptions.today = env.today;
+    runOptions.locale = env.locale;
+    ScanRun run(volumes, hooks, runOptions);
+    if (!run.begin(entries, std::move(filter)))
+        return 1;
+    {
+        Monitor monitor(run, env);
+        for (std::size_t i = 0; i < run.driveCount(); ++i) {
+            if (env.interrupt && env.interrupt->load())
+                run.requestAbort();
+            const ScanRun::DriveStep step = run.prepareDrive(i);
+            if (step == ScanRun::DriveStep::Stop)
+                break;
+            if (step == ScanRun::DriveStep::Skip)
+                continue;
+            run.scanDrive();
+            run.finishDrive();
+        }
+    }
+    run.end();
+
+    const bool interrupted = run.abortRequested();
+    const bool complete = !interrupted && messages.errors == 0;
+    if (options.json)
+        writeReportJson(out, run.statistics(), run.clusterSize(), run.unreadableDirectories(),
+                        complete, *env.registry);
+    else
+        writeReportText(out, run.statistics(), entries, run.clusterSize(),
+                        run.unreadableDirectories(), run.status(), entries.size() == 1,
+                        *env.registry, env.locale);
+    out.flush();
+    if (interrupted)
+        return 130;
+    return run.statisticsCollected() ? 0 : 1;
+}
+
+} // namespace vorin

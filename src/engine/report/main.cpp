@@ -1,0 +1,51 @@
+// vorin-report: the statistics of drives or directories, without a window.
+
+#include "engine/report/Report.h"
+#include "platform/Locale.h"
+#include "platform/posix/MimeRegistry.h"
+#include "platform/posix/PosixVolumes.h"
+
+#include <atomic>
+#include <csignal>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void onInterrupt(int)
+{
+    interrupted.store(true);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+
+    struct sigaction action
+    {
+    };
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+
+    const vorin::PosixVolumes volumes;
+    const vorin::MimeRegistry registry;
+    vorin::ReportEnvironment env;
+    env.volumes = &volumes;
+    env.registry = &registry;
+    env.locale = vorin::systemLocaleSeparators();
+    env.out = &std::cout;
+    env.err = &std::cerr;
+    env.showProgress = ::isatty(STDERR_FILENO) == 1;
+    env.interrupt = &interrupted;
+    return vorin::runReport(args, env);
+}
