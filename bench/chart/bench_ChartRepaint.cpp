@@ -5,15 +5,13 @@
 #include "chart/ChartModel.h"
 #include "chart/ChartPainter.h"
 
+#include <array>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <memory>
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
-
-#include <benchmark/benchmark.h>
-
-#include <array>
-#include <cmath>
-#include <memory>
 #include <vector>
 
 using namespace vorin::chart;
@@ -39,11 +37,14 @@ void fillTimeLines(ChartModel &model)
     });
     const std::array<QColor, 3> colours{QColor(Qt::red), QColor(Qt::green), QColor(Qt::blue)};
     for (int series = 0; series < 3; ++series) {
-        ChartSeries &line = model.addSeries(SeriesKind::Line, QStringLiteral("Series %1").arg(series));
+        ChartSeries &line =
+            model.addSeries(SeriesKind::Line, QStringLiteral("Series %1").arg(series));
         line.setColor(colours[static_cast<std::size_t>(series)]);
         for (int k = 0; k < 48; ++k) {
             line.addXY(k, 50.0 + 40.0 * std::sin(k * 0.4 + series) + (k * 7 % 11) * 3.0,
-                       QStringLiteral("%1:%2").arg(k / 2, 2, 10, QChar('0')).arg(k % 2 ? 30 : 0, 2, 10, QChar('0')));
+                       QStringLiteral("%1:%2")
+                           .arg(k / 2, 2, 10, QChar('0'))
+                           .arg(k % 2 ? 30 : 0, 2, 10, QChar('0')));
         }
     }
 }
@@ -62,7 +63,8 @@ void fillDrivePie(ChartModel &model, int drive)
     pie.setRotation(60);
 }
 
-void paintOnce(benchmark::State &state, const std::vector<std::pair<const ChartModel *, QRectF>> &charts)
+void paintOnce(benchmark::State &state,
+               const std::vector<std::pair<const ChartModel *, QRectF>> &charts)
 {
     QImage image(kPage, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
@@ -86,9 +88,10 @@ void ThreeLinesOf48Points(benchmark::State &state)
 void TwelvePiesOnOnePanel(benchmark::State &state)
 {
     // The drive pies as the space page places them: eleven small, one large.
-    const std::array<QPointF, 11> positions{QPointF(6, 7),     QPointF(132, 7),   QPointF(258, 7),  QPointF(384, 7),
-                                            QPointF(510, 7),   QPointF(6, 109),   QPointF(132, 109), QPointF(258, 109),
-                                            QPointF(6, 211),   QPointF(132, 211), QPointF(258, 211)};
+    const std::array<QPointF, 11> positions{QPointF(6, 7),     QPointF(132, 7),   QPointF(258, 7),
+                                            QPointF(384, 7),   QPointF(510, 7),   QPointF(6, 109),
+                                            QPointF(132, 109), QPointF(258, 109), QPointF(6, 211),
+                                            QPointF(132, 211), QPointF(258, 211)};
     std::vector<std::unique_ptr<ChartModel>> models;
     std::vector<std::pair<const ChartModel *, QRectF>> charts;
     for (std::size_t i = 0; i < positions.size(); ++i) {
@@ -120,11 +123,16 @@ void TwelvePiesOnOnePanel(benchmark::State &state)
 void TypesPieWithMarks(benchmark::State &state)
 {
     ChartModel model;
-    model.edit([](ChartSettings &s) { s.legend.visible = false; s.view.depthPercent = 25; s.view.elevation = 315; });
+    model.edit([](ChartSettings &s) {
+        s.legend.visible = false;
+        s.view.depthPercent = 25;
+        s.view.elevation = 315;
+    });
     ChartSeries &pie = model.addSeries(SeriesKind::Pie);
     pie.setMarkStyle(MarkStyle::LabelAndPercent);
     for (int i = 0; i < 12; ++i) {
-        pie.addPoint(1000.0 / (i + 1), QStringLiteral("Type %1").arg(i), QColor::fromHsv(i * 30, 255, 230));
+        pie.addPoint(1000.0 / (i + 1), QStringLiteral("Type %1").arg(i),
+                     QColor::fromHsv(i * 30, 255, 230));
     }
     paintOnce(state, {{&model, QRectF(QPointF(0, 0), QSizeF(kPage))}});
 }

@@ -11,7 +11,8 @@ namespace vorin::chart {
 // turns mouse input into clicks, double-clicks and the user's zoom rectangle
 // (drag right and down to zoom in; drag left or up to undo). Drawing is
 // ChartPainter's; this class only forwards.
-class Chart : public QWidget {
+class Chart : public QWidget
+{
     Q_OBJECT
 
 public:

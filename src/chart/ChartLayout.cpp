@@ -1,10 +1,9 @@
 #include "chart/ChartLayout.h"
 
-#include <QFontMetricsF>
-
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <QFontMetricsF>
 
 namespace vorin::chart {
 
@@ -38,7 +37,10 @@ double niceStep(double rawStep)
     }
     const double magnitude = std::pow(10.0, std::floor(std::log10(rawStep)));
     const double fraction = rawStep / magnitude;
-    const double nice = fraction <= 1.0 ? 1.0 : fraction <= 2.0 ? 2.0 : fraction <= 5.0 ? 5.0 : 10.0;
+    const double nice = fraction <= 1.0   ? 1.0
+                        : fraction <= 2.0 ? 2.0
+                        : fraction <= 5.0 ? 5.0
+                                          : 10.0;
     return nice * magnitude;
 }
 
@@ -80,7 +82,8 @@ QString markText(const ChartSeries &series, double value, double sum, const QStr
         return formatValue(percent, series.percentFormat(), separators);
     case MarkStyle::LabelAndPercent:
         return label.isEmpty() ? formatValue(percent, series.percentFormat(), separators)
-                               : label + QLatin1Char(' ') + formatValue(percent, series.percentFormat(), separators);
+                               : label + QLatin1Char(' ') +
+                                     formatValue(percent, series.percentFormat(), separators);
     }
     return {};
 }
@@ -92,11 +95,10 @@ bool isBar(SeriesKind kind)
 
 } // namespace
 
-Projection::Projection(const View3D &view, const QPointF &sceneCentre, double depth, const QPointF &zoomCentre)
-    : m_orthogonal(view.orthogonal || !view.enabled),
-      m_zoom(std::max(view.zoomPercent, 1) / 100.0),
-      m_zoomCentre(zoomCentre),
-      m_centre{sceneCentre.x(), sceneCentre.y(), depth / 2.0}
+Projection::Projection(const View3D &view, const QPointF &sceneCentre, double depth,
+                       const QPointF &zoomCentre)
+    : m_orthogonal(view.orthogonal || !view.enabled), m_zoom(std::max(view.zoomPercent, 1) / 100.0),
+      m_zoomCentre(zoomCentre), m_centre{sceneCentre.x(), sceneCentre.y(), depth / 2.0}
 {
     if (m_orthogonal) {
         m_viewDirection = Point3D{-kObliqueX, -kObliqueY, 1.0};
@@ -145,7 +147,9 @@ double Projection::distance(const Point3D &p) const
 bool Projection::faces(const Point3D &normal) const
 {
     if (m_orthogonal) {
-        return normal.x * m_viewDirection.x + normal.y * m_viewDirection.y + normal.z * m_viewDirection.z < -1e-9;
+        return normal.x * m_viewDirection.x + normal.y * m_viewDirection.y +
+                   normal.z * m_viewDirection.z <
+               -1e-9;
     }
     const double z1 = -normal.x * m_sinRotation + normal.z * m_cosRotation;
     const double z2 = normal.y * m_sinElevation + z1 * m_cosElevation;
@@ -169,7 +173,8 @@ QPointF Projection::unmapFront(const QPointF &screen) const
     return QPointF(m_centre.x + qx, m_centre.y + qy);
 }
 
-std::vector<PieSlice> ChartLayout::pieSlices(const ChartSeries &series, const LocaleSeparators &separators)
+std::vector<PieSlice> ChartLayout::pieSlices(const ChartSeries &series,
+                                             const LocaleSeparators &separators)
 {
     std::vector<PieSlice> slices;
     double sum = 0.0;
@@ -218,8 +223,9 @@ std::vector<PieSlice> ChartLayout::pieSlices(const ChartSeries &series, const Lo
     }
     // Pulling out the only slice would just move the whole pie.
     if (slices.size() >= 2 && series.explodePercent() > 0) {
-        auto largest = std::max_element(slices.begin(), slices.end(),
-                                        [](const PieSlice &a, const PieSlice &b) { return a.value < b.value; });
+        auto largest = std::max_element(
+            slices.begin(), slices.end(),
+            [](const PieSlice &a, const PieSlice &b) { return a.value < b.value; });
         largest->exploded = true;
     }
     return slices;
@@ -286,7 +292,8 @@ void ChartLayout::layoutLegend(const ChartModel &model, QRectF &area)
             }
             const auto &points = series.points();
             for (std::size_t p = 0; p < points.size(); ++p) {
-                const QString value = formatValue(points[p].value, series.valueFormat(), model.separators());
+                const QString value =
+                    formatValue(points[p].value, series.valueFormat(), model.separators());
                 QString text;
                 switch (legend.content) {
                 case LegendContent::Values:
@@ -296,7 +303,9 @@ void ChartLayout::layoutLegend(const ChartModel &model, QRectF &area)
                     text = points[p].label;
                     break;
                 default:
-                    text = points[p].label.isEmpty() ? value : value + QStringLiteral("  ") + points[p].label;
+                    text = points[p].label.isEmpty()
+                               ? value
+                               : value + QStringLiteral("  ") + points[p].label;
                     break;
                 }
                 items.push_back(LegendItem{text, series.pointColor(p), {}, {}});
@@ -316,18 +325,21 @@ void ChartLayout::layoutLegend(const ChartModel &model, QRectF &area)
     for (const LegendItem &item : items) {
         widest = std::max(widest, fm.horizontalAdvance(item.text));
     }
-    const double swatchWidth = legend.swatchWidthPercent > 0 ? std::max(6.0, widest * legend.swatchWidthPercent / 100.0)
-                                                             : static_cast<double>(legend.swatchWidthPixels);
+    const double swatchWidth = legend.swatchWidthPercent > 0
+                                   ? std::max(6.0, widest * legend.swatchWidthPercent / 100.0)
+                                   : static_cast<double>(legend.swatchWidthPixels);
     const double rowHeight = std::ceil(fm.height() * 1.2);
     const double swatchHeight = std::max(4.0, fm.height() * 0.75);
 
     if (legend.position == LegendPosition::Right) {
         const double width = kLegendPadding * 2 + swatchWidth + kLegendGap + widest;
-        const double height = std::min(area.height(), kLegendPadding * 2 + rowHeight * static_cast<double>(items.size()));
+        const double height = std::min(
+            area.height(), kLegendPadding * 2 + rowHeight * static_cast<double>(items.size()));
         const QRectF rect(area.right() - width, area.center().y() - height / 2.0, width, height);
         double y = rect.top() + kLegendPadding;
         for (LegendItem &item : items) {
-            item.swatch = QRectF(rect.left() + kLegendPadding, y + (rowHeight - swatchHeight) / 2.0, swatchWidth, swatchHeight);
+            item.swatch = QRectF(rect.left() + kLegendPadding, y + (rowHeight - swatchHeight) / 2.0,
+                                 swatchWidth, swatchHeight);
             item.textRect = QRectF(item.swatch.right() + kLegendGap, y, widest, rowHeight);
             y += rowHeight;
         }
@@ -336,15 +348,19 @@ void ChartLayout::layoutLegend(const ChartModel &model, QRectF &area)
     } else {
         double total = kLegendPadding;
         for (const LegendItem &item : items) {
-            total += swatchWidth + kLegendGap + fm.horizontalAdvance(item.text) + 3 * kLegendPadding;
+            total +=
+                swatchWidth + kLegendGap + fm.horizontalAdvance(item.text) + 3 * kLegendPadding;
         }
         const double height = kLegendPadding * 2 + rowHeight;
-        const QRectF rect(area.center().x() - total / 2.0, area.top() + legend.topPixels, total, height);
+        const QRectF rect(area.center().x() - total / 2.0, area.top() + legend.topPixels, total,
+                          height);
         double x = rect.left() + kLegendPadding;
         for (LegendItem &item : items) {
             const double textWidth = fm.horizontalAdvance(item.text);
-            item.swatch = QRectF(x, rect.top() + kLegendPadding + (rowHeight - swatchHeight) / 2.0, swatchWidth, swatchHeight);
-            item.textRect = QRectF(item.swatch.right() + kLegendGap, rect.top() + kLegendPadding, textWidth, rowHeight);
+            item.swatch = QRectF(x, rect.top() + kLegendPadding + (rowHeight - swatchHeight) / 2.0,
+                                 swatchWidth, swatchHeight);
+            item.textRect = QRectF(item.swatch.right() + kLegendGap, rect.top() + kLegendPadding,
+                                   textWidth, rowHeight);
             x = item.textRect.right() + 3 * kLegendPadding;
         }
         m_geometry.legendRect = rect;
@@ -377,7 +393,8 @@ void ChartLayout::layoutPie(const ChartModel &model, const ChartSeries &series, 
 
     // Seen from above by the elevation's turn from the front; a face-on pie
     // (elevation 360) still shows its depth below, as a coin on a table would.
-    const double tilt = view.enabled ? std::clamp(std::abs(turnFromFront(view.elevation)), 0.0, 80.0) : 0.0;
+    const double tilt =
+        view.enabled ? std::clamp(std::abs(turnFromFront(view.elevation)), 0.0, 80.0) : 0.0;
     const double ratio = std::cos(radians(tilt));
     const double thicknessPerRadius =
         view.enabled ? view.depthPercent / 100.0 * std::max(std::sin(radians(tilt)), 0.3) : 0.0;
@@ -386,8 +403,9 @@ void ChartLayout::layoutPie(const ChartModel &model, const ChartSeries &series, 
         anyExploded = anyExploded || slice.exploded;
     }
     const double explode = anyExploded ? series.explodePercent() / 100.0 : 0.0;
-    const double rx = std::max(0.0, std::min(room.width() / (2.0 * (1.0 + explode)),
-                                             room.height() / (2.0 * ratio * (1.0 + explode) + thicknessPerRadius)));
+    const double rx = std::max(
+        0.0, std::min(room.width() / (2.0 * (1.0 + explode)),
+                      room.height() / (2.0 * ratio * (1.0 + explode) + thicknessPerRadius)));
     const double ry = rx * ratio;
     pie.thickness = rx * thicknessPerRadius;
     const QPointF centre(room.center().x(), room.center().y() - pie.thickness / 2.0);
@@ -405,14 +423,16 @@ void ChartLayout::layoutPie(const ChartModel &model, const ChartSeries &series, 
         const double textHeight = fm.height() + 2.0;
         const double c = std::cos(mid);
         const double sn = std::sin(mid);
-        QPointF anchor = centre + slice.offset
-            + QPointF(c * (rx + 8.0 + textWidth / 2.0), -sn * (ry + 6.0 + textHeight / 2.0));
+        QPointF anchor =
+            centre + slice.offset +
+            QPointF(c * (rx + 8.0 + textWidth / 2.0), -sn * (ry + 6.0 + textHeight / 2.0));
         if (sn < 0) {
             anchor.ry() += pie.thickness;
         }
-        m_geometry.marks.push_back(MarkItem{slice.mark, Point3D{anchor.x(), anchor.y(), 0.0}, series.markTextColor(),
-                                            series.markBackground().isValid() ? series.markBackground() : slice.color,
-                                            series.markFont()});
+        m_geometry.marks.push_back(
+            MarkItem{slice.mark, Point3D{anchor.x(), anchor.y(), 0.0}, series.markTextColor(),
+                     series.markBackground().isValid() ? series.markBackground() : slice.color,
+                     series.markFont()});
     }
     m_geometry.projection = Projection(View3D{}, centre, 0.0, centre);
 }
@@ -455,8 +475,10 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
             count = std::max(count, series.points().size());
         }
     }
-    const std::size_t slotCount = s.pointsPerPage > 0 ? static_cast<std::size_t>(s.pointsPerPage) : std::max<std::size_t>(count, 1);
-    const std::size_t first = s.pointsPerPage > 0 ? static_cast<std::size_t>(std::max(s.page, 0)) * slotCount : 0;
+    const std::size_t slotCount = s.pointsPerPage > 0 ? static_cast<std::size_t>(s.pointsPerPage)
+                                                      : std::max<std::size_t>(count, 1);
+    const std::size_t first =
+        s.pointsPerPage > 0 ? static_cast<std::size_t>(std::max(s.page, 0)) * slotCount : 0;
     double low = 0.0;
     double high = 0.0;
     double xLow = 0.0;
@@ -490,7 +512,10 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
                 continue;
             }
             const auto &points = series.points();
-            const std::size_t shown = s.pointsPerPage > 0 ? std::min(points.size(), static_cast<std::size_t>(s.pointsPerPage)) : points.size();
+            const std::size_t shown =
+                s.pointsPerPage > 0
+                    ? std::min(points.size(), static_cast<std::size_t>(s.pointsPerPage))
+                    : points.size();
             for (std::size_t p = 0; p < shown; ++p) {
                 high = std::max(high, points[p].value);
                 low = std::min(low, points[p].value);
@@ -508,7 +533,8 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
 
     // The value range: fixed, the user's zoom, or whole steps round the data.
     const double valueLength = g.horizontalBars ? area.width() : area.height();
-    const int wantedTicks = std::clamp(static_cast<int>(valueLength / (valueFm.height() * (g.horizontalBars ? 6.0 : 2.5))), 2, 10);
+    const int wantedTicks = std::clamp(
+        static_cast<int>(valueLength / (valueFm.height() * (g.horizontalBars ? 6.0 : 2.5))), 2, 10);
     double step = 1.0;
     AxisRange valueRange;
     if (!valueSettings.automatic && valueSettings.maximum > valueSettings.minimum) {
@@ -544,7 +570,8 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
         valueTexts.push_back(formatValue(v, valueSettings.format, model.separators()));
         widestValue = std::max(widestValue, valueFm.horizontalAdvance(valueTexts.back()));
     }
-    struct CategoryText {
+    struct CategoryText
+    {
         double position;
         QString text;
     };
@@ -557,7 +584,8 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
         }
         if (anyBar && isBar(series.kind())) {
             for (std::size_t p = first; p < first + slotCount && p < series.points().size(); ++p) {
-                categoryTexts.push_back(CategoryText{static_cast<double>(p - first) + 0.5, series.points()[p].label});
+                categoryTexts.push_back(
+                    CategoryText{static_cast<double>(p - first) + 0.5, series.points()[p].label});
             }
         } else if (!anyBar && series.kind() == SeriesKind::Line) {
             for (const ChartPoint &point : series.points()) {
@@ -578,7 +606,8 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
     const QFontMetricsF bottomFm(bottomSettings.labelFont);
     const double bottomTextWidth = g.horizontalBars ? widestValue : widestCategory;
     const double angle = radians(bottomSettings.labelAngle);
-    const double bottomLabelHeight = std::abs(bottomTextWidth * std::sin(angle)) + std::abs(bottomFm.height() * std::cos(angle));
+    const double bottomLabelHeight =
+        std::abs(bottomTextWidth * std::sin(angle)) + std::abs(bottomFm.height() * std::cos(angle));
 
     double leftRoom = 0.0;
     if (leftSettings.visible) {
@@ -599,7 +628,8 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
         const QFontMetricsF rightFm(s.rightAxis.labelFont);
         double widest = 0.0;
         for (double v : valueTicks) {
-            widest = std::max(widest, rightFm.horizontalAdvance(formatValue(v, s.rightAxis.format, model.separators())));
+            widest = std::max(widest, rightFm.horizontalAdvance(
+                                          formatValue(v, s.rightAxis.format, model.separators())));
         }
         rightRoom = widest + kTickLength + kLabelGap + 2.0;
     }
@@ -609,21 +639,23 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
         topRoom = std::max(topRoom, QFontMetricsF(QFont()).height() + 8.0);
         for (int i = 0; i < model.seriesCount(); ++i) {
             const ChartSeries &series = model.series(i);
-            if (series.isActive() && series.kind() == SeriesKind::Bar && series.markStyle() != MarkStyle::None) {
+            if (series.isActive() && series.kind() == SeriesKind::Bar &&
+                series.markStyle() != MarkStyle::None) {
                 topRoom = std::max(topRoom, QFontMetricsF(series.markFont()).height() + 8.0);
             }
         }
     }
     if (markedHorizontal != nullptr) {
         const QFontMetricsF markFm(markedHorizontal->markFont());
-        const double sample = markFm.horizontalAdvance(markText(*markedHorizontal, horizontal.maximum, markedHorizontal->sum(),
-                                                                QString(), model.separators()));
+        const double sample = markFm.horizontalAdvance(
+            markText(*markedHorizontal, horizontal.maximum, markedHorizontal->sum(), QString(),
+                     model.separators()));
         rightRoom = std::max(rightRoom, std::min(sample + 12.0, area.width() * 0.25));
     }
 
-    const double depth = s.view.enabled
-        ? s.view.depthPercent / 100.0 * std::min(area.width(), area.height()) * 0.4
-        : 0.0;
+    const double depth =
+        s.view.enabled ? s.view.depthPercent / 100.0 * std::min(area.width(), area.height()) * 0.4
+                       : 0.0;
     const double obliqueX = depth * Projection::kObliqueX;
     const double obliqueY = -depth * Projection::kObliqueY;
     QRectF plot(area.left() + leftRoom, area.top() + topRoom + obliqueY, 0.0, 0.0);
@@ -634,10 +666,12 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
     g.projection = Projection(s.view, plot.center(), depth, g.panel.center());
 
     const auto sx = [&](double h) {
-        return plot.left() + (h - horizontal.minimum) / (horizontal.maximum - horizontal.minimum) * plot.width();
+        return plot.left() +
+               (h - horizontal.minimum) / (horizontal.maximum - horizontal.minimum) * plot.width();
     };
     const auto sy = [&](double v) {
-        return plot.bottom() - (v - vertical.minimum) / (vertical.maximum - vertical.minimum) * plot.height();
+        return plot.bottom() -
+               (v - vertical.minimum) / (vertical.maximum - vertical.minimum) * plot.height();
     };
 
     // Bottom axis.
@@ -651,22 +685,25 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
     bottom.maximum = horizontal.maximum;
     bottom.tickDirection = Point3D{0.0, kTickLength, 0.0};
     const Qt::Alignment bottomAlignment = bottomSettings.labelAngle == 0
-        ? Qt::Alignment(Qt::AlignTop | Qt::AlignHCenter)
-        : Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter);
+                                              ? Qt::Alignment(Qt::AlignTop | Qt::AlignHCenter)
+                                              : Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter);
     const double bottomLabelY = plot.bottom() + kTickLength + kLabelGap;
     // Category labels are thinned out so that neighbours keep their distance.
-    const auto addCategoryLabels = [&](AxisItem &axis, bool alongX, const QFontMetricsF &fm, int labelAngle,
-                                       int separationPercent, Qt::Alignment alignment) {
+    const auto addCategoryLabels = [&](AxisItem &axis, bool alongX, const QFontMetricsF &fm,
+                                       int labelAngle, int separationPercent,
+                                       Qt::Alignment alignment) {
         double lastEdge = -1e300;
         const bool upright = alongX && labelAngle != 0;
         for (const CategoryText &text : categoryTexts) {
             const double along = alongX ? sx(text.position) : sy(text.position);
-            const double range = alongX ? horizontal.maximum - horizontal.minimum : vertical.maximum - vertical.minimum;
+            const double range = alongX ? horizontal.maximum - horizontal.minimum
+                                        : vertical.maximum - vertical.minimum;
             const double minimum = alongX ? horizontal.minimum : vertical.minimum;
             if (text.position < minimum - 1e-9 || text.position > minimum + range + 1e-9) {
                 continue;
             }
-            const double extent = upright || !alongX ? fm.height() : fm.horizontalAdvance(text.text);
+            const double extent =
+                upright || !alongX ? fm.height() : fm.horizontalAdvance(text.text);
             const double separation = extent * (1.0 + separationPercent / 100.0);
             const double position = alongX ? along : -along;
             if (position - separation / 2.0 < lastEdge) {
@@ -674,32 +711,41 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
             }
             lastEdge = position + separation / 2.0;
             axis.ticks.push_back(text.position);
-            axis.tickPoints.push_back(alongX ? Point3D{along, plot.bottom(), 0.0} : Point3D{plot.left(), along, 0.0});
-            axis.labels.push_back(AxisLabel{text.text,
-                                            alongX ? Point3D{along, bottomLabelY, 0.0}
-                                                   : Point3D{plot.left() - kTickLength - kLabelGap, along, 0.0},
-                                            alongX ? labelAngle : 0, alignment});
+            axis.tickPoints.push_back(alongX ? Point3D{along, plot.bottom(), 0.0}
+                                             : Point3D{plot.left(), along, 0.0});
+            axis.labels.push_back(
+                AxisLabel{text.text,
+                          alongX ? Point3D{along, bottomLabelY, 0.0}
+                                 : Point3D{plot.left() - kTickLength - kLabelGap, along, 0.0},
+                          alongX ? labelAngle : 0, alignment});
         }
     };
-    const auto addValueLabels = [&](AxisItem &axis, bool alongX, const QString &format, double offsetX, double z,
-                                    Qt::Alignment alignment) {
+    const auto addValueLabels = [&](AxisItem &axis, bool alongX, const QString &format,
+                                    double offsetX, double z, Qt::Alignment alignment) {
         for (double v : valueTicks) {
             const double along = alongX ? sx(v) : sy(v);
             axis.ticks.push_back(v);
-            axis.tickPoints.push_back(alongX ? Point3D{along, plot.bottom(), z} : Point3D{offsetX, along, z});
-            axis.labels.push_back(AxisLabel{formatValue(v, format, model.separators()),
-                                            alongX ? Point3D{along, bottomLabelY, z}
-                                                   : Point3D{offsetX + (alignment & Qt::AlignLeft ? 1 : -1) * (kTickLength + kLabelGap), along, z},
-                                            alongX ? bottomSettings.labelAngle : 0, alongX ? bottomAlignment : alignment});
+            axis.tickPoints.push_back(alongX ? Point3D{along, plot.bottom(), z}
+                                             : Point3D{offsetX, along, z});
+            axis.labels.push_back(AxisLabel{
+                formatValue(v, format, model.separators()),
+                alongX ? Point3D{along, bottomLabelY, z}
+                       : Point3D{offsetX + (alignment & Qt::AlignLeft ? 1 : -1) *
+                                               (kTickLength + kLabelGap),
+                                 along, z},
+                alongX ? bottomSettings.labelAngle : 0, alongX ? bottomAlignment : alignment});
         }
     };
     if (g.horizontalBars) {
         addValueLabels(bottom, true, bottomSettings.format, 0.0, 0.0, bottomAlignment);
     } else {
-        addCategoryLabels(bottom, true, bottomFm, bottomSettings.labelAngle, bottomSettings.labelSeparationPercent, bottomAlignment);
+        addCategoryLabels(bottom, true, bottomFm, bottomSettings.labelAngle,
+                          bottomSettings.labelSeparationPercent, bottomAlignment);
     }
     bottom.title = bottomSettings.title;
-    bottom.titleAnchor = Point3D{plot.center().x(), area.bottom() - QFontMetricsF(bottomSettings.titleFont).height() / 2.0, 0.0};
+    bottom.titleAnchor =
+        Point3D{plot.center().x(),
+                area.bottom() - QFontMetricsF(bottomSettings.titleFont).height() / 2.0, 0.0};
 
     // Left axis.
     AxisItem &left = g.verticalAxis;
@@ -712,12 +758,15 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
     left.maximum = vertical.maximum;
     left.tickDirection = Point3D{-kTickLength, 0.0, 0.0};
     if (g.horizontalBars) {
-        addCategoryLabels(left, false, categoryFm, 0, leftSettings.labelSeparationPercent, Qt::AlignRight | Qt::AlignVCenter);
+        addCategoryLabels(left, false, categoryFm, 0, leftSettings.labelSeparationPercent,
+                          Qt::AlignRight | Qt::AlignVCenter);
     } else {
-        addValueLabels(left, false, leftSettings.format, plot.left(), 0.0, Qt::AlignRight | Qt::AlignVCenter);
+        addValueLabels(left, false, leftSettings.format, plot.left(), 0.0,
+                       Qt::AlignRight | Qt::AlignVCenter);
     }
     left.title = leftSettings.title;
-    left.titleAnchor = Point3D{area.left() + QFontMetricsF(leftSettings.titleFont).height() / 2.0, plot.center().y(), 0.0};
+    left.titleAnchor = Point3D{area.left() + QFontMetricsF(leftSettings.titleFont).height() / 2.0,
+                               plot.center().y(), 0.0};
     left.titleAngle = 90;
 
     // Right axis, on the back of the plot box so that it reads with the depth.
@@ -731,7 +780,8 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
     right.maximum = vertical.maximum;
     right.tickDirection = Point3D{kTickLength, 0.0, 0.0};
     if (right.visible) {
-        addValueLabels(right, false, s.rightAxis.format, plot.right(), depth, Qt::AlignLeft | Qt::AlignVCenter);
+        addValueLabels(right, false, s.rightAxis.format, plot.right(), depth,
+                       Qt::AlignLeft | Qt::AlignVCenter);
     }
     right.title = s.rightAxis.title;
 }
@@ -753,13 +803,16 @@ void ChartLayout::layoutBars(const ChartModel &model)
     const AxisRange horizontal = g.horizontalRange;
     const AxisRange vertical = g.verticalRange;
     const auto sx = [&](double h) {
-        return plot.left() + (h - horizontal.minimum) / (horizontal.maximum - horizontal.minimum) * plot.width();
+        return plot.left() +
+               (h - horizontal.minimum) / (horizontal.maximum - horizontal.minimum) * plot.width();
     };
     const auto sy = [&](double v) {
-        return plot.bottom() - (v - vertical.minimum) / (vertical.maximum - vertical.minimum) * plot.height();
+        return plot.bottom() -
+               (v - vertical.minimum) / (vertical.maximum - vertical.minimum) * plot.height();
     };
     const int pointsPerPage = s.pointsPerPage;
-    std::size_t first = pointsPerPage > 0 ? static_cast<std::size_t>(std::max(s.page, 0) * pointsPerPage) : 0;
+    std::size_t first =
+        pointsPerPage > 0 ? static_cast<std::size_t>(std::max(s.page, 0) * pointsPerPage) : 0;
     std::size_t last = 0;
     for (int index : active) {
         last = std::max(last, model.series(index).points().size());
@@ -805,14 +858,16 @@ void ChartLayout::layoutBars(const ChartModel &model)
                 const double middle = sy(centre) - height * series.barOffsetPercent() / 100.0;
                 const double a = sx(base);
                 const double b = sx(base + value);
-                bar.front = QRectF(QPointF(std::min(a, b), middle - height / 2.0), QPointF(std::max(a, b), middle + height / 2.0));
+                bar.front = QRectF(QPointF(std::min(a, b), middle - height / 2.0),
+                                   QPointF(std::max(a, b), middle + height / 2.0));
             } else {
                 const double slotWidth = plot.width() / (horizontal.maximum - horizontal.minimum);
                 const double width = slotWidth * series.barWidthPercent() / 100.0;
                 const double middle = sx(centre) + width * series.barOffsetPercent() / 100.0;
                 const double a = sy(base);
                 const double b = sy(base + value);
-                bar.front = QRectF(QPointF(middle - width / 2.0, std::min(a, b)), QPointF(middle + width / 2.0, std::max(a, b)));
+                bar.front = QRectF(QPointF(middle - width / 2.0, std::min(a, b)),
+                                   QPointF(middle + width / 2.0, std::max(a, b)));
             }
             g.bars.push_back(bar);
 
@@ -827,20 +882,25 @@ void ChartLayout::layoutBars(const ChartModel &model)
             if (g.horizontalBars) {
                 const double end = bar.front.right();
                 const bool fits = bar.front.width() > boxWidth + 4.0;
-                anchor = Point3D{inside && fits ? end - boxWidth / 2.0 - 3.0 : end + boxWidth / 2.0 + 4.0,
+                anchor = Point3D{inside && fits ? end - boxWidth / 2.0 - 3.0
+                                                : end + boxWidth / 2.0 + 4.0,
                                  bar.front.center().y(), inside && fits ? z0 : (z0 + z1) / 2.0};
                 if (!(inside && fits)) {
-                    anchor.x += (z1 - z0) / 2.0 * Projection::kObliqueX * (g.projection.isOrthogonal() ? 0.0 : 1.0);
+                    anchor.x += (z1 - z0) / 2.0 * Projection::kObliqueX *
+                                (g.projection.isOrthogonal() ? 0.0 : 1.0);
                 }
             } else {
                 const double top = bar.front.top();
                 const bool fits = bar.front.height() > boxHeight + 4.0;
-                anchor = inside && fits ? Point3D{bar.front.center().x(), top + boxHeight / 2.0 + 3.0, z0}
-                                        : Point3D{bar.front.center().x(), top - boxHeight / 2.0 - 4.0, (z0 + z1) / 2.0};
+                anchor = inside && fits
+                             ? Point3D{bar.front.center().x(), top + boxHeight / 2.0 + 3.0, z0}
+                             : Point3D{bar.front.center().x(), top - boxHeight / 2.0 - 4.0,
+                                       (z0 + z1) / 2.0};
             }
-            g.marks.push_back(MarkItem{text, anchor, series.markTextColor(),
-                                       series.markBackground().isValid() ? series.markBackground() : bar.color,
-                                       series.markFont()});
+            g.marks.push_back(
+                MarkItem{text, anchor, series.markTextColor(),
+                         series.markBackground().isValid() ? series.markBackground() : bar.color,
+                         series.markFont()});
         }
     }
 }
@@ -875,8 +935,10 @@ void ChartLayout::layoutLines(const ChartModel &model)
         for (std::size_t p = 0; p < shown; ++p) {
             const ChartPoint &point = series.points()[p];
             line.points.emplace_back(
-                plot.left() + (point.x - horizontal.minimum) / (horizontal.maximum - horizontal.minimum) * plot.width(),
-                plot.bottom() - (point.value - vertical.minimum) / (vertical.maximum - vertical.minimum) * plot.height());
+                plot.left() + (point.x - horizontal.minimum) /
+                                  (horizontal.maximum - horizontal.minimum) * plot.width(),
+                plot.bottom() - (point.value - vertical.minimum) /
+                                    (vertical.maximum - vertical.minimum) * plot.height());
         }
         g.lines.push_back(std::move(line));
     }
@@ -889,10 +951,12 @@ std::optional<QPointF> ChartLayout::dataAt(const QPointF &screen) const
         return std::nullopt;
     }
     const QPointF scene = g.projection.unmapFront(screen);
-    const double h = g.horizontalRange.minimum
-        + (scene.x() - g.plot.left()) / g.plot.width() * (g.horizontalRange.maximum - g.horizontalRange.minimum);
-    const double v = g.verticalRange.minimum
-        + (g.plot.bottom() - scene.y()) / g.plot.height() * (g.verticalRange.maximum - g.verticalRange.minimum);
+    const double h =
+        g.horizontalRange.minimum + (scene.x() - g.plot.left()) / g.plot.width() *
+                                        (g.horizontalRange.maximum - g.horizontalRange.minimum);
+    const double v =
+        g.verticalRange.minimum + (g.plot.bottom() - scene.y()) / g.plot.height() *
+                                      (g.verticalRange.maximum - g.verticalRange.minimum);
     return QPointF(h, v);
 }
 

@@ -2,6 +2,7 @@
 
 #include "chart/ChartModel.h"
 
+#include <optional>
 #include <QColor>
 #include <QFont>
 #include <QLineF>
@@ -9,13 +10,12 @@
 #include <QRectF>
 #include <QString>
 #include <QStringList>
-
-#include <optional>
 #include <vector>
 
 namespace vorin::chart {
 
-struct Point3D {
+struct Point3D
+{
     double x = 0.0;
     double y = 0.0;
     double z = 0.0;
@@ -25,10 +25,12 @@ struct Point3D {
 // the screen in the same units) to the screen: an oblique depth offset when the
 // view is orthogonal, else a turn by rotation and elevation; then the zoom about
 // the panel's centre.
-class Projection {
+class Projection
+{
 public:
     Projection() = default;
-    Projection(const View3D &view, const QPointF &sceneCentre, double depth, const QPointF &zoomCentre);
+    Projection(const View3D &view, const QPointF &sceneCentre, double depth,
+               const QPointF &zoomCentre);
 
     [[nodiscard]] QPointF map(const Point3D &p) const;
     [[nodiscard]] QPointF map(double x, double y, double z) const { return map(Point3D{x, y, z}); }
@@ -59,10 +61,11 @@ private:
     Point3D m_viewDirection{0.0, 0.0, 1.0};
 };
 
-struct BarItem {
+struct BarItem
+{
     int series = 0;
     int point = 0;
-    QRectF front;          // scene rectangle on the plane z = z0
+    QRectF front; // scene rectangle on the plane z = z0
     double z0 = 0.0;
     double z1 = 0.0;
     bool horizontal = false;
@@ -72,36 +75,40 @@ struct BarItem {
     bool gradient = false;
 };
 
-struct MarkItem {
+struct MarkItem
+{
     QString text;
-    Point3D anchor;        // where the box's centre sits before the zoom
+    Point3D anchor; // where the box's centre sits before the zoom
     QColor textColor;
     QColor background;
     QFont font;
 };
 
-struct PieSlice {
-    int point = -1;        // index into the series; -1 for the merged slice "Other"
+struct PieSlice
+{
+    int point = -1; // index into the series; -1 for the merged slice "Other"
     QString label;
     double value = 0.0;
     double percent = 0.0;
-    double startDegrees = 0.0;  // counter-clockwise from three o'clock
+    double startDegrees = 0.0; // counter-clockwise from three o'clock
     double spanDegrees = 0.0;
-    QPointF offset;        // pull-out of the exploded slice
+    QPointF offset; // pull-out of the exploded slice
     bool exploded = false;
     QColor color;
     QString mark;
 };
 
-struct PieItem {
+struct PieItem
+{
     int series = 0;
-    QRectF ellipse;        // top face of the pie, unexploded
+    QRectF ellipse; // top face of the pie, unexploded
     double thickness = 0.0;
-    bool empty = true;     // nothing above zero to show: drawn as a plain disc
+    bool empty = true; // nothing above zero to show: drawn as a plain disc
     std::vector<PieSlice> slices;
 };
 
-struct LineItem {
+struct LineItem
+{
     int series = 0;
     QColor color;
     double z0 = 0.0;
@@ -110,23 +117,25 @@ struct LineItem {
     bool pointers = false;
 };
 
-struct AxisLabel {
+struct AxisLabel
+{
     QString text;
     Point3D anchor;
     int angle = 0;
     Qt::Alignment alignment = Qt::AlignCenter; // which side of the text touches the anchor
 };
 
-struct AxisItem {
+struct AxisItem
+{
     bool visible = false;
     bool lineVisible = true;
     Point3D from;
     Point3D to;
     double minimum = 0.0;
     double maximum = 1.0;
-    std::vector<double> ticks;           // values with a tick mark and, when on, a grid line
-    std::vector<Point3D> tickPoints;     // on the axis line
-    Point3D tickDirection;               // scene offset from the line to the tick's end
+    std::vector<double> ticks;       // values with a tick mark and, when on, a grid line
+    std::vector<Point3D> tickPoints; // on the axis line
+    Point3D tickDirection;           // scene offset from the line to the tick's end
     std::vector<AxisLabel> labels;
     QString title;
     Point3D titleAnchor;
@@ -134,29 +143,31 @@ struct AxisItem {
     const AxisSettings *settings = nullptr;
 };
 
-struct LegendItem {
+struct LegendItem
+{
     QString text;
     QColor color;
     QRectF swatch;
     QRectF textRect;
 };
 
-struct ChartGeometry {
+struct ChartGeometry
+{
     QRectF bounds;
-    QRectF panel;                  // inside the margins, what the zoom scales about
+    QRectF panel; // inside the margins, what the zoom scales about
     std::vector<QRectF> titleRects;
     QStringList titleLines;
-    QRectF plot;                   // front plane of the plot box, scene units
-    double depth = 0.0;            // of the plot box
+    QRectF plot;        // front plane of the plot box, scene units
+    double depth = 0.0; // of the plot box
     Projection projection;
     bool hasAxes = false;
     bool horizontalBars = false;
-    AxisRange horizontalRange;     // data shown across the plot
-    AxisRange verticalRange;       // data shown up the plot
-    AxisItem horizontalAxis;       // bottom
-    AxisItem verticalAxis;         // left
+    AxisRange horizontalRange; // data shown across the plot
+    AxisRange verticalRange;   // data shown up the plot
+    AxisItem horizontalAxis;   // bottom
+    AxisItem verticalAxis;     // left
     AxisItem rightAxis;
-    std::vector<BarItem> bars;     // back to front is the painter's business
+    std::vector<BarItem> bars; // back to front is the painter's business
     std::vector<MarkItem> marks;
     std::vector<LineItem> lines;
     std::optional<PieItem> pie;
@@ -168,7 +179,8 @@ struct ChartGeometry {
 // legend, plot box, axes, bars, slices, lines and marks. Needs fonts but no
 // pixels, so tests check positions without painting. Cost: one pass over the
 // points of the active series.
-class ChartLayout {
+class ChartLayout
+{
 public:
     ChartLayout(const ChartModel &model, const QRectF &bounds);
 
@@ -179,7 +191,8 @@ public:
     [[nodiscard]] std::optional<QPointF> dataAt(const QPointF &screen) const;
 
     // The pie's slices after merging the small ones into "Other", for a series.
-    [[nodiscard]] static std::vector<PieSlice> pieSlices(const ChartSeries &series, const LocaleSeparators &separators);
+    [[nodiscard]] static std::vector<PieSlice> pieSlices(const ChartSeries &series,
+                                                         const LocaleSeparators &separators);
 
 private:
     void layoutPie(const ChartModel &model, const ChartSeries &series, const QRectF &area);

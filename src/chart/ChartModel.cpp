@@ -37,7 +37,8 @@ void ChartSeries::clear()
 
 void ChartSeries::addPoint(double value, const QString &label, const QColor &color)
 {
-    m_points.push_back(ChartPoint{value, static_cast<double>(m_points.size()), label, label, color});
+    m_points.push_back(
+        ChartPoint{value, static_cast<double>(m_points.size()), label, label, color});
     touch();
 }
 
@@ -176,7 +177,8 @@ ChartModel::ChartModel(QObject *parent) : QObject(parent)
 {
     m_settings.titleFont.setPixelSize(13);
     m_settings.titleFont.setBold(true);
-    for (AxisSettings *axis : {&m_settings.leftAxis, &m_settings.bottomAxis, &m_settings.rightAxis}) {
+    for (AxisSettings *axis :
+         {&m_settings.leftAxis, &m_settings.bottomAxis, &m_settings.rightAxis}) {
         axis->labelFont.setPixelSize(11);
         axis->titleFont.setPixelSize(11);
         axis->titleFont.setBold(true);
@@ -250,8 +252,8 @@ void ChartModel::zoomTo(const UserZoom &zoom)
             std::swap(range->minimum, range->maximum);
         }
     }
-    if (ordered.horizontal.maximum <= ordered.horizontal.minimum
-        || ordered.vertical.maximum <= ordered.vertical.minimum) {
+    if (ordered.horizontal.maximum <= ordered.horizontal.minimum ||
+        ordered.vertical.maximum <= ordered.vertical.minimum) {
         return; // a rectangle without area zooms into nothing
     }
     m_userZoom = ordered;

@@ -2,14 +2,13 @@
 
 #include "support/LocaleSeparators.h"
 
+#include <memory>
+#include <optional>
 #include <QColor>
 #include <QFont>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
-#include <memory>
-#include <optional>
 #include <vector>
 
 namespace vorin::chart {
@@ -23,17 +22,19 @@ enum class MarkStyle { None, Value, Percent, LabelAndPercent };
 
 enum class MarkPosition { Inside, Above };
 
-struct ChartPoint {
+struct ChartPoint
+{
     double value = 0.0;
-    double x = 0.0;   // position on the horizontal axis; line series only
-    QString label;    // category or slice label
-    QString xLabel;   // text under the point on the horizontal axis; line series only
-    QColor color;     // invalid: the series colour
+    double x = 0.0; // position on the horizontal axis; line series only
+    QString label;  // category or slice label
+    QString xLabel; // text under the point on the horizontal axis; line series only
+    QColor color;   // invalid: the series colour
 };
 
 // One series of a chart: its points and how they are drawn. Belongs to a
 // ChartModel; every change is announced through the model's `changed` signal.
-class ChartSeries {
+class ChartSeries
+{
 public:
     ChartSeries(ChartModel *owner, SeriesKind kind, QString title);
 
@@ -125,13 +126,14 @@ private:
     bool m_linePointers = false;
 };
 
-struct AxisSettings {
+struct AxisSettings
+{
     bool visible = true;
     bool lineVisible = true;
     QString format = QStringLiteral("#,##0.###");
     QString title;
-    int labelAngle = 0;                 // degrees, counter-clockwise; 90 stands labels on end
-    int labelSeparationPercent = 10;    // least gap between labels, percent of a label's size
+    int labelAngle = 0;              // degrees, counter-clockwise; 90 stands labels on end
+    int labelSeparationPercent = 10; // least gap between labels, percent of a label's size
     bool automatic = true;
     double minimum = 0.0;
     double maximum = 100.0;
@@ -148,14 +150,15 @@ struct AxisSettings {
 enum class LegendContent { SeriesTitles, Values, Labels, ValuesAndLabels };
 enum class LegendPosition { Right, Top };
 
-struct LegendSettings {
+struct LegendSettings
+{
     bool visible = true;
     LegendContent content = LegendContent::SeriesTitles;
     bool reversed = false;
     LegendPosition position = LegendPosition::Right;
-    int swatchWidthPercent = 0;  // of the widest legend text; 0: use swatchWidthPixels
+    int swatchWidthPercent = 0; // of the widest legend text; 0: use swatchWidthPixels
     int swatchWidthPixels = 12;
-    int topPixels = 0;           // gap above a legend at the top
+    int topPixels = 0; // gap above a legend at the top
     QFont font;
     QColor textColor = Qt::black;
     QColor background = Qt::white;
@@ -165,25 +168,28 @@ struct LegendSettings {
 // The 3-D view. At rotation and elevation 360 with the orthogonal switch on, the
 // chart is seen from the front with its depth drawn obliquely up and right; off
 // that, the plot box is turned in space and projected.
-struct View3D {
+struct View3D
+{
     bool enabled = true;
-    int depthPercent = 15;   // of the plot's width (bars) or the pie's radius
+    int depthPercent = 15; // of the plot's width (bars) or the pie's radius
     int zoomPercent = 100;
-    int rotation = 360;      // degrees about the vertical axis
-    int elevation = 360;     // degrees about the horizontal axis
+    int rotation = 360;  // degrees about the vertical axis
+    int elevation = 360; // degrees about the horizontal axis
     bool orthogonal = true;
 
     friend bool operator==(const View3D &, const View3D &) = default;
 };
 
-struct Margins {
-    double left = 3.0;   // percent of the chart's width or height
+struct Margins
+{
+    double left = 3.0; // percent of the chart's width or height
     double top = 4.0;
     double right = 3.0;
     double bottom = 4.0;
 };
 
-struct ChartSettings {
+struct ChartSettings
+{
     QStringList titleLines;
     bool titleVisible = true;
     QFont titleFont;
@@ -191,10 +197,10 @@ struct ChartSettings {
 
     QColor background = QColor(240, 240, 240);
     bool gradientVisible = false;
-    QColor gradientStart = Qt::white;   // at the bottom
-    QColor gradientEnd = Qt::white;     // at the top
+    QColor gradientStart = Qt::white; // at the bottom
+    QColor gradientEnd = Qt::white;   // at the top
 
-    QColor backWallColor;                // invalid: transparent
+    QColor backWallColor; // invalid: transparent
     QColor leftWallColor = QColor(224, 224, 224);
     QColor bottomWallColor = QColor(224, 224, 224);
     QColor wallEdgeColor = QColor(128, 128, 128);
@@ -217,14 +223,17 @@ struct ChartSettings {
 };
 
 // A value range on one axis, chosen by the user's zoom rectangle.
-struct AxisRange {
+struct AxisRange
+{
     double minimum = 0.0;
     double maximum = 0.0;
     friend bool operator==(const AxisRange &, const AxisRange &) = default;
 };
 
-struct UserZoom {
-    AxisRange horizontal; // category slots for vertical bars, values for horizontal bars, x for lines
+struct UserZoom
+{
+    AxisRange
+        horizontal; // category slots for vertical bars, values for horizontal bars, x for lines
     AxisRange vertical;
     friend bool operator==(const UserZoom &, const UserZoom &) = default;
 };
@@ -232,7 +241,8 @@ struct UserZoom {
 // Everything one chart shows: its series with their points and the chart-wide
 // settings. Lives on the GUI thread; keeps no pixels, so a page may fill it while
 // the chart is hidden. Each change emits `changed` so the widget repaints.
-class ChartModel : public QObject {
+class ChartModel : public QObject
+{
     Q_OBJECT
 
 public:
@@ -241,15 +251,20 @@ public:
 
     ChartSeries &addSeries(SeriesKind kind, const QString &title = {});
     [[nodiscard]] int seriesCount() const { return static_cast<int>(m_series.size()); }
-    [[nodiscard]] ChartSeries &series(int index) { return *m_series.at(static_cast<std::size_t>(index)); }
-    [[nodiscard]] const ChartSeries &series(int index) const { return *m_series.at(static_cast<std::size_t>(index)); }
+    [[nodiscard]] ChartSeries &series(int index)
+    {
+        return *m_series.at(static_cast<std::size_t>(index));
+    }
+    [[nodiscard]] const ChartSeries &series(int index) const
+    {
+        return *m_series.at(static_cast<std::size_t>(index));
+    }
     void removeAllSeries();
 
     [[nodiscard]] const ChartSettings &settings() const { return m_settings; }
     void setSettings(const ChartSettings &settings);
     // Changes several settings with one repaint: model.edit([](ChartSettings &s) { ... });
-    template <typename Change>
-    void edit(Change &&change)
+    template <typename Change> void edit(Change &&change)
     {
         change(m_settings);
         notifyChanged();
@@ -283,6 +298,7 @@ private:
 };
 
 // The mark or legend text of a number in a series' mask and the model's separators.
-[[nodiscard]] QString formatValue(double value, const QString &mask, const LocaleSeparators &separators);
+[[nodiscard]] QString formatValue(double value, const QString &mask,
+                                  const LocaleSeparators &separators);
 
 } // namespace vorin::chart

@@ -3,16 +3,15 @@
 #include "chart/ChartLayout.h"
 #include "chart/ChartModel.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
 #include <QLinearGradient>
 #include <QPaintDevice>
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QVarLengthArray>
-
-#include <algorithm>
-#include <array>
-#include <cmath>
-#include <numbers>
 
 namespace vorin::chart {
 
@@ -39,8 +38,8 @@ QPolygonF projectedQuad(const Projection &projection, const std::array<Point3D, 
 // shrunk with the view's zoom, touching the anchor with the given side. Sets
 // the transform directly instead of saving the whole painter state: axes draw
 // dozens of labels on every animation tick.
-void drawAnchoredText(QPainter &painter, const QFontMetricsF &fm, const QPointF &anchor, double scale, int angle,
-                      Qt::Alignment alignment, const QString &text)
+void drawAnchoredText(QPainter &painter, const QFontMetricsF &fm, const QPointF &anchor,
+                      double scale, int angle, Qt::Alignment alignment, const QString &text)
 {
     const QTransform base = painter.transform();
     QTransform local = base;
@@ -95,7 +94,8 @@ void drawBox(QPainter &painter, const Projection &projection, const BarItem &bar
     const QColor edge = bar.color.darker(170);
     painter.setPen(QPen(edge, 0.6));
 
-    struct Face {
+    struct Face
+    {
         Point3D normal;
         std::array<Point3D, 4> corners;
         int shade;
@@ -120,8 +120,10 @@ void drawBox(QPainter &painter, const Projection &projection, const BarItem &bar
         const QPolygonF polygon = projectedQuad(projection, face.corners);
         if (front && bar.gradient) {
             // Light at the bar's end, the plain colour at its base.
-            const QPointF base = bar.horizontal ? projection.map(x0, (y0 + y1) / 2, z0) : projection.map((x0 + x1) / 2, y1, z0);
-            const QPointF end = bar.horizontal ? projection.map(x1, (y0 + y1) / 2, z0) : projection.map((x0 + x1) / 2, y0, z0);
+            const QPointF base = bar.horizontal ? projection.map(x0, (y0 + y1) / 2, z0)
+                                                : projection.map((x0 + x1) / 2, y1, z0);
+            const QPointF end = bar.horizontal ? projection.map(x1, (y0 + y1) / 2, z0)
+                                               : projection.map((x0 + x1) / 2, y0, z0);
             const bool negative = bar.value < 0;
             QLinearGradient gradient(negative ? end : base, negative ? base : end);
             gradient.setColorAt(0.0, bar.color.darker(115));
@@ -200,7 +202,8 @@ void ChartPainter::paintTitles(QPainter &painter, const ChartLayout &layout) con
     painter.setFont(m_model.settings().titleFont);
     painter.setPen(m_model.settings().titleColor);
     for (std::size_t i = 0; i < g.titleRects.size(); ++i) {
-        painter.drawText(g.titleRects[i], Qt::AlignCenter, g.titleLines.at(static_cast<qsizetype>(i)));
+        painter.drawText(g.titleRects[i], Qt::AlignCenter,
+                         g.titleLines.at(static_cast<qsizetype>(i)));
     }
 }
 
@@ -216,19 +219,25 @@ void ChartPainter::paintWalls(QPainter &painter, const ChartLayout &layout) cons
 
     if (s.backWallColor.isValid() && s.backWallColor.alpha() > 0) {
         painter.setBrush(s.backWallColor);
-        painter.drawPolygon(projectedQuad(projection, {{{p.left(), p.top(), d}, {p.right(), p.top(), d},
-                                                        {p.right(), p.bottom(), d}, {p.left(), p.bottom(), d}}}));
+        painter.drawPolygon(projectedQuad(projection, {{{p.left(), p.top(), d},
+                                                        {p.right(), p.top(), d},
+                                                        {p.right(), p.bottom(), d},
+                                                        {p.left(), p.bottom(), d}}}));
     }
     if (d > 0.0) {
         if (projection.faces(Point3D{1, 0, 0}) && s.leftWallColor.isValid()) {
             painter.setBrush(s.leftWallColor);
-            painter.drawPolygon(projectedQuad(projection, {{{p.left(), p.top(), 0}, {p.left(), p.top(), d},
-                                                            {p.left(), p.bottom(), d}, {p.left(), p.bottom(), 0}}}));
+            painter.drawPolygon(projectedQuad(projection, {{{p.left(), p.top(), 0},
+                                                            {p.left(), p.top(), d},
+                                                            {p.left(), p.bottom(), d},
+                                                            {p.left(), p.bottom(), 0}}}));
         }
         if (projection.faces(Point3D{0, -1, 0}) && s.bottomWallColor.isValid()) {
             painter.setBrush(s.bottomWallColor);
-            painter.drawPolygon(projectedQuad(projection, {{{p.left(), p.bottom(), 0}, {p.right(), p.bottom(), 0},
-                                                            {p.right(), p.bottom(), d}, {p.left(), p.bottom(), d}}}));
+            painter.drawPolygon(projectedQuad(projection, {{{p.left(), p.bottom(), 0},
+                                                            {p.right(), p.bottom(), 0},
+                                                            {p.right(), p.bottom(), d},
+                                                            {p.left(), p.bottom(), d}}}));
         }
     }
 
@@ -240,14 +249,18 @@ void ChartPainter::paintWalls(QPainter &painter, const ChartLayout &layout) cons
         painter.setPen(gridPen);
         for (const Point3D &tick : valueAxis.tickPoints) {
             if (g.horizontalBars) {
-                painter.drawLine(projection.map(tick.x, p.top(), d), projection.map(tick.x, p.bottom(), d));
+                painter.drawLine(projection.map(tick.x, p.top(), d),
+                                 projection.map(tick.x, p.bottom(), d));
                 if (d > 0.0) {
-                    painter.drawLine(projection.map(tick.x, p.bottom(), 0), projection.map(tick.x, p.bottom(), d));
+                    painter.drawLine(projection.map(tick.x, p.bottom(), 0),
+                                     projection.map(tick.x, p.bottom(), d));
                 }
             } else {
-                painter.drawLine(projection.map(p.left(), tick.y, d), projection.map(p.right(), tick.y, d));
+                painter.drawLine(projection.map(p.left(), tick.y, d),
+                                 projection.map(p.right(), tick.y, d));
                 if (d > 0.0) {
-                    painter.drawLine(projection.map(p.left(), tick.y, 0), projection.map(p.left(), tick.y, d));
+                    painter.drawLine(projection.map(p.left(), tick.y, 0),
+                                     projection.map(p.left(), tick.y, d));
                 }
             }
         }
@@ -270,22 +283,23 @@ void ChartPainter::paintAxes(QPainter &painter, const ChartLayout &layout) const
         }
         painter.setPen(QPen(settings.tickColor, 1.0));
         for (const Point3D &tick : axis->tickPoints) {
-            painter.drawLine(projection.map(tick),
-                             projection.map(tick.x + axis->tickDirection.x, tick.y + axis->tickDirection.y,
-                                            tick.z + axis->tickDirection.z));
+            painter.drawLine(projection.map(tick), projection.map(tick.x + axis->tickDirection.x,
+                                                                  tick.y + axis->tickDirection.y,
+                                                                  tick.z + axis->tickDirection.z));
         }
         painter.setFont(settings.labelFont);
         painter.setPen(settings.labelColor);
         const QFontMetricsF labelMetrics(settings.labelFont);
         for (const AxisLabel &label : axis->labels) {
-            drawAnchoredText(painter, labelMetrics, projection.map(label.anchor), projection.scale(), label.angle,
-                             label.alignment, label.text);
+            drawAnchoredText(painter, labelMetrics, projection.map(label.anchor),
+                             projection.scale(), label.angle, label.alignment, label.text);
         }
         if (!axis->title.isEmpty()) {
             painter.setFont(settings.titleFont);
             painter.setPen(settings.titleColor);
-            drawAnchoredText(painter, QFontMetricsF(settings.titleFont), projection.map(axis->titleAnchor),
-                             projection.scale(), axis->titleAngle, Qt::AlignCenter, axis->title);
+            drawAnchoredText(painter, QFontMetricsF(settings.titleFont),
+                             projection.map(axis->titleAnchor), projection.scale(),
+                             axis->titleAngle, Qt::AlignCenter, axis->title);
         }
     }
 }
@@ -301,7 +315,8 @@ void ChartPainter::paintBars(QPainter &painter, const ChartLayout &layout) const
     if (m_model.isZoomed()) {
         QPolygonF box;
         for (double z : {0.0, g.depth}) {
-            box << projection.map(g.plot.left(), g.plot.top(), z) << projection.map(g.plot.right(), g.plot.bottom(), z);
+            box << projection.map(g.plot.left(), g.plot.top(), z)
+                << projection.map(g.plot.right(), g.plot.bottom(), z);
         }
         painter.setClipRect(box.boundingRect().toAlignedRect(), Qt::IntersectClip);
     }
@@ -331,9 +346,11 @@ void ChartPainter::paintLines(QPainter &painter, const ChartLayout &layout) cons
     PainterStateGuard guard(painter);
     QPolygonF box;
     for (double z : {0.0, g.depth}) {
-        box << projection.map(g.plot.left(), g.plot.top(), z) << projection.map(g.plot.right(), g.plot.bottom(), z);
+        box << projection.map(g.plot.left(), g.plot.top(), z)
+            << projection.map(g.plot.right(), g.plot.bottom(), z);
     }
-    painter.setClipRect(box.boundingRect().adjusted(-2, -2, 2, 2).toAlignedRect(), Qt::IntersectClip);
+    painter.setClipRect(box.boundingRect().adjusted(-2, -2, 2, 2).toAlignedRect(),
+                        Qt::IntersectClip);
 
     std::vector<const LineItem *> order;
     for (const LineItem &line : g.lines) {
@@ -341,8 +358,8 @@ void ChartPainter::paintLines(QPainter &painter, const ChartLayout &layout) cons
     }
     const Point3D middle{g.plot.center().x(), g.plot.center().y(), 0.0};
     std::stable_sort(order.begin(), order.end(), [&](const LineItem *a, const LineItem *b) {
-        return projection.distance(Point3D{middle.x, middle.y, (a->z0 + a->z1) / 2})
-            > projection.distance(Point3D{middle.x, middle.y, (b->z0 + b->z1) / 2});
+        return projection.distance(Point3D{middle.x, middle.y, (a->z0 + a->z1) / 2}) >
+               projection.distance(Point3D{middle.x, middle.y, (b->z0 + b->z1) / 2});
     });
     for (const LineItem *line : order) {
         const auto &points = line->points;
@@ -355,8 +372,10 @@ void ChartPainter::paintLines(QPainter &painter, const ChartLayout &layout) cons
             for (std::size_t i = 0; i + 1 < points.size(); ++i) {
                 const QPointF &a = points[i];
                 const QPointF &b = points[i + 1];
-                painter.drawPolygon(projectedQuad(projection, {{{a.x(), a.y(), line->z0}, {b.x(), b.y(), line->z0},
-                                                                {b.x(), b.y(), line->z1}, {a.x(), a.y(), line->z1}}}));
+                painter.drawPolygon(projectedQuad(projection, {{{a.x(), a.y(), line->z0},
+                                                                {b.x(), b.y(), line->z0},
+                                                                {b.x(), b.y(), line->z1},
+                                                                {a.x(), a.y(), line->z1}}}));
             }
             QPolygonF back;
             back.reserve(static_cast<qsizetype>(points.size()));
@@ -372,7 +391,8 @@ void ChartPainter::paintLines(QPainter &painter, const ChartLayout &layout) cons
         for (const QPointF &point : points) {
             front << projection.map(point.x(), point.y(), line->z0);
         }
-        painter.setPen(QPen(line->color, line->z1 > line->z0 ? 1.2 : 2.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+        painter.setPen(QPen(line->color, line->z1 > line->z0 ? 1.2 : 2.0, Qt::SolidLine,
+                            Qt::SquareCap, Qt::BevelJoin));
         painter.setBrush(Qt::NoBrush);
         drawSegments(painter, front);
         if (line->pointers) {
@@ -457,7 +477,8 @@ void ChartPainter::paintPie(QPainter &painter, const ChartLayout &layout) const
         }
         const QPointF hub = centre + slice.offset;
         QPolygonF cut;
-        cut << hub << edgePoint(degrees, slice.offset, 0.0) << edgePoint(degrees, slice.offset, t) << hub + QPointF(0.0, t);
+        cut << hub << edgePoint(degrees, slice.offset, 0.0) << edgePoint(degrees, slice.offset, t)
+            << hub + QPointF(0.0, t);
         painter.setBrush(slice.color.darker(160));
         painter.drawPolygon(cut);
     };
@@ -517,8 +538,9 @@ void ChartPainter::paintPie(QPainter &painter, const ChartLayout &layout) const
         const double mid = slice.startDegrees + slice.spanDegrees / 2.0;
         const double down = std::sin(radians(mid)) < 0 ? t : 0.0;
         const QPointF from = edgePoint(mid, slice.offset, down / 2.0);
-        const QPointF to = centre + slice.offset
-            + QPointF((rx + 8.0) * std::cos(radians(mid)), -(ry + 6.0) * std::sin(radians(mid)) + down);
+        const QPointF to = centre + slice.offset +
+                           QPointF((rx + 8.0) * std::cos(radians(mid)),
+                                   -(ry + 6.0) * std::sin(radians(mid)) + down);
         painter.drawLine(from, to);
     }
 }

@@ -10,7 +10,8 @@ class ChartLayout;
 
 // Saves the painter's state and restores it when the scope ends, so a drawing
 // step can change pens, transforms and clips without leaking them.
-class PainterStateGuard {
+class PainterStateGuard
+{
 public:
     explicit PainterStateGuard(QPainter &painter) : m_painter(painter) { m_painter.save(); }
     ~PainterStateGuard() { m_painter.restore(); }
@@ -26,7 +27,8 @@ private:
 // resolution (a printer) the painter is scaled so pens and fonts keep their
 // printed size while the output stays vector. Computes the layout afresh on
 // every call (cheap: one pass over the points) and keeps nothing between calls.
-class ChartPainter {
+class ChartPainter
+{
 public:
     explicit ChartPainter(const ChartModel &model) : m_model(model) {}
 

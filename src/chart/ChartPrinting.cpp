@@ -3,10 +3,9 @@
 #include "chart/ChartModel.h"
 #include "chart/ChartPainter.h"
 
+#include <algorithm>
 #include <QPainter>
 #include <QPrinter>
-
-#include <algorithm>
 
 namespace vorin::chart {
 
@@ -18,16 +17,20 @@ QRectF fittedRect(const QRectF &page, const QSizeF &screenSize)
     if (screenSize.isEmpty()) {
         return page;
     }
-    const double scale = std::min(page.width() / screenSize.width(), page.height() / screenSize.height());
+    const double scale =
+        std::min(page.width() / screenSize.width(), page.height() / screenSize.height());
     const QSizeF size = screenSize * scale;
-    return QRectF(page.left() + (page.width() - size.width()) / 2.0, page.top() + (page.height() - size.height()) / 2.0,
-                  size.width(), size.height());
+    return QRectF(page.left() + (page.width() - size.width()) / 2.0,
+                  page.top() + (page.height() - size.height()) / 2.0, size.width(), size.height());
 }
 
-void paintOnPrinter(const ChartModel &model, QPrinter &printer, QPainter &painter, const QSizeF &screenSize)
+void paintOnPrinter(const ChartModel &model, QPrinter &printer, QPainter &painter,
+                    const QSizeF &screenSize)
 {
-    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution()).translated(
-        -printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    const QRectF page =
+        printer.pageLayout()
+            .paintRectPixels(printer.resolution())
+            .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
     ChartPainter(model).paint(painter, fittedRect(page, screenSize));
 }
 

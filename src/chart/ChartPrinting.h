@@ -12,11 +12,13 @@ class ChartModel;
 // margins while keeping the chart's proportions on screen. Needs no dialog, so
 // a page can print straight to a PDF file. Returns false when the printer
 // could not be opened.
-[[nodiscard]] bool printChart(const ChartModel &model, QPrinter &printer, const QSizeF &screenSize = QSizeF(632, 431));
+[[nodiscard]] bool printChart(const ChartModel &model, QPrinter &printer,
+                              const QSizeF &screenSize = QSizeF(632, 431));
 
 // The print preview for one chart, with the platform's page set-up and a
 // print button that prints what the preview shows.
-class ChartPreviewDialog : public QPrintPreviewDialog {
+class ChartPreviewDialog : public QPrintPreviewDialog
+{
     Q_OBJECT
 
 public:

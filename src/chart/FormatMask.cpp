@@ -9,7 +9,8 @@ namespace vorin::chart {
 
 namespace {
 
-struct ParsedMask {
+struct ParsedMask
+{
     std::string prefix;
     std::string suffix;
     int requiredIntegerDigits = 0;
@@ -50,8 +51,9 @@ ParsedMask parseMask(std::string_view mask)
         // A "." or "," only belongs to the number when a digit placeholder is next
         // to it; otherwise it is punctuation of the text around the number.
         const bool placeholder = c == '0' || c == '#';
-        const bool separatorInNumber = (c == '.' || c == ',') && !numberDone
-            && (inNumber || (i + 1 < mask.size() && isNumberCharacter(mask[i + 1])));
+        const bool separatorInNumber =
+            (c == '.' || c == ',') && !numberDone &&
+            (inNumber || (i + 1 < mask.size() && isNumberCharacter(mask[i + 1])));
         if (!numberDone && (placeholder || separatorInNumber)) {
             inNumber = true;
             if (c == ',') {
@@ -140,7 +142,8 @@ void roundedDigits(double magnitude, int decimals, std::string &integerPart, std
     }
     fraction.resize(static_cast<std::size_t>(decimals), '0');
     const std::size_t firstNonZero = integerPart.find_first_not_of('0');
-    integerPart = firstNonZero == std::string::npos ? std::string() : integerPart.substr(firstNonZero);
+    integerPart =
+        firstNonZero == std::string::npos ? std::string() : integerPart.substr(firstNonZero);
 }
 
 std::string generalFormat(double value, const LocaleSeparators &separators)
@@ -178,7 +181,8 @@ std::string formatMask(double value, std::string_view mask, const LocaleSeparato
 
     // Optional decimals drop their trailing zeros.
     std::size_t fractionLength = fraction.size();
-    while (fractionLength > static_cast<std::size_t>(parsed.requiredDecimals) && fraction[fractionLength - 1] == '0') {
+    while (fractionLength > static_cast<std::size_t>(parsed.requiredDecimals) &&
+           fraction[fractionLength - 1] == '0') {
         --fractionLength;
     }
     fraction.resize(fractionLength);
@@ -187,8 +191,8 @@ std::string formatMask(double value, std::string_view mask, const LocaleSeparato
         integerPart.insert(integerPart.begin(), '0');
     }
 
-    const bool isZero = integerPart.find_first_not_of('0') == std::string::npos
-        && fraction.find_first_not_of('0') == std::string::npos;
+    const bool isZero = integerPart.find_first_not_of('0') == std::string::npos &&
+                        fraction.find_first_not_of('0') == std::string::npos;
 
     std::string number;
     if (parsed.grouping) {

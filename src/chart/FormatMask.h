@@ -18,6 +18,7 @@ namespace vorin::chart {
 // away from zero on the value's 15 significant decimal digits, so 1.005 with two
 // decimals reads 1.01 as the user expects. An empty mask writes the number with
 // up to 15 significant digits. Not-a-number and infinities read "NAN", "INF".
-[[nodiscard]] std::string formatMask(double value, std::string_view mask, const LocaleSeparators &separators);
+[[nodiscard]] std::string formatMask(double value, std::string_view mask,
+                                     const LocaleSeparators &separators);
 
 } // namespace vorin::chart

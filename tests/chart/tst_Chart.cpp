@@ -6,7 +6,8 @@
 
 using namespace vorin::chart;
 
-class ChartTest : public QObject {
+class ChartTest : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -22,7 +23,10 @@ namespace {
 
 void fillBars(Chart &chart)
 {
-    chart.model().edit([](ChartSettings &s) { s.legend.visible = false; s.view.enabled = false; });
+    chart.model().edit([](ChartSettings &s) {
+        s.legend.visible = false;
+        s.view.enabled = false;
+    });
     ChartSeries &series = chart.model().addSeries(SeriesKind::Bar);
     for (double v : {100.0, 200.0, 300.0, 400.0}) {
         series.addPoint(v);

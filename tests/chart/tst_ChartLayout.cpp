@@ -2,12 +2,11 @@
 #include "chart/ChartModel.h"
 #include "chart/ChartPainter.h"
 
+#include <cmath>
+#include <numbers>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
-
-#include <cmath>
-#include <numbers>
 
 using namespace vorin::chart;
 
@@ -32,7 +31,8 @@ void makePlain(ChartModel &model)
 
 } // namespace
 
-class ChartLayoutTest : public QObject {
+class ChartLayoutTest : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -149,7 +149,8 @@ void ChartLayoutTest::sideBySideHorizontalBarsKeepWidthAndOffset()
         const double slotCentre = g.plot.bottom() - (bar.point + 0.5) * slot;
         // A positive offset moves the bar up by that share of its own width.
         const double expected = slotCentre - bar.front.height() * offsets[bar.series] / 100.0;
-        QVERIFY2(near(bar.front.center().y(), expected), qPrintable(QStringLiteral("series %1 point %2").arg(bar.series).arg(bar.point)));
+        QVERIFY2(near(bar.front.center().y(), expected),
+                 qPrintable(QStringLiteral("series %1 point %2").arg(bar.series).arg(bar.point)));
         QVERIFY(near(bar.front.left(), g.plot.left()));
     }
 }
@@ -249,11 +250,15 @@ void ChartLayoutTest::smallSlicesMergeIntoOther_data()
     QTest::addColumn<QStringList>("labels");
     QTest::addColumn<double>("otherValue");
 
-    QTest::newRow("three small") << QList<double>{50, 30, 10, 4, 3, 3} << QStringList{"a", "b", "c", "Other"} << 10.0;
+    QTest::newRow("three small") << QList<double>{50, 30, 10, 4, 3, 3}
+                                 << QStringList{"a", "b", "c", "Other"} << 10.0;
     QTest::newRow("none small") << QList<double>{40, 35, 25} << QStringList{"a", "b", "c"} << 0.0;
-    QTest::newRow("exactly five percent stays") << QList<double>{95, 5} << QStringList{"a", "b"} << 0.0;
-    QTest::newRow("just under five percent") << QList<double>{95.1, 4.9} << QStringList{"a", "Other"} << 4.9;
-    QTest::newRow("zeros are left out") << QList<double>{60, 0, 40, 0} << QStringList{"a", "c"} << 0.0;
+    QTest::newRow("exactly five percent stays")
+        << QList<double>{95, 5} << QStringList{"a", "b"} << 0.0;
+    QTest::newRow("just under five percent")
+        << QList<double>{95.1, 4.9} << QStringList{"a", "Other"} << 4.9;
+    QTest::newRow("zeros are left out")
+        << QList<double>{60, 0, 40, 0} << QStringList{"a", "c"} << 0.0;
 }
 
 void ChartLayoutTest::smallSlicesMergeIntoOther()
@@ -311,13 +316,15 @@ void ChartLayoutTest::largestSliceIsPulledOutByATenthOfTheRadius()
         }
         ++pulled;
         QCOMPARE(slice.label, QStringLiteral("large"));
-        const double mid = (slice.startDegrees + slice.spanDegrees / 2.0) * std::numbers::pi / 180.0;
+        const double mid =
+            (slice.startDegrees + slice.spanDegrees / 2.0) * std::numbers::pi / 180.0;
         QVERIFY(near(slice.offset.x(), std::cos(mid) * rx * 0.1, 1e-6));
         QVERIFY(near(slice.offset.y(), -std::sin(mid) * ry * 0.1, 1e-6));
     }
     QCOMPARE(pulled, 1);
     // The pulled-out slice still fits the chart.
-    const QRectF outer = item.ellipse.adjusted(-rx * 0.1, -ry * 0.1, rx * 0.1, ry * 0.1 + item.thickness);
+    const QRectF outer =
+        item.ellipse.adjusted(-rx * 0.1, -ry * 0.1, rx * 0.1, ry * 0.1 + item.thickness);
     QVERIFY(kBounds.contains(outer));
 }
 
@@ -418,7 +425,10 @@ void ChartLayoutTest::userZoomNarrowsTheAxesAndUndoRestores()
 void ChartLayoutTest::dataAtInvertsTheAxes()
 {
     ChartModel model;
-    model.edit([](ChartSettings &s) { s.legend.visible = false; s.view.depthPercent = 30; });
+    model.edit([](ChartSettings &s) {
+        s.legend.visible = false;
+        s.view.depthPercent = 30;
+    });
     ChartSeries &series = model.addSeries(SeriesKind::Bar);
     for (double v : {100.0, 200.0}) {
         series.addPoint(v);
@@ -507,7 +517,8 @@ void ChartLayoutTest::depthShrinksThePlotForTheObliqueView()
     QVERIFY(deep.depth > shallow.depth * 30.0);
     QVERIFY(deep.plot.width() < shallow.plot.width());
     // The back of the plot box still lies inside the chart.
-    const QPointF backTopRight = deep.projection.map(deep.plot.right(), deep.plot.top(), deep.depth);
+    const QPointF backTopRight =
+        deep.projection.map(deep.plot.right(), deep.plot.top(), deep.depth);
     QVERIFY(kBounds.contains(backTopRight));
     QVERIFY(backTopRight.x() > deep.plot.right() && backTopRight.y() < deep.plot.top());
 }

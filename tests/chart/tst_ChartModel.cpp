@@ -5,7 +5,8 @@
 
 using namespace vorin::chart;
 
-class ChartModelTest : public QObject {
+class ChartModelTest : public QObject
+{
     Q_OBJECT
 
 private slots:

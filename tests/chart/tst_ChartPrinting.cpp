@@ -9,7 +9,8 @@
 
 using namespace vorin::chart;
 
-class ChartPrintingTest : public QObject {
+class ChartPrintingTest : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -61,7 +62,8 @@ void ChartPrintingTest::printsAChartIntoAPdfFile()
     blank.edit([](ChartSettings &s) { s.legend.visible = false; });
     const qint64 blankSize = printedSize(blank, dir.filePath(QStringLiteral("blank.pdf")));
     QVERIFY(blankSize > 0);
-    QVERIFY2(size > blankSize + 1500, qPrintable(QStringLiteral("%1 vs %2").arg(size).arg(blankSize)));
+    QVERIFY2(size > blankSize + 1500,
+             qPrintable(QStringLiteral("%1 vs %2").arg(size).arg(blankSize)));
 }
 
 void ChartPrintingTest::previewDialogKeepsItsChart()

@@ -1,15 +1,15 @@
 #include "chart/FormatMask.h"
 
-#include <QTest>
-
 #include <cmath>
 #include <limits>
+#include <QTest>
 #include <string>
 
 using vorin::LocaleSeparators;
 using vorin::chart::formatMask;
 
-class FormatMaskTest : public QObject {
+class FormatMaskTest : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -95,13 +95,24 @@ void FormatMaskTest::usesTheLocaleSeparators_data()
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("german share") << "." << "," << "#,##0.## %" << 1234.5 << "1.234,5 %";
-    QTest::newRow("german MB") << "." << "," << "#,##0 MB" << 9876543.0 << "9.876.543 MB";
-    QTest::newRow("german optional decimal") << "." << "," << "##0.# %" << 45.38 << "45,4 %";
-    QTest::newRow("german no decimals written") << "." << "," << "#,##0. %" << 1234.4 << "1.234 %";
-    QTest::newRow("french narrow space") << QString(QChar(0x202F)) << "," << "#,##0.00" << 12345.678
-                                         << QString("12") + QChar(0x202F) + "345,68";
-    QTest::newRow("swiss apostrophe") << "'" << "." << "#,##0" << 1000000.0 << "1'000'000";
+    QTest::newRow("german share") << "."
+                                  << ","
+                                  << "#,##0.## %" << 1234.5 << "1.234,5 %";
+    QTest::newRow("german MB") << "."
+                               << ","
+                               << "#,##0 MB" << 9876543.0 << "9.876.543 MB";
+    QTest::newRow("german optional decimal") << "."
+                                             << ","
+                                             << "##0.# %" << 45.38 << "45,4 %";
+    QTest::newRow("german no decimals written") << "."
+                                                << ","
+                                                << "#,##0. %" << 1234.4 << "1.234 %";
+    QTest::newRow("french narrow space")
+        << QString(QChar(0x202F)) << ","
+        << "#,##0.00" << 12345.678 << QString("12") + QChar(0x202F) + "345,68";
+    QTest::newRow("swiss apostrophe") << "'"
+                                      << "."
+                                      << "#,##0" << 1000000.0 << "1'000'000";
 }
 
 void FormatMaskTest::usesTheLocaleSeparators()
@@ -118,8 +129,10 @@ void FormatMaskTest::usesTheLocaleSeparators()
 void FormatMaskTest::notANumberIsNamed()
 {
     const LocaleSeparators english;
-    QCOMPARE(QString::fromStdString(formatMask(std::nan(""), "#,##0", english)), QStringLiteral("NAN"));
-    QCOMPARE(QString::fromStdString(formatMask(std::numeric_limits<double>::infinity(), "#,##0", english)),
+    QCOMPARE(QString::fromStdString(formatMask(std::nan(""), "#,##0", english)),
+             QStringLiteral("NAN"));
+    QCOMPARE(QString::fromStdString(
+                 formatMask(std::numeric_limits<double>::infinity(), "#,##0", english)),
              QStringLiteral("INF"));
 }
 

@@ -4,22 +4,22 @@
 #include "chart/ChartModel.h"
 #include "chart/ChartPainter.h"
 
+#include <array>
+#include <cmath>
 #include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QTextStream>
 
-#include <array>
-#include <cmath>
-
 using namespace vorin::chart;
 
 namespace {
 
-const std::array<QColor, 12> kPalette{QColor(Qt::red),     QColor(128, 0, 0), QColor(Qt::blue),  QColor(Qt::yellow),
-                                      QColor(0, 128, 0),   QColor(Qt::green), QColor(Qt::magenta), QColor(0, 128, 128),
-                                      QColor(0, 0, 128),   QColor(Qt::cyan),  QColor(Qt::white), QColor(Qt::gray)};
+const std::array<QColor, 12> kPalette{QColor(Qt::red),     QColor(128, 0, 0),   QColor(Qt::blue),
+                                      QColor(Qt::yellow),  QColor(0, 128, 0),   QColor(Qt::green),
+                                      QColor(Qt::magenta), QColor(0, 128, 128), QColor(0, 0, 128),
+                                      QColor(Qt::cyan),    QColor(Qt::white),   QColor(Qt::gray)};
 const QColor kFree(255, 0, 255);
 const QColor kUsed(0, 0, 255);
 
@@ -71,7 +71,8 @@ void stackedWithTotal(ChartModel &model)
         series->setMarkFont(font);
     }
     used.setMarkPosition(MarkPosition::Inside);
-    const std::array<std::pair<double, double>, 3> drives{{{15360, 5120}, {30000, 21000}, {8000, 2200}}};
+    const std::array<std::pair<double, double>, 3> drives{
+        {{15360, 5120}, {30000, 21000}, {8000, 2200}}};
     double freeSum = 0;
     double usedSum = 0;
     for (std::size_t i = 0; i < drives.size(); ++i) {
@@ -100,9 +101,11 @@ void sizeBands(ChartModel &model)
     series.setMarkStyle(MarkStyle::Percent);
     series.setPercentFormat(QStringLiteral("##0.# %"));
     series.setValueFormat(QStringLiteral("#,##0.##"));
-    const std::array<const char *, 12> labels{"0 - 16K",    "16K - 32K",  "32K - 64K", "64K - 128K", "128K - 256K", "256K - 512K",
-                                              "512K - 1MB", "1MB - 2MB",  "2MB - 4MB", "4MB - 8MB",  "8MB - 16MB",  "Over 16MB"};
-    const std::array<double, 12> values{120.5, 88.2, 140.75, 210.0, 260.3, 305.9, 280.1, 190.0, 150.4, 95.0, 60.2, 410.6};
+    const std::array<const char *, 12> labels{
+        "0 - 16K",    "16K - 32K", "32K - 64K", "64K - 128K", "128K - 256K", "256K - 512K",
+        "512K - 1MB", "1MB - 2MB", "2MB - 4MB", "4MB - 8MB",  "8MB - 16MB",  "Over 16MB"};
+    const std::array<double, 12> values{120.5, 88.2,  140.75, 210.0, 260.3, 305.9,
+                                        280.1, 190.0, 150.4,  95.0,  60.2,  410.6};
     for (std::size_t i = 0; i < labels.size(); ++i) {
         series.addPoint(values[i], QString::fromLatin1(labels[i]), kPalette[i]);
     }
@@ -115,10 +118,13 @@ void combinedAges(ChartModel &model)
         s.view.depthPercent = 20;
         s.bottomAxis.format = QStringLiteral("#,##0");
     });
-    const std::array<const char *, 10> labels{"Not recorded", "Today",    "1 - 7 days",  "1 - 4 weeks", "1 - 3 months",
-                                              "3 - 6 months", "6 - 12 months", "1 - 2 years", "2 - 4 years", "Over 4 years"};
+    const std::array<const char *, 10> labels{
+        "Not recorded", "Today",         "1 - 7 days",  "1 - 4 weeks", "1 - 3 months",
+        "3 - 6 months", "6 - 12 months", "1 - 2 years", "2 - 4 years", "Over 4 years"};
     const std::array<std::tuple<const char *, QColor, int>, 3> series{
-        {{"Accessed", QColor(Qt::red), 25}, {"Created", QColor(0, 128, 0), 0}, {"Modified", QColor(Qt::yellow), -25}}};
+        {{"Accessed", QColor(Qt::red), 25},
+         {"Created", QColor(0, 128, 0), 0},
+         {"Modified", QColor(Qt::yellow), -25}}};
     int seed = 3;
     for (const auto &[title, colour, offset] : series) {
         ChartSeries &s = model.addSeries(SeriesKind::HorizontalBar, QString::fromLatin1(title));
@@ -180,17 +186,25 @@ void timeLines(ChartModel &model)
         s.pointsPerPage = 47;
     });
     const std::array<std::tuple<const char *, QColor, double>, 3> series{
-        {{"Modified time", QColor(Qt::red), 9.0}, {"Created time", QColor(Qt::green), 14.0}, {"Access Time", QColor(Qt::blue), 0.0}}};
+        {{"Modified time", QColor(Qt::red), 9.0},
+         {"Created time", QColor(Qt::green), 14.0},
+         {"Access Time", QColor(Qt::blue), 0.0}}};
     for (const auto &[title, colour, peak] : series) {
         ChartSeries &s = model.addSeries(SeriesKind::Line, QString::fromLatin1(title));
         s.setColor(colour);
         double sum = 0;
         for (int k = 0; k < 48; ++k) {
             const double hour = k / 2.0;
-            const double value = peak > 0 ? std::round(40.0 + 300.0 * std::exp(-std::pow((hour - peak) / 3.0, 2)) + (k * 7 % 13) * 4)
-                                          : 0.0;
+            const double value =
+                peak > 0 ? std::round(40.0 + 300.0 * std::exp(-std::pow((hour - peak) / 3.0, 2)) +
+                                      (k * 7 % 13) * 4)
+                         : 0.0;
             sum += value;
-            s.addXY(k, value, QStringLiteral("%1:%2").arg(k / 2, 2, 10, QChar('0')).arg(k % 2 ? 30 : 0, 2, 10, QChar('0')), colour);
+            s.addXY(k, value,
+                    QStringLiteral("%1:%2")
+                        .arg(k / 2, 2, 10, QChar('0'))
+                        .arg(k % 2 ? 30 : 0, 2, 10, QChar('0')),
+                    colour);
         }
         s.setActive(sum > 0);
     }
@@ -248,7 +262,8 @@ void mainWindowChart(ChartModel &model, const View3D &view)
     used.setGradient(true);
     used.setMarkPosition(MarkPosition::Inside);
     free.setMarkPosition(MarkPosition::Above);
-    const std::array<std::pair<double, double>, 3> drives{{{6144, 4096}, {20480, 9216}, {3800, 12000}}};
+    const std::array<std::pair<double, double>, 3> drives{
+        {{6144, 4096}, {20480, 9216}, {3800, 12000}}};
     double freeSum = 0;
     double usedSum = 0;
     for (std::size_t i = 0; i < drives.size(); ++i) {
@@ -313,12 +328,16 @@ int main(int argc, char *argv[])
     render(QStringLiteral("hbars-three-series.png"), page, combinedAges);
     render(QStringLiteral("hbars-attributes.png"), QSize(158, 105), attributeShares);
     for (int rotation : {0, 60, 150, 270}) {
-        render(QStringLiteral("pie-other-exploded-rot%1.png").arg(rotation, 3, 10, QChar('0')), page,
-               [rotation](ChartModel &model) { typesPie(model, rotation); });
+        render(QStringLiteral("pie-other-exploded-rot%1.png").arg(rotation, 3, 10, QChar('0')),
+               page, [rotation](ChartModel &model) { typesPie(model, rotation); });
     }
     render(QStringLiteral("pie-empty.png"), QSize(235, 183), [](ChartModel &model) {
         model.setTitle(QStringLiteral("TOTAL 0% free"));
-        model.edit([](ChartSettings &s) { s.legend.visible = false; s.view.depthPercent = 65; s.view.elevation = 315; });
+        model.edit([](ChartSettings &s) {
+            s.legend.visible = false;
+            s.view.depthPercent = 65;
+            s.view.elevation = 315;
+        });
         model.addSeries(SeriesKind::Pie);
     });
     render(QStringLiteral("lines-48-points.png"), QSize(627, 361), timeLines);
@@ -330,13 +349,15 @@ int main(int argc, char *argv[])
         if (step == 20) {
             view = View3D{true, 10, 100, 360, 360, true};
         }
-        render(QStringLiteral("main-%1-zoom%2.png").arg(frame++, 2, 10, QChar('0')).arg(view.zoomPercent), QSize(800, 560),
-               [&view](ChartModel &model) { mainWindowChart(model, view); });
+        render(QStringLiteral("main-%1-zoom%2.png")
+                   .arg(frame++, 2, 10, QChar('0'))
+                   .arg(view.zoomPercent),
+               QSize(800, 560), [&view](ChartModel &model) { mainWindowChart(model, view); });
     }
     for (int depth : {36, 62}) {
         const View3D view{true, depth, 100, 360, 360, true};
-        render(QStringLiteral("main-%1-depth%2.png").arg(frame++, 2, 10, QChar('0')).arg(depth), QSize(800, 560),
-               [&view](ChartModel &model) { mainWindowChart(model, view); });
+        render(QStringLiteral("main-%1-depth%2.png").arg(frame++, 2, 10, QChar('0')).arg(depth),
+               QSize(800, 560), [&view](ChartModel &model) { mainWindowChart(model, view); });
     }
     // As a printer sees it: a 300 dpi device, where lengths are scaled up.
     {
