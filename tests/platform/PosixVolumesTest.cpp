@@ -235,6 +235,17 @@ TEST(PosixVolumesTest, rootOnTmpfsIsStillDriveC)
     EXPECT_EQ(list[0].type, kDriveRamDisk);
 }
 
+TEST(PosixVolumesTest, anUnreadableMountTableStillGivesDriveC)
+{
+    const PosixVolumes volumes("", "/nonexistent/vorin-sysfs");
+    const std::vector<Volume> list = volumes.list();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].letter, 'c');
+    EXPECT_EQ(list[0].root, "/");
+    EXPECT_EQ(list[0].type, kDriveFixed);
+    EXPECT_TRUE(volumes.ready('c'));
+}
+
 TEST(PosixVolumesTest, moreThanTwentyFourDrivesStopAtZ)
 {
     std::string text = "1 0 8:0 / / rw - ext4 /dev/sda rw\n";

@@ -7,10 +7,10 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <sstream>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace vorin {
@@ -266,12 +266,17 @@ std::vector<MountCandidate> parseMountInfo(std::string_view text)
     }
 
     // A mount made on top of another at the same place hides it.
-    std::set<unsigned> hidden;
-    for (const RawMount &upper : mounts)
-        for (const RawMount &lower : mounts)
-            if (upper.parent == lower.id && upper.mountPoint == lower.mountPoint &&
-                &upper != &lower)
-                hidden.insert(lower.id);
+    // Hosts with many containers list thousands of mounts, so look parents up by id.
+    std::unordered_map<unsigned, const RawMount *> byId;
+    for (const RawMount &mount : mounts)
+        byId.emplace(mount.id, &mount);
+    std::unordered_set<unsigned> hidden;
+    for (const RawMount &upper : mounts) {
+        const auto lower = byId.find(upper.parent);
+        if (lower != byId.end() && lower->second != &upper &&
+            lower->second->mountPoint == upper.mountPoint)
+            hidden.insert(lower->second->id);
+    }
 
     std::vector<std::pair<const RawMount *, MountKind>> chosen;
     const RawMount *rootMount = nullptr;
@@ -345,6 +350,9 @@ void PosixVolumes::refresh()
 void PosixVolumes::build(std::string_view mountInfo)
 {
     std::vector<MountCandidate> candidates = parseMountInfo(mountInfo);
+    // c: is the root even when the mount table cannot be read.
+    if (candidates.empty() || candidates.front().mountPoint != "/")
+        candidates.insert(candidates.begin(), MountCandidate{0, 0, "/", "", "", MountKind::Other});
     if (candidates.size() > kMaxDrives)
         candidates.resize(kMaxDrives);
     m_volumes.clear();
