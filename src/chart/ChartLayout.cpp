@@ -892,10 +892,16 @@ void ChartLayout::layoutBars(const ChartModel &model)
             } else {
                 const double top = bar.front.top();
                 const bool fits = bar.front.height() > boxHeight + 4.0;
-                anchor = inside && fits
-                             ? Point3D{bar.front.center().x(), top + boxHeight / 2.0 + 3.0, z0}
-                             : Point3D{bar.front.center().x(), top - boxHeight / 2.0 - 4.0,
-                                       (z0 + z1) / 2.0};
+                if (!inside) {
+                    anchor = Point3D{bar.front.center().x(), top - boxHeight / 2.0 - 4.0,
+                                     (z0 + z1) / 2.0};
+                } else if (fits) {
+                    anchor = Point3D{bar.front.center().x(), top + boxHeight / 2.0 + 3.0, z0};
+                } else {
+                    // Too short for its mark: centred on the bar, where it still
+                    // reads as this bar's and not the one stacked on it.
+                    anchor = Point3D{bar.front.center().x(), bar.front.center().y(), z0};
+                }
             }
             g.marks.push_back(
                 MarkItem{text, anchor, series.markTextColor(),

@@ -49,6 +49,8 @@ bool printChart(const ChartModel &model, QPrinter &printer, const QSizeF &screen
 ChartPreviewDialog::ChartPreviewDialog(QWidget *parent) : QPrintPreviewDialog(parent)
 {
     setWindowTitle(tr("Print preview"));
+    // Charts are wider than tall; the user may still turn the page.
+    printer()->setPageOrientation(QPageLayout::Landscape);
     connect(this, &QPrintPreviewDialog::paintRequested, this, &ChartPreviewDialog::renderPages);
 }
 

@@ -56,6 +56,10 @@ private slots:
     void pointsPerPageLimitsTheSlots();
     void percentMarksShowTheShareOfTheSum();
     void depthShrinksThePlotForTheObliqueView();
+    void frontViewShowsTopAndRightFacesOnly();
+    void turnedViewForeshortensThePlot();
+    void everyFrameOfTheOpeningStaysInsideTheChart();
+    void shortStackedBarCarriesItsMarkOnItself();
 };
 
 void ChartLayoutTest::barsSitInTheMiddleOfEqualSlots()
@@ -521,6 +525,114 @@ void ChartLayoutTest::depthShrinksThePlotForTheObliqueView()
         deep.projection.map(deep.plot.right(), deep.plot.top(), deep.depth);
     QVERIFY(kBounds.contains(backTopRight));
     QVERIFY(backTopRight.x() > deep.plot.right() && backTopRight.y() < deep.plot.top());
+}
+
+void ChartLayoutTest::frontViewShowsTopAndRightFacesOnly()
+{
+    const Projection projection(View3D{true, 20, 100, 360, 360, true}, QPointF(300, 200), 40.0,
+                                QPointF(300, 200));
+    QVERIFY(projection.faces(Point3D{0, 0, -1}));  // front
+    QVERIFY(projection.faces(Point3D{0, -1, 0}));  // top
+    QVERIFY(projection.faces(Point3D{1, 0, 0}));   // right
+    QVERIFY(!projection.faces(Point3D{0, 0, 1}));  // back
+    QVERIFY(!projection.faces(Point3D{0, 1, 0}));  // bottom
+    QVERIFY(!projection.faces(Point3D{-1, 0, 0})); // left
+    // Depth goes up and to the right by equal amounts.
+    const QPointF front = projection.map(100, 100, 0);
+    const QPointF back = projection.map(100, 100, 40);
+    QVERIFY(near(back.x() - front.x(), 40 * Projection::kObliqueX));
+    QVERIFY(near(back.y() - front.y(), 40 * Projection::kObliqueY));
+    QCOMPARE(front, QPointF(100, 100));
+}
+
+void ChartLayoutTest::turnedViewForeshortensThePlot()
+{
+    const QPointF centre(300, 200);
+    const Projection turned(View3D{true, 10, 100, 280, 360, false}, centre, 0.0, centre);
+    // Turned 80 degrees about the upright axis, a width shrinks to cos 80 of itself
+    // while heights stay.
+    const double width = turned.map(400, 200, 0).x() - turned.map(200, 200, 0).x();
+    QVERIFY(near(std::abs(width), 200 * std::cos(80 * std::numbers::pi / 180), 1e-6));
+    QVERIFY(near(turned.map(300, 100, 0).y(), 100, 1e-6));
+
+    const Projection small(View3D{true, 10, 20, 360, 360, false}, centre, 0.0, centre);
+    QVERIFY(near(small.map(400, 300, 0).x(), 320, 1e-6));
+    QVERIFY(near(small.map(400, 300, 0).y(), 220, 1e-6));
+    QVERIFY(near(small.unmapFront(QPointF(320, 220)).x(), 400, 1e-6));
+}
+
+void ChartLayoutTest::everyFrameOfTheOpeningStaysInsideTheChart()
+{
+    ChartModel model;
+    model.edit([](ChartSettings &s) {
+        s.stacked = true;
+        s.legend.visible = false;
+        s.margins = Margins{2, 11, 2, 9};
+        s.rightAxis.visible = true;
+    });
+    ChartSeries &used = model.addSeries(SeriesKind::Bar);
+    ChartSeries &free = model.addSeries(SeriesKind::Bar);
+    used.addPoint(6144, QStringLiteral("c"));
+    free.addPoint(4096, QStringLiteral("c"));
+    used.addPoint(20480, QStringLiteral("Total"));
+    free.addPoint(9216, QStringLiteral("Total"));
+    const QRectF bounds(0, 0, 800, 560);
+    View3D view{true, 10, 20, 280, 280, false};
+    int frames = 0;
+    while (true) {
+        model.setView(view);
+        const ChartLayout layout(model, bounds);
+        const ChartGeometry &g = layout.geometry();
+        for (double x : {g.plot.left(), g.plot.right()}) {
+            for (double y : {g.plot.top(), g.plot.bottom()}) {
+                for (double z : {0.0, g.depth}) {
+                    QVERIFY2(bounds.contains(g.projection.map(x, y, z)),
+                             qPrintable(QStringLiteral("frame %1").arg(frames)));
+                }
+            }
+        }
+        ++frames;
+        if (view.orthogonal) {
+            break;
+        }
+        view.zoomPercent += 4;
+        view.rotation += 4;
+        view.elevation += 4;
+        if (view.zoomPercent >= 100) {
+            view = View3D{true, 10, 100, 360, 360, true};
+        }
+    }
+    QCOMPARE(frames, 21);
+    // Then the depth grows to its target.
+    model.setDepthPercent(62);
+    const ChartLayout deep(model, bounds);
+    const ChartGeometry &g = deep.geometry();
+    QVERIFY(bounds.contains(g.projection.map(g.plot.right(), g.plot.top(), g.depth)));
+}
+
+void ChartLayoutTest::shortStackedBarCarriesItsMarkOnItself()
+{
+    ChartModel model;
+    makePlain(model);
+    model.edit([](ChartSettings &s) { s.stacked = true; });
+    ChartSeries &used = model.addSeries(SeriesKind::Bar);
+    used.setMarkStyle(MarkStyle::Value);
+    used.setMarkPosition(MarkPosition::Inside);
+    used.addPoint(10);
+    used.addPoint(1000);
+    ChartSeries &free = model.addSeries(SeriesKind::Bar);
+    free.setMarkStyle(MarkStyle::Value);
+    free.addPoint(990);
+    free.addPoint(10);
+    const ChartLayout layout(model, kBounds);
+    const ChartGeometry &g = layout.geometry();
+    QCOMPARE(g.marks.size(), std::size_t(4));
+    // Tall enough: just inside the top. Too short: on the bar's middle.
+    QVERIFY(g.marks[1].anchor.y > g.bars[1].front.top());
+    QVERIFY(g.marks[1].anchor.y < g.bars[1].front.center().y());
+    QVERIFY(near(g.marks[0].anchor.y, g.bars[0].front.center().y()));
+    // Marks above sit over their bar.
+    QVERIFY(g.marks[2].anchor.y < g.bars[2].front.top());
 }
 
 QTEST_MAIN(ChartLayoutTest)
