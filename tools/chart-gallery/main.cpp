@@ -359,6 +359,50 @@ int main(int argc, char *argv[])
         render(QStringLiteral("main-%1-depth%2.png").arg(frame++, 2, 10, QChar('0')).arg(depth),
                QSize(800, 560), [&view](ChartModel &model) { mainWindowChart(model, view); });
     }
+    // The space page's pie panel: eleven drive pies and the total, turned by the
+    // same angle as the rotation timer would leave them.
+    {
+        const std::array<QPointF, 11> positions{
+            QPointF(6, 7),   QPointF(132, 7),   QPointF(258, 7),   QPointF(384, 7),
+            QPointF(510, 7), QPointF(6, 109),   QPointF(132, 109), QPointF(258, 109),
+            QPointF(6, 211), QPointF(132, 211), QPointF(258, 211)};
+        QImage image(QSize(616, 336), QImage::Format_ARGB32_Premultiplied);
+        image.fill(QColor(240, 240, 240));
+        QPainter painter(&image);
+        const auto drivePie = [&painter](const QRectF &rect, const QString &title, double used,
+                                         double freeSpace, int angle) {
+            ChartModel model;
+            QFont bold;
+            bold.setPixelSize(11);
+            bold.setBold(true);
+            model.edit([&](ChartSettings &s) {
+                s.titleLines = QStringList{title};
+                s.titleFont = bold;
+                s.legend.visible = false;
+                s.view.depthPercent = 65;
+                s.view.elevation = 315;
+                s.margins = Margins{1, 1, 1, 1};
+            });
+            ChartSeries &pie = model.addSeries(SeriesKind::Pie);
+            pie.addPoint(used, QStringLiteral("Used"), kUsed);
+            pie.addPoint(freeSpace, QStringLiteral("Free"), kFree);
+            pie.setRotation(angle);
+            ChartPainter(model).paint(painter, rect);
+        };
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            const double used = 1000.0 + 350.0 * static_cast<double>(i);
+            const double freeSpace = 2500.0 - 200.0 * static_cast<double>(i);
+            drivePie(QRectF(positions[i], QSizeF(103, 99)),
+                     QStringLiteral("%1:\\  %2% free")
+                         .arg(QChar('C' + static_cast<int>(i)))
+                         .arg(100.0 * freeSpace / (used + freeSpace), 0, 'f', 1),
+                     used, freeSpace, 60 + 4 * static_cast<int>(i));
+        }
+        drivePie(QRectF(374, 119, 235, 183), QStringLiteral("TOTAL 38.5% free"), 40000, 25000, 60);
+        painter.end();
+        ok = image.save(out.filePath(QStringLiteral("pie-panel-twelve.png"))) && ok;
+    }
+
     // As a printer sees it: a 300 dpi device, where lengths are scaled up.
     {
         ChartModel model;
