@@ -3,6 +3,7 @@
 #include "chart/FormatMask.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace vorin::chart {
@@ -35,8 +36,18 @@ void ChartSeries::clear()
     touch();
 }
 
+namespace {
+// A figure that is not a number is shown as 0, as every other conversion of
+// the program falls back to 0; it must never reach the geometry.
+double finiteOrZero(double value)
+{
+    return std::isfinite(value) ? value : 0.0;
+}
+} // namespace
+
 void ChartSeries::addPoint(double value, const QString &label, const QColor &color)
 {
+    value = finiteOrZero(value);
     m_points.push_back(
         ChartPoint{value, static_cast<double>(m_points.size()), label, label, color});
     touch();
@@ -44,6 +55,8 @@ void ChartSeries::addPoint(double value, const QString &label, const QColor &col
 
 void ChartSeries::addXY(double x, double value, const QString &xLabel, const QColor &color)
 {
+    x = finiteOrZero(x);
+    value = finiteOrZero(value);
     m_points.push_back(ChartPoint{value, x, xLabel, xLabel, color});
     touch();
 }

@@ -3,6 +3,7 @@
 #include "chart/ChartPainter.h"
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <QImage>
 #include <QPainter>
@@ -60,6 +61,8 @@ private slots:
     void turnedViewForeshortensThePlot();
     void everyFrameOfTheOpeningStaysInsideTheChart();
     void shortStackedBarCarriesItsMarkOnItself();
+    void degenerateInputsDrawWithoutHarm_data();
+    void degenerateInputsDrawWithoutHarm();
 };
 
 void ChartLayoutTest::barsSitInTheMiddleOfEqualSlots()
@@ -633,6 +636,47 @@ void ChartLayoutTest::shortStackedBarCarriesItsMarkOnItself()
     QVERIFY(near(g.marks[0].anchor.y, g.bars[0].front.center().y()));
     // Marks above sit over their bar.
     QVERIFY(g.marks[2].anchor.y < g.bars[2].front.top());
+}
+
+void ChartLayoutTest::degenerateInputsDrawWithoutHarm_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QSize>("size");
+    for (int kind = 0; kind < 4; ++kind) {
+        for (const QSize &size : {QSize(1, 1), QSize(12, 8), QSize(103, 99)}) {
+            QTest::addRow("kind %d at %dx%d", kind, size.width(), size.height()) << kind << size;
+        }
+    }
+}
+
+void ChartLayoutTest::degenerateInputsDrawWithoutHarm()
+{
+    QFETCH(int, kind);
+    QFETCH(QSize, size);
+    ChartModel model;
+    model.setTitle(QStringLiteral("A title longer than the chart is wide"));
+    ChartSeries &series = model.addSeries(static_cast<SeriesKind>(kind), QStringLiteral("s"));
+    series.setMarkStyle(MarkStyle::LabelAndPercent);
+    series.addXY(0, std::nan(""), QStringLiteral("nan"));
+    series.addXY(std::numeric_limits<double>::infinity(), 5, QStringLiteral("inf"));
+    series.addXY(2, -3, QStringLiteral("negative"));
+    QCOMPARE(series.points()[0].value, 0.0);
+    QCOMPARE(series.points()[1].x, 0.0);
+
+    const ChartLayout layout(model, QRectF(QPointF(0, 0), QSizeF(size)));
+    for (const BarItem &bar : layout.geometry().bars) {
+        QVERIFY(std::isfinite(bar.front.left()) && std::isfinite(bar.front.bottom()));
+    }
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    ChartPainter(model).paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    // The background was painted from the corner; a single pixel is covered by
+    // whatever is drawn last.
+    if (size.width() > 1) {
+        QCOMPARE(image.pixelColor(0, 0), model.settings().background);
+    }
 }
 
 QTEST_MAIN(ChartLayoutTest)
