@@ -1,15 +1,18 @@
 #include "platform/posix/PosixDirectoryReader.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/msdos_fs.h>
+#include <linux/openat2.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -32,6 +35,10 @@ FileTime fileTime(const struct statx_timestamp &t)
 {
     return FileTime{t.tv_sec};
 }
+
+// Cleared for the whole process once the kernel (or a seccomp filter) turns
+// openat2 down.
+std::atomic<bool> s_openat2Works{true};
 
 bool isMountRoot(const struct statx &sx)
 {
@@ -106,7 +113,28 @@ OpenStatus PosixDirectoryReader::openChild(Handle parent, std::string_view name,
     if (isMountRoot(sx))
         return OpenStatus::OtherDevice;
 
-    const int fd = ::openat(parent, name.data(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int fd = -1;
+    // openat2 refuses to cross a mount point in the same call, so a file
+    // system mounted here since the look above is never entered; without it
+    // the opened directory's device is checked after the fact.
+    bool checked = false;
+    if (s_openat2Works.load(std::memory_order_relaxed)) {
+        struct open_how how
+        {
+        };
+        how.flags = kFlags;
+        how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+        fd = static_cast<int>(::syscall(SYS_openat2, parent, name.data(), &how, sizeof how));
+        if (fd >= 0)
+            checked = true;
+        else if (errno == ENOSYS || errno == EPERM || errno == E2BIG || errno == EINVAL)
+            s_openat2Works.store(false, std::memory_order_relaxed);
+        else if (errno == EXDEV)
+            return OpenStatus::OtherDevice;
+    }
+    if (fd < 0 && !s_openat2Works.load(std::memory_order_relaxed))
+        fd = ::openat(parent, name.data(), kFlags);
     if (fd < 0) {
         switch (errno) {
         case EMFILE:
@@ -120,21 +148,18 @@ OpenStatus PosixDirectoryReader::openChild(Handle parent, std::string_view name,
             return OpenStatus::Unreadable;
         }
     }
-    // The name may have been replaced or mounted over between the two calls.
-    struct stat st
-    {
-    };
-    if (::fstat(fd, &st) != 0) {
-        ::close(fd);
-        return OpenStatus::Unreadable;
-    }
-    if (major(st.st_dev) != sx.stx_dev_major || minor(st.st_dev) != sx.stx_dev_minor) {
-        ::close(fd);
-        return OpenStatus::OtherDevice;
-    }
-    if (st.st_ino != sx.stx_ino) {
-        ::close(fd);
-        return OpenStatus::Vanished;
+    if (!checked) {
+        struct stat st
+        {
+        };
+        if (::fstat(fd, &st) != 0) {
+            ::close(fd);
+            return OpenStatus::Unreadable;
+        }
+        if (major(st.st_dev) != sx.stx_dev_major || minor(st.st_dev) != sx.stx_dev_minor) {
+            ::close(fd);
+            return OpenStatus::OtherDevice;
+        }
     }
     out = fd;
     return OpenStatus::Ok;
