@@ -72,8 +72,13 @@ struct RunOptions
 //         }
 //     run.end();                                           // UI thread
 //
-// While scanDrive() runs, the UI thread may read progress() and call
-// requestAbort(), and nothing else; statistics() is only read between drives.
+// While scanDrive() runs, the UI thread reads progress() on a timer (the file
+// count and progress().statusText() for the status line) and calls
+// requestAbort() for Escape, "Close" and "Abort". The walk fills a record of
+// its own that finishDrive() merges, so statistics() keeps the totals of the
+// drives before and the pages may repaint from it meanwhile. A Qt window
+// runs scanDrive() through QtConcurrent::run or a std::thread and calls
+// finishDrive() from the slot that learns the worker has finished.
 // run() does all of it on the calling thread, for the report tool.
 class ScanRun
 {
