@@ -48,7 +48,10 @@ std::string describeExtension(std::string_view ext, const FileTypeRegistry &regi
         return "No extension";
     std::string result;
     if (!ext.empty()) {
-        const std::string className = registry.className(ext);
+        // Keys arrive upper-cased (".C" from the types table), and a MIME
+        // database tells "*.C" (C++) from "*.c" (C) by case; names are mostly
+        // written in lower case, so the lower-case reading is the likely one.
+        const std::string className = registry.className(asciiLower(ext));
         if (!className.empty()) {
             result = registry.classDescription(className);
             if (result.empty())
