@@ -242,7 +242,7 @@ ChartLayout::ChartLayout(const ChartModel &model, const QRectF &bounds)
     m_geometry.panel = area;
 
     if (s.titleVisible && !s.titleLines.isEmpty()) {
-        const QFontMetricsF fm(s.titleFont);
+        const QFontMetricsF fm(pixelFont(s.titleFont));
         for (const QString &line : s.titleLines) {
             m_geometry.titleRects.emplace_back(area.left(), area.top(), area.width(), fm.height());
             m_geometry.titleLines << line;
@@ -320,7 +320,7 @@ void ChartLayout::layoutLegend(const ChartModel &model, QRectF &area)
         return;
     }
 
-    const QFontMetricsF fm(legend.font);
+    const QFontMetricsF fm(pixelFont(legend.font));
     double widest = 0.0;
     for (const LegendItem &item : items) {
         widest = std::max(widest, fm.horizontalAdvance(item.text));
@@ -378,7 +378,7 @@ void ChartLayout::layoutPie(const ChartModel &model, const ChartSeries &series, 
 
     // Leave room round the pie for the marks.
     QRectF room = area;
-    const QFontMetricsF fm(series.markFont());
+    const QFontMetricsF fm(pixelFont(series.markFont()));
     double markWidth = 0.0;
     for (const PieSlice &slice : pie.slices) {
         if (!slice.mark.isEmpty()) {
@@ -528,8 +528,8 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
 
     const AxisSettings &valueSettings = g.horizontalBars ? s.bottomAxis : s.leftAxis;
     const AxisSettings &categorySettings = g.horizontalBars ? s.leftAxis : s.bottomAxis;
-    const QFontMetricsF valueFm(valueSettings.labelFont);
-    const QFontMetricsF categoryFm(categorySettings.labelFont);
+    const QFontMetricsF valueFm(pixelFont(valueSettings.labelFont));
+    const QFontMetricsF categoryFm(pixelFont(categorySettings.labelFont));
 
     // The value range: fixed, the user's zoom, or whole steps round the data.
     const double valueLength = g.horizontalBars ? area.width() : area.height();
@@ -603,7 +603,7 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
     const AxisSettings &leftSettings = s.leftAxis;
     const AxisSettings &bottomSettings = s.bottomAxis;
     const double leftLabelWidth = g.horizontalBars ? widestCategory : widestValue;
-    const QFontMetricsF bottomFm(bottomSettings.labelFont);
+    const QFontMetricsF bottomFm(pixelFont(bottomSettings.labelFont));
     const double bottomTextWidth = g.horizontalBars ? widestValue : widestCategory;
     const double angle = radians(bottomSettings.labelAngle);
     const double bottomLabelHeight =
@@ -613,19 +613,19 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
     if (leftSettings.visible) {
         leftRoom = leftLabelWidth + kTickLength + kLabelGap + 2.0;
         if (!leftSettings.title.isEmpty()) {
-            leftRoom += QFontMetricsF(leftSettings.titleFont).height() + 4.0;
+            leftRoom += QFontMetricsF(pixelFont(leftSettings.titleFont)).height() + 4.0;
         }
     }
     double bottomRoom = 0.0;
     if (bottomSettings.visible) {
         bottomRoom = bottomLabelHeight + kTickLength + kLabelGap + 2.0;
         if (!bottomSettings.title.isEmpty()) {
-            bottomRoom += QFontMetricsF(bottomSettings.titleFont).height() + 4.0;
+            bottomRoom += QFontMetricsF(pixelFont(bottomSettings.titleFont)).height() + 4.0;
         }
     }
     double rightRoom = 0.0;
     if (s.rightAxis.visible) {
-        const QFontMetricsF rightFm(s.rightAxis.labelFont);
+        const QFontMetricsF rightFm(pixelFont(s.rightAxis.labelFont));
         double widest = 0.0;
         for (double v : valueTicks) {
             widest = std::max(widest, rightFm.horizontalAdvance(
@@ -636,17 +636,18 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
     // Marks above the bars need headroom; the top value label half a line.
     double topRoom = leftSettings.visible && !g.horizontalBars ? valueFm.height() / 2.0 : 2.0;
     if (marksAbove) {
-        topRoom = std::max(topRoom, QFontMetricsF(QFont()).height() + 8.0);
+        topRoom = std::max(topRoom, QFontMetricsF(pixelFont(QFont())).height() + 8.0);
         for (int i = 0; i < model.seriesCount(); ++i) {
             const ChartSeries &series = model.series(i);
             if (series.isActive() && series.kind() == SeriesKind::Bar &&
                 series.markStyle() != MarkStyle::None) {
-                topRoom = std::max(topRoom, QFontMetricsF(series.markFont()).height() + 8.0);
+                topRoom =
+                    std::max(topRoom, QFontMetricsF(pixelFont(series.markFont())).height() + 8.0);
             }
         }
     }
     if (markedHorizontal != nullptr) {
-        const QFontMetricsF markFm(markedHorizontal->markFont());
+        const QFontMetricsF markFm(pixelFont(markedHorizontal->markFont()));
         const double sample = markFm.horizontalAdvance(
             markText(*markedHorizontal, horizontal.maximum, markedHorizontal->sum(), QString(),
                      model.separators()));
@@ -743,9 +744,9 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
                           bottomSettings.labelSeparationPercent, bottomAlignment);
     }
     bottom.title = bottomSettings.title;
-    bottom.titleAnchor =
-        Point3D{plot.center().x(),
-                area.bottom() - QFontMetricsF(bottomSettings.titleFont).height() / 2.0, 0.0};
+    bottom.titleAnchor = Point3D{
+        plot.center().x(),
+        area.bottom() - QFontMetricsF(pixelFont(bottomSettings.titleFont)).height() / 2.0, 0.0};
 
     // Left axis.
     AxisItem &left = g.verticalAxis;
@@ -765,8 +766,9 @@ void ChartLayout::layoutAxes(const ChartModel &model, QRectF area)
                        Qt::AlignRight | Qt::AlignVCenter);
     }
     left.title = leftSettings.title;
-    left.titleAnchor = Point3D{area.left() + QFontMetricsF(leftSettings.titleFont).height() / 2.0,
-                               plot.center().y(), 0.0};
+    left.titleAnchor =
+        Point3D{area.left() + QFontMetricsF(pixelFont(leftSettings.titleFont)).height() / 2.0,
+                plot.center().y(), 0.0};
     left.titleAngle = 90;
 
     // Right axis, on the back of the plot box so that it reads with the depth.
@@ -831,7 +833,7 @@ void ChartLayout::layoutBars(const ChartModel &model)
         const double z1 = g.depth * (band + 1.0) / bands;
         const auto &points = series.points();
         const double sum = series.sum();
-        const QFontMetricsF markFm(series.markFont());
+        const QFontMetricsF markFm(pixelFont(series.markFont()));
         for (std::size_t p = first; p < last && p < points.size(); ++p) {
             const double value = points[p].value;
             const std::size_t slot = p - first;

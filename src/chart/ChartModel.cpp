@@ -286,6 +286,16 @@ void ChartModel::notifyChanged()
     emit changed();
 }
 
+QFont pixelFont(const QFont &font)
+{
+    if (font.pixelSize() > 0) {
+        return font;
+    }
+    QFont sized = font;
+    sized.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pointSizeF() * 96.0 / 72.0))));
+    return sized;
+}
+
 QString formatValue(double value, const QString &mask, const LocaleSeparators &separators)
 {
     return QString::fromStdString(formatMask(value, mask.toStdString(), separators));

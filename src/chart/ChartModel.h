@@ -297,6 +297,11 @@ private:
     std::optional<UserZoom> m_userZoom;
 };
 
+// The font with its size in pixels of a 96 dpi screen. The chart lays out and
+// draws in such pixels on every device (a printer scales the painter), so a
+// size in points must not be resolved against the device's own resolution.
+[[nodiscard]] QFont pixelFont(const QFont &font);
+
 // The mark or legend text of a number in a series' mask and the model's separators.
 [[nodiscard]] QString formatValue(double value, const QString &mask,
                                   const LocaleSeparators &separators);

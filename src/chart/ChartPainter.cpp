@@ -199,7 +199,7 @@ void ChartPainter::paintTitles(QPainter &painter, const ChartLayout &layout) con
         return;
     }
     PainterStateGuard guard(painter);
-    painter.setFont(m_model.settings().titleFont);
+    painter.setFont(pixelFont(m_model.settings().titleFont));
     painter.setPen(m_model.settings().titleColor);
     for (std::size_t i = 0; i < g.titleRects.size(); ++i) {
         painter.drawText(g.titleRects[i], Qt::AlignCenter,
@@ -287,17 +287,17 @@ void ChartPainter::paintAxes(QPainter &painter, const ChartLayout &layout) const
                                                                   tick.y + axis->tickDirection.y,
                                                                   tick.z + axis->tickDirection.z));
         }
-        painter.setFont(settings.labelFont);
+        painter.setFont(pixelFont(settings.labelFont));
         painter.setPen(settings.labelColor);
-        const QFontMetricsF labelMetrics(settings.labelFont);
+        const QFontMetricsF labelMetrics(pixelFont(settings.labelFont));
         for (const AxisLabel &label : axis->labels) {
             drawAnchoredText(painter, labelMetrics, projection.map(label.anchor),
                              projection.scale(), label.angle, label.alignment, label.text);
         }
         if (!axis->title.isEmpty()) {
-            painter.setFont(settings.titleFont);
+            painter.setFont(pixelFont(settings.titleFont));
             painter.setPen(settings.titleColor);
-            drawAnchoredText(painter, QFontMetricsF(settings.titleFont),
+            drawAnchoredText(painter, QFontMetricsF(pixelFont(settings.titleFont)),
                              projection.map(axis->titleAnchor), projection.scale(),
                              axis->titleAngle, Qt::AlignCenter, axis->title);
         }
@@ -557,8 +557,8 @@ void ChartPainter::paintMarks(QPainter &painter, const ChartLayout &layout) cons
         PainterStateGuard markGuard(painter);
         painter.translate(anchor);
         painter.scale(g.projection.scale(), g.projection.scale());
-        painter.setFont(mark.font);
-        const QFontMetricsF fm(mark.font);
+        painter.setFont(pixelFont(mark.font));
+        const QFontMetricsF fm(pixelFont(mark.font));
         const double width = fm.horizontalAdvance(mark.text) + 6.0;
         const double height = fm.height() + 2.0;
         const QRectF box(-width / 2.0, -height / 2.0, width, height);
@@ -583,7 +583,7 @@ void ChartPainter::paintLegend(QPainter &painter, const ChartLayout &layout) con
         painter.setBrush(legend.background);
         painter.drawRect(g.legendRect);
     }
-    painter.setFont(legend.font);
+    painter.setFont(pixelFont(legend.font));
     for (const LegendItem &item : g.legend) {
         painter.setPen(QPen(item.color.darker(180), 0.6));
         painter.setBrush(item.color);
