@@ -1,0 +1,51 @@
+#include "selection/ui/DialogSupport.h"
+
+#include "widgets/FontSubstitutes.h"
+#include "widgets/HeadingLabel.h"
+
+#include <QDialog>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace vorin {
+
+void setUpFixedDialog(QDialog &dialog, const QString &caption, int clientWidth, int clientHeight)
+{
+    dialog.setWindowTitle(caption);
+    dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    dialog.setFixedSize(clientWidth, clientHeight);
+    dialog.setSizeGripEnabled(false);
+    dialog.setFont(dialogFont(11));
+}
+
+void centreOnScreen(QWidget &window)
+{
+    QScreen *screen = window.parentWidget() ? window.parentWidget()->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window.move(frame.topLeft());
+}
+
+HeadingLabel *placedHeading(QWidget *parent, const char *name, const QString &text, int left,
+                            int top, int width, int height)
+{
+    auto *heading = placed<HeadingLabel>(parent, name, left, top, width, height);
+    heading->applyHeadingStyle(23);
+    heading->setText(text);
+    return heading;
+}
+
+QPushButton *placedButton(QWidget *parent, const char *name, const QString &text, int left,
+                          int top, int width, int height)
+{
+    auto *button = placed<QPushButton>(parent, name, left, top, width, height);
+    button->setText(text);
+    return button;
+}
+
+} // namespace vorin
