@@ -4,7 +4,8 @@
 #   du -s -x --apparent-size, ncdu -x -0 -o /dev/null, gdu -n -p -x
 # Each tool runs RUNS times (default 5), the tools taking turns so that the
 # load of a shared machine falls on all of them alike; the table gives the
-# median wall time, its ratio to du's, and the peak resident memory.
+# median wall time and its ratio to du's, the median CPU time (user + system,
+# which a busy machine disturbs less) and its ratio, and the peak resident memory.
 #
 # usage: bench/walk/run.sh [TREE_DIR]      (default /tmp/vorin-walk-bench)
 #   BUILD=dir   the Release build to use or make (default <repo>/build-bench-walk)
@@ -57,25 +58,29 @@ trap 'rm -rf "$work"' EXIT
 for ((r = 0; r < runs; r++)); do
     for i in "${!commands[@]}"; do
         start=$(date +%s%N)
-        /usr/bin/time -f "%M" -o "$work/mem" ${commands[$i]} > /dev/null 2>&1
+        /usr/bin/time -f "%M %U %S" -o "$work/usage" ${commands[$i]} > /dev/null 2>&1
         end=$(date +%s%N)
         echo $(( (end - start) / 1000 )) >> "$work/time.$i"
-        cat "$work/mem" >> "$work/mem.$i"
+        read -r rss user sys < "$work/usage"
+        echo "$rss" >> "$work/mem.$i"
+        awk -v u="$user" -v s="$sys" 'BEGIN { printf "%d\n", (u + s) * 1e6 }' >> "$work/cpu.$i"
     done
 done
 
 median() { sort -n "$1" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 du_us=$(median "$work/time.2")
+du_cpu=$(median "$work/cpu.2")
 files=$("$report" --json "$tree" | sed 's/^{"filesProcessed":\([0-9]*\),.*/\1/')
 {
     echo "Tree: $tree, $files files; $(nproc) cores; load average $(cut -d' ' -f1-3 /proc/loadavg); medians of $runs runs, warm cache."
     echo
-    echo "| Tool | Median wall time (s) | Ratio to du | Peak memory (MB) |"
-    echo "|---|---:|---:|---:|"
+    echo "| Tool | Median wall time (s) | Ratio to du | Median CPU time (s) | CPU ratio to du | Peak memory (MB) |"
+    echo "|---|---:|---:|---:|---:|---:|"
     for i in "${!commands[@]}"; do
         t=$(median "$work/time.$i")
+        c=$(median "$work/cpu.$i")
         m=$(sort -n "$work/mem.$i" | tail -1)
-        awk -v name="${names[$i]}" -v t="$t" -v du="$du_us" -v m="$m" \
-            'BEGIN { printf "| %s | %.3f | %.2f | %.1f |\n", name, t / 1e6, t / du, m / 1024 }'
+        awk -v name="${names[$i]}" -v t="$t" -v du="$du_us" -v c="$c" -v duc="$du_cpu" -v m="$m" \
+            'BEGIN { printf "| %s | %.3f | %.2f | %.2f | %.2f | %.1f |\n", name, t / 1e6, t / du, c / 1e6, c / duc, m / 1024 }'
     done
 } | tee "${OUT:-/dev/null}"
