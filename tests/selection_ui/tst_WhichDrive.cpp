@@ -321,7 +321,14 @@ private slots:
         QFETCH(QStringList, rows);
         auto wizard = wizardOnTypes(mode.toLatin1().constData());
         QCOMPARE(visiblePanel(*wizard), QStringLiteral("Panel3"));
-        QCOMPARE(control<HeadingLabel>(*wizard, "lblSelect")->text(), heading);
+        auto *headingLabel = control<HeadingLabel>(*wizard, "lblSelect");
+        QCOMPARE(headingLabel->text(), heading);
+        // The whole heading is shown, and the counter stays on top of it.
+        QVERIFY(headingLabel->width() >= headingLabel->sizeHint().width());
+        QCOMPARE(headingLabel->x(), 8);
+        QVERIFY(headingLabel->parentWidget()->children().indexOf(headingLabel) <
+                headingLabel->parentWidget()->children().indexOf(
+                    control<HeadingLabel>(*wizard, "lblOf")));
         QCOMPARE(wizard->PickList1->items(), rows);
         QCOMPARE(wizard->PickList1->selCount(), 0);
         QCOMPARE(counter(*wizard), QStringLiteral("0/%1").arg(rows.size()));

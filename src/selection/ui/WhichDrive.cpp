@@ -11,6 +11,7 @@
 #include "widgets/HeadingLabel.h"
 #include "widgets/PickList.h"
 
+#include <algorithm>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QMenu>
@@ -24,6 +25,7 @@ namespace {
 
 constexpr int kPanelWidth = 281;
 constexpr int kPanelHeight = 313;
+constexpr int kSelectHeadingWidth = 192;
 
 QFrame *makePanel(QWidget *parent, const char *name)
 {
@@ -109,7 +111,8 @@ TfrmWhichDrive::TfrmWhichDrive(const Volumes &volumes, SettingsFile &settings,
     // The types.
     Panel3 = makePanel(this, "Panel3");
     lblSelect =
-        placedHeading(Panel3, "lblSelect", QStringLiteral("Selected files only"), 8, 5, 192, 27);
+        placedHeading(Panel3, "lblSelect", QStringLiteral("Selected files only"), 8, 5,
+                      kSelectHeadingWidth, 27);
     lblOf = placedHeading(Panel3, "lblOf", QStringLiteral("99/999"), 200, 5, 75, 27);
     lblOf->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     PickList1 = makeWizardList(Panel3, "PickList1", 8, 32, 265, 243);
@@ -255,6 +258,11 @@ void TfrmWhichDrive::btNext2Click()
         accept();
         return;
     }
+    // The run-time headings are wider than the place the panel keeps for
+    // them; the heading grows to the right rather than losing its last word.
+    // The counter is drawn over it, and leaves it clear up to two-digit lists.
+    lblSelect->resize(std::max(kSelectHeadingWidth, lblSelect->sizeHint().width()),
+                      lblSelect->height());
     loadTypes(section);
     showPanel(Panel3);
 }
