@@ -17,9 +17,12 @@ namespace {
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
+// The first Ctrl-C stops the walk and prints what was counted; a second one
+// ends the program at once.
 extern "C" void onInterrupt(int)
 {
     interrupted.store(true);
+    std::signal(SIGINT, SIG_DFL);
 }
 
 } // namespace
