@@ -9,8 +9,7 @@
 namespace vorin::test {
 
 // A control of a dialog by its name; fails the test when it is missing.
-template<typename Control>
-Control *control(const QWidget &dialog, const char *name)
+template <typename Control> Control *control(const QWidget &dialog, const char *name)
 {
     auto *found = dialog.findChild<Control *>(QString::fromLatin1(name));
     if (!found)

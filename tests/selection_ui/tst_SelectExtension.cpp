@@ -1,5 +1,4 @@
 #include "DialogTestSupport.h"
-
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/posix/MimeRegistry.h"
 #include "selection/ui/SelectExtension.h"
@@ -79,12 +78,10 @@ private slots:
     {
         QTest::addColumn<bool>("withAll");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("without all") << false
-                                     << QStringList{"*.b", "*.Bat", "*.doc", "*.html", "*.jpeg",
-                                                    "*.zip"};
-        QTest::newRow("with all") << true
-                                  << QStringList{"*.*", "*.b", "*.Bat", "*.doc", "*.html",
-                                                 "*.jpeg", "*.zip"};
+        QTest::newRow("without all")
+            << false << QStringList{"*.b", "*.Bat", "*.doc", "*.html", "*.jpeg", "*.zip"};
+        QTest::newRow("with all") << true << QStringList{"*.*",    "*.b",    "*.Bat", "*.doc",
+                                                         "*.html", "*.jpeg", "*.zip"};
     }
 
     void registeredExtensionsAreFilteredAndSorted()
@@ -99,8 +96,8 @@ private slots:
             std::string classDescription(std::string_view) const override { return {}; }
             std::vector<std::string> registeredExtensions() const override
             {
-                return {".zip", ".html", ".class", ".Bat", "doc", ".doc", ".jpeg",
-                        ".b",   "",      ".toolong"};
+                return {".zip", ".html", ".class", ".Bat", "doc",
+                        ".doc", ".jpeg", ".b",     "",     ".toolong"};
             }
         } registry;
         QCOMPARE(toQStringList(vorin::listRegisteredExtensions(registry, withAll)), expected);
@@ -112,8 +109,8 @@ private slots:
         auto *list = control<PickList>(*picker, "lBox");
         auto *box = control<QComboBox>(*picker, "cbWildCard");
         const QStringList expected{
-            "*.b\tB source",           "*.bat\tDOS batch file", "*.doc\tWord document",
-            "*.html\tHTML document",   "*.jpeg\tJPEG image",    "*.zip\tapplication/zip",
+            "*.b\tB source",         "*.bat\tDOS batch file", "*.doc\tWord document",
+            "*.html\tHTML document", "*.jpeg\tJPEG image",    "*.zip\tapplication/zip",
         };
         QCOMPARE(list->items(), expected);
         QCOMPARE(box->count(), expected.size());

@@ -1,5 +1,4 @@
 #include "DialogTestSupport.h"
-
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeSettingsFile.h"
 #include "platform/fake/RecordingMessages.h"
@@ -86,7 +85,8 @@ private:
     std::unique_ptr<TfrmStatList> shownEditor(vorin::SettingsFile &file,
                                               const char *section = "Include")
     {
-        auto editor = std::make_unique<TfrmStatList>(file, m_registry, QString::fromLatin1(section));
+        auto editor =
+            std::make_unique<TfrmStatList>(file, m_registry, QString::fromLatin1(section));
         editor->show();
         return editor;
     }
@@ -122,8 +122,8 @@ private slots:
     {
         FakeSettingsFile file(kStored);
         auto editor = shownEditor(file);
-        QCOMPARE(rowsOf(*editor), (QStringList{"*.Bat\tDOS batch file", "*.doc\tWord document",
-                                               "*.exe\tProgram"}));
+        QCOMPARE(rowsOf(*editor),
+                 (QStringList{"*.Bat\tDOS batch file", "*.doc\tWord document", "*.exe\tProgram"}));
         QCOMPARE(countText(*editor), QStringLiteral("3 available"));
         QCOMPARE(editor->windowTitle(), QStringLiteral("File types"));
         QCOMPARE(editor->size(), QSize(367, 348));
@@ -134,8 +134,8 @@ private slots:
         FakeSettingsFile file;
         {
             auto editor = shownEditor(file, "Exclude");
-            QCOMPARE(rowsOf(*editor), (QStringList{"*.dll\tLibrary", "*.doc\tWord document",
-                                                   "*.exe\tProgram"}));
+            QCOMPARE(rowsOf(*editor),
+                     (QStringList{"*.dll\tLibrary", "*.doc\tWord document", "*.exe\tProgram"}));
             QCOMPARE(countText(*editor), QStringLiteral("3 available"));
             editor->close();
         }
@@ -148,8 +148,7 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QStringList>("rowsAfter");
         QTest::addColumn<QString>("count");
-        const QStringList before{"*.Bat\tDOS batch file", "*.doc\tWord document",
-                                 "*.exe\tProgram"};
+        const QStringList before{"*.Bat\tDOS batch file", "*.doc\tWord document", "*.exe\tProgram"};
         QTest::newRow("new type") << "zip"
                                   << QStringList{before[0], before[1], before[2],
                                                  "*.zip\tZip archive"}
@@ -226,12 +225,11 @@ private slots:
                                 << QStringList{"*.Bat", "*.doc", "*.exe"};
         QTest::newRow("two rows, yes") << QList<int>{0, 2} << int(Answer::Yes)
                                        << "Really delete 2 extensions?" << QStringList{"*.doc"};
-        QTest::newRow("three rows, yes")
-            << QList<int>{0, 1, 2} << int(Answer::Yes) << "Really delete 3 extensions?"
-            << QStringList{};
-        QTest::newRow("two rows, no") << QList<int>{0, 2} << int(Answer::No)
-                                      << "Really delete 2 extensions?"
-                                      << QStringList{"*.Bat", "*.doc", "*.exe"};
+        QTest::newRow("three rows, yes") << QList<int>{0, 1, 2} << int(Answer::Yes)
+                                         << "Really delete 3 extensions?" << QStringList{};
+        QTest::newRow("two rows, no")
+            << QList<int>{0, 2} << int(Answer::No) << "Really delete 2 extensions?"
+            << QStringList{"*.Bat", "*.doc", "*.exe"};
         QTest::newRow("two rows, cancel")
             << QList<int>{1, 2} << int(Answer::Cancel) << "Really delete 2 extensions?"
             << QStringList{"*.Bat", "*.doc", "*.exe"};

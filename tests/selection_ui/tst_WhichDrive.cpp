@@ -1,5 +1,4 @@
 #include "DialogTestSupport.h"
-
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeSettingsFile.h"
 #include "platform/fake/FakeVolumes.h"
@@ -52,8 +51,7 @@ FakeVolumes makeVolumes(char current)
     return volumes;
 }
 
-const QStringList kDriveRows{"c: [/]", "d: (Fixed disk)", "e:", "f: //server/share",
-                             "g: (CD-ROM)"};
+const QStringList kDriveRows{"c: [/]", "d: (Fixed disk)", "e:", "f: //server/share", "g: (CD-ROM)"};
 
 FakeFileTypeRegistry makeRegistry()
 {
@@ -163,7 +161,8 @@ private slots:
         QTest::addColumn<char>("current");
         QTest::addColumn<QList<bool>>("selected");
         const QList<bool> every{true, true, true, true, true};
-        QTest::newRow("labelled system disk") << 'c' << QList<bool>{true, false, false, false, false};
+        QTest::newRow("labelled system disk")
+            << 'c' << QList<bool>{true, false, false, false, false};
         QTest::newRow("removable") << 'e' << QList<bool>{false, false, true, false, false};
         QTest::newRow("network share") << 'f' << QList<bool>{false, false, false, true, false};
         // The entry of a drive without label was rewritten, so it is not found.
@@ -184,6 +183,16 @@ private slots:
         QCOMPARE(wizard->pckDrive->items(), kDriveRows);
         QCOMPARE(selection(*wizard->pckDrive), selected);
         QVERIFY(control<QPushButton>(*wizard, "btNext1")->isEnabled());
+    }
+
+    void withoutAnyDriveNextStaysDisabled()
+    {
+        FakeVolumes floppiesOnly;
+        floppiesOnly.add(Volume{'a', vorin::kDriveRemovable, "/media/a", "", "vfat", ""});
+        floppiesOnly.setCurrentDrive('a');
+        auto wizard = shownWizard(floppiesOnly);
+        QCOMPARE(wizard->pckDrive->count(), 0);
+        QVERIFY(!control<QPushButton>(*wizard, "btNext1")->isEnabled());
     }
 
     void nextFollowsTheDriveSelection()
@@ -220,8 +229,8 @@ private slots:
     {
         QFETCH(QString, list);
         QFETCH(QString, menu);
-        auto wizard = list == QLatin1String("pckDrive") ? shownWizard()
-                                                        : wizardOnTypes("rbInclude");
+        auto wizard =
+            list == QLatin1String("pckDrive") ? shownWizard() : wizardOnTypes("rbInclude");
         auto *pick = wizard->findChild<PickList *>(list);
         auto *popup = wizard->findChild<QMenu *>(menu);
         QVERIFY(pick && popup);
@@ -242,10 +251,10 @@ private slots:
         QTest::addColumn<int>("result");
         const int open = -1;
         QTest::newRow("Next") << QStringList{"btNext1"} << "Panel2" << open;
-        QTest::newRow("Next, Previous")
-            << QStringList{"btNext1", "btPrior2"} << "Panel1" << open;
+        QTest::newRow("Next, Previous") << QStringList{"btNext1", "btPrior2"} << "Panel1" << open;
         QTest::newRow("Cancel") << QStringList{"btCancel1"} << "" << int(QDialog::Rejected);
-        QTest::newRow("close box on drives") << QStringList{"close"} << "" << int(QDialog::Rejected);
+        QTest::newRow("close box on drives")
+            << QStringList{"close"} << "" << int(QDialog::Rejected);
         QTest::newRow("close box on mode")
             << QStringList{"btNext1", "close"} << "" << int(QDialog::Rejected);
         QTest::newRow("close box on types")
@@ -384,8 +393,7 @@ private slots:
         QCOMPARE(wizard->allFiles, false);
         QCOMPARE(wizard->includeTypes, include);
         QCOMPARE(wizard->excludeTypes, !include);
-        QCOMPARE(wizard->pckDrive->selectedItems(),
-                 (QStringList{"c: [/]", "f: //server/share"}));
+        QCOMPARE(wizard->pckDrive->selectedItems(), (QStringList{"c: [/]", "f: //server/share"}));
         QCOMPARE(wizard->PickList1->selectedItems(), types);
     }
 
@@ -479,36 +487,46 @@ private slots:
         QTest::addColumn<QString>("panel");
         QTest::addColumn<QRect>("place");
         QTest::addColumn<QString>("text");
-        QTest::newRow("Panel1") << "Panel1" << "" << QRect(0, 0, 281, 313) << "";
-        QTest::newRow("EsLabel1") << "EsLabel1" << "Panel1" << QRect(8, 5, 259, 27)
-                                  << "Which drives?";
-        QTest::newRow("pckDrive") << "pckDrive" << "Panel1" << QRect(7, 32, 266, 243) << "";
-        QTest::newRow("btCancel1") << "btCancel1" << "Panel1" << QRect(115, 280, 75, 25)
-                                   << "Cancel";
-        QTest::newRow("btNext1") << "btNext1" << "Panel1" << QRect(198, 280, 75, 25)
-                                 << "&Next >>";
-        QTest::newRow("Panel2") << "Panel2" << "" << QRect(0, 0, 281, 313) << "";
-        QTest::newRow("EsLabel3") << "EsLabel3" << "Panel2" << QRect(8, 5, 259, 27)
-                                  << "Which file types?";
-        QTest::newRow("rbAll") << "rbAll" << "Panel2" << QRect(24, 80, 225, 17) << "&All files";
-        QTest::newRow("rbInclude") << "rbInclude" << "Panel2" << QRect(24, 112, 225, 17)
-                                   << "&Selected file types only";
-        QTest::newRow("rbExclude") << "rbExclude" << "Panel2" << QRect(24, 144, 225, 17)
-                                   << "All files &except selected file types";
-        QTest::newRow("btPrior2") << "btPrior2" << "Panel2" << QRect(115, 280, 75, 25)
-                                  << "<< &Previous";
-        QTest::newRow("btNext2") << "btNext2" << "Panel2" << QRect(198, 280, 75, 25)
-                                 << "&Next >>";
-        QTest::newRow("Panel3") << "Panel3" << "" << QRect(0, 0, 281, 313) << "";
-        QTest::newRow("lblSelect") << "lblSelect" << "Panel3" << QRect(8, 5, 192, 27)
-                                   << "Selected files only";
-        QTest::newRow("lblOf") << "lblOf" << "Panel3" << QRect(200, 5, 75, 27) << "99/999";
-        QTest::newRow("PickList1") << "PickList1" << "Panel3" << QRect(8, 32, 265, 243) << "";
-        QTest::newRow("btEdit") << "btEdit" << "Panel3" << QRect(8, 281, 89, 25)
-                                << "&Add/Delete";
-        QTest::newRow("btPrior3") << "btPrior3" << "Panel3" << QRect(115, 281, 75, 25)
-                                  << "<< &Previous";
-        QTest::newRow("btOK") << "btOK" << "Panel3" << QRect(198, 281, 75, 25) << "OK";
+        QTest::newRow("Panel1") << "Panel1"
+                                << "" << QRect(0, 0, 281, 313) << "";
+        QTest::newRow("EsLabel1") << "EsLabel1"
+                                  << "Panel1" << QRect(8, 5, 259, 27) << "Which drives?";
+        QTest::newRow("pckDrive") << "pckDrive"
+                                  << "Panel1" << QRect(7, 32, 266, 243) << "";
+        QTest::newRow("btCancel1") << "btCancel1"
+                                   << "Panel1" << QRect(115, 280, 75, 25) << "Cancel";
+        QTest::newRow("btNext1") << "btNext1"
+                                 << "Panel1" << QRect(198, 280, 75, 25) << "&Next >>";
+        QTest::newRow("Panel2") << "Panel2"
+                                << "" << QRect(0, 0, 281, 313) << "";
+        QTest::newRow("EsLabel3") << "EsLabel3"
+                                  << "Panel2" << QRect(8, 5, 259, 27) << "Which file types?";
+        QTest::newRow("rbAll") << "rbAll"
+                               << "Panel2" << QRect(24, 80, 225, 17) << "&All files";
+        QTest::newRow("rbInclude")
+            << "rbInclude"
+            << "Panel2" << QRect(24, 112, 225, 17) << "&Selected file types only";
+        QTest::newRow("rbExclude")
+            << "rbExclude"
+            << "Panel2" << QRect(24, 144, 225, 17) << "All files &except selected file types";
+        QTest::newRow("btPrior2") << "btPrior2"
+                                  << "Panel2" << QRect(115, 280, 75, 25) << "<< &Previous";
+        QTest::newRow("btNext2") << "btNext2"
+                                 << "Panel2" << QRect(198, 280, 75, 25) << "&Next >>";
+        QTest::newRow("Panel3") << "Panel3"
+                                << "" << QRect(0, 0, 281, 313) << "";
+        QTest::newRow("lblSelect") << "lblSelect"
+                                   << "Panel3" << QRect(8, 5, 192, 27) << "Selected files only";
+        QTest::newRow("lblOf") << "lblOf"
+                               << "Panel3" << QRect(200, 5, 75, 27) << "99/999";
+        QTest::newRow("PickList1") << "PickList1"
+                                   << "Panel3" << QRect(8, 32, 265, 243) << "";
+        QTest::newRow("btEdit") << "btEdit"
+                                << "Panel3" << QRect(8, 281, 89, 25) << "&Add/Delete";
+        QTest::newRow("btPrior3") << "btPrior3"
+                                  << "Panel3" << QRect(115, 281, 75, 25) << "<< &Previous";
+        QTest::newRow("btOK") << "btOK"
+                              << "Panel3" << QRect(198, 281, 75, 25) << "OK";
     }
 
     void controlsStandInTheirPlaces()

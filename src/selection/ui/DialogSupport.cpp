@@ -40,8 +40,8 @@ HeadingLabel *placedHeading(QWidget *parent, const char *name, const QString &te
     return heading;
 }
 
-QPushButton *placedButton(QWidget *parent, const char *name, const QString &text, int left,
-                          int top, int width, int height)
+QPushButton *placedButton(QWidget *parent, const char *name, const QString &text, int left, int top,
+                          int width, int height)
 {
     auto *button = placed<QPushButton>(parent, name, left, top, width, height);
     button->setText(text);

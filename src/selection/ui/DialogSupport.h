@@ -35,7 +35,7 @@ void setUpFixedDialog(QDialog &dialog, const QString &caption, int clientWidth, 
 void centreOnScreen(QWidget &window);
 
 // A control of the given kind, named and placed within parent.
-template<typename Control>
+template <typename Control>
 Control *placed(QWidget *parent, const char *name, int left, int top, int width, int height)
 {
     auto *control = new Control(parent);
@@ -49,7 +49,7 @@ Control *placed(QWidget *parent, const char *name, int left, int top, int width,
 HeadingLabel *placedHeading(QWidget *parent, const char *name, const QString &text, int left,
                             int top, int width, int height);
 
-QPushButton *placedButton(QWidget *parent, const char *name, const QString &text, int left,
-                          int top, int width, int height);
+QPushButton *placedButton(QWidget *parent, const char *name, const QString &text, int left, int top,
+                          int width, int height);
 
 } // namespace vorin

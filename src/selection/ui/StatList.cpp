@@ -125,8 +125,7 @@ void TfrmStatList::btAddClick()
         TfrmSelectExtension picker(m_registry, this);
         if (runPicker(picker) == QDialog::Accepted) {
             if (!picker.severalChosen) {
-                if (!picker.chosenPattern.isEmpty() &&
-                    picker.chosenPattern != QLatin1String("*.*"))
+                if (!picker.chosenPattern.isEmpty() && picker.chosenPattern != QLatin1String("*.*"))
                     addUnlessPresent(picker.chosenPattern + QLatin1Char('\t') +
                                      picker.chosenDescription);
             } else {

@@ -49,8 +49,7 @@ QRadioButton *makeModeButton(QWidget *panel, const char *name, const QString &te
 
 // A pick list of the wizard: check-box rows of 16 pixels on the button face,
 // with a menu that selects or deselects every row.
-PickList *makeWizardList(QWidget *panel, const char *name, int left, int top, int width,
-                         int height)
+PickList *makeWizardList(QWidget *panel, const char *name, int left, int top, int width, int height)
 {
     auto *list = placed<PickList>(panel, name, left, top, width, height);
     list->setSelectionStyle(PickList::SelectionStyle::Toggle);
@@ -101,7 +100,8 @@ TfrmWhichDrive::TfrmWhichDrive(const Volumes &volumes, SettingsFile &settings,
     EsLabel3 =
         placedHeading(Panel2, "EsLabel3", QStringLiteral("Which file types?"), 8, 5, 259, 27);
     rbAll = makeModeButton(Panel2, "rbAll", QStringLiteral("&All files"), 80);
-    rbInclude = makeModeButton(Panel2, "rbInclude", QStringLiteral("&Selected file types only"), 112);
+    rbInclude =
+        makeModeButton(Panel2, "rbInclude", QStringLiteral("&Selected file types only"), 112);
     rbExclude = makeModeButton(Panel2, "rbExclude",
                                QStringLiteral("All files &except selected file types"), 144);
     rbAll->setChecked(true);
@@ -110,9 +110,8 @@ TfrmWhichDrive::TfrmWhichDrive(const Volumes &volumes, SettingsFile &settings,
 
     // The types.
     Panel3 = makePanel(this, "Panel3");
-    lblSelect =
-        placedHeading(Panel3, "lblSelect", QStringLiteral("Selected files only"), 8, 5,
-                      kSelectHeadingWidth, 27);
+    lblSelect = placedHeading(Panel3, "lblSelect", QStringLiteral("Selected files only"), 8, 5,
+                              kSelectHeadingWidth, 27);
     lblOf = placedHeading(Panel3, "lblOf", QStringLiteral("99/999"), 200, 5, 75, 27);
     lblOf->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     PickList1 = makeWizardList(Panel3, "PickList1", 8, 32, 265, 243);

@@ -32,8 +32,8 @@ class TfrmWhichDrive : public QDialog
     Q_OBJECT
 
 public:
-    TfrmWhichDrive(const Volumes &volumes, SettingsFile &settings,
-                   const FileTypeRegistry &registry, QWidget *parent = nullptr);
+    TfrmWhichDrive(const Volumes &volumes, SettingsFile &settings, const FileTypeRegistry &registry,
+                   QWidget *parent = nullptr);
     ~TfrmWhichDrive() override;
 
     // The mode: "&All files", "&Selected file types only" or
