@@ -43,17 +43,21 @@ INSTANTIATE_TEST_SUITE_P(
         ModeCase{S_IFDIR | 0755, ".config", kAttrDirectory | kAttrHidden},
         ModeCase{S_IFDIR | 0555, "proc", kAttrDirectory | kAttrReadOnly}));
 
-class PosixDirectoryReaderTest : public ::testing::Test
+// Every case runs twice: subdirectories opened with openat2, and the way
+// kernels without it take (look, open, check the device).
+class PosixDirectoryReaderTest : public ::testing::TestWithParam<bool>
 {
 protected:
     PosixDirectoryReaderTest()
     {
+        PosixDirectoryReader::setOpenat2Allowed(GetParam());
         std::string pattern = "/tmp/vorin-reader-XXXXXX";
         EXPECT_NE(::mkdtemp(pattern.data()), nullptr);
         m_root = pattern;
     }
     ~PosixDirectoryReaderTest() override
     {
+        PosixDirectoryReader::setOpenat2Allowed(true);
         const std::string command = "rm -rf '" + m_root + "'";
         EXPECT_EQ(std::system(command.c_str()), 0);
     }
@@ -69,7 +73,7 @@ protected:
     PosixDirectoryReader reader;
 };
 
-TEST_F(PosixDirectoryReaderTest, listsEveryNameButDotAndDotDotWithTheirKinds)
+TEST_P(PosixDirectoryReaderTest, listsEveryNameButDotAndDotDotWithTheirKinds)
 {
     touch("file", 10);
     ASSERT_EQ(::mkdir((m_root + "/dir").c_str(), 0755), 0);
@@ -99,7 +103,7 @@ TEST_F(PosixDirectoryReaderTest, listsEveryNameButDotAndDotDotWithTheirKinds)
     reader.close(root);
 }
 
-TEST_F(PosixDirectoryReaderTest, aLinkToADirectoryIsNeverOpenedAsOne)
+TEST_P(PosixDirectoryReaderTest, aLinkToADirectoryIsNeverOpenedAsOne)
 {
     ASSERT_EQ(::mkdir((m_root + "/dir").c_str(), 0755), 0);
     ASSERT_EQ(::symlink("dir", (m_root + "/link").c_str()), 0);
@@ -117,7 +121,7 @@ TEST_F(PosixDirectoryReaderTest, aLinkToADirectoryIsNeverOpenedAsOne)
     reader.close(root);
 }
 
-TEST_F(PosixDirectoryReaderTest, aNameRemovedAfterListingHasVanished)
+TEST_P(PosixDirectoryReaderTest, aNameRemovedAfterListingHasVanished)
 {
     DirectoryReader::Handle root = DirectoryReader::kNoHandle;
     ASSERT_EQ(reader.openRoot(m_root, root), OpenStatus::Ok);
@@ -128,7 +132,7 @@ TEST_F(PosixDirectoryReaderTest, aNameRemovedAfterListingHasVanished)
     reader.close(root);
 }
 
-TEST_F(PosixDirectoryReaderTest, describeGivesSizeAttributesAndTimes)
+TEST_P(PosixDirectoryReaderTest, describeGivesSizeAttributesAndTimes)
 {
     touch(".profile", 1234);
     const timespec times[2] = {{1000000000, 0}, {1200000000, 0}};
@@ -148,7 +152,7 @@ TEST_F(PosixDirectoryReaderTest, describeGivesSizeAttributesAndTimes)
     reader.close(root);
 }
 
-TEST_F(PosixDirectoryReaderTest, theRootOfAnotherFileSystemIsNotOpened)
+TEST_P(PosixDirectoryReaderTest, theRootOfAnotherFileSystemIsNotOpened)
 {
     struct stat dev
     {
@@ -161,6 +165,11 @@ TEST_F(PosixDirectoryReaderTest, theRootOfAnotherFileSystemIsNotOpened)
     EXPECT_EQ(reader.openChild(root, "shm", child), OpenStatus::OtherDevice);
     reader.close(root);
 }
+
+INSTANTIATE_TEST_SUITE_P(OpenWays, PosixDirectoryReaderTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool> &way) {
+                             return way.param ? "openat2" : "openat";
+                         });
 
 } // namespace
 } // namespace vorin

@@ -96,11 +96,58 @@ OpenStatus PosixDirectoryReader::openRoot(const std::string &path, Handle &out)
     return OpenStatus::Ok;
 }
 
+namespace {
+
+OpenStatus openFailure(int error)
+{
+    switch (error) {
+    case EMFILE:
+    case ENFILE:
+        return OpenStatus::TooManyOpen;
+    case ENOENT:
+    case ENOTDIR:
+    case ELOOP:
+        return OpenStatus::Vanished;
+    case EXDEV:
+        return OpenStatus::OtherDevice;
+    default:
+        return OpenStatus::Unreadable;
+    }
+}
+
+} // namespace
+
+void PosixDirectoryReader::setOpenat2Allowed(bool allowed)
+{
+    s_openat2Works.store(allowed);
+}
+
 OpenStatus PosixDirectoryReader::openChild(Handle parent, std::string_view name, Handle &out)
 {
     out = kNoHandle;
-    // Looked at before it is opened, so that an automount point is never
-    // triggered and a mount point is never entered.
+    constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    if (s_openat2Works.load(std::memory_order_relaxed)) {
+        // One call does it all: openat2 refuses to cross into another mount
+        // (EXDEV) without triggering an automount there, and refuses links.
+        struct open_how how
+        {
+        };
+        how.flags = kFlags;
+        how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+        const long fd = ::syscall(SYS_openat2, parent, name.data(), &how, sizeof how);
+        if (fd >= 0) {
+            out = static_cast<Handle>(fd);
+            return OpenStatus::Ok;
+        }
+        if (errno != ENOSYS && errno != EPERM && errno != E2BIG && errno != EINVAL)
+            return openFailure(errno);
+        s_openat2Works.store(false, std::memory_order_relaxed);
+    }
+
+    // Older kernels: looked at before it is opened, so that an automount
+    // point is never triggered and a mount point is never entered, and the
+    // device checked again once it is open, in case something was mounted
+    // there in between.
     struct statx sx
     {
     };
@@ -112,54 +159,19 @@ OpenStatus PosixDirectoryReader::openChild(Handle parent, std::string_view name,
         return OpenStatus::OtherDevice;
     if (isMountRoot(sx))
         return OpenStatus::OtherDevice;
-
-    constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-    int fd = -1;
-    // openat2 refuses to cross a mount point in the same call, so a file
-    // system mounted here since the look above is never entered; without it
-    // the opened directory's device is checked after the fact.
-    bool checked = false;
-    if (s_openat2Works.load(std::memory_order_relaxed)) {
-        struct open_how how
-        {
-        };
-        how.flags = kFlags;
-        how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-        fd = static_cast<int>(::syscall(SYS_openat2, parent, name.data(), &how, sizeof how));
-        if (fd >= 0)
-            checked = true;
-        else if (errno == ENOSYS || errno == EPERM || errno == E2BIG || errno == EINVAL)
-            s_openat2Works.store(false, std::memory_order_relaxed);
-        else if (errno == EXDEV)
-            return OpenStatus::OtherDevice;
+    const int fd = ::openat(parent, name.data(), kFlags);
+    if (fd < 0)
+        return openFailure(errno);
+    struct stat st
+    {
+    };
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return OpenStatus::Unreadable;
     }
-    if (fd < 0 && !s_openat2Works.load(std::memory_order_relaxed))
-        fd = ::openat(parent, name.data(), kFlags);
-    if (fd < 0) {
-        switch (errno) {
-        case EMFILE:
-        case ENFILE:
-            return OpenStatus::TooManyOpen;
-        case ENOENT:
-        case ENOTDIR:
-        case ELOOP:
-            return OpenStatus::Vanished;
-        default:
-            return OpenStatus::Unreadable;
-        }
-    }
-    if (!checked) {
-        struct stat st
-        {
-        };
-        if (::fstat(fd, &st) != 0) {
-            ::close(fd);
-            return OpenStatus::Unreadable;
-        }
-        if (major(st.st_dev) != sx.stx_dev_major || minor(st.st_dev) != sx.stx_dev_minor) {
-            ::close(fd);
-            return OpenStatus::OtherDevice;
-        }
+    if (major(st.st_dev) != sx.stx_dev_major || minor(st.st_dev) != sx.stx_dev_minor) {
+        ::close(fd);
+        return OpenStatus::OtherDevice;
     }
     out = fd;
     return OpenStatus::Ok;

@@ -34,6 +34,11 @@ public:
     // True when the drive opened by openRoot keeps DOS attributes.
     [[nodiscard]] bool keepsDosAttributes() const { return m_dosAttributes; }
 
+    // Whether subdirectories are opened with openat2 (on by default, turned
+    // off for the process when the kernel refuses it); tests turn it off to
+    // check the way older kernels take.
+    static void setOpenat2Allowed(bool allowed);
+
     // The attribute word for a POSIX file mode and name (no DOS bits).
     [[nodiscard]] static std::uint32_t posixAttributes(std::uint32_t mode, std::string_view name);
 
