@@ -1,6 +1,10 @@
 // How long one repaint of the busiest charts takes, so the timer-driven
 // animations (pie rotation and depth growth at 50 ms ticks) stay smooth: each
 // must stay well under 5 ms at the page size of 632 x 431.
+//
+// The raster engine hands large fills to Qt's GUI thread pool, so the CPU
+// column counts the whole process; the time column is the wall clock per
+// repaint, which is what the animation feels, but only on an idle machine.
 
 #include "chart/ChartModel.h"
 #include "chart/ChartPainter.h"
@@ -186,11 +190,11 @@ void MainWindowBarsTurning(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(ThreeLinesOf48Points)->Unit(benchmark::kMillisecond);
-BENCHMARK(TwelvePiesOnOnePanel)->Unit(benchmark::kMillisecond);
-BENCHMARK(TypesPieWithMarks)->Unit(benchmark::kMillisecond);
-BENCHMARK(CombinedHorizontalBars)->Unit(benchmark::kMillisecond);
-BENCHMARK(MainWindowBarsTurning)->Unit(benchmark::kMillisecond);
+BENCHMARK(ThreeLinesOf48Points)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(TwelvePiesOnOnePanel)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(TypesPieWithMarks)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(CombinedHorizontalBars)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(MainWindowBarsTurning)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 int main(int argc, char **argv)
 {
