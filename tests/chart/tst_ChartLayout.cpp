@@ -44,6 +44,7 @@ private slots:
     void firstHorizontalBarIsLowest();
     void legendListsSeriesTitlesInOrder();
     void legendListsValuesInReverse();
+    void topLegendSitsAboveThePlot();
     void inactiveSeriesIsNeitherDrawnNorListed();
     void smallSlicesMergeIntoOther_data();
     void smallSlicesMergeIntoOther();
@@ -217,6 +218,31 @@ void ChartLayoutTest::legendListsValuesInReverse()
     QCOMPARE(legend[2].color, QColor(Qt::red));
     QCOMPARE(legend[0].swatch.width(), 15.0);
     QVERIFY(legend[0].swatch.top() < legend[1].swatch.top());
+}
+
+void ChartLayoutTest::topLegendSitsAboveThePlot()
+{
+    ChartModel model;
+    model.edit([](ChartSettings &s) {
+        s.legend.position = LegendPosition::Top;
+        s.legend.swatchWidthPercent = 25;
+        s.legend.topPixels = 12;
+        s.margins = Margins{0, 0, 0, 0};
+    });
+    model.addSeries(SeriesKind::Line, QStringLiteral("Modified time")).addXY(0, 1);
+    model.addSeries(SeriesKind::Line, QStringLiteral("Created time")).addXY(0, 2);
+    const ChartLayout layout(model, kBounds);
+    const ChartGeometry &g = layout.geometry();
+    QCOMPARE(g.legend.size(), std::size_t(2));
+    QCOMPARE(g.legendRect.top(), 12.0);
+    QVERIFY(g.legendRect.bottom() < g.plot.top());
+    // Side by side, centred across the chart.
+    QVERIFY(near(g.legendRect.center().x(), kBounds.center().x(), 1e-6));
+    QVERIFY(near(g.legend[0].swatch.top(), g.legend[1].swatch.top()));
+    QVERIFY(g.legend[1].swatch.left() > g.legend[0].textRect.right());
+    // Swatches a quarter as wide as the widest text.
+    const double widest = std::max(g.legend[0].textRect.width(), g.legend[1].textRect.width());
+    QVERIFY(near(g.legend[0].swatch.width(), widest * 0.25, 1e-6));
 }
 
 void ChartLayoutTest::inactiveSeriesIsNeitherDrawnNorListed()
