@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrintPreviewWidget>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -79,6 +81,16 @@ void ChartPrintingTest::previewDialogKeepsItsChart()
     QVERIFY(dialog.chart() == nullptr);
     dialog.setChart(&pie);
     QVERIFY(dialog.chart() == &pie);
+    QCOMPARE(dialog.printer()->pageLayout().orientation(), QPageLayout::Landscape);
+
+    // Shown without blocking, the preview draws the chart on exactly one page.
+    QSignalSpy requests(&dialog, &QPrintPreviewDialog::paintRequested);
+    dialog.show();
+    auto *preview = dialog.findChild<QPrintPreviewWidget *>();
+    QVERIFY(preview != nullptr);
+    QTRY_VERIFY(requests.count() >= 1);
+    QCOMPARE(preview->pageCount(), 1);
+    dialog.close();
 }
 
 namespace {
