@@ -1,0 +1,763 @@
+#include "chart/Chart.h"
+#include "ViewsFixture.h"
+#include "widgets/HeadingLabel.h"
+#include "widgets/MenuButton.h"
+#include "widgets/Notebook.h"
+#include "widgets/PickList.h"
+#include "widgets/StringGrid.h"
+#include "widgets/TiledPanel.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <set>
+
+using namespace vorin;
+using namespace vorin::testing;
+
+namespace {
+
+constexpr int kRunTimeout = 30000;
+
+const QString kOneDriveNotice =
+    QStringLiteral("Disk Drive c: [sys] will be scanned.  The analysis may take some time.  You "
+                   "may quit at any time by clicking Abort or pressing ESC.");
+const QString kSeveralDrivesNotice = QStringLiteral(
+    "Since you selected more than one drive to analyze, the Cluster Overhang tab will be "
+    "disabled.  You may quit the analysis at any time by clicking CANCEL or by pressing ESC.");
+
+QString status(const TfrmStatistics &w)
+{
+    return w.StatusBar1->currentMessage();
+}
+
+// Runs the window's scan through its wizard seam and waits until it is over.
+void runAndWait(TfrmStatistics &w, std::optional<WizardResult> answer)
+{
+    w.runWizard = [answer] { return answer; };
+    QSignalSpy finished(&w, &TfrmStatistics::runFinished);
+    w.btOK->click();
+    if (!answer || answer->drives.empty()) {
+        QVERIFY(!w.scanRunning());
+        QCOMPARE(finished.count(), 0);
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kRunTimeout);
+    QVERIFY(!w.scanRunning());
+}
+
+std::set<QString> forcedDisabled(const QWidget &root)
+{
+    std::set<QString> names;
+    for (const QWidget *child : root.findChildren<QWidget *>())
+        if (child->testAttribute(Qt::WA_ForceDisabled) && !child->objectName().isEmpty())
+            names.insert(child->objectName());
+    return names;
+}
+
+std::unique_ptr<QPrinter> pdfPrinter(const QString &path)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(path);
+    return printer;
+}
+
+bool isPdf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.size() > 1000 && file.read(5) == "%PDF-";
+}
+
+} // namespace
+
+class tst_Statistics : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void windowHasItsFrameCommandRowAndTenPages();
+    void overlayCoversTheNotebookBelowItsTabs();
+    void driveListLeavesOutUnlabelledDiscsAndSelectsTheCurrentDrive();
+    void driveListSelectsEverythingWhenTheCurrentDriveIsUnlabelled();
+    void paletteHoldsTwelveDistinctColoursOrOneColourEverywhere();
+    void everyPageButSpaceIsCoveredUntilADriveIsScanned_data();
+    void everyPageButSpaceIsCoveredUntilADriveIsScanned();
+    void noteButtonsShowTheirNotes();
+    void oneDriveRunFillsThePagesInOrderAndReportsCounts();
+    void filteredRunReportsFilesFoundAfterFilesProcessed();
+    void notReadyDriveIsSkippedButNamedInTheCaption();
+    void abortDuringTheFirstOfThreeDrivesShowsPartialCounts();
+    void cancelledWizardLeavesThePreviousResults();
+    void drivesWithoutCapacityStopWithAnErrorAndKeepResults();
+    void escapeWithoutAScanHidesTheWindow();
+    void escapeDuringAScanOnlyStopsIt();
+    void windowStaysUsableAndDisenableTouchesOnlyItsControlsDuringAScan();
+    void progressTextShowsTheDriveAndDirectoryDuringAScan();
+    void destroyingTheWindowDuringAScanStopsTheWalk();
+    void closingTheWindowDuringAScanFinishesTheDriveAsAborted();
+    void windowImageIsDrawnOnWhiteAndColoursComeBack();
+    void printingTheWindowImageWritesAPdf();
+    void cancelledPrintDialogPrintsNothing();
+    void typesListingPrintsTheGridUnderItsTitle();
+    void pagesWithAVisibleChartOpenItsPreview_data();
+    void pagesWithAVisibleChartOpenItsPreview();
+    void pagesWithAHiddenChartPrintTheWindowImage();
+};
+
+void tst_Statistics::windowHasItsFrameCommandRowAndTenPages()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    QCOMPARE(w.windowTitle(), QStringLiteral("File Statistics Not Yet Collected"));
+    QCOMPARE(w.size(), QSize(632, 431));
+    QCOMPARE(w.minimumSize(), w.maximumSize());
+
+    const QStringList captions = {"Space",   "Types",    "Sizes",    "Overhang",  "Access",
+                                  "Created", "Modified", "Combined", "Attribute", "Time"};
+    QCOMPARE(w.OvcNotebook1->pageCount(), captions.size());
+    for (int i = 0; i < captions.size(); ++i)
+        QCOMPARE(w.OvcNotebook1->pageCaption(i), captions[i]);
+    QCOMPARE(w.OvcNotebook1->pageIndex(), 0);
+    QCOMPARE(w.OvcNotebook1->geometry(), QRect(0, 0, 632, 382));
+    QCOMPARE(w.OvcNotebook1->tabSize(), QSize(63, 18));
+
+    QCOMPARE(w.btOK->text(), QStringLiteral("&Collect statistics"));
+    QCOMPARE(w.btOK->geometry(), QRect(256, 384, 155, 25));
+    QCOMPARE(w.btOK->toolTip(), QStringLiteral("Start collecting statistics"));
+    QVERIFY(w.btOK->isDefault());
+    QCOMPARE(w.btPrint->text(), QStringLiteral("&Print page"));
+    QCOMPARE(w.btPrint->geometry(), QRect(424, 384, 105, 25));
+    QCOMPARE(w.btPrint->toolTip(), QStringLiteral("Print this page only"));
+    QCOMPARE(w.btCancel->text(), QStringLiteral("Close"));
+    QCOMPARE(w.btCancel->geometry(), QRect(544, 384, 81, 25));
+    QCOMPARE(w.btCancel->toolTip(), QStringLiteral("Cancel operation or close window"));
+    QCOMPARE(w.StatusBar1->geometry(), QRect(0, 409, 632, 22));
+
+    // Every control the run switches is there, on its page, by name.
+    const QStringList named = {
+        "rbCombine1", "rbCombine2", "rgSpace1",   "rgSpace2",   "pckStatDrive",
+        "rgTypes",    "rgSize0",    "rgSize1",    "rgSize2",    "rgAccess0",
+        "rgAccess1",  "rgAccess2",  "rgCreate0",  "rgCreate1",  "rgCreate2",
+        "rgModify0",  "rgModify1",  "rgModify2",  "rgCombine0", "btSort",
+        "cbTotal",    "gridTypes",  "gridAccess", "gridCreate", "gridModify"};
+    for (const QString &name : named)
+        QVERIFY2(w.findChild<QWidget *>(name), qPrintable(name));
+    QCOMPARE(w.findChild<QRadioButton *>("rgSize1")->text(),
+             QStringLiteral("Chart by Size (in MB)"));
+    QVERIFY(w.findChild<QRadioButton *>("rgSize1")->isChecked());
+    QCOMPARE(w.rgCombine0->text(), QStringLiteral("Listing"));
+    QVERIFY(w.rbCombine1->isChecked());
+    QCOMPARE(w.rgSpace2->text(), QStringLiteral("Bar - totals"));
+    QVERIFY(w.rgSpace2->isChecked());
+    QCOMPARE(w.rgSpace1->text(), QStringLiteral("Pie - percent"));
+    QCOMPARE(w.cbTotal->text(), QStringLiteral("Show Cumulative Total"));
+    QVERIFY(w.cbTotal->isChecked());
+    QVERIFY(w.OvcNotebook1->page(0)->isAncestorOf(w.pckStatDrive));
+    QVERIFY(w.OvcNotebook1->page(1)->isAncestorOf(w.rgTypes));
+    QVERIFY(w.OvcNotebook1->page(7)->isAncestorOf(w.rgCombine0));
+    QVERIFY(w.SortbyExtension->isChecked());
+}
+
+void tst_Statistics::overlayCoversTheNotebookBelowItsTabs()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    QCOMPARE(w.pnlNotYet->geometry(), QRect(0, 19, 625, 359));
+    QCOMPARE(w.lblNotYet->text(), QStringLiteral("Statistics haven't been collected yet!"));
+    QVERIFY(w.btAbort->isHidden());
+    QCOMPARE(w.btAbort->geometry(), QRect(250, 269, 121, 41));
+    QCOMPARE(w.btAbort->text(), QStringLiteral("Abort"));
+    // Above the notebook, so a page cannot show through.
+    const QObjectList &children = w.children();
+    QVERIFY(children.indexOf(w.pnlNotYet) > children.indexOf(w.OvcNotebook1));
+}
+
+void tst_Statistics::driveListLeavesOutUnlabelledDiscsAndSelectsTheCurrentDrive()
+{
+    ViewsEnvironment env;
+    Volume disc = fixedVolume('g', env.e.path(), "");
+    disc.type = kDriveCdRom;
+    env.volumes.add(disc, {0, 0}, 2048, false);
+    Volume labelledDisc = fixedVolume('h', env.e.path(), "MUSIC");
+    labelledDisc.type = kDriveCdRom;
+    env.volumes.add(labelledDisc, {0, 600e6}, 2048);
+    env.volumes.add(fixedVolume('a', env.e.path(), "floppy"));
+    env.volumes.add(fixedVolume('f', env.e.path(), ""), {1 * kGiB, 2 * kGiB});
+    env.volumes.setCurrentDrive('d');
+
+    TfrmStatistics w(env.services);
+    QCOMPARE(w.pckStatDrive->items(),
+             QStringList({"c: [sys]", "d: [data]", "e: [more]", "f: (Fixed disk)", "h: [MUSIC]"}));
+    QCOMPARE(w.pckStatDrive->selectedItems(), QStringList({"d: [data]"}));
+}
+
+void tst_Statistics::driveListSelectsEverythingWhenTheCurrentDriveIsUnlabelled()
+{
+    ViewsEnvironment env;
+    env.volumes.add(fixedVolume('f', env.e.path(), ""), {1 * kGiB, 2 * kGiB});
+    env.volumes.setCurrentDrive('f');
+    TfrmStatistics w(env.services);
+    QCOMPARE(w.pckStatDrive->count(), 4);
+    QCOMPARE(w.pckStatDrive->selCount(), 4);
+}
+
+void tst_Statistics::paletteHoldsTwelveDistinctColoursOrOneColourEverywhere()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    const QList<QColor> expected = {
+        QColor(255, 0, 0), QColor(128, 0, 0),   QColor(0, 0, 255),     QColor(255, 255, 0),
+        QColor(0, 128, 0), QColor(0, 255, 0),   QColor(255, 0, 255),   QColor(0, 128, 128),
+        QColor(0, 0, 128), QColor(0, 255, 255), QColor(255, 255, 255), QColor(128, 128, 128)};
+    for (int i = 1; i <= 12; ++i)
+        QCOMPARE(w.aColor(i), expected[i - 1]);
+    w.initAColors(false, QColor(0, 128, 0));
+    for (int i = 1; i <= 12; ++i)
+        QCOMPARE(w.aColor(i), QColor(0, 128, 0));
+    w.initAColors(true, QColor(0, 128, 0));
+    QCOMPARE(w.aColor(3), QColor(0, 0, 255));
+}
+
+void tst_Statistics::everyPageButSpaceIsCoveredUntilADriveIsScanned_data()
+{
+    QTest::addColumn<int>("page");
+    const char *const names[] = {"Space",   "Types",    "Sizes",    "Overhang",  "Access",
+                                 "Created", "Modified", "Combined", "Attribute", "Time"};
+    for (int i = 0; i < 10; ++i)
+        QTest::newRow(names[i]) << i;
+}
+
+void tst_Statistics::everyPageButSpaceIsCoveredUntilADriveIsScanned()
+{
+    QFETCH(int, page);
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    w.show();
+    QVERIFY(w.OvcNotebook1->setPageIndex(page));
+    QCOMPARE(w.pnlNotYet->isVisible(), page != 0);
+    if (page != 0)
+        QCOMPARE(w.lblNotYet->text(), QStringLiteral("Statistics haven't been collected yet!"));
+
+    QVERIFY(w.OvcNotebook1->setPageIndex(page == 0 ? 1 : 0));
+    runAndWait(w, allFilesOf({"c: [sys]"}));
+    QVERIFY(w.statisticsCollected());
+    QVERIFY(w.OvcNotebook1->setPageIndex(page));
+    QVERIFY(!w.pnlNotYet->isVisible());
+}
+
+void tst_Statistics::noteButtonsShowTheirNotes()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    QCOMPARE(w.SpeedButton1->geometry(), QRect(593, 337, 25, 22));
+    QVERIFY(w.OvcNotebook1->page(4)->isAncestorOf(w.SpeedButton1));
+    QVERIFY(w.OvcNotebook1->page(7)->isAncestorOf(w.SpeedButton4));
+    w.SpeedButton1->click();
+    w.SpeedButton2->click();
+    w.SpeedButton3->click();
+    w.SpeedButton4->click();
+    const auto &shown = env.messages.shown();
+    QCOMPARE(shown.size(), std::size_t(4));
+    for (const auto &box : shown)
+        QCOMPARE(box.kind, RecordingMessages::Shown::Info);
+    QCOMPARE(QString::fromStdString(shown[0].text),
+             QStringLiteral("Note: prior versions of Windows and DOS did not store the file access "
+                            "date.  Files never recorded as being accessed are probably old files "
+                            "that were converted to Windows 95."));
+    QCOMPARE(QString::fromStdString(shown[1].text),
+             QStringLiteral("Files never recorded as being created are probably old files that "
+                            "were converted to Windows 95.  Note: prior versions of Windows and "
+                            "DOS did not store the file creation date independent of the last "
+                            "file modification or file write date."));
+    QCOMPARE(QString::fromStdString(shown[2].text),
+             QStringLiteral("Note: prior versions of Windows and DOS treated the file creation "
+                            "date synonomously  with the last file modification date.  Therefore "
+                            "all files have a file modification date."));
+    QCOMPARE(QString::fromStdString(shown[3].text),
+             QStringLiteral("This chart combines the Accessed, Created and Modified charts"));
+}
+
+void tst_Statistics::oneDriveRunFillsThePagesInOrderAndReportsCounts()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    w.show();
+    QVERIFY(w.OvcNotebook1->setPageIndex(2));
+    runAndWait(w, allFilesOf({"c: [sys]"}));
+
+    QCOMPARE(w.windowTitle(), QStringLiteral("Statistics completed for drives C: "));
+    QCOMPARE(status(w), QStringLiteral("Finished - 7 files processed"));
+    QCOMPARE(w.statistics().filesProcessed, 7);
+    QCOMPARE(w.statistics().filesSelected, 7);
+    QCOMPARE(w.currentDrive(), QStringLiteral("c: [sys]"));
+    QCOMPARE(w.clusterSize(), 4096);
+    QVERIFY(w.OvcNotebook1->pageEnabled(3));
+    QVERIFY(!w.pnlNotYet->isVisible());
+    QCOMPARE(
+        w.lblNotYet->text(),
+        QStringLiteral("Collecting statistics ... standby.  Press Esc or click Abort to stop."));
+    QVERIFY(!w.btAbort->isHidden());
+    for (QWidget *control : w.viewControls())
+        QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
+    QVERIFY(!QApplication::overrideCursor());
+
+    QCOMPARE(env.messages.shown().size(), std::size_t(1));
+    QCOMPARE(QString::fromStdString(env.messages.shown()[0].text), kOneDriveNotice);
+
+    const QStringList order = {"doOverHang",
+                               "doFileTypes",
+                               "doFileSizes",
+                               "doFileAttrs",
+                               "fillGridDates Accessed Date",
+                               "fillGridDates Created Date",
+                               "fillGridDates Modified Date",
+                               "fillCombinedGridDates",
+                               "doFileTimes",
+                               "doFileAges",
+                               "SortbyExtensionClick"};
+    QCOMPARE(w.pageBuilderCalls(), order);
+
+    // The types table holds one row per extension, and the date tables
+    // their buckets with the newest files in the bottom row.
+    QCOMPARE(w.gridTypes->rowCount(), 4);
+    QCOMPARE(w.gridTypes->cell(0, 1), QStringLiteral(".BIN"));
+    QCOMPARE(w.gridTypes->cell(3, 1), QStringLiteral("4"));
+    QCOMPARE(w.gridTypes->cell(0, 2), QStringLiteral(".TXT"));
+    QCOMPARE(w.gridTypes->cell(2, 2), QStringLiteral("303"));
+    QCOMPARE(w.gridModify->cell(0, 0), QStringLiteral("Modified Date"));
+    double counted = 0;
+    for (int row = 1; row <= 10; ++row)
+        counted += w.gridModify->cell(2, row).toDouble();
+    QCOMPARE(counted, 7.0);
+    QCOMPARE(w.gridCombine->cell(0, 0), QStringLiteral("Combined dates"));
+    QCOMPARE(w.gridCombine->cell(6, 0), QStringLiteral("Modify # files"));
+    double combined = 0;
+    for (int row = 1; row <= 10; ++row) {
+        QCOMPARE(w.gridCombine->cell(0, row), w.gridModify->cell(0, row));
+        QCOMPARE(w.gridCombine->cell(6, row), w.gridModify->cell(2, row));
+        combined += w.gridCombine->cell(2, row).toDouble();
+    }
+    QCOMPARE(combined, 7.0);
+}
+
+void tst_Statistics::filteredRunReportsFilesFoundAfterFilesProcessed()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    WizardResult answer = allFilesOf({"c: [sys]"});
+    answer.allFiles = false;
+    answer.includeTypes = true;
+    answer.types = {"*.txt\tText Document"};
+    runAndWait(w, answer);
+    QCOMPARE(status(w), QStringLiteral("Finished - 7 files processed 3 files found"));
+    QCOMPARE(w.statistics().filesSelected, 3);
+
+    answer.includeTypes = false;
+    answer.excludeTypes = true;
+    runAndWait(w, answer);
+    QCOMPARE(status(w), QStringLiteral("Finished - 7 files processed 4 files found"));
+}
+
+void tst_Statistics::notReadyDriveIsSkippedButNamedInTheCaption()
+{
+    ViewsEnvironment env;
+    env.volumes.add(fixedVolume('x', env.e.path(), "gone"), {1 * kGiB, 2 * kGiB}, 4096, false);
+    TfrmStatistics w(env.services);
+    runAndWait(w, allFilesOf({"x: [gone]", "c: [sys]"}));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Statistics completed for drives X: C: "));
+    QCOMPARE(status(w), QStringLiteral("Finished - 7 files processed"));
+    QCOMPARE(QString::fromStdString(env.messages.shown().at(0).text), kSeveralDrivesNotice);
+    QVERIFY(!w.OvcNotebook1->pageEnabled(3));
+    QVERIFY(!w.pageBuilderCalls().contains("doOverHang"));
+    QCOMPARE(w.pageBuilderCalls().count("doFileTypes"), 1);
+
+    // A later one-drive run gives the Overhang page back.
+    runAndWait(w, allFilesOf({"d: [data]"}));
+    QVERIFY(w.OvcNotebook1->pageEnabled(3));
+}
+
+void tst_Statistics::abortDuringTheFirstOfThreeDrivesShowsPartialCounts()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    // Abort as soon as the walk has counted its first file.
+    struct AbortAtFirstFile final : WalkObserver
+    {
+        TfrmStatistics *window = nullptr;
+        void fileCounted(std::string_view, const DirectoryEntry &) override
+        {
+            window->btAbortClick();
+        }
+    } abortAtFirst;
+    abortAtFirst.window = &w;
+    w.walkObserver = &abortAtFirst;
+    runAndWait(w, allFilesOf({"c: [sys]", "d: [data]", "e: [more]"}));
+
+    QCOMPARE(w.windowTitle(),
+             QStringLiteral("File Statistics for drive(s) incomplete ... aborted."));
+    QVERIFY(status(w).endsWith(QStringLiteral(" INCOMPLETE ... ABORTED")));
+    QVERIFY(status(w).startsWith(QStringLiteral("Finished - ")));
+    QVERIFY(w.statistics().filesProcessed >= 1);
+    QVERIFY(w.statistics().filesProcessed < 7);
+    QCOMPARE(w.currentDrive(), QStringLiteral("c: [sys]"));
+    QCOMPARE(w.pageBuilderCalls().count("doFileTypes"), 1);
+    QVERIFY(w.statisticsCollected());
+    for (QWidget *control : w.viewControls())
+        QVERIFY(control->isEnabled());
+}
+
+void tst_Statistics::cancelledWizardLeavesThePreviousResults()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    runAndWait(w, allFilesOf({"c: [sys]"}));
+    const QString title = w.windowTitle();
+    const QString line = status(w);
+    const Statistics before = w.statistics();
+    const QStringList calls = w.pageBuilderCalls();
+    const QString firstType = w.gridTypes->cell(0, 1);
+    env.messages.clear();
+
+    runAndWait(w, std::nullopt);
+    runAndWait(w, WizardResult{}); // OK with no drive chosen
+    QCOMPARE(w.windowTitle(), title);
+    QCOMPARE(status(w), line);
+    QVERIFY(w.statistics() == before);
+    QCOMPARE(w.pageBuilderCalls(), calls);
+    QCOMPARE(w.gridTypes->cell(0, 1), firstType);
+    QVERIFY(env.messages.shown().empty());
+}
+
+void tst_Statistics::drivesWithoutCapacityStopWithAnErrorAndKeepResults()
+{
+    ViewsEnvironment env;
+    env.volumes.add(fixedVolume('x', env.e.path(), "gone"), {1 * kGiB, 2 * kGiB}, 4096, false);
+    TfrmStatistics w(env.services);
+    runAndWait(w, allFilesOf({"c: [sys]"}));
+    env.messages.clear();
+    const Statistics before = w.statistics();
+
+    w.runWizard = [] { return allFilesOf({"x: [gone]"}); };
+    w.btOK->click();
+    QVERIFY(!w.scanRunning());
+    QCOMPARE(env.messages.shown().size(), std::size_t(1));
+    QCOMPARE(env.messages.shown()[0].kind, RecordingMessages::Shown::Error);
+    QCOMPARE(QString::fromStdString(env.messages.shown()[0].text),
+             QStringLiteral("Could not compute the total size of the disk drives selected.  "
+                            "Cannot proceed with statistics."));
+    QVERIFY(w.statistics() == before);
+    QCOMPARE(w.currentDrive(), QStringLiteral("c: [sys]"));
+}
+
+void tst_Statistics::escapeWithoutAScanHidesTheWindow()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(w.isHidden());
+    QCOMPARE(w.result(), int(QDialog::Rejected));
+    // Hidden, not destroyed: the window comes back as it was.
+    w.show();
+    QVERIFY(w.isVisible());
+}
+
+void tst_Statistics::escapeDuringAScanOnlyStopsIt()
+{
+    ViewsEnvironment env;
+    Gate gate;
+    TfrmStatistics w(env.services);
+    ReleaseOnExit release{gate};
+    gate.window = &w;
+    w.walkObserver = &gate;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.runWizard = [] { return allFilesOf({"c: [sys]", "d: [data]"}); };
+    w.btOK->click();
+    QTRY_VERIFY_WITH_TIMEOUT(gate.entered(), kRunTimeout);
+    QVERIFY(w.scanRunning());
+
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(w.isVisible());
+    QVERIFY(w.abortRequested());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.scanRunning(), kRunTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        w.windowTitle(), QStringLiteral("File Statistics for drive(s) incomplete ... aborted."),
+        kRunTimeout);
+    QVERIFY(status(w).endsWith(QStringLiteral(" INCOMPLETE ... ABORTED")));
+    QVERIFY(w.isVisible());
+    // Drive d was never reached.
+    QCOMPARE(w.currentDrive(), QStringLiteral("c: [sys]"));
+
+    // With the scan over, Escape closes the window again.
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(w.isHidden());
+}
+
+void tst_Statistics::windowStaysUsableAndDisenableTouchesOnlyItsControlsDuringAScan()
+{
+    ViewsEnvironment env;
+    Gate gate;
+    TfrmStatistics w(env.services);
+    ReleaseOnExit release{gate};
+    gate.window = &w;
+    w.walkObserver = &gate;
+    w.show();
+    QVERIFY(w.OvcNotebook1->setPageIndex(4));
+    const std::set<QString> idle = forcedDisabled(w);
+    w.Timer1->start();
+
+    w.runWizard = [] { return allFilesOf({"c: [sys]"}); };
+    w.btOK->click();
+    QTRY_VERIFY_WITH_TIMEOUT(gate.entered(), kRunTimeout);
+
+    // Exactly the listed view controls were switched off.
+    std::set<QString> expected = idle;
+    for (const char *name : {"btPrint",   "btOK",         "rbCombine1", "rbCombine2", "rgSpace1",
+                             "rgSpace2",  "pckStatDrive", "rgTypes",    "rgSize0",    "rgSize1",
+                             "rgSize2",   "rgAccess0",    "rgAccess1",  "rgAccess2",  "rgCreate0",
+                             "rgCreate1", "rgCreate2",    "rgModify0",  "rgModify1",  "rgModify2"})
+        expected.insert(QString::fromLatin1(name));
+    QCOMPARE(forcedDisabled(w), expected);
+    QVERIFY(w.btCancel->isEnabled());
+    QVERIFY(w.btAbort->isEnabled());
+    QVERIFY(w.rgCombine0->isEnabled());
+    QVERIFY(w.cbTotal->isEnabled());
+    QVERIFY(w.btSort->isEnabled());
+    QVERIFY(w.SpeedButton1->isEnabled());
+    QVERIFY(w.OvcNotebook1->isEnabled());
+
+    // The cover tells how to stop, the pie animation rests, the pointer is busy.
+    QVERIFY(w.pnlNotYet->isVisible());
+    QCOMPARE(
+        w.lblNotYet->text(),
+        QStringLiteral("Collecting statistics ... standby.  Press Esc or click Abort to stop."));
+    QVERIFY(w.btAbort->isVisible());
+    QVERIFY(!w.Timer1->isActive());
+    QVERIFY(QApplication::overrideCursor());
+
+    // Pages can be switched and a note read while the walk waits.
+    QVERIFY(w.OvcNotebook1->setPageIndex(7));
+    QVERIFY(w.pnlNotYet->isVisible());
+    w.SpeedButton4->click();
+    QCOMPARE(QString::fromStdString(env.messages.shown().back().text),
+             QStringLiteral("This chart combines the Accessed, Created and Modified charts"));
+    QVERIFY(w.scanRunning());
+
+    gate.release();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.scanRunning(), kRunTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(w.windowTitle(),
+                              QStringLiteral("Statistics completed for drives C: "), kRunTimeout);
+    QCOMPARE(forcedDisabled(w), idle);
+    QVERIFY(w.Timer1->isActive());
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(!w.pnlNotYet->isVisible());
+}
+
+void tst_Statistics::progressTextShowsTheDriveAndDirectoryDuringAScan()
+{
+    ViewsEnvironment env;
+    Gate gate;
+    TfrmStatistics w(env.services);
+    ReleaseOnExit release{gate};
+    gate.window = &w;
+    w.walkObserver = &gate;
+    w.runWizard = [] { return allFilesOf({"c: [sys]"}); };
+    w.btOK->click();
+    QTRY_VERIFY_WITH_TIMEOUT(gate.entered(), kRunTimeout);
+    const QString prefix = QStringLiteral("Processing drive c: [sys] ... standby : ");
+    QTRY_VERIFY_WITH_TIMEOUT(status(w).startsWith(prefix), kRunTimeout);
+    QVERIFY(status(w).mid(prefix.size()).startsWith(env.c.path()));
+}
+
+void tst_Statistics::destroyingTheWindowDuringAScanStopsTheWalk()
+{
+    ViewsEnvironment env;
+    Gate gate;
+    auto w = std::make_unique<TfrmStatistics>(env.services);
+    gate.window = w.get();
+    w->walkObserver = &gate;
+    w->runWizard = [] { return allFilesOf({"c: [sys]", "d: [data]"}); };
+    w->btOK->click();
+    QTRY_VERIFY_WITH_TIMEOUT(gate.entered(), kRunTimeout);
+    QVERIFY(w->scanRunning());
+    w.reset(); // must stop and join the walk, without the gate's help
+    QCoreApplication::processEvents();
+    gate.release();
+}
+
+void tst_Statistics::closingTheWindowDuringAScanFinishesTheDriveAsAborted()
+{
+    ViewsEnvironment env;
+    Gate gate;
+    TfrmStatistics w(env.services);
+    ReleaseOnExit release{gate};
+    gate.window = &w;
+    w.walkObserver = &gate;
+    w.show();
+    w.runWizard = [] { return allFilesOf({"c: [sys]", "d: [data]"}); };
+    w.btOK->click();
+    QTRY_VERIFY_WITH_TIMEOUT(gate.entered(), kRunTimeout);
+
+    w.close();
+    QVERIFY(!w.scanRunning());
+    QCOMPARE(w.windowTitle(),
+             QStringLiteral("File Statistics for drive(s) incomplete ... aborted."));
+    QVERIFY(status(w).endsWith(QStringLiteral(" INCOMPLETE ... ABORTED")));
+    QCOMPARE(w.pageBuilderCalls().count("doFileTypes"), 1);
+    // The walk's late notice finds nothing left to do.
+    QCoreApplication::processEvents();
+    QCOMPARE(w.pageBuilderCalls().count("doFileTypes"), 1);
+    QCOMPARE(w.currentDrive(), QStringLiteral("c: [sys]"));
+    QVERIFY(w.btOK->isEnabled());
+}
+
+void tst_Statistics::windowImageIsDrawnOnWhiteAndColoursComeBack()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    w.show();
+    const QColor normal = w.palette().color(QPalette::Window);
+    const QImage image = w.printableWindowImage();
+    QCOMPARE(image.size(), QSize(632, 431) * image.devicePixelRatio());
+    // Between the command row's left edge and the window's: plain background.
+    QCOMPARE(image.pixelColor(QPoint(20, 396)), QColor(Qt::white));
+    QCOMPARE(w.palette().color(QPalette::Window), normal);
+    QCOMPARE(w.chartSpaceBar->model().settings().background,
+             QApplication::palette().color(QPalette::Window));
+    QCOMPARE(w.gridAccess->cellColor(), QApplication::palette().color(QPalette::Window));
+    QCOMPARE(w.gridTypes->cellColor(), QColor(Qt::white));
+}
+
+void tst_Statistics::printingTheWindowImageWritesAPdf()
+{
+    ViewsEnvironment env;
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("space.pdf"));
+    TfrmStatistics w(env.services);
+    w.show();
+    int asked = 0;
+    w.choosePrinter = [&] {
+        ++asked;
+        return pdfPrinter(pdf);
+    };
+    const QColor normal = w.palette().color(QPalette::Window);
+    w.btPrintClick();
+    QCOMPARE(asked, 1);
+    QVERIFY(isPdf(pdf));
+    QCOMPARE(w.palette().color(QPalette::Window), normal);
+}
+
+void tst_Statistics::cancelledPrintDialogPrintsNothing()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    w.show();
+    runAndWait(w, allFilesOf({"c: [sys]"}));
+    const QColor normal = w.chartSpaceBar->model().settings().background;
+    int asked = 0;
+    w.choosePrinter = [&] {
+        ++asked;
+        return std::unique_ptr<QPrinter>();
+    };
+    int previews = 0;
+    w.previewChart = [&](chart::Chart &) { ++previews; };
+    for (int page : {0, 3, 8})
+        if (w.OvcNotebook1->setPageIndex(page))
+            w.btPrintClick();
+    QVERIFY(w.OvcNotebook1->setPageIndex(1));
+    w.chartPie->hide();
+    w.gridTypes->show();
+    w.btPrintClick();
+    QCOMPARE(asked, 4);
+    QCOMPARE(previews, 0);
+    QVERIFY(w.gridTypes->printTitle().isEmpty());
+    QCOMPARE(w.chartSpaceBar->model().settings().background, normal);
+}
+
+void tst_Statistics::typesListingPrintsTheGridUnderItsTitle()
+{
+    ViewsEnvironment env;
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("types.pdf"));
+    TfrmStatistics w(env.services);
+    w.show();
+    runAndWait(w, allFilesOf({"c: [sys]"}));
+    QVERIFY(w.OvcNotebook1->setPageIndex(1));
+    w.chartPie->hide();
+    w.gridTypes->show();
+    w.choosePrinter = [&] { return pdfPrinter(pdf); };
+    w.previewChart = [](chart::Chart &) { QFAIL("the listing is not a chart"); };
+    w.btPrintClick();
+    QCOMPARE(w.gridTypes->printTitle(), QStringLiteral("File types for drive c: [sys]"));
+    QVERIFY(isPdf(pdf));
+}
+
+void tst_Statistics::pagesWithAVisibleChartOpenItsPreview_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("chart");
+    QTest::newRow("Types") << 1 << "chartPie";
+    QTest::newRow("Sizes") << 2 << "Chart1";
+    QTest::newRow("Access") << 4 << "chartAccess";
+    QTest::newRow("Created") << 5 << "chartCreate";
+    QTest::newRow("Modified") << 6 << "chartModify";
+    QTest::newRow("Combined") << 7 << "chartCombine";
+    QTest::newRow("Time") << 9 << "Chart4";
+}
+
+void tst_Statistics::pagesWithAVisibleChartOpenItsPreview()
+{
+    QFETCH(int, page);
+    QFETCH(QString, chart);
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    w.show();
+    QVERIFY(w.OvcNotebook1->setPageIndex(page));
+    QStringList previewed;
+    w.previewChart = [&](chart::Chart &c) { previewed << c.objectName(); };
+    w.choosePrinter = [] {
+        [] { QFAIL("a visible chart goes to its preview"); }();
+        return std::unique_ptr<QPrinter>();
+    };
+    w.btPrintClick();
+    QCOMPARE(previewed, QStringList{chart});
+    QVERIFY(w.OvcNotebook1->page(page)->isAncestorOf(w.findChild<QWidget *>(chart)));
+}
+
+void tst_Statistics::pagesWithAHiddenChartPrintTheWindowImage()
+{
+    ViewsEnvironment env;
+    QTemporaryDir out;
+    TfrmStatistics w(env.services);
+    w.show();
+    runAndWait(w, allFilesOf({"c: [sys]"}));
+    int previews = 0;
+    w.previewChart = [&](chart::Chart &) { ++previews; };
+    const struct
+    {
+        int page;
+        const char *chart;
+    } pages[] = {{2, "Chart1"},      {4, "chartAccess"},  {5, "chartCreate"},
+                 {6, "chartModify"}, {7, "chartCombine"}, {9, "Chart4"}};
+    for (const auto &p : pages) {
+        QVERIFY(w.OvcNotebook1->setPageIndex(p.page));
+        w.findChild<QWidget *>(p.chart)->hide();
+        const QString pdf = out.filePath(QStringLiteral("page%1.pdf").arg(p.page));
+        w.choosePrinter = [&] { return pdfPrinter(pdf); };
+        w.btPrintClick();
+        QVERIFY2(isPdf(pdf), p.chart);
+    }
+    QCOMPARE(previews, 0);
+}
+
+QTEST_MAIN(tst_Statistics)
+#include "tst_Statistics.moc"
