@@ -171,7 +171,7 @@ struct LegendSettings
 struct View3D
 {
     bool enabled = true;
-    int depthPercent = 15; // of the plot's width (bars) or the pie's radius
+    int depthPercent = 15; // box depth: of the shorter side of the plot area; pies: of the radius
     int zoomPercent = 100;
     int rotation = 360;  // degrees about the vertical axis
     int elevation = 360; // degrees about the horizontal axis
