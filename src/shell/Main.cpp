@@ -7,6 +7,8 @@
 #include "widgets/HeadingLabel.h"
 #include "widgets/PickList.h"
 
+#include <algorithm>
+#include <cmath>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QProxyStyle>
@@ -15,6 +17,7 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <QToolTip>
+#include <vector>
 
 namespace vorin {
 
@@ -309,13 +312,18 @@ void TfrmMain::doDiskSize()
     // Every bar is given in MB. A drive under 10,000 KB (a floppy, a small
     // card, a RAM disk) counted in KB would stand on the same MB axis as the
     // hard disks and read 1,423 "MB" for a 1.44 MB floppy. Such a drive keeps
-    // its fractional MB instead, and while one is on the chart the marks show
-    // two decimals so that it does not read "1 MB" or "0 MB".
-    const auto toMb = [](double bytes) { return bytes / 1024.0 / 1024.0; };
+    // its fraction of an MB instead, and while one is on the chart the marks
+    // show two decimals so that it does not read "1 MB" or "0 MB"; the bigger
+    // drives then count in whole MB, so that their marks stay as they were.
+    struct Pair
+    {
+        QString label;
+        double freeBytes;
+        double totalBytes;
+    };
+    std::vector<Pair> pairs;
     double freeSum = 0;
     double capacitySum = 0;
-    int drives = 0;
-    bool smallDrive = false;
     if (m_statistics.driveList != nullptr) {
         const PickList &list = *m_statistics.driveList;
         for (int i = 0; i < list.count(); ++i) {
@@ -334,26 +342,36 @@ void TfrmMain::doDiskSize()
                 continue;
             freeSum += space.freeBytes;
             capacitySum += space.totalBytes;
-            if (space.totalBytes / 1024.0 < kKbLimit)
-                smallDrive = true;
-            const QString label(QChar::fromLatin1(letter));
-            free.addPoint(toMb(space.freeBytes), label, kFree);
-            used.addPoint(toMb(space.totalBytes - space.freeBytes), label, kUsed);
-            ++drives;
+            pairs.push_back(
+                {QString(QChar::fromLatin1(letter)), space.freeBytes, space.totalBytes});
         }
     }
     // The total pair belongs to every chart of two or more drives, also when
     // all the free space happens to lie on the last drive.
-    if (drives >= 2) {
-        free.addPoint(toMb(freeSum), QStringLiteral("Total"), kFree);
-        used.addPoint(toMb(capacitySum - freeSum), QStringLiteral("Total"), kUsed);
+    if (pairs.size() >= 2)
+        pairs.push_back({QStringLiteral("Total"), freeSum, capacitySum});
+
+    const auto small = [](double totalBytes) {
+        return totalBytes > 0 && totalBytes / 1024.0 < kKbLimit;
+    };
+    const bool fine = std::any_of(pairs.begin(), pairs.end(),
+                                  [&small](const Pair &pair) { return small(pair.totalBytes); });
+    for (const Pair &pair : pairs) {
+        double freeMb = pair.freeBytes / 1024.0 / 1024.0;
+        double usedMb = (pair.totalBytes - pair.freeBytes) / 1024.0 / 1024.0;
+        if (fine && !small(pair.totalBytes)) {
+            freeMb = std::round(freeMb);
+            usedMb = std::round(usedMb);
+        }
+        free.addPoint(freeMb, pair.label, kFree);
+        used.addPoint(usedMb, pair.label, kUsed);
     }
-    const QString markFormat = smallDrive ? kFineMb : kWholeMb;
+    const QString markFormat = fine ? kFineMb : kWholeMb;
     used.setValueFormat(markFormat);
     free.setValueFormat(markFormat);
     // The axis steps of a chart that holds nothing bigger than 10,000 KB are
     // fractions of an MB.
-    const QString axisFormat = capacitySum / 1024.0 < kKbLimit ? kFineMb : kWholeMb;
+    const QString axisFormat = small(capacitySum) ? kFineMb : kWholeMb;
     chartSpaceBar->model().edit([&axisFormat](chart::ChartSettings &s) {
         s.leftAxis.format = axisFormat;
         s.rightAxis.format = axisFormat;

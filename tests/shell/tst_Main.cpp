@@ -512,7 +512,7 @@ private slots:
     void marksReadAsTheUserExpects()
     {
         Fixture f({QStringLiteral("c: [/]"), QStringLiteral("e: (Removable)")});
-        f.volumes.add(volume('c', "/"), DiskSpace{5 * kGb, 20 * kGb});
+        f.volumes.add(volume('c', "/"), DiskSpace{5 * kGb + 300 * 1024, 20 * kGb});
         f.volumes.add(volume('e'), DiskSpace{1024000.0, 1457664.0});
         f.window.doDiskSize();
         const auto &model = f.window.chartSpaceBar->model();
@@ -523,6 +523,20 @@ private slots:
         QCOMPARE(mark(f.window.Series4(), 0), QStringLiteral("5,120 MB"));
         QCOMPARE(mark(f.window.Series4(), 1), QStringLiteral("0.98 MB"));
         QCOMPARE(mark(f.window.Series5(), 1), QStringLiteral("0.41 MB"));
+        QCOMPARE(mark(f.window.Series4(), 2), QStringLiteral("5,121 MB"));
+        QCOMPARE(mark(f.window.Series5(), 2), QStringLiteral("15,360 MB"));
+    }
+
+    void withoutASmallDriveTheMbKeepTheirFraction()
+    {
+        Fixture f({QStringLiteral("c: [/]"), QStringLiteral("d: [/home]")});
+        f.volumes.add(volume('c', "/"), DiskSpace{5 * kGb + 300 * 1024, 20 * kGb});
+        f.volumes.add(volume('d', "/home"), DiskSpace{0, 0});
+        f.window.doDiskSize();
+        QCOMPARE(valuesOf(f.window.Series4()).first(), QStringLiteral("5120.2930"));
+        QCOMPARE(f.window.Series4().valueFormat(), QStringLiteral("#,##0 MB"));
+        QCOMPARE(f.window.chartSpaceBar->model().settings().leftAxis.format,
+                 QStringLiteral("#,##0 MB"));
     }
 
     void buttonsKeepTheirPlaceWhenResized_data()

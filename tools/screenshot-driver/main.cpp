@@ -1,0 +1,361 @@
+// Builds the program's real windows on a made-up machine, drives them as a
+// user would and saves what they show as PNG files, for a developer to look
+// at after a change: screenshot-driver <output directory> [--real-drives]
+//
+// The made-up machine has three drives over generated trees in a temporary
+// directory (a system disk, a data disk and a small card); --real-drives
+// shows this machine's own drives on the main window instead, and scans none.
+// Meant to run under Xvfb (tools/screenshots.sh); offscreen works too.
+
+#include "shell/Main.h"
+
+#include "engine/Walk.h"
+#include "platform/fake/FakeSettingsFile.h"
+#include "platform/fake/FakeVolumes.h"
+#include "platform/fake/RecordingMessages.h"
+#include "platform/Locale.h"
+#include "platform/posix/MimeRegistry.h"
+#include "platform/posix/PosixVolumes.h"
+#include "shell/AppIcon.h"
+#include "support/Utility.h"
+#include "widgets/FontSubstitutes.h"
+#include "widgets/Notebook.h"
+#include "widgets/PickList.h"
+
+#ifdef VORIN_HAVE_VIEWS
+#include "views/Services.h"
+#include "views/Statistics.h"
+#endif
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+// Lets the event loop run until `done` holds or the time is up.
+bool waitUntil(const std::function<bool()> &done, int milliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > milliseconds)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+void settle(int milliseconds)
+{
+    waitUntil([] { return false; }, milliseconds);
+}
+
+class Shooter
+{
+public:
+    explicit Shooter(QDir out) : m_out(std::move(out)) {}
+
+    void widget(QWidget *widget, const QString &name) { save(widget->grab().toImage(), name); }
+
+    // The whole screen, windows over one another as the user sees them.
+    void screen(const QString &name)
+    {
+        QScreen *screen = QGuiApplication::primaryScreen();
+        if (screen == nullptr || QGuiApplication::platformName() == QLatin1String("offscreen"))
+            return;
+        save(screen->grabWindow(0).toImage(), name);
+    }
+
+    [[nodiscard]] bool ok() const { return m_ok; }
+
+private:
+    void save(const QImage &image, const QString &name)
+    {
+        const QString path = m_out.filePath(name + QStringLiteral(".png"));
+        if (image.isNull() || !image.save(path)) {
+            err() << "could not write " << path << '\n';
+            m_ok = false;
+            return;
+        }
+        err() << "wrote " << path << '\n';
+    }
+
+    QDir m_out;
+    bool m_ok = true;
+};
+
+// A drive's tree with files of many types, sizes, ages and times of day, so
+// that every page has something to show. Sizes are made by stretching empty
+// files, which costs no disk space.
+void makeTree(const QString &root, int files, quint32 seed)
+{
+    static const char *const kTypes[] = {"txt", "doc", "jpg", "png",  "exe", "dll", "mp3", "zip",
+                                         "pdf", "cpp", "h",   "html", "ini", "log", "xls", "bmp"};
+    static const char *const kFolders[] = {"Documents",
+                                           "Documents/Letters",
+                                           "Program Files/Vorin",
+                                           "Pictures/Holiday 1998",
+                                           "Music",
+                                           "Windows/System",
+                                           "Temp",
+                                           "Projects/src"};
+    QRandomGenerator random(seed);
+    QDir dir(root);
+    for (const char *folder : kFolders)
+        dir.mkpath(QString::fromLatin1(folder));
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int i = 0; i < files; ++i) {
+        const QString folder = QString::fromLatin1(kFolders[random.bounded(8)]);
+        const QString type = QString::fromLatin1(kTypes[random.bounded(16)]);
+        const QString path =
+            dir.filePath(QStringLiteral("%1/file %2.%3").arg(folder).arg(i).arg(type));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            continue;
+        // Mostly small files, a few large ones: sizes spread over the bands.
+        const int band = random.bounded(100);
+        qint64 size = 0;
+        if (band < 35)
+            size = random.bounded(16 * 1024);
+        else if (band < 70)
+            size = 16 * 1024 + random.bounded(240 * 1024);
+        else if (band < 92)
+            size = 256 * 1024 + random.bounded(4 * 1024 * 1024);
+        else
+            size = 4 * 1024 * 1024 + random.bounded(30 * 1024 * 1024);
+        file.resize(size);
+        const qint64 ageSeconds =
+            static_cast<qint64>(random.bounded(6 * 365)) * 86400 + random.bounded(86400);
+        const QDateTime modified = now.addSecs(-ageSeconds);
+        const QDateTime accessed = modified.addSecs(random.bounded(ageSeconds + 1));
+        file.setFileTime(modified, QFileDevice::FileModificationTime);
+        file.setFileTime(accessed, QFileDevice::FileAccessTime);
+    }
+}
+
+vorin::Volume volume(char letter, int type, const QString &root, const std::string &label)
+{
+    vorin::Volume v;
+    v.letter = letter;
+    v.type = type;
+    v.root = root.toStdString();
+    v.label = label;
+    v.fileSystem = "ext4";
+    return v;
+}
+
+#ifdef VORIN_HAVE_VIEWS
+// Holds the walk at one file until the picture of the running scan is taken.
+class Gate final : public vorin::WalkObserver
+{
+public:
+    explicit Gate(int holdAt) : m_holdAt(holdAt) {}
+
+    void fileCounted(std::string_view, const vorin::DirectoryEntry &) override
+    {
+        if (++m_counted != m_holdAt)
+            return;
+        std::unique_lock lock(m_mutex);
+        m_holding = true;
+        m_cv.wait(lock, [this] { return m_released; });
+    }
+    [[nodiscard]] bool holding()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_holding;
+    }
+    void release()
+    {
+        std::lock_guard lock(m_mutex);
+        m_released = true;
+        m_cv.notify_all();
+    }
+
+private:
+    const int m_holdAt;
+    std::atomic<int> m_counted{0};
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_holding = false;
+    bool m_released = false;
+};
+#endif
+
+// Shows the about box the way the main window does and takes its picture
+// while it is up.
+void shootAboutBox(vorin::TfrmMain &frmMain, Shooter &shooter)
+{
+    QTimer::singleShot(300, &frmMain, [&shooter] {
+        if (QWidget *box = QApplication::activeModalWidget()) {
+            shooter.widget(box, QStringLiteral("05-about-box"));
+            shooter.screen(QStringLiteral("06-about-box-screen"));
+            box->close();
+        }
+    });
+    frmMain.btReachClick();
+}
+
+void shootMainWindow(vorin::TfrmMain &frmMain, Shooter &shooter)
+{
+    frmMain.show();
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        // Without a window manager nobody maximises the window.
+        if (frmMain.width() < screen->availableGeometry().width() - 100)
+            frmMain.setGeometry(screen->availableGeometry());
+    }
+    waitUntil([&frmMain] { return frmMain.Timer2->isActive(); }, 5000);
+    settle(500);
+    shooter.widget(&frmMain, QStringLiteral("01-main-opening"));
+    waitUntil([&frmMain] { return !frmMain.Timer2->isActive() && !frmMain.Timer1->isActive(); },
+              20000);
+    settle(200);
+    shooter.widget(&frmMain, QStringLiteral("02-main-after-animation"));
+    shooter.screen(QStringLiteral("03-main-screen"));
+    shooter.widget(frmMain.btClose, QStringLiteral("04-main-buttons-exit"));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vorin 99"));
+    QApplication::setWindowIcon(vorin::appIcon());
+    vorin::installFontSubstitutes();
+
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2 || args.size() > 3 ||
+        (args.size() == 3 && args.at(2) != QLatin1String("--real-drives"))) {
+        err() << "usage: screenshot-driver <output directory> [--real-drives]\n";
+        return 2;
+    }
+    const QDir out(args.at(1));
+    if (!QDir().mkpath(out.absolutePath())) {
+        err() << "cannot create " << out.absolutePath() << '\n';
+        return 1;
+    }
+    const bool realDrives = args.size() == 3;
+    Shooter shooter(out);
+    // Boxes are recorded, not shown: nothing may wait for a click here.
+    vorin::RecordingMessages messages;
+
+    QTemporaryDir trees;
+    vorin::FakeVolumes fakeVolumes;
+    vorin::PosixVolumes posixVolumes;
+    const vorin::Volumes &volumes = realDrives ? static_cast<const vorin::Volumes &>(posixVolumes)
+                                               : static_cast<const vorin::Volumes &>(fakeVolumes);
+    if (!realDrives) {
+        const QString c = trees.filePath(QStringLiteral("c"));
+        const QString d = trees.filePath(QStringLiteral("d"));
+        const QString e = trees.filePath(QStringLiteral("e"));
+        makeTree(c, 700, 1);
+        makeTree(d, 400, 2);
+        makeTree(e, 30, 3);
+        constexpr double kGb = 1024.0 * 1024 * 1024;
+        fakeVolumes.add(volume('c', vorin::kDriveFixed, c, "system"), {11.5 * kGb, 38.2 * kGb},
+                        4096);
+        fakeVolumes.add(volume('d', vorin::kDriveFixed, d, "data"), {71.0 * kGb, 111.7 * kGb},
+                        4096);
+        // A small card: under 10,000 KB, shown with its fraction of an MB.
+        fakeVolumes.add(volume('e', vorin::kDriveRemovable, e, "card"), {1024000.0, 1457664.0},
+                        512);
+        fakeVolumes.setCurrentDrive('c');
+    }
+
+#ifdef VORIN_HAVE_VIEWS
+    vorin::FakeSettingsFile settings;
+    const vorin::MimeRegistry registry;
+    vorin::Services services{volumes, settings, registry, vorin::systemLocaleSeparators()};
+
+    auto frmMain = std::make_unique<vorin::TfrmMain>(volumes);
+    auto *frmStatistics = new vorin::TfrmStatistics(services, frmMain.get());
+    frmMain->setStatistics(
+        vorin::StatisticsLink{frmStatistics, frmStatistics->pckStatDrive,
+                              [frmStatistics] { frmStatistics->requestAbortAndWait(); }});
+
+    shootMainWindow(*frmMain, shooter);
+    shootAboutBox(*frmMain, shooter);
+
+    frmMain->btStatistic->click();
+    waitUntil([frmStatistics] { return frmStatistics->isVisible(); }, 5000);
+    settle(1500);
+    shooter.widget(frmStatistics, QStringLiteral("10-statistics-before-scan"));
+    shooter.screen(QStringLiteral("11-statistics-screen"));
+    frmStatistics->OvcNotebook1->setPageIndex(1);
+    settle(200);
+    shooter.widget(frmStatistics, QStringLiteral("12-statistics-not-yet-collected"));
+    frmStatistics->OvcNotebook1->setPageIndex(0);
+    settle(200);
+
+    if (!realDrives) {
+        Gate gate(250);
+        frmStatistics->walkObserver = &gate;
+        frmStatistics->runWizard = [] {
+            vorin::WizardResult result;
+            result.drives = {"c: [system]"};
+            return std::optional<vorin::WizardResult>(result);
+        };
+        frmStatistics->btOK->click();
+        if (waitUntil([&gate] { return gate.holding(); }, 20000)) {
+            settle(400);
+            shooter.widget(frmStatistics, QStringLiteral("20-statistics-scanning"));
+        } else {
+            err() << "the scan did not get going\n";
+        }
+        gate.release();
+        waitUntil([frmStatistics] { return !frmStatistics->scanRunning(); }, 60000);
+        frmStatistics->walkObserver = nullptr;
+        settle(800);
+        const QStringList pages{QStringLiteral("space"),     QStringLiteral("types"),
+                                QStringLiteral("sizes"),     QStringLiteral("overhang"),
+                                QStringLiteral("access"),    QStringLiteral("created"),
+                                QStringLiteral("modified"),  QStringLiteral("combined"),
+                                QStringLiteral("attribute"), QStringLiteral("time")};
+        for (int page = 0; page < pages.size(); ++page) {
+            frmStatistics->OvcNotebook1->setPageIndex(page);
+            settle(page == 0 ? 1200 : 300);
+            shooter.widget(
+                frmStatistics,
+                QStringLiteral("3%1-statistics-after-scan-%2").arg(page).arg(pages.at(page)));
+        }
+    }
+    frmMain->close();
+    frmMain.reset();
+#else
+    vorin::PickList drives;
+    for (const vorin::Volume &v : volumes.list())
+        drives.addItem(QStringLiteral("%1: [%2]")
+                           .arg(QChar::fromLatin1(v.letter))
+                           .arg(QString::fromStdString(v.label)));
+    vorin::TfrmMain frmMain(volumes);
+    frmMain.setStatistics(vorin::StatisticsLink{nullptr, &drives, {}});
+    shootMainWindow(frmMain, shooter);
+    shootAboutBox(frmMain, shooter);
+    frmMain.close();
+#endif
+    for (const auto &shown : messages.shown())
+        err() << "box: " << QString::fromStdString(shown.text) << '\n';
+    return shooter.ok() ? 0 : 1;
+}
