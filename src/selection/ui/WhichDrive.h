@@ -1,10 +1,11 @@
 #pragma once
 
+#include "widgets/PickList.h"
+
 #include <functional>
 #include <QDialog>
 #include <QString>
 
-class QAction;
 class QFrame;
 class QMenu;
 class QPushButton;
@@ -14,7 +15,6 @@ namespace vorin {
 
 class FileTypeRegistry;
 class HeadingLabel;
-class PickList;
 class SettingsFile;
 class TfrmStatList;
 class Volumes;
