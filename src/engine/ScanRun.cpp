@@ -160,10 +160,16 @@ void ScanRun::finishDrive()
 
     const bool aborted = m_abortRequested.load();
     m_hooks.refreshPages(m_drives.size() == 1);
-    std::string status =
-        "Finished - " + formatInt(m_stats.filesProcessed, m_locale) + " files processed";
-    if (m_stats.filesSelected != m_stats.filesProcessed)
-        status += " " + formatInt(m_stats.filesSelected, m_locale) + " files found";
+    // Appended piece by piece: GCC 12 sees an overlap that is not there in
+    // " " + std::string at -O3.
+    std::string status = "Finished - ";
+    status += formatInt(m_stats.filesProcessed, m_locale);
+    status += " files processed";
+    if (m_stats.filesSelected != m_stats.filesProcessed) {
+        status += ' ';
+        status += formatInt(m_stats.filesSelected, m_locale);
+        status += " files found";
+    }
     if (aborted)
         status += " INCOMPLETE ... ABORTED";
     setStatus(std::move(status));
