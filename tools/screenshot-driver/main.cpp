@@ -16,13 +16,13 @@
 #include "platform/Locale.h"
 #include "platform/posix/MimeRegistry.h"
 #include "platform/posix/PosixVolumes.h"
-#include "shell/AppIcon.h"
+#include "shell/Application.h"
 #include "support/Utility.h"
-#include "widgets/FontSubstitutes.h"
 #include "widgets/Notebook.h"
 #include "widgets/PickList.h"
 
 #ifdef VORIN_HAVE_VIEWS
+#include "shell/Startup.h"
 #include "views/Services.h"
 #include "views/Statistics.h"
 #endif
@@ -241,9 +241,7 @@ void shootMainWindow(vorin::TfrmMain &frmMain, Shooter &shooter)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vorin 99"));
-    QApplication::setWindowIcon(vorin::appIcon());
-    vorin::installFontSubstitutes();
+    vorin::prepareApplication();
 
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2 || args.size() > 3 ||
@@ -289,11 +287,9 @@ int main(int argc, char *argv[])
     const vorin::MimeRegistry registry;
     vorin::Services services{volumes, settings, registry, vorin::systemLocaleSeparators()};
 
-    auto frmMain = std::make_unique<vorin::TfrmMain>(volumes);
-    auto *frmStatistics = new vorin::TfrmStatistics(services, frmMain.get());
-    frmMain->setStatistics(
-        vorin::StatisticsLink{frmStatistics, frmStatistics->pckStatDrive,
-                              [frmStatistics] { frmStatistics->requestAbortAndWait(); }});
+    vorin::MainWindows windows = vorin::createMainWindows(services);
+    std::unique_ptr<vorin::TfrmMain> &frmMain = windows.main;
+    vorin::TfrmStatistics *frmStatistics = windows.statistics;
 
     shootMainWindow(*frmMain, shooter);
     shootAboutBox(*frmMain, shooter);

@@ -1,0 +1,19 @@
+#include "shell/Application.h"
+
+#include "shell/AppIcon.h"
+#include "widgets/FontSubstitutes.h"
+
+#include <QApplication>
+
+namespace vorin {
+
+void prepareApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("Vorin 99"));
+    // Lets the desktop match the windows to vorin99.desktop and its icon.
+    QApplication::setDesktopFileName(QStringLiteral("vorin99"));
+    QApplication::setWindowIcon(appIcon());
+    installFontSubstitutes();
+}
+
+} // namespace vorin
