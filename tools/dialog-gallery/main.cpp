@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -37,6 +38,19 @@ void save(QWidget &window, const QString &name)
         std::printf("%s (%dx%d)\n", qPrintable(path), window.width(), window.height());
     } else {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    }
+}
+
+// A strip of a window enlarged pixel for pixel, to judge headings and edges.
+void saveZoomed(QWidget &window, const QRect &area, int factor, const QString &name)
+{
+    const QImage part = window.grab(area).toImage();
+    const QImage big =
+        part.scaled(part.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QString path = QDir(g_outputDir).filePath(name + QStringLiteral(".png"));
+    if (big.save(path)) {
+        ++g_written;
+        std::printf("%s (%dx%d)\n", qPrintable(path), big.width(), big.height());
     }
 }
 
@@ -135,6 +149,7 @@ int main(int argc, char **argv)
         // The counter follows clicks; bring it along as a click would.
         emit wizard.PickList1->clicked(2);
         save(wizard, QStringLiteral("whichdrive-3-types"));
+        saveZoomed(wizard, QRect(0, 0, 283, 40), 3, QStringLiteral("whichdrive-3-heading-x3"));
     }
     {
         TfrmStatList editor(settings, registry, QStringLiteral("Exclude"));
@@ -142,6 +157,7 @@ int main(int argc, char **argv)
         if (auto *list = editor.findChild<PickList *>(QStringLiteral("PickList1")))
             list->setSelected(1, true);
         save(editor, QStringLiteral("statlist"));
+        saveZoomed(editor, QRect(0, 0, 367, 40), 3, QStringLiteral("statlist-heading-x3"));
     }
     {
         TfrmSelectExtension picker(registry);
@@ -166,5 +182,5 @@ int main(int argc, char **argv)
         save(picker, QStringLiteral("selext-desktop"));
     }
     std::printf("%d images written\n", g_written);
-    return g_written == 6 ? EXIT_SUCCESS : EXIT_FAILURE;
+    return g_written == 8 ? EXIT_SUCCESS : EXIT_FAILURE;
 }

@@ -36,6 +36,9 @@ HeadingLabel *placedHeading(QWidget *parent, const char *name, const QString &te
 {
     auto *heading = placed<HeadingLabel>(parent, name, left, top, width, height);
     heading->applyHeadingStyle(23);
+    // Lettering and shadow need 30 pixels and the headings get 27: from the
+    // top, only the shadow under descenders is cut, never the letters.
+    heading->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     heading->setText(text);
     return heading;
 }

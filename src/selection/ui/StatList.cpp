@@ -28,7 +28,7 @@ TfrmStatList::TfrmStatList(SettingsFile &settings, const FileTypeRegistry &regis
 
     Label1 = placedHeading(this, "Label1", QStringLiteral("File Types"), 8, 5, 259, 27);
     lblCount = placedHeading(this, "lblCount", QStringLiteral("25 available"), 16, 5, 233, 27);
-    lblCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblCount->setAlignment(Qt::AlignRight | Qt::AlignTop);
 
     PickList1 = placed<PickList>(this, "PickList1", 8, 37, 241, 304);
     PickList1->setSelectionStyle(PickList::SelectionStyle::Extended);

@@ -113,7 +113,7 @@ TfrmWhichDrive::TfrmWhichDrive(const Volumes &volumes, SettingsFile &settings,
     lblSelect = placedHeading(Panel3, "lblSelect", QStringLiteral("Selected files only"), 8, 5,
                               kSelectHeadingWidth, 27);
     lblOf = placedHeading(Panel3, "lblOf", QStringLiteral("99/999"), 200, 5, 75, 27);
-    lblOf->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblOf->setAlignment(Qt::AlignRight | Qt::AlignTop);
     PickList1 = makeWizardList(Panel3, "PickList1", 8, 32, 265, 243);
     PickList1->setTabStops({12 * PickList1->averageCharWidth()});
     PopupMenu2 = makeSelectAllMenu(this, "PopupMenu2", "SelectAll2", "DeselectAll2");
