@@ -16,6 +16,10 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
+#ifdef VORIN_HAVE_WHICHDRIVE
+#include "selection/ui/WhichDrive.h"
+#endif
+
 #include <set>
 
 using namespace vorin;
@@ -75,6 +79,14 @@ bool isPdf(const QString &path)
     return file.open(QIODevice::ReadOnly) && file.size() > 1000 && file.read(5) == "%PDF-";
 }
 
+// Whatever box is up when a wizard was expected: closed, so the test fails
+// instead of waiting for a click.
+[[maybe_unused]] void closeModalBox()
+{
+    if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+        box->reject();
+}
+
 } // namespace
 
 class tst_Statistics : public QObject
@@ -109,6 +121,10 @@ private slots:
     void pagesWithAVisibleChartOpenItsPreview_data();
     void pagesWithAVisibleChartOpenItsPreview();
     void pagesWithAHiddenChartPrintTheWindowImage();
+#ifdef VORIN_HAVE_WHICHDRIVE
+    void collectingAsksTheWizardForDrivesAndMode();
+    void cancellingTheWizardStartsNothing();
+#endif
 };
 
 void tst_Statistics::windowHasItsFrameCommandRowAndTenPages()
@@ -758,6 +774,54 @@ void tst_Statistics::pagesWithAHiddenChartPrintTheWindowImage()
     }
     QCOMPARE(previews, 0);
 }
+
+#ifdef VORIN_HAVE_WHICHDRIVE
+void tst_Statistics::collectingAsksTheWizardForDrivesAndMode()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    QSignalSpy finished(&w, &TfrmStatistics::runFinished);
+    bool answered = false;
+    // Answers the wizard from inside its own loop, as a user would.
+    QTimer::singleShot(0, &w, [&] {
+        auto *wizard = qobject_cast<TfrmWhichDrive *>(QApplication::activeModalWidget());
+        if (!wizard || wizard->parent() != &w)
+            return closeModalBox();
+        wizard->pckDrive->setAllSelected(false);
+        wizard->pckDrive->setSelected(wizard->pckDrive->indexOf(QStringLiteral("d: [data]")), true);
+        wizard->allFiles = true;
+        wizard->accept();
+        answered = true;
+    });
+    w.btOK->click();
+    QVERIFY(answered);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kRunTimeout);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Statistics completed for drives D: "));
+    QCOMPARE(w.statistics().filesProcessed, 4);
+    // Made for one use: gone once the run has begun.
+    QVERIFY(w.findChildren<TfrmWhichDrive *>().isEmpty());
+}
+
+void tst_Statistics::cancellingTheWizardStartsNothing()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    bool answered = false;
+    QTimer::singleShot(0, &w, [&] {
+        auto *wizard = qobject_cast<TfrmWhichDrive *>(QApplication::activeModalWidget());
+        if (!wizard)
+            return closeModalBox();
+        wizard->reject();
+        answered = true;
+    });
+    w.btOK->click();
+    QVERIFY(answered);
+    QVERIFY(!w.scanRunning());
+    QVERIFY(env.messages.shown().empty());
+    QCOMPARE(w.windowTitle(), QStringLiteral("File Statistics Not Yet Collected"));
+    QVERIFY(w.findChildren<TfrmWhichDrive *>().isEmpty());
+}
+#endif
 
 QTEST_MAIN(tst_Statistics)
 #include "tst_Statistics.moc"
