@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace vorin;
 
@@ -170,6 +171,40 @@ private slots:
         QVERIFY(!windows.main->isVisible());
         windows.main.reset();
         QCoreApplication::processEvents();
+    }
+
+    void closingTheMainWindowEndsTheEventLoopEvenWithTheStatisticsWindowOpen()
+    {
+        Machine machine;
+        HoldUntilAbort hold;
+        MainWindows windows = createMainWindows(machine.services);
+        TfrmStatistics *statistics = windows.statistics;
+        hold.window = statistics;
+        statistics->walkObserver = &hold;
+        statistics->runWizard = [] {
+            WizardResult result;
+            result.drives = {"c: [sys]"};
+            return std::optional<WizardResult>(result);
+        };
+        windows.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(windows.main.get()));
+        windows.main->btStatistic->click();
+        QVERIFY(QTest::qWaitForWindowExposed(statistics));
+        bool scanning = false;
+        QTimer::singleShot(0, windows.main.get(), [&] {
+            statistics->btOK->click();
+            if (hold.waitEntered())
+                scanning = statistics->scanRunning();
+            windows.main->btClose->click();
+        });
+        // Only a loop that never ends trips this; it is no time limit on the test.
+        QTimer::singleShot(std::chrono::minutes(2), qApp, [] { QCoreApplication::exit(2); });
+        const int result = QCoreApplication::exec();
+        hold.release();
+        QCOMPARE(result, 0);
+        QVERIFY(scanning);
+        QVERIFY(!statistics->scanRunning());
+        windows.main.reset();
     }
 
     void endingWhileAScanRunsStopsItBeforeTheWindowsGo()
