@@ -12,12 +12,15 @@
 
 #include <functional>
 #include <memory>
+#include <QApplication>
 #include <QFile>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 using vorin::Answer;
 using vorin::FakeFileTypeRegistry;
@@ -401,6 +404,27 @@ private slots:
                  (QStringList{"*.bak", "*.dll", "*.doc", "*.exe"}));
         auto again = shownEditor(file, "Exclude");
         QCOMPARE(countText(*again), QStringLiteral("4 available"));
+    }
+
+    void hintsAreCarriedButNotShown()
+    {
+        FakeSettingsFile file(kStored);
+        auto editor = shownEditor(file);
+        auto *add = control<QPushButton>(*editor, "btAdd");
+        QCOMPARE(add->toolTip(), QStringLiteral("Add a file extension to this list"));
+        QToolTip::hideText();
+        QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), add->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(add, &hover);
+        QVERIFY(!QToolTip::isVisible());
+
+        // The same hint on a plain button does show: the check above can fail.
+        QPushButton plain;
+        plain.setToolTip(add->toolTip());
+        plain.show();
+        QHelpEvent hoverPlain(QEvent::ToolTip, QPoint(5, 5), plain.mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&plain, &hoverPlain);
+        QVERIFY(QToolTip::isVisible());
+        QToolTip::hideText();
     }
 
     void controlsStandInTheirPlaces_data()
