@@ -350,7 +350,7 @@ std::string padLeft(const std::string &text, std::size_t width)
 
 std::string slotTime(int slot)
 {
-    char text[8];
+    char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d", slot / 2, slot % 2 ? 30 : 0);
     return text;
 }
