@@ -17,6 +17,7 @@
 #include "selection/ui/WhichDrive.h"
 #endif
 
+#include <exception>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -653,10 +654,15 @@ void TfrmStatistics::btOKClick()
     options.observer = walkObserver;
     RunHooks &hooks = *this;
     auto run = std::make_unique<ScanRun>(m_services.volumes, hooks, options);
-    // A run that stops before its notice (no capacity) leaves the last
-    // results where they are.
-    if (!run->begin(answer->drives, std::move(filter)))
+    // A run that stops before its notice (no capacity, an entry that names
+    // no drive) leaves the last results where they are.
+    try {
+        if (!run->begin(answer->drives, std::move(filter)))
+            return;
+    } catch (const std::exception &e) {
+        showError(e.what());
         return;
+    }
     m_run = std::move(run);
     m_nextDrive = 0;
     scanNextDrive();
@@ -665,15 +671,29 @@ void TfrmStatistics::btOKClick()
 void TfrmStatistics::scanNextDrive()
 {
     while (m_nextDrive < m_run->driveCount()) {
-        const ScanRun::DriveStep step = m_run->prepareDrive(m_nextDrive++);
+        ScanRun::DriveStep step = ScanRun::DriveStep::Stop;
+        try {
+            step = m_run->prepareDrive(m_nextDrive++);
+        } catch (const std::exception &e) {
+            // An entry that names no drive ends the run; what the drives
+            // before it counted stays on the pages.
+            showError(e.what());
+            break;
+        }
         if (step == ScanRun::DriveStep::Stop)
             break;
         if (step == ScanRun::DriveStep::Skip)
             continue;
         ScanRun *run = m_run.get();
         const unsigned walk = ++m_walkNumber;
+        m_walkError = nullptr;
         m_worker = std::thread([this, run, walk] {
-            run->scanDrive();
+            // Nothing may escape the thread; the window reports it after the join.
+            try {
+                run->scanDrive();
+            } catch (...) {
+                m_walkError = std::current_exception();
+            }
             // Queued to this window: dropped unread if the window is gone.
             QMetaObject::invokeMethod(
                 this, [this, walk] { driveScanned(walk); }, Qt::QueuedConnection);
@@ -690,10 +710,25 @@ void TfrmStatistics::driveScanned(unsigned walk)
     // nothing to do for its late notice, even when another walk runs by now.
     if (walk != m_walkNumber || !m_worker.joinable())
         return;
-    m_worker.join();
-    m_progressTimer->stop();
+    joinWorker();
     m_run->finishDrive();
     scanNextDrive();
+}
+
+void TfrmStatistics::joinWorker()
+{
+    m_worker.join();
+    m_progressTimer->stop();
+    if (m_walkError) {
+        const std::exception_ptr error = std::exchange(m_walkError, nullptr);
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception &e) {
+            showError(e.what());
+        } catch (...) {
+            showError("The scan stopped on an unknown error.");
+        }
+    }
 }
 
 void TfrmStatistics::showProgress()
@@ -710,8 +745,7 @@ void TfrmStatistics::requestAbortAndWait()
     if (!m_worker.joinable())
         return;
     m_run->requestAbort();
-    m_worker.join();
-    m_progressTimer->stop();
+    joinWorker();
     m_run->finishDrive();
     m_nextDrive = m_run->driveCount();
     m_run->end();

@@ -4,6 +4,7 @@
 #include "views/Services.h"
 
 #include <array>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -183,6 +184,8 @@ private:
     void scanNextDrive();
     // Runs on this thread once the worker has finished a drive.
     void driveScanned(unsigned walk);
+    // Waits for the walking thread and reports what it could not handle.
+    void joinWorker();
     void showProgress();
     void showOverlay(bool shown);
 
@@ -190,6 +193,7 @@ private:
     std::unique_ptr<ScanRun> m_run;
     Statistics m_noStatistics;
     std::thread m_worker;
+    std::exception_ptr m_walkError; // set by the worker, read after the join
     std::size_t m_nextDrive = 0;
     unsigned m_walkNumber = 0;
     bool m_statisticsCollected = false;

@@ -108,6 +108,7 @@ private slots:
     void abortDuringTheFirstOfThreeDrivesShowsPartialCounts();
     void cancelledWizardLeavesThePreviousResults();
     void drivesWithoutCapacityStopWithAnErrorAndKeepResults();
+    void entryThatNamesNoDriveStopsTheRunWithAnError();
     void escapeWithoutAScanHidesTheWindow();
     void escapeDuringAScanOnlyStopsIt();
     void windowStaysUsableAndDisenableTouchesOnlyItsControlsDuringAScan();
@@ -470,6 +471,27 @@ void tst_Statistics::drivesWithoutCapacityStopWithAnErrorAndKeepResults()
                             "Cannot proceed with statistics."));
     QVERIFY(w.statistics() == before);
     QCOMPARE(w.currentDrive(), QStringLiteral("c: [sys]"));
+}
+
+void tst_Statistics::entryThatNamesNoDriveStopsTheRunWithAnError()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    runAndWait(w, allFilesOf({"c: [sys]"}));
+    const Statistics before = w.statistics();
+    env.messages.clear();
+
+    // Caught before the notice: nothing is cleared.
+    w.runWizard = [] { return allFilesOf({"?: nowhere"}); };
+    w.btOK->click();
+    QVERIFY(!w.scanRunning());
+    QCOMPARE(env.messages.shown().size(), std::size_t(1));
+    QCOMPARE(env.messages.shown()[0].kind, RecordingMessages::Shown::Error);
+    QCOMPARE(QString::fromStdString(env.messages.shown()[0].text),
+             QStringLiteral("Not a valid drive ID"));
+    QVERIFY(w.statistics() == before);
+    for (QWidget *control : w.viewControls())
+        QVERIFY(control->isEnabled());
 }
 
 void tst_Statistics::escapeWithoutAScanHidesTheWindow()
