@@ -144,6 +144,27 @@ TEST_F(WalkTest, oneThreadCountsTheFilesOfADirectoryAfterEverythingBelowIt)
     EXPECT_EQ(actual.back().first, tree.root());
 }
 
+TEST_F(WalkTest, aDirectoryListedInSeveralChunksIsCountedOnceAfterItsSubdirectories)
+{
+    // About 100 KiB of names: more than one listing chunk.
+    tree.dir("big");
+    tree.dir("big/sub");
+    tree.file("big/sub/inner", 1);
+    for (int i = 0; i < 2000; ++i)
+        tree.file("big/a-rather-long-file-name-to-fill-the-listing-" + std::to_string(i), i);
+    Recorder recorder;
+
+    walk(tree.root(), 1, &recorder);
+
+    ASSERT_EQ(recorder.files.size(), 2001u);
+    EXPECT_EQ(recorder.files.front().name, "inner");
+    EXPECT_EQ(stats.sizeBandBytes[1], 1 + 1999 * 2000 / 2);
+    const Statistics one = stats;
+    stats = Statistics{};
+    walk(tree.root(), 3);
+    EXPECT_EQ(stats, one);
+}
+
 TEST_F(WalkTest, symbolicLinksAreFilesOfTheirOwnSizeAndAreNeverFollowed)
 {
     tree.dir("sub");
