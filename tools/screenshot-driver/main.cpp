@@ -9,6 +9,7 @@
 
 #include "shell/Main.h"
 
+#include "chart/Chart.h"
 #include "engine/Walk.h"
 #include "platform/fake/FakeSettingsFile.h"
 #include "platform/fake/FakeVolumes.h"
@@ -44,6 +45,7 @@
 #include <QTextStream>
 #include <QThread>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -233,6 +235,14 @@ void shootMainWindow(vorin::TfrmMain &frmMain, Shooter &shooter)
     settle(200);
     shooter.widget(&frmMain, QStringLiteral("02-main-after-animation"));
     shooter.screen(QStringLiteral("03-main-screen"));
+    // The hint the chart gives once the animation has run, as the pointer
+    // resting on the chart would bring it up.
+    const QPoint middle = frmMain.chartSpaceBar->rect().center();
+    QToolTip::showText(frmMain.chartSpaceBar->mapToGlobal(middle), frmMain.chartSpaceBar->hint(),
+                       frmMain.chartSpaceBar);
+    settle(300);
+    shooter.screen(QStringLiteral("03-main-hint-screen"));
+    QToolTip::hideText();
     shooter.widget(frmMain.btClose, QStringLiteral("04-main-buttons-exit"));
 }
 
