@@ -75,6 +75,18 @@ QColor buttonFace()
     return QApplication::palette().color(QPalette::Window);
 }
 
+// The cover's lettering is one line; a longer text gets smaller letters
+// rather than losing its end at the panel's edge.
+void fitHeading(HeadingLabel &label)
+{
+    int pixels = 36;
+    label.applyHeadingStyle(pixels);
+    while (pixels > 12 && label.sizeHint().width() > label.width()) {
+        pixels -= 2;
+        label.applyHeadingStyle(pixels);
+    }
+}
+
 QRadioButton *radio(QWidget *parent, const QString &name, const QString &caption, int x, int y,
                     int width)
 {
@@ -785,6 +797,7 @@ void TfrmStatistics::scanRunningChanged(bool running)
 {
     if (running) {
         lblNotYet->setText(QString::fromLatin1(kCollecting));
+        fitHeading(*lblNotYet);
         btAbort->show();
         m_timer1WasActive = Timer1->isActive();
         Timer1->stop();

@@ -579,6 +579,7 @@ void tst_Statistics::windowStaysUsableAndDisenableTouchesOnlyItsControlsDuringAS
         w.lblNotYet->text(),
         QStringLiteral("Collecting statistics ... standby.  Press Esc or click Abort to stop."));
     QVERIFY(w.btAbort->isVisible());
+    QVERIFY(w.lblNotYet->sizeHint().width() <= w.lblNotYet->width());
     QVERIFY(!w.Timer1->isActive());
     QVERIFY(QApplication::overrideCursor());
 
