@@ -747,8 +747,11 @@ void TfrmStatistics::showProgress()
 {
     if (!m_run)
         return;
+    // Until the walk of this drive reports, the counters still hold the
+    // last directory of the drive before; that text is not shown again.
     const std::string text = m_run->progress().statusText();
-    if (!text.empty())
+    const std::string prefix = "Processing drive " + m_run->currentDrive() + " ... standby : ";
+    if (text.compare(0, prefix.size(), prefix) == 0)
         StatusBar1->showMessage(qs(text));
 }
 
