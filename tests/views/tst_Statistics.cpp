@@ -311,6 +311,9 @@ void tst_Statistics::oneDriveRunFillsThePagesInOrderAndReportsCounts()
 
     QCOMPARE(w.windowTitle(), QStringLiteral("Statistics completed for drives C: "));
     QCOMPARE(status(w), QStringLiteral("Finished - 7 files processed"));
+    QCOMPARE(w.gridTypes->rowTexts(0),
+             QStringList({"Extension", "Type", "Size", "# Files", "Avg File Size"}));
+    QVERIFY(!w.Timer1->isActive()); // stopped before the scan, so stopped after it
     QCOMPARE(w.statistics().filesProcessed, 7);
     QCOMPARE(w.statistics().filesSelected, 7);
     QCOMPARE(w.currentDrive(), QStringLiteral("c: [sys]"));
