@@ -109,6 +109,7 @@ private slots:
     void cancelledWizardLeavesThePreviousResults();
     void drivesWithoutCapacityStopWithAnErrorAndKeepResults();
     void entryThatNamesNoDriveStopsTheRunWithAnError();
+    void driveWhoseRootCannotBeOpenedCountsNothingButRebuildsThePages();
     void escapeWithoutAScanHidesTheWindow();
     void escapeDuringAScanOnlyStopsIt();
     void windowStaysUsableAndDisenableTouchesOnlyItsControlsDuringAScan();
@@ -495,6 +496,23 @@ void tst_Statistics::entryThatNamesNoDriveStopsTheRunWithAnError()
     QVERIFY(w.statistics() == before);
     for (QWidget *control : w.viewControls())
         QVERIFY(control->isEnabled());
+}
+
+void tst_Statistics::driveWhoseRootCannotBeOpenedCountsNothingButRebuildsThePages()
+{
+    ViewsEnvironment env;
+    env.volumes.add(fixedVolume('z', env.e.path() + QStringLiteral("/not there"), "lost"),
+                    {1 * kGiB, 2 * kGiB}, 4096);
+    TfrmStatistics w(env.services);
+    runAndWait(w, allFilesOf({"z: [lost]"}));
+    QCOMPARE(env.messages.shown().size(), std::size_t(2));
+    QCOMPARE(env.messages.shown()[1].kind, RecordingMessages::Shown::Error);
+    QCOMPARE(QString::fromStdString(env.messages.shown()[1].text),
+             QStringLiteral("Can't open drive z: [lost]"));
+    QCOMPARE(status(w), QStringLiteral("Finished - 0 files processed"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Statistics completed for drives Z: "));
+    QVERIFY(w.statisticsCollected());
+    QCOMPARE(w.pageBuilderCalls().count("doFileTypes"), 1);
 }
 
 void tst_Statistics::escapeWithoutAScanHidesTheWindow()
