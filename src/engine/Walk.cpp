@@ -138,6 +138,7 @@ struct Level
     std::size_t nameOffset = 0; // this directory's name in the path text
     std::size_t pathLength = 0;
     std::string subdirectories; // names to enter, each followed by a NUL
+    std::size_t next = 0;       // the first of them not yet entered or shared
     std::unique_ptr<NameBatch> kept;
     bool listingKept = false; // the whole listing fitted into kept
     bool hasFiles = false;
@@ -209,6 +210,7 @@ private:
     {
         Level &current = m_levels[depth];
         current.subdirectories.clear();
+        current.next = 0;
         current.listingKept = false;
         current.hasFiles = false;
         current.failed = false;
@@ -234,6 +236,8 @@ private:
             for (const ListedName &listed : batch->names) {
                 if (aborted())
                     return;
+                if (m_queue && m_queue->hungry())
+                    shareWork(depth);
                 switch (listed.kind) {
                 case NameKind::Directory:
                     addSubdirectory(current, listed.name);
@@ -269,37 +273,23 @@ private:
 
     void enterSubdirectories(std::size_t depth)
     {
-        const std::string &names = m_levels[depth].subdirectories;
-        for (std::size_t at = 0; at < names.size();) {
+        Level &current = m_levels[depth];
+        while (current.next < current.subdirectories.size()) {
             if (aborted())
                 return;
-            const std::string_view name(names.data() + at);
-            at += name.size() + 1;
+            if (m_queue && m_queue->hungry())
+                shareWork(depth);
+            if (current.next >= current.subdirectories.size())
+                return;
+            const std::string_view name(current.subdirectories.data() + current.next);
+            current.next += name.size() + 1;
             if (!ensureOpen(depth))
                 return;
-            const Handle parent = m_levels[depth].handle;
-            if (!isEntered(m_reader.directoryAttributes(parent, name)))
-                continue;
-            makeRoom(depth);
             Handle child = kNoHandle;
-            switch (m_reader.openChild(parent, name, child)) {
-            case OpenStatus::Ok:
-                break;
-            case OpenStatus::Unreadable:
-            case OpenStatus::TooManyOpen:
-                ++m_unreadable;
+            if (!openSubdirectory(depth, name, child))
                 continue;
-            case OpenStatus::Vanished:
-            case OpenStatus::OtherDevice:
-                continue;
-            }
             const std::size_t parentLength = m_path.size();
             const std::size_t nameOffset = appendName(name);
-            if (m_queue && m_queue->hungry()) {
-                m_queue->push({child, m_path});
-                m_path.resize(parentLength);
-                continue;
-            }
             Level &below = level(depth + 1);
             below.handle = child;
             below.nameOffset = nameOffset;
@@ -308,6 +298,53 @@ private:
             walkDirectory(depth + 1);
             closeLevel(depth + 1);
             m_path.resize(parentLength);
+        }
+    }
+
+    // Opens a subdirectory of the directory at depth unless it is hidden,
+    // on another file system, gone or unreadable (which is counted).
+    bool openSubdirectory(std::size_t depth, std::string_view name, Handle &child)
+    {
+        const Handle parent = m_levels[depth].handle;
+        if (!isEntered(m_reader.directoryAttributes(parent, name)))
+            return false;
+        makeRoom(depth);
+        switch (m_reader.openChild(parent, name, child)) {
+        case OpenStatus::Ok:
+            return true;
+        case OpenStatus::Unreadable:
+        case OpenStatus::TooManyOpen:
+            ++m_unreadable;
+            return false;
+        case OpenStatus::Vanished:
+        case OpenStatus::OtherDevice:
+            return false;
+        }
+        return false;
+    }
+
+    // Another thread waits for work: give it the subdirectory nearest to the
+    // root that this thread has not entered yet, the largest piece at hand,
+    // so that the threads seldom have to hand work over (and wake each other).
+    void shareWork(std::size_t depth)
+    {
+        for (std::size_t at = 0; at <= depth; ++at) {
+            Level &shallow = m_levels[at];
+            while (shallow.next < shallow.subdirectories.size()) {
+                const std::string_view name(shallow.subdirectories.data() + shallow.next);
+                shallow.next += name.size() + 1;
+                if (!ensureOpen(at))
+                    return;
+                Handle child = kNoHandle;
+                if (!openSubdirectory(at, name, child))
+                    continue;
+                std::string path(m_path, 0, shallow.pathLength);
+                if (path.empty() || path.back() != '/')
+                    path.push_back('/');
+                path.append(name);
+                m_queue->push({child, std::move(path)});
+                return;
+            }
         }
     }
 
