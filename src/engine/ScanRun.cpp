@@ -129,6 +129,8 @@ ScanRun::DriveStep ScanRun::prepareDrive(std::size_t index)
     m_filesBefore = m_stats.filesProcessed;
     m_driveStats.filesProcessed = m_filesBefore;
     m_walk = WalkResult{};
+    // The status line shows no directory of the drive before.
+    m_progress.clearText();
     return DriveStep::Scan;
 }
 

@@ -43,6 +43,14 @@ std::string WalkProgress::currentDirectory() const
     return m_directory;
 }
 
+void WalkProgress::clearText()
+{
+    std::lock_guard lock(m_mutex);
+    m_drive.clear();
+    m_directory.clear();
+    m_shown = false;
+}
+
 void WalkProgress::reset()
 {
     m_files.store(0, std::memory_order_relaxed);

@@ -36,6 +36,8 @@ public:
     // "Processing drive c: [/] ... standby : /home/ann"; empty before the first file.
     [[nodiscard]] std::string statusText() const;
     [[nodiscard]] std::string currentDirectory() const;
+    // Forgets the text (not the count): a new drive's walk is about to start.
+    void clearText();
     void reset();
 
 private:

@@ -247,6 +247,7 @@ TEST_F(ScanRunTest, theWalkOfADriveCanRunOnAWorkerThreadBetweenStepsOnTheCallers
     for (std::size_t i = 0; i < run.driveCount(); ++i) {
         ASSERT_EQ(run.prepareDrive(i), ScanRun::DriveStep::Scan);
         EXPECT_TRUE(run.scanRunning());
+        EXPECT_EQ(run.progress().statusText(), "") << "nothing of the drive before";
         std::thread worker([&run] { run.scanDrive(); });
         worker.join();
         run.finishDrive();
