@@ -9,15 +9,13 @@
 #include "selection/TypeFilter.h"
 
 #include <benchmark/benchmark.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <random>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -33,15 +31,17 @@ constexpr int kDistinct = 4096;
 
 // A realistic spread: a few hundred extensions, sizes over every band, times
 // over ten years with most files recent.
-struct Synthetic {
+struct Synthetic
+{
     std::vector<std::string> names;
     std::vector<DirectoryEntry> entries;
 
     Synthetic()
     {
-        static const char *kExt[] = {".doc", ".exe", ".dll", ".txt", ".jpg", ".png", ".h",   ".cpp",
-                                     ".o",   ".so",  ".py",  ".html", ".js", ".css", ".mp3", ".zip",
-                                     ".gz",  ".pdf", ".xml", ".json", "",    ".class", ".md", ".ini"};
+        static const char *kExt[] = {".doc", ".exe",  ".dll", ".txt",   ".jpg", ".png",
+                                     ".h",   ".cpp",  ".o",   ".so",    ".py",  ".html",
+                                     ".js",  ".css",  ".mp3", ".zip",   ".gz",  ".pdf",
+                                     ".xml", ".json", "",     ".class", ".md",  ".ini"};
         std::mt19937_64 random(99);
         const std::int64_t now = std::time(nullptr);
         names.reserve(kDistinct);
@@ -54,7 +54,8 @@ struct Synthetic {
             e.name = names[static_cast<std::size_t>(i)];
             e.size = static_cast<std::int64_t>(random() % (1u << (random() % 30)));
             e.attributes = (random() % 10 == 0) ? std::uint32_t{kAttrHidden} : 0u;
-            const std::int64_t age = static_cast<std::int64_t>(random() % (86400LL * 365 * 10)) >> (random() % 4);
+            const std::int64_t age =
+                static_cast<std::int64_t>(random() % (86400LL * 365 * 10)) >> (random() % 4);
             e.lastWrite = {now - age};
             e.creation = {now - age - 3600};
             e.lastAccess = {now - age / 4};
@@ -77,7 +78,8 @@ void runCrunch(benchmark::State &state, const TypeFilter *filter)
         Statistics stats;
         const CrunchContext context{filter, &zone, localToday(), true, nullptr, "c: [/]"};
         for (int i = 0; i < kEntries; ++i) {
-            crunchNumbers(stats, context, "/home/user/documents", data.entries[static_cast<std::size_t>(i % kDistinct)]);
+            crunchNumbers(stats, context, "/home/user/documents",
+                          data.entries[static_cast<std::size_t>(i % kDistinct)]);
             ++stats.filesProcessed;
         }
         benchmark::DoNotOptimize(stats);
@@ -85,13 +87,16 @@ void runCrunch(benchmark::State &state, const TypeFilter *filter)
     state.SetItemsProcessed(state.iterations() * kEntries);
 }
 
-void BM_crunchAllFiles(benchmark::State &state) { runCrunch(state, nullptr); }
+void BM_crunchAllFiles(benchmark::State &state)
+{
+    runCrunch(state, nullptr);
+}
 
 void BM_crunchTwentyChosenTypes(benchmark::State &state)
 {
     std::vector<std::string> chosen;
-    for (const char *ext : {"doc", "exe", "dll", "txt", "jpg", "png", "h", "cpp", "o", "so", "py",
-                            "html", "js", "css", "mp3", "zip", "gz", "pdf", "xml", "json"})
+    for (const char *ext : {"doc", "exe",  "dll", "txt", "jpg", "png", "h",  "cpp", "o",   "so",
+                            "py",  "html", "js",  "css", "mp3", "zip", "gz", "pdf", "xml", "json"})
         chosen.push_back(std::string("*.") + ext + "\tx");
     const TypeFilter filter(false, true, false, chosen);
     runCrunch(state, &filter);
@@ -101,12 +106,13 @@ void BM_crunchTwentyChosenTypes(benchmark::State &state)
 void BM_statxPeer(benchmark::State &state)
 {
     const int dir = open("/usr/bin", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    struct statx sx {};
+    struct statx sx
+    {
+    };
     for (auto _ : state) {
-        benchmark::DoNotOptimize(statx(dir, "env", AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC,
-                                       STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME |
-                                           STATX_MTIME | STATX_BTIME,
-                                       &sx));
+        benchmark::DoNotOptimize(statx(
+            dir, "env", AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC,
+            STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME, &sx));
     }
     close(dir);
     state.SetItemsProcessed(state.iterations());

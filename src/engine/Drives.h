@@ -19,7 +19,8 @@ namespace vorin {
 // label (an empty or unlabelled disc slot has nothing to count); the wizard
 // lists them.
 enum class UnlabelledCdRoms { Listed, LeftOut };
-[[nodiscard]] std::vector<std::string> makeDriveEntries(const Volumes &volumes, UnlabelledCdRoms cdRoms);
+[[nodiscard]] std::vector<std::string> makeDriveEntries(const Volumes &volumes,
+                                                        UnlabelledCdRoms cdRoms);
 
 // The drive letter of an entry (its first character, lower-cased); throws
 // InvalidDriveError when it is no letter.

@@ -28,16 +28,19 @@ int compareKey(std::string_view key, std::string_view stored)
 // characters as it shows.
 std::size_t characterCount(std::string_view s)
 {
-    return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    return static_cast<std::size_t>(std::count_if(
+        s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
-struct DecodedTime {
+struct DecodedTime
+{
     int year, month, day, hours, minutes;
 };
 
-bool isLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeap(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 // A packed value that names no real date and time reads as 1 January 1980, 00:00.
 DecodedTime decode(std::uint32_t packed)
@@ -52,8 +55,7 @@ DecodedTime decode(std::uint32_t packed)
     return {f.year, f.month, f.day, f.hours, f.minutes};
 }
 
-template <std::size_t N>
-void addArray(std::array<double, N> &to, const std::array<double, N> &from)
+template <std::size_t N> void addArray(std::array<double, N> &to, const std::array<double, N> &from)
 {
     for (std::size_t i = 0; i < N; ++i)
         to[i] += from[i];
@@ -115,10 +117,9 @@ void insertType(Statistics &stats, std::string_view key, std::int64_t size, bool
         }
         return;
     }
-    const auto at = std::lower_bound(stats.lbTypes.begin(), stats.lbTypes.end(), key,
-                                     [](const TypeTotal &line, std::string_view k) {
-                                         return compareKey(line.key, k) < 0;
-                                     });
+    const auto at = std::lower_bound(
+        stats.lbTypes.begin(), stats.lbTypes.end(), key,
+        [](const TypeTotal &line, std::string_view k) { return compareKey(line.key, k) < 0; });
     stats.lbTypes.insert(at, TypeTotal{asciiUpper(key), registerOnly ? 0 : 1, size});
 }
 
@@ -127,8 +128,8 @@ int ageInDays(std::uint32_t packed, std::int64_t today)
     if (packed == 0)
         return -1;
     const DecodedTime t = decode(packed);
-    const std::int64_t day = daysFromCivil(t.year, static_cast<unsigned>(t.month),
-                                           static_cast<unsigned>(t.day));
+    const std::int64_t day =
+        daysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day));
     return static_cast<int>(std::llabs(today - day));
 }
 
@@ -197,7 +198,8 @@ namespace {
 // The same figures as packing the time and reading the packed value back
 // (ageInDays, halfHourIndex), without the round trip through the calendar,
 // which costs more than the rest of a file's bookkeeping.
-struct LocalStamp {
+struct LocalStamp
+{
     bool recorded = false;
     std::int64_t day = 0;
     int slot = 0;
@@ -335,7 +337,7 @@ void Statistics::merge(const Statistics &other)
 std::string_view sizeBandLabel(int band)
 {
     static constexpr std::string_view kLabels[] = {
-        "0 - 16K",   "16K - 32K", "32K - 64K", "64K - 128K", "128K - 256K", "256K - 512K",
+        "0 - 16K",    "16K - 32K", "32K - 64K", "64K - 128K", "128K - 256K", "256K - 512K",
         "512K - 1MB", "1MB - 2MB", "2MB - 4MB", "4MB - 8MB",  "8MB - 16MB",  "Over 16MB"};
     return band >= 1 && band <= kSizeBands ? kLabels[band - 1] : std::string_view();
 }

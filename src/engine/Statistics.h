@@ -15,7 +15,8 @@ class TypeFilter;
 // Files and bytes of one file type. The key is the extension in upper case
 // with its dot (".DOC"), at most five characters, or empty for files without
 // an extension.
-struct TypeTotal {
+struct TypeTotal
+{
     std::string key;
     std::int64_t files = 0;
     std::int64_t bytes = 0;
@@ -23,9 +24,9 @@ struct TypeTotal {
     friend bool operator==(const TypeTotal &, const TypeTotal &) = default;
 };
 
-inline constexpr int kSizeBands = 12;   // bands 1..12; index 0 unused
-inline constexpr int kAgeBuckets = 10;  // buckets 0..9
-inline constexpr int kTimeSlots = 48;   // half hours 0..47
+inline constexpr int kSizeBands = 12;  // bands 1..12; index 0 unused
+inline constexpr int kAgeBuckets = 10; // buckets 0..9
+inline constexpr int kTimeSlots = 48;  // half hours 0..47
 inline constexpr int kMaxTypeKeyLength = 5;
 inline constexpr std::array<std::int64_t, 5> kOverhangClusterSizes = {4096, 8192, 16384, 32768,
                                                                       65536};
@@ -33,7 +34,8 @@ inline constexpr std::array<std::int64_t, 5> kOverhangClusterSizes = {4096, 8192
 // Everything a statistics run counts, as one plain record. Each walking thread
 // fills one of its own; they are merged when a drive is done. Counts and byte
 // sums are 64-bit: files of 2 GiB and more, and totals past 2 GiB, are exact.
-struct Statistics {
+struct Statistics
+{
     std::vector<TypeTotal> lbTypes; // ascending by key, letter case ignored
 
     std::array<double, kSizeBands + 1> sizeBandCount{};
@@ -76,7 +78,8 @@ struct Statistics {
 
 // What the bookkeeping needs from the statistics window, kept small so that
 // the engine runs without one.
-class StatisticsHooks {
+class StatisticsHooks
+{
 public:
     virtual ~StatisticsHooks() = default;
     // Every third file: the drive and directory being worked on. Called on the
@@ -90,17 +93,19 @@ public:
 [[nodiscard]] std::string processingText(std::string_view drive, std::string_view directory);
 
 // The per-file context of the bookkeeping, fixed for one drive of a run.
-struct CrunchContext {
-    const TypeFilter *filter = nullptr;   // nullptr counts every file
+struct CrunchContext
+{
+    const TypeFilter *filter = nullptr;    // nullptr counts every file
     const UtcOffsetSource *zone = nullptr; // required
-    std::int64_t today = 0;               // local day number of the run's start
-    bool overhangEnabled = false;         // the Overhang page is on (one-drive runs)
+    std::int64_t today = 0;                // local day number of the run's start
+    bool overhangEnabled = false;          // the Overhang page is on (one-drive runs)
     StatisticsHooks *hooks = nullptr;
     std::string_view currentDrive;
 };
 
 // The three file times of an entry, packed in local time.
-struct PackedTimes {
+struct PackedTimes
+{
     std::uint32_t access = 0;
     std::uint32_t created = 0;
     std::uint32_t modified = 0;

@@ -9,7 +9,8 @@ namespace vorin {
 // The system's register of file types, read only. An extension (".doc") names
 // a class; the class has a readable description. On POSIX the classes are
 // the MIME types of the shared MIME database and the descriptions their comments.
-class FileTypeRegistry {
+class FileTypeRegistry
+{
 public:
     virtual ~FileTypeRegistry() = default;
     // The class registered for ext (with its dot); empty when none is.

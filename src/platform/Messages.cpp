@@ -7,7 +7,8 @@ namespace {
 
 // Without windows there is nobody to click: messages go to standard error and
 // a question is answered No, the answer that changes nothing.
-class StandardErrorMessages final : public Messages {
+class StandardErrorMessages final : public Messages
+{
 public:
     void showError(std::string_view message) override { print("Error", message); }
     void showInfo(std::string_view message) override { print("Information", message); }
@@ -29,7 +30,10 @@ Messages *g_installed = nullptr;
 
 } // namespace
 
-Messages &messages() { return g_installed ? *g_installed : g_fallback; }
+Messages &messages()
+{
+    return g_installed ? *g_installed : g_fallback;
+}
 
 Messages *installMessages(Messages *m)
 {

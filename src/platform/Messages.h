@@ -10,7 +10,8 @@ enum class Answer { Yes, No, Cancel };
 // The one seam through which the program shows a modal box. The windows
 // install the Qt boxes; tests install a RecordingMessages so that nothing ever
 // waits for a click.
-class Messages {
+class Messages
+{
 public:
     virtual ~Messages() = default;
     // Exclamation sound, box titled "Error", one "OK" button.
@@ -27,8 +28,17 @@ Messages &messages();
 // Installs m (not owned) and returns the one it replaces.
 Messages *installMessages(Messages *m);
 
-inline void showError(std::string_view message) { messages().showError(message); }
-inline void showInfo(std::string_view message) { messages().showInfo(message); }
-[[nodiscard]] inline Answer confirm(std::string_view message) { return messages().confirm(message); }
+inline void showError(std::string_view message)
+{
+    messages().showError(message);
+}
+inline void showInfo(std::string_view message)
+{
+    messages().showInfo(message);
+}
+[[nodiscard]] inline Answer confirm(std::string_view message)
+{
+    return messages().confirm(message);
+}
 
 } // namespace vorin

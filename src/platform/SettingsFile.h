@@ -9,14 +9,16 @@ namespace vorin {
 
 // Raised when the settings file cannot be saved; what() is the text shown to
 // the user: "Unable to write to vorin98.ini".
-class SettingsWriteError : public std::runtime_error {
+class SettingsWriteError : public std::runtime_error
+{
 public:
     using std::runtime_error::runtime_error;
 };
 
 // Where the program's one settings file lives and how it is read and replaced.
 // The contents are read whole and written whole; nothing is held open.
-class SettingsFile {
+class SettingsFile
+{
 public:
     virtual ~SettingsFile() = default;
     // The file name shown in messages ("vorin98.ini").

@@ -6,7 +6,8 @@ namespace vorin {
 
 // The operating system's local time zone (localtime_r on POSIX). Thread-safe;
 // wrap it in a CachedUtcOffsets per thread for the walk.
-class SystemTimeZone final : public UtcOffsetSource {
+class SystemTimeZone final : public UtcOffsetSource
+{
 public:
     [[nodiscard]] std::int32_t utcOffsetSeconds(std::int64_t utcSeconds) const override;
 };

@@ -9,7 +9,8 @@
 namespace vorin {
 
 // Raised for a character that names no drive; what() is "Not a valid drive ID".
-class InvalidDriveError : public std::invalid_argument {
+class InvalidDriveError : public std::invalid_argument
+{
 public:
     InvalidDriveError() : std::invalid_argument("Not a valid drive ID") {}
 };
@@ -17,25 +18,28 @@ public:
 // One drive as the program lists it: a letter c..z, the platform's type code
 // (kDriveFixed and its kin in support/Utility.h), the path of its root
 // directory, and the label shown in square brackets of its drive entry.
-struct Volume {
-    char letter = 0;         // lower case
+struct Volume
+{
+    char letter = 0; // lower case
     int type = 0;
-    std::string root;        // "/" , "/home", or a directory for fakes
-    std::string label;       // may be empty
-    std::string fileSystem;  // "ext4", "tmpfs", ... informative only
+    std::string root;       // "/" , "/home", or a directory for fakes
+    std::string label;      // may be empty
+    std::string fileSystem; // "ext4", "tmpfs", ... informative only
     // Remote drives: where the connection goes ("//server/share",
     // "server:/export"); empty when unknown, and for every other drive.
     std::string networkName;
 };
 
-struct DiskSpace {
+struct DiskSpace
+{
     double freeBytes = 0;
     double totalBytes = 0;
 };
 
 // The drives of this machine. On POSIX the mount table is mapped onto drive
 // letters ("/" is c:); tests use an in-memory table over temporary directories.
-class Volumes {
+class Volumes
+{
 public:
     virtual ~Volumes() = default;
     // The drives present, in letter order.

@@ -58,9 +58,8 @@ IniDocument IniDocument::parse(std::string_view text)
         const std::string_view body = trimBlanks(raw);
         if (!body.empty() && body.front() == '[') {
             const auto close = body.find(']');
-            section = std::string(trimBlanks(body.substr(1, close == std::string_view::npos
-                                                                ? std::string_view::npos
-                                                                : close - 1)));
+            section = std::string(trimBlanks(body.substr(
+                1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
             line.isSection = true;
         } else if (!body.empty() && body.front() != ';') {
             const auto eq = body.find('=');
@@ -97,7 +96,8 @@ std::optional<std::string> IniDocument::value(std::string_view section, std::str
     return std::nullopt;
 }
 
-std::vector<std::pair<std::string, std::string>> IniDocument::entries(std::string_view section) const
+std::vector<std::pair<std::string, std::string>>
+IniDocument::entries(std::string_view section) const
 {
     std::vector<std::pair<std::string, std::string>> out;
     for (const Line &line : m_lines)

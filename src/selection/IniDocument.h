@@ -13,7 +13,8 @@ namespace vorin {
 // regard to case; blanks around "=" are trimmed and one pair of surrounding
 // quotes is stripped from a value. Reads CRLF or LF and writes what it read
 // (LF for a new file).
-class IniDocument {
+class IniDocument
+{
 public:
     IniDocument() = default;
     [[nodiscard]] static IniDocument parse(std::string_view text);
@@ -31,7 +32,8 @@ public:
     entries(std::string_view section) const;
 
 private:
-    struct Line {
+    struct Line
+    {
         std::string raw;     // the line as read, without its line ending
         std::string section; // the section it belongs to (empty before the first)
         std::string key;     // empty for section lines, comments and blank lines

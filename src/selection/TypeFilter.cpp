@@ -14,7 +14,10 @@ std::string extractExtension(std::string_view entry)
     return asciiLower(entry.substr(1, tab - 1));
 }
 
-std::string_view entryPattern(std::string_view entry) { return entry.substr(0, entry.find('\t')); }
+std::string_view entryPattern(std::string_view entry)
+{
+    return entry.substr(0, entry.find('\t'));
+}
 
 std::string_view fileExtension(std::string_view fileName)
 {
@@ -28,11 +31,12 @@ TypeFilter::TypeFilter(bool allFiles, bool includeTypes, bool excludeTypes,
       m_entries(std::move(chosenEntries))
 {
     // The chosen list is kept in the order of a sorted list box: by text, case ignored.
-    std::stable_sort(m_entries.begin(), m_entries.end(), [](const std::string &a, const std::string &b) {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return asciiLower(x) < asciiLower(y);
-        });
-    });
+    std::stable_sort(m_entries.begin(), m_entries.end(),
+                     [](const std::string &a, const std::string &b) {
+                         return std::lexicographical_compare(
+                             a.begin(), a.end(), b.begin(), b.end(),
+                             [](char x, char y) { return asciiLower(x) < asciiLower(y); });
+                     });
     m_extensions.reserve(m_entries.size());
     for (const std::string &entry : m_entries)
         m_extensions.push_back(extractExtension(entry));

@@ -24,7 +24,8 @@ namespace vorin {
 // only the chosen types, or all but the chosen types. Matching is literal
 // (no wildcards) and ignores the case of A-Z. Cheap to ask from many threads
 // at once: it keeps no state after construction and allocates nothing per call.
-class TypeFilter {
+class TypeFilter
+{
 public:
     // Every file counts.
     TypeFilter() = default;

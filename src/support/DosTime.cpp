@@ -64,8 +64,8 @@ std::uint32_t packDosDateTime(std::int64_t localSeconds)
     const std::int64_t days = localSeconds / kSecondsPerDay;
     const auto secondOfDay = static_cast<std::uint32_t>(localSeconds % kSecondsPerDay);
     const CivilDate date = civilFromDays(days);
-    const std::uint32_t packedDate = (static_cast<std::uint32_t>(date.year - 1980) << 9) |
-                                     (date.month << 5) | date.day;
+    const std::uint32_t packedDate =
+        (static_cast<std::uint32_t>(date.year - 1980) << 9) | (date.month << 5) | date.day;
     const std::uint32_t hours = secondOfDay / 3600;
     const std::uint32_t minutes = secondOfDay / 60 % 60;
     const std::uint32_t seconds = secondOfDay % 60;

@@ -8,7 +8,8 @@ namespace vorin {
 // A file time as the directory reader reports it: seconds since 1970-01-01
 // UTC. kNotRecorded stands for a time the file system does not keep (a birth
 // time on ext3, say).
-struct FileTime {
+struct FileTime
+{
     static constexpr std::int64_t kNotRecorded = std::numeric_limits<std::int64_t>::min();
     std::int64_t seconds = kNotRecorded;
 
@@ -18,7 +19,8 @@ struct FileTime {
 
 // The local time zone's offset from UTC at a given instant. The platform layer
 // answers it from the operating system; tests use a fixed offset.
-class UtcOffsetSource {
+class UtcOffsetSource
+{
 public:
     virtual ~UtcOffsetSource() = default;
     [[nodiscard]] virtual std::int32_t utcOffsetSeconds(std::int64_t utcSeconds) const = 0;
@@ -31,14 +33,16 @@ public:
 // of a drive share few enough days that almost every call is a table hit, where
 // a libc local-time conversion costs ten times more. Not thread-safe: one per
 // walking thread.
-class CachedUtcOffsets final : public UtcOffsetSource {
+class CachedUtcOffsets final : public UtcOffsetSource
+{
 public:
     explicit CachedUtcOffsets(const UtcOffsetSource &source) : m_source(source) {}
     [[nodiscard]] std::int32_t utcOffsetSeconds(std::int64_t utcSeconds) const override;
 
 private:
     static constexpr int kSlots = 4096; // eleven years of days
-    struct Slot {
+    struct Slot
+    {
         std::int64_t day = std::numeric_limits<std::int64_t>::min();
         std::int64_t changeAt = 0; // first second with offsetAfter
         std::int32_t offsetBefore = 0;
@@ -50,7 +54,8 @@ private:
 
 // Calendar helpers on the proleptic Gregorian calendar; day 0 is 1970-01-01.
 [[nodiscard]] std::int64_t daysFromCivil(int year, unsigned month, unsigned day);
-struct CivilDate {
+struct CivilDate
+{
     int year;
     unsigned month;
     unsigned day;
@@ -68,7 +73,8 @@ struct CivilDate {
 [[nodiscard]] std::uint32_t dosDateTime(FileTime time, const UtcOffsetSource &zone);
 
 // The fields of a packed value, not checked for validity.
-struct DosFields {
+struct DosFields
+{
     int year;
     int month;
     int day;
@@ -78,9 +84,9 @@ struct DosFields {
 };
 [[nodiscard]] constexpr DosFields unpackDosDateTime(std::uint32_t packed)
 {
-    return {static_cast<int>(packed >> 25) + 1980, static_cast<int>((packed >> 21) & 0xF),
-            static_cast<int>((packed >> 16) & 0x1F),  static_cast<int>((packed >> 11) & 0x1F),
-            static_cast<int>((packed >> 5) & 0x3F),   static_cast<int>(packed & 0x1F) * 2};
+    return {static_cast<int>(packed >> 25) + 1980,   static_cast<int>((packed >> 21) & 0xF),
+            static_cast<int>((packed >> 16) & 0x1F), static_cast<int>((packed >> 11) & 0x1F),
+            static_cast<int>((packed >> 5) & 0x3F),  static_cast<int>(packed & 0x1F) * 2};
 }
 
 } // namespace vorin

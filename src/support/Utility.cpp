@@ -9,7 +9,10 @@ namespace vorin {
 namespace {
 
 // Blanks and control characters, as trimmed from fields and typed numbers.
-constexpr bool isTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
+constexpr bool isTrimmed(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 std::string_view trim(std::string_view s)
 {
@@ -58,7 +61,10 @@ template <typename Int> Int parseIntZero(std::string_view s)
 
 } // namespace
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 std::string digitsOnly(std::string_view s)
 {
@@ -69,9 +75,15 @@ std::string digitsOnly(std::string_view s)
     return out;
 }
 
-std::int32_t strToIntZero(std::string_view s) { return parseIntZero<std::int32_t>(s); }
+std::int32_t strToIntZero(std::string_view s)
+{
+    return parseIntZero<std::int32_t>(s);
+}
 
-std::int64_t strToInt64Zero(std::string_view s) { return parseIntZero<std::int64_t>(s); }
+std::int64_t strToInt64Zero(std::string_view s)
+{
+    return parseIntZero<std::int64_t>(s);
+}
 
 double strToFloatZero(std::string_view s, const LocaleSeparators &locale)
 {

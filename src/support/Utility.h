@@ -20,7 +20,8 @@ enum FileAttribute : std::uint32_t {
 
 // One name found by the directory reader. The name points into the reader's
 // buffer and is valid until the next entry is read.
-struct DirectoryEntry {
+struct DirectoryEntry
+{
     std::string_view name;
     std::uint32_t attributes = 0;
     std::int64_t size = 0;
@@ -48,8 +49,10 @@ struct DirectoryEntry {
 [[nodiscard]] std::string tabField(std::string_view s, int n);
 
 [[nodiscard]] std::uint32_t accessDosTime(const DirectoryEntry &entry, const UtcOffsetSource &zone);
-[[nodiscard]] std::uint32_t createdDosTime(const DirectoryEntry &entry, const UtcOffsetSource &zone);
-[[nodiscard]] std::uint32_t modifiedDosTime(const DirectoryEntry &entry, const UtcOffsetSource &zone);
+[[nodiscard]] std::uint32_t createdDosTime(const DirectoryEntry &entry,
+                                           const UtcOffsetSource &zone);
+[[nodiscard]] std::uint32_t modifiedDosTime(const DirectoryEntry &entry,
+                                            const UtcOffsetSource &zone);
 
 // Drive type codes, as the volume list reports them.
 enum DriveType : int {
@@ -67,7 +70,13 @@ enum DriveType : int {
 // Letters a-z to A-Z and back; every other byte, UTF-8 included, unchanged.
 [[nodiscard]] std::string asciiUpper(std::string_view s);
 [[nodiscard]] std::string asciiLower(std::string_view s);
-[[nodiscard]] constexpr char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
-[[nodiscard]] constexpr char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; }
+[[nodiscard]] constexpr char asciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? char(c - 32) : c;
+}
+[[nodiscard]] constexpr char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+}
 
 } // namespace vorin

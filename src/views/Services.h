@@ -10,7 +10,8 @@ class Volumes;
 
 // What the windows need from the operating system, handed down from program
 // entry (the real adapters) or from a test (the fakes). Not owned.
-struct Services {
+struct Services
+{
     const Volumes &volumes;
     SettingsFile &settings;
     const FileTypeRegistry &registry;

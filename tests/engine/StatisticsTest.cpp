@@ -22,32 +22,45 @@ std::int64_t utc(int y, unsigned mo, unsigned d, int h = 12, int mi = 0, int s =
 
 const std::int64_t kToday = daysFromCivil(2026, 6, 15);
 
-struct BandCase {
+struct BandCase
+{
     std::int64_t size;
     int band;
 };
-class SizeBand : public testing::TestWithParam<BandCase> {};
-TEST_P(SizeBand, upperBoundsAreInclusive) { EXPECT_EQ(sizeBand(GetParam().size), GetParam().band); }
-INSTANTIATE_TEST_SUITE_P(
-    Statistics, SizeBand,
-    testing::Values(BandCase{0, 1}, BandCase{16384, 1}, BandCase{16385, 2}, BandCase{32768, 2},
-                    BandCase{65537, 4}, BandCase{1048576, 7}, BandCase{1048577, 8},
-                    BandCase{16777216, 11}, BandCase{16777217, 12},
-                    BandCase{2147483648LL, 12}, BandCase{5LL << 40, 12}));
+class SizeBand : public testing::TestWithParam<BandCase>
+{
+};
+TEST_P(SizeBand, upperBoundsAreInclusive)
+{
+    EXPECT_EQ(sizeBand(GetParam().size), GetParam().band);
+}
+INSTANTIATE_TEST_SUITE_P(Statistics, SizeBand,
+                         testing::Values(BandCase{0, 1}, BandCase{16384, 1}, BandCase{16385, 2},
+                                         BandCase{32768, 2}, BandCase{65537, 4},
+                                         BandCase{1048576, 7}, BandCase{1048577, 8},
+                                         BandCase{16777216, 11}, BandCase{16777217, 12},
+                                         BandCase{2147483648LL, 12}, BandCase{5LL << 40, 12}));
 
-struct AgeCase {
+struct AgeCase
+{
     int days;
     int bucket;
 };
-class AgeToIndex : public testing::TestWithParam<AgeCase> {};
-TEST_P(AgeToIndex, bucketBoundsAreInclusive) { EXPECT_EQ(ageToIndex(GetParam().days), GetParam().bucket); }
-INSTANTIATE_TEST_SUITE_P(
-    Statistics, AgeToIndex,
-    testing::Values(AgeCase{-1, 0}, AgeCase{-100, 0}, AgeCase{0, 1}, AgeCase{7, 1}, AgeCase{8, 2},
-                    AgeCase{30, 2}, AgeCase{31, 3}, AgeCase{60, 3}, AgeCase{61, 4}, AgeCase{120, 4},
-                    AgeCase{121, 5}, AgeCase{365, 5}, AgeCase{366, 6}, AgeCase{730, 6},
-                    AgeCase{731, 7}, AgeCase{1095, 7}, AgeCase{1096, 8}, AgeCase{1460, 8},
-                    AgeCase{1461, 9}, AgeCase{100000, 9}));
+class AgeToIndex : public testing::TestWithParam<AgeCase>
+{
+};
+TEST_P(AgeToIndex, bucketBoundsAreInclusive)
+{
+    EXPECT_EQ(ageToIndex(GetParam().days), GetParam().bucket);
+}
+INSTANTIATE_TEST_SUITE_P(Statistics, AgeToIndex,
+                         testing::Values(AgeCase{-1, 0}, AgeCase{-100, 0}, AgeCase{0, 1},
+                                         AgeCase{7, 1}, AgeCase{8, 2}, AgeCase{30, 2},
+                                         AgeCase{31, 3}, AgeCase{60, 3}, AgeCase{61, 4},
+                                         AgeCase{120, 4}, AgeCase{121, 5}, AgeCase{365, 5},
+                                         AgeCase{366, 6}, AgeCase{730, 6}, AgeCase{731, 7},
+                                         AgeCase{1095, 7}, AgeCase{1096, 8}, AgeCase{1460, 8},
+                                         AgeCase{1461, 9}, AgeCase{100000, 9}));
 
 TEST(Statistics, ageInDaysCountsWholeDaysEitherWay)
 {
@@ -61,23 +74,30 @@ TEST(Statistics, ageInDaysCountsWholeDaysEitherWay)
     const int from1980 = static_cast<int>(kToday - daysFromCivil(1980, 1, 1));
     EXPECT_EQ(ageInDays(packed(2020, 13, 1), kToday), from1980);
     EXPECT_EQ(ageInDays(packed(2020, 2, 30), kToday), from1980);
-    EXPECT_EQ(ageInDays(packed(2020, 2, 29), kToday), static_cast<int>(kToday - daysFromCivil(2020, 2, 29)));
+    EXPECT_EQ(ageInDays(packed(2020, 2, 29), kToday),
+              static_cast<int>(kToday - daysFromCivil(2020, 2, 29)));
     EXPECT_EQ(ageInDays(packed(2021, 2, 29), kToday), from1980);
 }
 
-struct SlotCase {
+struct SlotCase
+{
     std::uint32_t packed;
     int slot;
 };
-class HalfHourIndex : public testing::TestWithParam<SlotCase> {};
-TEST_P(HalfHourIndex, slotOfTheTimeOfDay) { EXPECT_EQ(halfHourIndex(GetParam().packed), GetParam().slot); }
+class HalfHourIndex : public testing::TestWithParam<SlotCase>
+{
+};
+TEST_P(HalfHourIndex, slotOfTheTimeOfDay)
+{
+    EXPECT_EQ(halfHourIndex(GetParam().packed), GetParam().slot);
+}
 INSTANTIATE_TEST_SUITE_P(
     Statistics, HalfHourIndex,
     testing::Values(SlotCase{0, -1}, SlotCase{packed(2000, 1, 1, 0, 29, 58), 0},
                     SlotCase{packed(2000, 1, 1, 0, 30, 0), 1},
                     SlotCase{packed(2000, 1, 1, 12, 30, 0), 25},
                     SlotCase{packed(2000, 1, 1, 23, 59, 58), 47},
-                    SlotCase{packed(2000, 1, 1, 24, 0, 0), 0},   // invalid hour: midnight 1980
+                    SlotCase{packed(2000, 1, 1, 24, 0, 0), 0},    // invalid hour: midnight 1980
                     SlotCase{packed(2000, 1, 1, 10, 60, 0), 0})); // invalid minute
 
 TEST(Statistics, collectFileAttrCountsEachBitOnItsOwn)
@@ -101,7 +121,8 @@ TEST(Statistics, dropIntoHourSlotLeavesSlotZeroAndMissingTimesOut)
 {
     Statistics s;
     DropIntoHourSlot(s, {packed(2000, 1, 1, 0, 10), packed(2000, 1, 1, 0, 30), 0});
-    DropIntoHourSlot(s, {packed(2000, 1, 1, 23, 59), packed(2000, 1, 1, 0, 30), packed(2000, 1, 1, 12, 31)});
+    DropIntoHourSlot(
+        s, {packed(2000, 1, 1, 23, 59), packed(2000, 1, 1, 0, 30), packed(2000, 1, 1, 12, 31)});
     EXPECT_EQ(s.accessTimeSlots[0], 0);
     EXPECT_EQ(s.accessTimeSlots[47], 1);
     EXPECT_EQ(s.createdTimeSlots[1], 2);
@@ -122,8 +143,9 @@ TEST(Statistics, insertTypeKeepsOneSortedLinePerKey)
     insertType(s, ".CLASS", 100, false);
     insertType(s, ".Zz", 2147483647, false);
     insertType(s, ".zZ", 2147483647, false);
-    EXPECT_EQ(s.lbTypes, (std::vector<TypeTotal>{{"", 1, 1}, {".ABC", 1, 3}, {".TXT", 2, 15},
-                                                 {".ZZ", 2, 4294967294LL}}));
+    EXPECT_EQ(s.lbTypes,
+              (std::vector<TypeTotal>{
+                  {"", 1, 1}, {".ABC", 1, 3}, {".TXT", 2, 15}, {".ZZ", 2, 4294967294LL}}));
     EXPECT_EQ(findType(s, ".txt"), 2);
     EXPECT_EQ(findType(s, ".ABC"), 1);
     EXPECT_EQ(findType(s, ""), 0);
@@ -150,7 +172,8 @@ TEST(Statistics, typeKeysCountCharactersNotBytes)
     EXPECT_EQ(s.lbTypes[0].key, ".\xD0\xB4\xD0\xBE\xD0\xBA\xD1\x81");
 }
 
-class Crunch : public testing::Test {
+class Crunch : public testing::Test
+{
 protected:
     DirectoryEntry file(std::string_view name, std::int64_t size, std::uint32_t attributes = 0)
     {
@@ -169,7 +192,8 @@ protected:
         ++stats.filesProcessed;
     }
 
-    struct Hooks final : StatisticsHooks {
+    struct Hooks final : StatisticsHooks
+    {
         void showProgress(std::string_view drive, std::string_view directory) override
         {
             texts.push_back(processingText(drive, directory));
@@ -213,11 +237,14 @@ TEST_F(Crunch, namesWithoutDotOrWithLongExtensions)
     EXPECT_EQ(stats.sizeBandCount[1], 4) << "Main.class still counts in its band";
 }
 
-struct OverhangCase {
+struct OverhangCase
+{
     std::int64_t size;
     std::array<double, 5> added;
 };
-class Overhang : public testing::TestWithParam<OverhangCase> {};
+class Overhang : public testing::TestWithParam<OverhangCase>
+{
+};
 TEST_P(Overhang, lastClusterWasteUnderEachSize)
 {
     FixedUtcOffset zone{0};
@@ -227,7 +254,8 @@ TEST_P(Overhang, lastClusterWasteUnderEachSize)
     e.name = "f";
     e.size = GetParam().size;
     crunchNumbers(s, context, "/", e);
-    EXPECT_EQ((std::array<double, 5>{s.overhang4K, s.overhang8K, s.overhang16K, s.overhang32K, s.overhang64K}),
+    EXPECT_EQ((std::array<double, 5>{s.overhang4K, s.overhang8K, s.overhang16K, s.overhang32K,
+                                     s.overhang64K}),
               GetParam().added);
 }
 INSTANTIATE_TEST_SUITE_P(
@@ -241,7 +269,9 @@ TEST_F(Crunch, overhangStaysZeroWhenItsPageIsOff)
 {
     context.overhangEnabled = false;
     crunch(file("a", 1));
-    EXPECT_EQ(stats.overhang4K + stats.overhang8K + stats.overhang16K + stats.overhang32K + stats.overhang64K, 0);
+    EXPECT_EQ(stats.overhang4K + stats.overhang8K + stats.overhang16K + stats.overhang32K +
+                  stats.overhang64K,
+              0);
 }
 
 TEST_F(Crunch, progressEveryThirdFileCountedOrNot)
@@ -331,11 +361,13 @@ TEST(Statistics, crunchCountsDatesAsThePackedConvertersDo)
         DirectoryEntry e;
         e.name = "f";
         e.lastAccess = {static_cast<std::int64_t>(x >> 30) - (1LL << 33)};
-        e.creation = i % 5 == 0 ? FileTime{} : FileTime{static_cast<std::int64_t>(x % 4600000000ULL)};
+        e.creation =
+            i % 5 == 0 ? FileTime{} : FileTime{static_cast<std::int64_t>(x % 4600000000ULL)};
         e.lastWrite = {utc(1980, 1, 1, 0, 0, 0) + static_cast<std::int64_t>(x % 200000) - 100000};
         crunchNumbers(fast, context, "/", e);
 
-        const PackedTimes times{accessDosTime(e, zone), createdDosTime(e, zone), modifiedDosTime(e, zone)};
+        const PackedTimes times{accessDosTime(e, zone), createdDosTime(e, zone),
+                                modifiedDosTime(e, zone)};
         DropIntoHourSlot(slow, times);
         const auto a = static_cast<std::size_t>(ageToIndex(ageInDays(times.access, today)));
         const auto c = static_cast<std::size_t>(ageToIndex(ageInDays(times.created, today)));

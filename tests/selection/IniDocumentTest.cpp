@@ -7,8 +7,9 @@ namespace {
 
 TEST(IniDocument, readsWindowsProfileSyntax)
 {
-    const auto doc = IniDocument::parse("; comment\r\n[Include]\r\n  number = 3 \r\nFile1=\"*.doc\"\r\n"
-                                        "File2 ='*.dll'\r\n[other]\r\nFile1=x\r\n");
+    const auto doc =
+        IniDocument::parse("; comment\r\n[Include]\r\n  number = 3 \r\nFile1=\"*.doc\"\r\n"
+                           "File2 ='*.dll'\r\n[other]\r\nFile1=x\r\n");
     EXPECT_EQ(doc.value("INCLUDE", "Number"), "3");
     EXPECT_EQ(doc.value("include", "file1"), "*.doc");
     EXPECT_EQ(doc.value("Include", "File2"), "*.dll");
@@ -25,20 +26,24 @@ TEST(IniDocument, firstOfTwoEqualKeysWins)
 
 TEST(IniDocument, unchangedDocumentWritesBackByteForByte)
 {
-    for (const char *text : {"; c\r\n[A]\r\nx = 1\r\n\r\n[B]\r\ny=2\r\n", "[A]\nx=1", "", "\xEF\xBB\xBF[A]\nx=1\n",
-                             "garbage without equals\n[unclosed\nk=v\n"}) {
+    for (const char *text :
+         {"; c\r\n[A]\r\nx = 1\r\n\r\n[B]\r\ny=2\r\n", "[A]\nx=1", "", "\xEF\xBB\xBF[A]\nx=1\n",
+          "garbage without equals\n[unclosed\nk=v\n"}) {
         EXPECT_EQ(IniDocument::parse(text).text(), text);
     }
 }
 
 TEST(IniDocument, setValueChangesOnlyItsKey)
 {
-    auto doc = IniDocument::parse("; keep me\r\n[Include]\r\nNumber=1\r\nFile1=*.doc\r\nExtra=yes\r\n\r\n"
-                                  "[Unknown]\r\nz=9\r\n");
+    auto doc =
+        IniDocument::parse("; keep me\r\n[Include]\r\nNumber=1\r\nFile1=*.doc\r\nExtra=yes\r\n\r\n"
+                           "[Unknown]\r\nz=9\r\n");
     doc.setValue("include", "number", "2");
     doc.setValue("Include", "File2", "*.exe");
-    EXPECT_EQ(doc.text(), "; keep me\r\n[Include]\r\nNumber=2\r\nFile1=*.doc\r\nExtra=yes\r\nFile2=*.exe\r\n\r\n"
-                          "[Unknown]\r\nz=9\r\n");
+    EXPECT_EQ(
+        doc.text(),
+        "; keep me\r\n[Include]\r\nNumber=2\r\nFile1=*.doc\r\nExtra=yes\r\nFile2=*.exe\r\n\r\n"
+        "[Unknown]\r\nz=9\r\n");
 }
 
 TEST(IniDocument, setValueAddsAMissingSectionAtTheEnd)

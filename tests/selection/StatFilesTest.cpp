@@ -3,14 +3,14 @@
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeSettingsFile.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 
 namespace vorin {
 namespace {
 
-class StatFiles : public testing::Test {
+class StatFiles : public testing::Test
+{
 protected:
     StatFiles()
     {
@@ -66,14 +66,17 @@ TEST_F(StatFiles, countZeroGivesAnEmptyList)
 TEST_F(StatFiles, emptyOrMissingKeysAreSkippedAndNumberingGoesOn)
 {
     file.setContents("[Include]\nNumber=3\nFile1=*.doc\nFile2=\nFile3=*.qqq\n");
-    EXPECT_EQ(read(), (std::vector<std::string>{"*.doc\tMicrosoft Word Document", "*.qqq\tQQQ File"}));
+    EXPECT_EQ(read(),
+              (std::vector<std::string>{"*.doc\tMicrosoft Word Document", "*.qqq\tQQQ File"}));
     file.setContents("[Include]\nNumber=3\nFile3=*.qqq\nFile1=*.doc\n");
-    EXPECT_EQ(read(), (std::vector<std::string>{"*.doc\tMicrosoft Word Document", "*.qqq\tQQQ File"}));
+    EXPECT_EQ(read(),
+              (std::vector<std::string>{"*.doc\tMicrosoft Word Document", "*.qqq\tQQQ File"}));
 }
 
 TEST_F(StatFiles, keysAboveTheCountAreNotRead)
 {
-    file.setContents("[Include]\nNumber=2\nFile1=*.a\nFile2=*.b\nFile3=*.c\nFile4=*.d\nFile5=*.e\n");
+    file.setContents(
+        "[Include]\nNumber=2\nFile1=*.a\nFile2=*.b\nFile3=*.c\nFile4=*.d\nFile5=*.e\n");
     EXPECT_EQ(read(), (std::vector<std::string>{"*.a\tA File", "*.b\tB File"}));
 }
 
@@ -111,13 +114,16 @@ TEST_F(StatFiles, corruptFileReadsAsWhatItCanAndNeverFails)
 
 TEST_F(StatFiles, writeStoresCountAndPatternsAndKeepsTheRest)
 {
-    file.setContents("; my notes\r\n[Include]\r\nNumber=5\r\nFile1=*.a\r\nFile2=*.b\r\nFile3=*.c\r\n"
-                     "File4=*.d\r\nFile5=*.e\r\n[Exclude]\r\nNumber=1\r\nFile1=*.tmp\r\n[Mine]\r\nk=v\r\n");
+    file.setContents(
+        "; my notes\r\n[Include]\r\nNumber=5\r\nFile1=*.a\r\nFile2=*.b\r\nFile3=*.c\r\n"
+        "File4=*.d\r\nFile5=*.e\r\n[Exclude]\r\nNumber=1\r\nFile1=*.tmp\r\n[Mine]\r\nk=v\r\n");
     WriteStatFilesToDisk(file, {"*.doc\tWord", "*.exe"}, "Include");
-    EXPECT_EQ(*file.contents(),
-              "; my notes\r\n[Include]\r\nNumber=2\r\nFile1=*.doc\r\nFile2=*.exe\r\nFile3=*.c\r\n"
-              "File4=*.d\r\nFile5=*.e\r\n[Exclude]\r\nNumber=1\r\nFile1=*.tmp\r\n[Mine]\r\nk=v\r\n");
-    EXPECT_EQ(read(), (std::vector<std::string>{"*.doc\tMicrosoft Word Document", "*.exe\tApplication"}));
+    EXPECT_EQ(
+        *file.contents(),
+        "; my notes\r\n[Include]\r\nNumber=2\r\nFile1=*.doc\r\nFile2=*.exe\r\nFile3=*.c\r\n"
+        "File4=*.d\r\nFile5=*.e\r\n[Exclude]\r\nNumber=1\r\nFile1=*.tmp\r\n[Mine]\r\nk=v\r\n");
+    EXPECT_EQ(read(),
+              (std::vector<std::string>{"*.doc\tMicrosoft Word Document", "*.exe\tApplication"}));
 }
 
 TEST_F(StatFiles, clearingWritesCountZeroAndLeavesOldKeysUnread)

@@ -23,7 +23,8 @@ TEST(TypeFilter, fileExtensionIsFromTheLastDot)
     EXPECT_EQ(fileExtension("trailing."), ".");
 }
 
-struct FilterCase {
+struct FilterCase
+{
     const char *name;
     bool allFiles, include, exclude;
     std::vector<std::string> chosen;
@@ -31,7 +32,9 @@ struct FilterCase {
     bool counted;
 };
 
-class IsThisSelected : public testing::TestWithParam<FilterCase> {};
+class IsThisSelected : public testing::TestWithParam<FilterCase>
+{
+};
 
 TEST_P(IsThisSelected, answersForAFileName)
 {
@@ -66,7 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TypeFilter, chosenEntriesAreSortedWithoutRegardToCase)
 {
     const TypeFilter filter(false, true, false, {"*.exe\tb", "*.DLL\ta", "*.doc\tc"});
-    EXPECT_EQ(filter.chosenEntries(), (std::vector<std::string>{"*.DLL\ta", "*.doc\tc", "*.exe\tb"}));
+    EXPECT_EQ(filter.chosenEntries(),
+              (std::vector<std::string>{"*.DLL\ta", "*.doc\tc", "*.exe\tb"}));
 }
 
 } // namespace

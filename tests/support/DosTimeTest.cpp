@@ -1,4 +1,5 @@
 #include "support/DosTime.h"
+
 #include "support/Utility.h"
 
 #include <gtest/gtest.h>
@@ -6,7 +7,8 @@
 namespace vorin {
 namespace {
 
-class FixedOffset final : public UtcOffsetSource {
+class FixedOffset final : public UtcOffsetSource
+{
 public:
     explicit FixedOffset(std::int32_t seconds) : m_seconds(seconds) {}
     std::int32_t utcOffsetSeconds(std::int64_t) const override
@@ -21,7 +23,8 @@ private:
 };
 
 // Summer time from 2000-03-26 01:00 UTC to 2000-10-29 01:00 UTC.
-class SummerTime final : public UtcOffsetSource {
+class SummerTime final : public UtcOffsetSource
+{
 public:
     std::int32_t utcOffsetSeconds(std::int64_t t) const override
     {
@@ -53,12 +56,18 @@ TEST(DosTime, civilDaysRoundTrip)
     }
 }
 
-struct PackCase {
+struct PackCase
+{
     std::int64_t local;
     std::uint32_t expected;
 };
-class PackDosDateTime : public testing::TestWithParam<PackCase> {};
-TEST_P(PackDosDateTime, packsTheFatLayout) { EXPECT_EQ(packDosDateTime(GetParam().local), GetParam().expected); }
+class PackDosDateTime : public testing::TestWithParam<PackCase>
+{
+};
+TEST_P(PackDosDateTime, packsTheFatLayout)
+{
+    EXPECT_EQ(packDosDateTime(GetParam().local), GetParam().expected);
+}
 INSTANTIATE_TEST_SUITE_P(
     DosTime, PackDosDateTime,
     testing::Values(PackCase{utc(1980, 1, 1), packed(1980, 1, 1, 0, 0, 0)},

@@ -1,8 +1,7 @@
 #include "support/Utility.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace vorin {
@@ -18,23 +17,35 @@ TEST(Utility, isDigitAcceptsOnlyZeroToNine)
         EXPECT_EQ(isDigit(static_cast<char>(c)), c >= '0' && c <= '9') << c;
 }
 
-struct DigitsCase {
+struct DigitsCase
+{
     const char *in;
     const char *out;
 };
-class DigitsOnly : public testing::TestWithParam<DigitsCase> {};
-TEST_P(DigitsOnly, dropsEverythingButDigits) { EXPECT_EQ(digitsOnly(GetParam().in), GetParam().out); }
+class DigitsOnly : public testing::TestWithParam<DigitsCase>
+{
+};
+TEST_P(DigitsOnly, dropsEverythingButDigits)
+{
+    EXPECT_EQ(digitsOnly(GetParam().in), GetParam().out);
+}
 INSTANTIATE_TEST_SUITE_P(Utility, DigitsOnly,
                          testing::Values(DigitsCase{"", ""}, DigitsCase{"1,234", "1234"},
                                          DigitsCase{"1,234.5", "12345"}, DigitsCase{"-7 MB", "7"},
                                          DigitsCase{"1\u202f234", "1234"}, DigitsCase{"abc", ""}));
 
-struct IntCase {
+struct IntCase
+{
     const char *in;
     std::int32_t out;
 };
-class StrToIntZero : public testing::TestWithParam<IntCase> {};
-TEST_P(StrToIntZero, readsSigned32BitOrGivesZero) { EXPECT_EQ(strToIntZero(GetParam().in), GetParam().out); }
+class StrToIntZero : public testing::TestWithParam<IntCase>
+{
+};
+TEST_P(StrToIntZero, readsSigned32BitOrGivesZero)
+{
+    EXPECT_EQ(strToIntZero(GetParam().in), GetParam().out);
+}
 INSTANTIATE_TEST_SUITE_P(
     Utility, StrToIntZero,
     testing::Values(IntCase{"12x", 0}, IntCase{"", 0}, IntCase{"4294967296", 0}, IntCase{"-7", -7},
@@ -49,12 +60,15 @@ TEST(Utility, strToInt64ZeroReadsTotalsPastTwoGigabytes)
     EXPECT_EQ(strToInt64Zero("9223372036854775808"), 0);
 }
 
-struct FloatCase {
+struct FloatCase
+{
     const char *in;
     double out;
     LocaleSeparators locale;
 };
-class StrToFloatZero : public testing::TestWithParam<FloatCase> {};
+class StrToFloatZero : public testing::TestWithParam<FloatCase>
+{
+};
 TEST_P(StrToFloatZero, readsWithTheLocaleDecimalSeparator)
 {
     EXPECT_DOUBLE_EQ(strToFloatZero(GetParam().in, GetParam().locale), GetParam().out);
@@ -68,13 +82,19 @@ INSTANTIATE_TEST_SUITE_P(
                     FloatCase{"1e999", 0, kEnglish}, FloatCase{"nan", 0, kEnglish},
                     FloatCase{"inf", 0, kEnglish}, FloatCase{" 7 ", 7, kEnglish}));
 
-struct FormatCase {
+struct FormatCase
+{
     std::int64_t n;
     const char *out;
     LocaleSeparators locale;
 };
-class FormatInt : public testing::TestWithParam<FormatCase> {};
-TEST_P(FormatInt, groupsThousands) { EXPECT_EQ(formatInt(GetParam().n, GetParam().locale), GetParam().out); }
+class FormatInt : public testing::TestWithParam<FormatCase>
+{
+};
+TEST_P(FormatInt, groupsThousands)
+{
+    EXPECT_EQ(formatInt(GetParam().n, GetParam().locale), GetParam().out);
+}
 INSTANTIATE_TEST_SUITE_P(
     Utility, FormatInt,
     testing::Values(FormatCase{0, "0", kEnglish}, FormatCase{999, "999", kEnglish},
@@ -86,21 +106,27 @@ INSTANTIATE_TEST_SUITE_P(
                     FormatCase{std::numeric_limits<std::int64_t>::min(),
                                "-9,223,372,036,854,775,808", kEnglish}));
 
-struct WholeCase {
+struct WholeCase
+{
     double x;
     const char *out;
 };
-class FormatWhole : public testing::TestWithParam<WholeCase> {};
-TEST_P(FormatWhole, roundsAndGroups) { EXPECT_EQ(formatWhole(GetParam().x, kEnglish), GetParam().out); }
-INSTANTIATE_TEST_SUITE_P(
-    Utility, FormatWhole,
-    testing::Values(WholeCase{0.4, "0"}, WholeCase{1999.6, "2,000"}, WholeCase{48128.4, "48,128"},
-                    WholeCase{-0.4, "0"}, WholeCase{-1500.5, "-1,501"},
-                    WholeCase{4294967296.0, "4,294,967,296"},
-                    WholeCase{99999999999999.0, "99,999,999,999,999"},
-                    WholeCase{123456789012345678.0, "123,456,789,012,350,000"},
-                    WholeCase{std::numeric_limits<double>::quiet_NaN(), ""},
-                    WholeCase{std::numeric_limits<double>::infinity(), ""}));
+class FormatWhole : public testing::TestWithParam<WholeCase>
+{
+};
+TEST_P(FormatWhole, roundsAndGroups)
+{
+    EXPECT_EQ(formatWhole(GetParam().x, kEnglish), GetParam().out);
+}
+INSTANTIATE_TEST_SUITE_P(Utility, FormatWhole,
+                         testing::Values(WholeCase{0.4, "0"}, WholeCase{1999.6, "2,000"},
+                                         WholeCase{48128.4, "48,128"}, WholeCase{-0.4, "0"},
+                                         WholeCase{-1500.5, "-1,501"},
+                                         WholeCase{4294967296.0, "4,294,967,296"},
+                                         WholeCase{99999999999999.0, "99,999,999,999,999"},
+                                         WholeCase{123456789012345678.0, "123,456,789,012,350,000"},
+                                         WholeCase{std::numeric_limits<double>::quiet_NaN(), ""},
+                                         WholeCase{std::numeric_limits<double>::infinity(), ""}));
 
 DirectoryEntry named(std::string_view name, std::uint32_t attributes)
 {
@@ -120,13 +146,19 @@ TEST(Utility, entryKindTellsDotsDirectoriesAndFiles)
     EXPECT_EQ(entryKind(named("x", kAttrHidden | kAttrDirectory)), 0);
 }
 
-struct FieldCase {
+struct FieldCase
+{
     const char *text;
     int n;
     const char *out;
 };
-class TabField : public testing::TestWithParam<FieldCase> {};
-TEST_P(TabField, readsTrimmedField) { EXPECT_EQ(tabField(GetParam().text, GetParam().n), GetParam().out); }
+class TabField : public testing::TestWithParam<FieldCase>
+{
+};
+TEST_P(TabField, readsTrimmedField)
+{
+    EXPECT_EQ(tabField(GetParam().text, GetParam().n), GetParam().out);
+}
 INSTANTIATE_TEST_SUITE_P(
     Utility, TabField,
     testing::Values(FieldCase{".DOC\t12\t48128", 3, "48128"}, FieldCase{".DOC\t12\t48128", 4, ""},

@@ -10,9 +10,11 @@ namespace vorin {
 
 // Records every box instead of showing it, and answers confirmations from a
 // queue (Yes when the queue is empty). Installs itself for its lifetime.
-class RecordingMessages final : public Messages {
+class RecordingMessages final : public Messages
+{
 public:
-    struct Shown {
+    struct Shown
+    {
         enum Kind { Error, Info, Confirm } kind;
         std::string text;
     };
@@ -22,8 +24,14 @@ public:
     RecordingMessages(const RecordingMessages &) = delete;
     RecordingMessages &operator=(const RecordingMessages &) = delete;
 
-    void showError(std::string_view message) override { m_shown.push_back({Shown::Error, std::string(message)}); }
-    void showInfo(std::string_view message) override { m_shown.push_back({Shown::Info, std::string(message)}); }
+    void showError(std::string_view message) override
+    {
+        m_shown.push_back({Shown::Error, std::string(message)});
+    }
+    void showInfo(std::string_view message) override
+    {
+        m_shown.push_back({Shown::Info, std::string(message)});
+    }
     Answer confirm(std::string_view message) override
     {
         m_shown.push_back({Shown::Confirm, std::string(message)});
