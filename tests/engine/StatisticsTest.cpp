@@ -4,6 +4,7 @@
 #include "selection/TypeFilter.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace vorin {
 namespace {
@@ -27,6 +28,10 @@ struct BandCase
     std::int64_t size;
     int band;
 };
+void PrintTo(const BandCase &c, std::ostream *out)
+{
+    *out << c.size << " bytes";
+}
 class SizeBand : public testing::TestWithParam<BandCase>
 {
 };
@@ -46,6 +51,10 @@ struct AgeCase
     int days;
     int bucket;
 };
+void PrintTo(const AgeCase &c, std::ostream *out)
+{
+    *out << c.days << " days";
+}
 class AgeToIndex : public testing::TestWithParam<AgeCase>
 {
 };
@@ -84,6 +93,10 @@ struct SlotCase
     std::uint32_t packed;
     int slot;
 };
+void PrintTo(const SlotCase &c, std::ostream *out)
+{
+    *out << "packed " << c.packed;
+}
 class HalfHourIndex : public testing::TestWithParam<SlotCase>
 {
 };
@@ -242,6 +255,10 @@ struct OverhangCase
     std::int64_t size;
     std::array<double, 5> added;
 };
+void PrintTo(const OverhangCase &c, std::ostream *out)
+{
+    *out << c.size << " bytes";
+}
 class Overhang : public testing::TestWithParam<OverhangCase>
 {
 };

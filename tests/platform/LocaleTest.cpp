@@ -22,6 +22,12 @@ struct LocaleEnvironment
     std::optional<std::string> lang;
 };
 
+// ctest lists cases by these, not by a dump of their bytes.
+void PrintTo(const LocaleEnvironment &c, std::ostream *out)
+{
+    *out << c.label;
+}
+
 class LocaleFallback : public ::testing::TestWithParam<LocaleEnvironment>
 {
 };
@@ -73,6 +79,11 @@ struct InstalledLocaleCase
     std::vector<std::string> thousands; // glibc releases differ on the French space
     std::string decimal;
 };
+
+void PrintTo(const InstalledLocaleCase &c, std::ostream *out)
+{
+    *out << c.label;
+}
 
 class InstalledLocale : public ::testing::TestWithParam<InstalledLocaleCase>
 {

@@ -1,6 +1,7 @@
 #include "selection/TypeFilter.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace vorin {
 namespace {
@@ -31,6 +32,10 @@ struct FilterCase
     const char *file;
     bool counted;
 };
+void PrintTo(const FilterCase &c, std::ostream *out)
+{
+    *out << c.file;
+}
 
 class IsThisSelected : public testing::TestWithParam<FilterCase>
 {

@@ -3,6 +3,7 @@
 #include "support/Utility.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace vorin {
 namespace {
@@ -61,6 +62,10 @@ struct PackCase
     std::int64_t local;
     std::uint32_t expected;
 };
+void PrintTo(const PackCase &c, std::ostream *out)
+{
+    *out << c.local;
+}
 class PackDosDateTime : public testing::TestWithParam<PackCase>
 {
 };

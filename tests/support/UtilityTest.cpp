@@ -3,6 +3,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <ostream>
 
 namespace vorin {
 namespace {
@@ -22,6 +23,10 @@ struct DigitsCase
     const char *in;
     const char *out;
 };
+void PrintTo(const DigitsCase &c, std::ostream *out)
+{
+    *out << '"' << c.in << '"';
+}
 class DigitsOnly : public testing::TestWithParam<DigitsCase>
 {
 };
@@ -39,6 +44,10 @@ struct IntCase
     const char *in;
     std::int32_t out;
 };
+void PrintTo(const IntCase &c, std::ostream *out)
+{
+    *out << '"' << c.in << '"';
+}
 class StrToIntZero : public testing::TestWithParam<IntCase>
 {
 };
@@ -66,6 +75,10 @@ struct FloatCase
     double out;
     LocaleSeparators locale;
 };
+void PrintTo(const FloatCase &c, std::ostream *out)
+{
+    *out << '"' << c.in << '"';
+}
 class StrToFloatZero : public testing::TestWithParam<FloatCase>
 {
 };
@@ -88,6 +101,10 @@ struct FormatCase
     const char *out;
     LocaleSeparators locale;
 };
+void PrintTo(const FormatCase &c, std::ostream *out)
+{
+    *out << c.n;
+}
 class FormatInt : public testing::TestWithParam<FormatCase>
 {
 };
@@ -111,6 +128,10 @@ struct WholeCase
     double x;
     const char *out;
 };
+void PrintTo(const WholeCase &c, std::ostream *out)
+{
+    *out << c.x;
+}
 class FormatWhole : public testing::TestWithParam<WholeCase>
 {
 };
@@ -152,6 +173,10 @@ struct FieldCase
     int n;
     const char *out;
 };
+void PrintTo(const FieldCase &c, std::ostream *out)
+{
+    *out << "field " << c.n;
+}
 class TabField : public testing::TestWithParam<FieldCase>
 {
 };
