@@ -664,6 +664,7 @@ void TfrmStatistics::btOKClick()
     options.threads = m_services.walkThreads;
     options.locale = m_services.locale;
     options.observer = walkObserver;
+    options.reader = directoryReader;
     RunHooks &hooks = *this;
     auto run = std::make_unique<ScanRun>(m_services.volumes, hooks, options);
     // A run that stops before its notice (no capacity, an entry that names
@@ -850,6 +851,18 @@ void TfrmStatistics::refreshPages(bool withOverhang)
     doFileTimes();
     doFileAges();
     SortbyExtensionClick(SortbyExtension);
+}
+
+void TfrmStatistics::unreadableDirectories(std::int64_t count)
+{
+    // Said after the counts, on the status line: a directory the user may not
+    // read is common (other users' homes) and no reason for a box, but the
+    // figures leave it out and the user should know that.
+    std::string note = "  (";
+    note += formatInt(count, m_services.locale);
+    note += count == 1 ? " directory" : " directories";
+    note += " could not be read)";
+    StatusBar1->showMessage(StatusBar1->currentMessage() + qs(note));
 }
 
 void TfrmStatistics::runEnded(bool statisticsCollected)

@@ -93,6 +93,8 @@ public:
     std::function<void(chart::Chart &)> previewChart;
     // Told of every file counted, on the walking thread (see WalkObserver).
     WalkObserver *walkObserver = nullptr;
+    // Lists the directories of a drive; nullptr takes the platform's reader.
+    const DirectoryReader *directoryReader = nullptr;
     // The page builders called so far, in order, by name.
     [[nodiscard]] const QStringList &pageBuilderCalls() const { return m_builderCalls; }
     void clearPageBuilderCalls() { m_builderCalls.clear(); }
@@ -157,6 +159,7 @@ private:
     void setStatus(std::string_view text) override;
     void setCaption(std::string_view text) override;
     void refreshPages(bool withOverhang) override;
+    void unreadableDirectories(std::int64_t count) override;
     void runEnded(bool statisticsCollected) override;
 
     void FormCreate();

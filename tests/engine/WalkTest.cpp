@@ -2,6 +2,7 @@
 
 #include "platform/DirectoryReader.h"
 #include "platform/fake/FixedUtcOffset.h"
+#include "platform/fake/RefusingDirectoryReader.h"
 #include "TreeFixture.h"
 
 #include <algorithm>
@@ -312,47 +313,6 @@ TEST_F(WalkTest, anUnreadableDirectoryIsCountedAndTheWalkGoesOn)
     EXPECT_EQ(stats.sizeBandBytes[1], 6);
 }
 
-// A reader that refuses to open directories of one name, as a file system
-// does for a directory without read permission, even when the tests run as
-// root.
-class RefusingReader final : public DirectoryReader
-{
-public:
-    RefusingReader(std::unique_ptr<DirectoryReader> inner, std::string refused)
-        : m_inner(std::move(inner)), m_refused(std::move(refused))
-    {}
-    OpenStatus openRoot(const std::string &path, Handle &out) override
-    {
-        return m_inner->openRoot(path, out);
-    }
-    OpenStatus openChild(Handle parent, std::string_view name, Handle &out) override
-    {
-        if (name == m_refused)
-            return OpenStatus::Unreadable;
-        return m_inner->openChild(parent, name, out);
-    }
-    void close(Handle dir) override { m_inner->close(dir); }
-    ListStatus list(Handle dir, NameBatch &batch) override { return m_inner->list(dir, batch); }
-    bool rewind(Handle dir) override { return m_inner->rewind(dir); }
-    Described describe(Handle dir, std::string_view name, DirectoryEntry &entry) override
-    {
-        return m_inner->describe(dir, name, entry);
-    }
-    std::uint32_t directoryAttributes(Handle dir, std::string_view name) override
-    {
-        return m_inner->directoryAttributes(dir, name);
-    }
-    std::size_t handleLimit() const override { return m_inner->handleLimit(); }
-    std::unique_ptr<DirectoryReader> clone() const override
-    {
-        return std::make_unique<RefusingReader>(m_inner->clone(), m_refused);
-    }
-
-private:
-    std::unique_ptr<DirectoryReader> m_inner;
-    std::string m_refused;
-};
-
 TEST_F(WalkTest, directoriesThatCannotBeOpenedAreCountedOnceEachAndSkipped)
 {
     for (const char *d : {"a", "a/locked", "b", "b/locked", "c"})
@@ -360,7 +320,7 @@ TEST_F(WalkTest, directoriesThatCannotBeOpenedAreCountedOnceEachAndSkipped)
     tree.file("a/locked/x", 1);
     tree.file("b/locked/y", 1);
     tree.file("c/z", 9);
-    m_reader = std::make_unique<RefusingReader>(makeDirectoryReader(), "locked");
+    m_reader = std::make_unique<RefusingDirectoryReader>(makeDirectoryReader(), "locked");
 
     for (int threads : {1, 3}) {
         stats = Statistics{};

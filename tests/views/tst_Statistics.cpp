@@ -1,4 +1,5 @@
 #include "chart/Chart.h"
+#include "platform/fake/RefusingDirectoryReader.h"
 #include "ViewsFixture.h"
 #include "widgets/HeadingLabel.h"
 #include "widgets/MenuButton.h"
@@ -104,6 +105,7 @@ private slots:
     void noteButtonsShowTheirNotes();
     void oneDriveRunFillsThePagesInOrderAndReportsCounts();
     void filteredRunReportsFilesFoundAfterFilesProcessed();
+    void unreadableDirectoriesAreCountedOnTheStatusLine();
     void notReadyDriveIsSkippedButNamedInTheCaption();
     void abortDuringTheFirstOfThreeDrivesShowsPartialCounts();
     void cancelledWizardLeavesThePreviousResults();
@@ -384,6 +386,25 @@ void tst_Statistics::filteredRunReportsFilesFoundAfterFilesProcessed()
     answer.excludeTypes = true;
     runAndWait(w, answer);
     QCOMPARE(status(w), QStringLiteral("Finished - 7 files processed 4 files found"));
+}
+
+void tst_Statistics::unreadableDirectoriesAreCountedOnTheStatusLine()
+{
+    ViewsEnvironment env;
+    const RefusingDirectoryReader refusing(makeDirectoryReader(), "deep");
+    TfrmStatistics w(env.services);
+    w.directoryReader = &refusing;
+    runAndWait(w, allFilesOf({"c: [sys]"}));
+    // docs/deep holds the three text files.
+    QCOMPARE(status(w),
+             QStringLiteral("Finished - 4 files processed  (1 directory could not be read)"));
+    QCOMPARE(w.statistics().filesProcessed, 4);
+    for (const RecordingMessages::Shown &box : env.messages.shown())
+        QVERIFY2(box.kind != RecordingMessages::Shown::Error, box.text.c_str());
+
+    w.directoryReader = nullptr;
+    runAndWait(w, allFilesOf({"c: [sys]"}));
+    QCOMPARE(status(w), QStringLiteral("Finished - 7 files processed"));
 }
 
 void tst_Statistics::notReadyDriveIsSkippedButNamedInTheCaption()
