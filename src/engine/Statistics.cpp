@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 namespace vorin {
 namespace {
@@ -208,15 +209,10 @@ struct LocalStamp
 LocalStamp localStamp(FileTime time, const UtcOffsetSource &zone)
 {
     constexpr std::int64_t kDay = 86400;
-    static const std::int64_t kFirst = daysFromCivil(1980, 1, 1) * kDay;
-    static const std::int64_t kEnd = daysFromCivil(2108, 1, 1) * kDay;
-    constexpr std::int64_t kLimit = std::int64_t{1} << 50;
-    if (!time.recorded() || time.seconds < -kLimit || time.seconds > kLimit)
+    const std::optional<std::int64_t> local = localDosSeconds(time, zone);
+    if (!local)
         return {};
-    const std::int64_t local = time.seconds + zone.utcOffsetSeconds(time.seconds);
-    if (local < kFirst || local >= kEnd)
-        return {};
-    return {true, local / kDay, static_cast<int>(local % kDay / 1800)};
+    return {true, *local / kDay, static_cast<int>(*local % kDay / 1800)};
 }
 
 void countAge(std::array<double, kAgeBuckets> &count, std::array<double, kAgeBuckets> &bytes,

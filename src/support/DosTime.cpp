@@ -57,9 +57,7 @@ std::int32_t CachedUtcOffsets::utcOffsetSeconds(std::int64_t utcSeconds) const
 std::uint32_t packDosDateTime(std::int64_t localSeconds)
 {
     constexpr std::int64_t kSecondsPerDay = 86400;
-    static const std::int64_t kFirst = daysFromCivil(1980, 1, 1) * kSecondsPerDay;
-    static const std::int64_t kEnd = daysFromCivil(2108, 1, 1) * kSecondsPerDay;
-    if (localSeconds < kFirst || localSeconds >= kEnd)
+    if (localSeconds < kFirstDosSecond || localSeconds >= kEndDosSecond)
         return 0;
     const std::int64_t days = localSeconds / kSecondsPerDay;
     const auto secondOfDay = static_cast<std::uint32_t>(localSeconds % kSecondsPerDay);
@@ -73,15 +71,22 @@ std::uint32_t packDosDateTime(std::int64_t localSeconds)
     return (packedDate << 16) | packedTime;
 }
 
-std::uint32_t dosDateTime(FileTime time, const UtcOffsetSource &zone)
+std::optional<std::int64_t> localDosSeconds(FileTime time, const UtcOffsetSource &zone)
 {
-    if (!time.recorded())
-        return 0;
     // Guard the addition: a wild time from a broken file system must not overflow.
     constexpr std::int64_t kLimit = std::int64_t{1} << 50;
-    if (time.seconds < -kLimit || time.seconds > kLimit)
-        return 0;
-    return packDosDateTime(time.seconds + zone.utcOffsetSeconds(time.seconds));
+    if (!time.recorded() || time.seconds < -kLimit || time.seconds > kLimit)
+        return std::nullopt;
+    const std::int64_t local = time.seconds + zone.utcOffsetSeconds(time.seconds);
+    if (local < kFirstDosSecond || local >= kEndDosSecond)
+        return std::nullopt;
+    return local;
+}
+
+std::uint32_t dosDateTime(FileTime time, const UtcOffsetSource &zone)
+{
+    const std::optional<std::int64_t> local = localDosSeconds(time, zone);
+    return local ? packDosDateTime(*local) : 0;
 }
 
 } // namespace vorin

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 namespace vorin {
 
@@ -67,6 +68,16 @@ struct CivilDate
 // in 0-4. Seconds are rounded down to even. A time before 1980-01-01 or after
 // 2107-12-31 23:59:58 cannot be packed and gives 0, "not recorded".
 [[nodiscard]] std::uint32_t packDosDateTime(std::int64_t localSeconds);
+
+// The local times the packed form can hold: 1980-01-01 00:00 up to, not
+// including, 2108-01-01 00:00, in seconds since 1970-01-01.
+inline constexpr std::int64_t kFirstDosSecond = 315532800;
+inline constexpr std::int64_t kEndDosSecond = 4354819200;
+
+// A file time in UTC turned to local time, in seconds since 1970-01-01; empty
+// when the time is not recorded or the packed form cannot hold it.
+[[nodiscard]] std::optional<std::int64_t> localDosSeconds(FileTime time,
+                                                          const UtcOffsetSource &zone);
 
 // A file time in UTC, turned to local time and packed; 0 when not recorded or
 // out of the packed range.

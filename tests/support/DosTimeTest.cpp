@@ -49,6 +49,8 @@ constexpr std::uint32_t packed(int y, int mo, int d, int h, int mi, int s)
 
 TEST(DosTime, civilDaysRoundTrip)
 {
+    EXPECT_EQ(daysFromCivil(1980, 1, 1) * 86400, kFirstDosSecond);
+    EXPECT_EQ(daysFromCivil(2108, 1, 1) * 86400, kEndDosSecond);
     EXPECT_EQ(daysFromCivil(1970, 1, 1), 0);
     EXPECT_EQ(daysFromCivil(2000, 3, 1), 11017);
     for (std::int64_t day = -800000; day < 800000; day += 997) {
