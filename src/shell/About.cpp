@@ -3,15 +3,14 @@
 #include "platform/Messages.h"
 #include "widgets/FontSubstitutes.h"
 #include "widgets/GradientBackdrop.h"
+#include "widgets/WindowSupport.h"
 
 #include <QDesktopServices>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace vorin {
@@ -145,11 +144,7 @@ TfrmAbout::TfrmAbout(QWidget *parent)
     });
 
     OKButton->setFocus();
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(*this);
     FormCreate();
 }
 

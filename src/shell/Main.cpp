@@ -6,6 +6,7 @@
 #include "widgets/FontSubstitutes.h"
 #include "widgets/HeadingLabel.h"
 #include "widgets/PickList.h"
+#include "widgets/WindowSupport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,7 +14,6 @@
 #include <QCloseEvent>
 #include <QProxyStyle>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 #include <QToolTip>
@@ -248,11 +248,7 @@ void TfrmMain::FormCreate()
     lblBottom->hide();
     setWindowTitle(QStringLiteral("Vorin 99"));
     applyToolTipLook();
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(*this);
     setWindowState(windowState() | Qt::WindowMaximized);
 }
 

@@ -1,16 +1,13 @@
 #include "shell/QtMessages.h"
 
+#include "widgets/WindowSupport.h"
+
 #include <QApplication>
 #include <QPointer>
 
 namespace vorin {
 
 namespace {
-
-QString fromUtf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Over the modal box or window the user is working in, so that the box is
 // centred there and blocks it.
@@ -77,18 +74,18 @@ Answer QtMessages::answerOf(QMessageBox::StandardButton button)
 void QtMessages::showError(std::string_view message)
 {
     QApplication::beep();
-    run(makeErrorBox(fromUtf8(message), boxParent()));
+    run(makeErrorBox(toQt(message), boxParent()));
 }
 
 void QtMessages::showInfo(std::string_view message)
 {
-    run(makeInfoBox(fromUtf8(message), boxParent()));
+    run(makeInfoBox(toQt(message), boxParent()));
 }
 
 Answer QtMessages::confirm(std::string_view message)
 {
-    return answerOf(static_cast<QMessageBox::StandardButton>(
-        run(makeConfirmBox(fromUtf8(message), boxParent()))));
+    return answerOf(
+        static_cast<QMessageBox::StandardButton>(run(makeConfirmBox(toQt(message), boxParent()))));
 }
 
 } // namespace vorin

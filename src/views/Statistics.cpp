@@ -12,6 +12,7 @@
 #include "widgets/PickList.h"
 #include "widgets/StringGrid.h"
 #include "widgets/TiledPanel.h"
+#include "widgets/WindowSupport.h"
 
 #ifdef VORIN_HAVE_WHICHDRIVE
 #include "selection/ui/WhichDrive.h"
@@ -32,7 +33,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
@@ -63,11 +63,6 @@ const char *const kModifiedNote =
     "Note: prior versions of Windows and DOS treated the file creation date synonomously  with "
     "the last file modification date.  Therefore all files have a file modification date.";
 const char *const kCombinedNote = "This chart combines the Accessed, Created and Modified charts";
-
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The colour of the window's own face, which the listing tables share.
 QColor buttonFace()
@@ -140,8 +135,7 @@ void TfrmStatistics::buildWindow()
     setFixedSize(kClientWidth, kClientHeight);
     setSizeGripEnabled(false);
     setAttribute(Qt::WA_AlwaysShowToolTips);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centreOnScreen(*this);
 
     OvcNotebook1 = new Notebook(this);
     OvcNotebook1->setObjectName(QStringLiteral("OvcNotebook1"));
@@ -469,7 +463,7 @@ void TfrmStatistics::FormCreate()
     QStringList items;
     items.reserve(static_cast<qsizetype>(entries.size()));
     for (const std::string &entry : entries)
-        items << qs(entry);
+        items << toQt(entry);
     pckStatDrive->setItems(items);
     const std::vector<bool> selection = defaultDriveSelection(entries, m_services.volumes);
     for (std::size_t i = 0; i < selection.size(); ++i)
@@ -618,7 +612,7 @@ const Statistics &TfrmStatistics::statistics() const
 
 QString TfrmStatistics::currentDrive() const
 {
-    return m_run ? qs(m_run->currentDrive()) : QString();
+    return m_run ? toQt(m_run->currentDrive()) : QString();
 }
 
 std::int32_t TfrmStatistics::clusterSize() const
@@ -753,7 +747,7 @@ void TfrmStatistics::showProgress()
     const std::string text = m_run->progress().statusText();
     const std::string prefix = "Processing drive " + m_run->currentDrive() + " ... standby : ";
     if (text.compare(0, prefix.size(), prefix) == 0)
-        StatusBar1->showMessage(qs(text));
+        StatusBar1->showMessage(toQt(text));
 }
 
 void TfrmStatistics::requestAbortAndWait()
@@ -827,12 +821,12 @@ void TfrmStatistics::disenable(bool enabled)
 
 void TfrmStatistics::setStatus(std::string_view text)
 {
-    StatusBar1->showMessage(qs(text));
+    StatusBar1->showMessage(toQt(text));
 }
 
 void TfrmStatistics::setCaption(std::string_view text)
 {
-    setWindowTitle(qs(text));
+    setWindowTitle(toQt(text));
 }
 
 void TfrmStatistics::refreshPages(bool withOverhang)
@@ -862,7 +856,7 @@ void TfrmStatistics::unreadableDirectories(std::int64_t count)
     note += formatInt(count, m_services.locale);
     note += count == 1 ? " directory" : " directories";
     note += " could not be read)";
-    StatusBar1->showMessage(StatusBar1->currentMessage() + qs(note));
+    StatusBar1->showMessage(StatusBar1->currentMessage() + toQt(note));
 }
 
 void TfrmStatistics::runEnded(bool statisticsCollected)
@@ -890,11 +884,12 @@ void TfrmStatistics::doFileTypes()
     for (int row = 1; row <= rows; ++row) {
         const TypeTotal &t = types[static_cast<std::size_t>(row - 1)];
         const QString average = t.files > 0
-                                    ? qs(formatWhole(double(t.bytes) / double(t.files), locale))
+                                    ? toQt(formatWhole(double(t.bytes) / double(t.files), locale))
                                     : QStringLiteral("0");
-        gridTypes->setRowTexts(row, {qs(t.key), qs(describeExtension(t.key, m_services.registry)),
-                                     qs(formatWhole(double(t.bytes), locale)),
-                                     qs(formatWhole(double(t.files), locale)), average});
+        gridTypes->setRowTexts(row,
+                               {toQt(t.key), toQt(describeExtension(t.key, m_services.registry)),
+                                toQt(formatWhole(double(t.bytes), locale)),
+                                toQt(formatWhole(double(t.files), locale)), average});
     }
     gridTypes->setRowTexts(rows + 1, {});
 }
@@ -919,9 +914,9 @@ void TfrmStatistics::fillGridDates(StringGrid *grid, const QString &title,
         0, {title, QStringLiteral("Total file size"), QStringLiteral("Number of files")});
     for (int row = 1; row <= kAgeBuckets; ++row) {
         const auto bucket = static_cast<std::size_t>(kAgeBuckets - row);
-        grid->setRowTexts(row, {qs(ageBucketLabel(static_cast<int>(bucket))),
-                                qs(formatWhole(bytes[bucket], m_services.locale)),
-                                qs(formatWhole(counts[bucket], m_services.locale))});
+        grid->setRowTexts(row, {toQt(ageBucketLabel(static_cast<int>(bucket))),
+                                toQt(formatWhole(bytes[bucket], m_services.locale)),
+                                toQt(formatWhole(counts[bucket], m_services.locale))});
     }
 }
 
@@ -936,15 +931,15 @@ void TfrmStatistics::fillCombinedGridDates()
                                  QStringLiteral("Create # files"), QStringLiteral("Modify Size"),
                                  QStringLiteral("Modify # files")});
     const auto count = [&locale](double n) {
-        return qs(formatInt(static_cast<std::int64_t>(n), locale));
+        return toQt(formatInt(static_cast<std::int64_t>(n), locale));
     };
     for (int row = 1; row <= kAgeBuckets; ++row) {
         const auto k = static_cast<std::size_t>(kAgeBuckets - row);
         // The labels come from the Modified table, which is filled just before.
         gridCombine->setRowTexts(
-            row, {gridModify->cell(0, row), qs(formatWhole(s.accessAgeBytes[k], locale)),
-                  count(s.accessAgeCount[k]), qs(formatWhole(s.createdAgeBytes[k], locale)),
-                  count(s.createdAgeCount[k]), qs(formatWhole(s.modifiedAgeBytes[k], locale)),
+            row, {gridModify->cell(0, row), toQt(formatWhole(s.accessAgeBytes[k], locale)),
+                  count(s.accessAgeCount[k]), toQt(formatWhole(s.createdAgeBytes[k], locale)),
+                  count(s.createdAgeCount[k]), toQt(formatWhole(s.modifiedAgeBytes[k], locale)),
                   count(s.modifiedAgeCount[k])});
     }
 }

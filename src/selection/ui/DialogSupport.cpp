@@ -4,8 +4,6 @@
 #include "widgets/HeadingLabel.h"
 
 #include <QDialog>
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace vorin {
 
@@ -17,18 +15,6 @@ void setUpFixedDialog(QDialog &dialog, const QString &caption, int clientWidth, 
     dialog.setFixedSize(clientWidth, clientHeight);
     dialog.setSizeGripEnabled(false);
     dialog.setFont(dialogFont(11));
-}
-
-void centreOnScreen(QWidget &window)
-{
-    QScreen *screen = window.parentWidget() ? window.parentWidget()->screen() : nullptr;
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame = window.frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window.move(frame.topLeft());
 }
 
 HeadingLabel *placedHeading(QWidget *parent, const char *name, const QString &text, int left,

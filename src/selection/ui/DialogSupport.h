@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/WindowSupport.h"
+
 #include <QPushButton>
 #include <QString>
 #include <string>
@@ -16,23 +18,9 @@ class HeadingLabel;
 // frame, controls placed by pixel, headings in the program's style, and the
 // passage of texts between the core (UTF-8) and Qt.
 
-[[nodiscard]] inline QString toQt(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-[[nodiscard]] inline std::string toUtf8(const QString &text)
-{
-    return text.toStdString();
-}
-
 // A dialog border with the system menu and the close box only, a client area
 // of the given size that the user cannot change, and the 11-pixel body face.
 void setUpFixedDialog(QDialog &dialog, const QString &caption, int clientWidth, int clientHeight);
-
-// Puts a top-level window in the middle of the screen it is about to appear
-// on (its parent's, else the primary one). Call from the first show event.
-void centreOnScreen(QWidget &window);
 
 // A control of the given kind, named and placed within parent.
 template <typename Control>

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+class QWidget;
+
+namespace vorin {
+
+// The core speaks UTF-8; these carry its texts to Qt and back.
+[[nodiscard]] inline QString toQt(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+[[nodiscard]] inline std::string toUtf8(const QString &text)
+{
+    return text.toStdString();
+}
+
+// Puts a top-level window in the middle of the screen it is about to appear
+// on (its parent's, else the primary one).
+void centreOnScreen(QWidget &window);
+
+} // namespace vorin
