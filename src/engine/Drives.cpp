@@ -66,16 +66,6 @@ bool hasEmptyLabel(const Volume &volume, std::string_view entry)
     return volume.label.empty() && entry.ends_with("[]");
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    return true;
-}
-
 } // namespace
 
 std::vector<std::string> makeDriveEntries(const Volumes &volumes)
@@ -124,7 +114,7 @@ std::vector<bool> defaultDriveSelection(const std::vector<std::string> &entries,
     std::vector<bool> selected(entries.size(), false);
     if (current) {
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (equalsIgnoringCase(entries[i], *current)) {
+            if (equalsIgnoringAsciiCase(entries[i], *current)) {
                 selected[i] = true;
                 return selected;
             }

@@ -1,5 +1,7 @@
 #include "selection/IniDocument.h"
 
+#include "support/Utility.h"
+
 #include <algorithm>
 
 namespace vorin {
@@ -14,14 +16,6 @@ std::string_view trimBlanks(std::string_view s)
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
         s.remove_suffix(1);
     return s;
-}
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-        return lower(x) == lower(y);
-    });
 }
 
 std::string_view stripQuotes(std::string_view v)
@@ -90,8 +84,9 @@ std::string IniDocument::text() const
 std::optional<std::string> IniDocument::value(std::string_view section, std::string_view key) const
 {
     for (const Line &line : m_lines)
-        if (!line.isSection && !line.key.empty() && sameName(line.section, section) &&
-            sameName(line.key, key))
+        if (!line.isSection && !line.key.empty() &&
+            equalsIgnoringAsciiCase(line.section, section) &&
+            equalsIgnoringAsciiCase(line.key, key))
             return line.value;
     return std::nullopt;
 }
@@ -101,7 +96,7 @@ IniDocument::entries(std::string_view section) const
 {
     std::vector<std::pair<std::string, std::string>> out;
     for (const Line &line : m_lines)
-        if (!line.isSection && !line.key.empty() && sameName(line.section, section))
+        if (!line.isSection && !line.key.empty() && equalsIgnoringAsciiCase(line.section, section))
             out.emplace_back(line.key, line.value);
     return out;
 }
@@ -112,12 +107,12 @@ void IniDocument::setValue(std::string_view section, std::string_view key, std::
     bool sectionSeen = false;
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         Line &line = m_lines[i];
-        if (!sameName(line.section, section))
+        if (!equalsIgnoringAsciiCase(line.section, section))
             continue;
         if (line.isSection && sectionSeen)
             continue;
         sectionSeen = true;
-        if (!line.isSection && !line.key.empty() && sameName(line.key, key)) {
+        if (!line.isSection && !line.key.empty() && equalsIgnoringAsciiCase(line.key, key)) {
             line.value = std::string(value);
             line.raw = line.key + "=" + line.value;
             return;

@@ -1,5 +1,6 @@
 #include "support/Utility.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -203,6 +204,12 @@ std::string driveTypeLabel(int code)
     default:
         return {};
     }
+}
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return asciiLower(x) == asciiLower(y); });
 }
 
 std::string asciiUpper(std::string_view s)

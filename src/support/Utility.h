@@ -78,5 +78,7 @@ enum DriveType : int {
 {
     return c >= 'A' && c <= 'Z' ? char(c + 32) : c;
 }
+// Equal when only the case of A-Z differs.
+[[nodiscard]] bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 } // namespace vorin

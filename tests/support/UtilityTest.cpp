@@ -207,6 +207,9 @@ TEST(Utility, caseChangesTouchOnlyAsciiLetters)
 {
     EXPECT_EQ(asciiUpper(".tar.gz é"), ".TAR.GZ é");
     EXPECT_EQ(asciiLower("*.DOC\xC3\x89"), "*.doc\xC3\x89");
+    EXPECT_TRUE(equalsIgnoringAsciiCase("Include", "INCLUDE"));
+    EXPECT_FALSE(equalsIgnoringAsciiCase("Include", "Includes"));
+    EXPECT_FALSE(equalsIgnoringAsciiCase("\xC3\xA9", "\xC3\x89")); // é and É are not ASCII
 }
 
 } // namespace
