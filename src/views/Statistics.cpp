@@ -6,8 +6,15 @@
 #include "platform/Messages.h"
 #include "selection/StatFiles.h"
 #include "support/Utility.h"
+#include "views/AttributePage.h"
+#include "views/DatePages.h"
+#include "views/OverhangPage.h"
+#include "views/PageParts.h"
+#include "views/SizesPage.h"
+#include "views/SpacePage.h"
+#include "views/TimePage.h"
+#include "views/TypesPage.h"
 #include "widgets/HeadingLabel.h"
-#include "widgets/MenuButton.h"
 #include "widgets/Notebook.h"
 #include "widgets/PickList.h"
 #include "widgets/StringGrid.h"
@@ -46,29 +53,21 @@ namespace {
 
 constexpr int kClientWidth = 632;
 constexpr int kClientHeight = 431;
+// The tabs, in the order the notebook shows them.
+constexpr int kSpacePage = 0;
+constexpr int kTypesPage = 1;
+constexpr int kSizesPage = 2;
 constexpr int kOverhangPage = 3;
+constexpr int kAccessPage = 4;
+constexpr int kCreatedPage = 5;
+constexpr int kModifiedPage = 6;
+constexpr int kCombinedPage = 7;
+constexpr int kAttributePage = 8;
+constexpr int kTimePage = 9;
 
 const char *const kNotYet = "Statistics haven't been collected yet!";
 const char *const kCollecting =
     "Collecting statistics ... standby.  Press Esc or click Abort to stop.";
-
-const char *const kAccessNote =
-    "Note: prior versions of Windows and DOS did not store the file access date.  Files never "
-    "recorded as being accessed are probably old files that were converted to Windows 95.";
-const char *const kCreatedNote =
-    "Files never recorded as being created are probably old files that were converted to "
-    "Windows 95.  Note: prior versions of Windows and DOS did not store the file creation date "
-    "independent of the last file modification or file write date.";
-const char *const kModifiedNote =
-    "Note: prior versions of Windows and DOS treated the file creation date synonomously  with "
-    "the last file modification date.  Therefore all files have a file modification date.";
-const char *const kCombinedNote = "This chart combines the Accessed, Created and Modified charts";
-
-// The colour of the window's own face, which the listing tables share.
-QColor buttonFace()
-{
-    return QApplication::palette().color(QPalette::Window);
-}
 
 // The cover's lettering is one line; a longer text gets smaller letters
 // rather than losing its end at the panel's edge.
@@ -80,24 +79,6 @@ void fitHeading(HeadingLabel &label)
         pixels -= 2;
         label.applyHeadingStyle(pixels);
     }
-}
-
-QRadioButton *radio(QWidget *parent, const QString &name, const QString &caption, int x, int y,
-                    int width)
-{
-    auto *button = new QRadioButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(x, y, width, 17);
-    return button;
-}
-
-// A framed strip under a chart holding a page's three view buttons.
-QFrame *viewStrip(QWidget *page, const QRect &geometry)
-{
-    auto *strip = new QFrame(page);
-    strip->setFrameShape(QFrame::StyledPanel);
-    strip->setGeometry(geometry);
-    return strip;
 }
 
 } // namespace
@@ -146,13 +127,6 @@ void TfrmStatistics::buildWindow()
                                     "Created", "Modified", "Combined", "Attribute", "Time"};
     for (const char *caption : captions)
         OvcNotebook1->addPage(QString::fromLatin1(caption));
-    buildSpacePage(OvcNotebook1->page(0));
-    buildTypesPage(OvcNotebook1->page(1));
-    buildSizesPage(OvcNotebook1->page(2));
-    for (int which = 0; which < 3; ++which)
-        buildDatePage(OvcNotebook1->page(4 + which), which);
-    buildCombinedPage(OvcNotebook1->page(7));
-    buildTimePage(OvcNotebook1->page(9));
     connect(OvcNotebook1, &Notebook::pageChanged, this, &TfrmStatistics::OvcNotebook1PageChanged);
 
     btOK = new QPushButton(QStringLiteral("&Collect statistics"), this);
@@ -210,239 +184,29 @@ void TfrmStatistics::buildWindow()
     m_progressTimer = new QTimer(this);
     m_progressTimer->setInterval(50);
     connect(m_progressTimer, &QTimer::timeout, this, &TfrmStatistics::showProgress);
+
+    buildPages();
 }
 
-chart::Chart *TfrmStatistics::makeChart(QWidget *page, const QString &name, const QRect &geometry)
+void TfrmStatistics::buildPages()
 {
-    auto *c = new chart::Chart(page);
-    c->setObjectName(name);
-    c->setGeometry(geometry);
-    c->model().setSeparators(m_services.locale);
-    return c;
-}
-
-StringGrid *TfrmStatistics::makeListingGrid(QWidget *page, const QString &name, int columns,
-                                            int rows, const QList<int> &widths)
-{
-    auto *grid = new StringGrid(page);
-    grid->setObjectName(name);
-    grid->setColCount(columns);
-    grid->setRowCount(rows);
-    grid->setFixedRows(1);
-    grid->setColWidths(widths);
-    grid->setRowHeight(19);
-    grid->setGridLines(DrawGrid::HorizontalLines);
-    grid->setCellColor(buttonFace());
-    grid->setFixedColor(buttonFace());
-    grid->setGeometry(4, 4, 616, 300);
-    grid->setEnabled(false);
-    grid->hide();
-    return grid;
-}
-
-QToolButton *TfrmStatistics::makeNoteButton(QWidget *page, const QString &name)
-{
-    auto *button = new QToolButton(page);
-    button->setObjectName(name);
-    button->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
-    button->setGeometry(593, 337, 25, 22);
-    return button;
-}
-
-void TfrmStatistics::buildSpacePage(QWidget *page)
-{
-    auto *panel4 = new QFrame(page);
-    panel4->setObjectName(QStringLiteral("Panel4"));
-    panel4->setFrameShape(QFrame::Panel);
-    panel4->setFrameShadow(QFrame::Sunken);
-    panel4->setGeometry(5, 5, 183, 353);
-    pckStatDrive = new PickList(panel4);
-    pckStatDrive->setObjectName(QStringLiteral("pckStatDrive"));
-    pckStatDrive->setGeometry(2, 2, 179, 349);
-    pckStatDrive->setFont(QFont(QStringLiteral("Arial"), -1));
-    pckStatDrive->setRowHeight(16);
-
-    const struct
-    {
-        QLabel **label;
-        const char *name;
-        int x, y, width;
-    } figures[] = {
-        {&lblTotal, "lblTotal", 340, 5, 160}, {&lblTot, "lblTot", 505, 5, 40},
-        {&lblFree, "lblFree", 340, 34, 160},  {&lblPct, "lblPct", 505, 34, 40},
-        {&lblUsed, "lblUsed", 340, 64, 160},  {&lblPct2, "lblPct2", 505, 64, 40},
-    };
-    const struct
-    {
-        const char *name;
-        const char *caption;
-        int y;
-    } captions[] = {{"lblTotalC", "Total Capacity:", 5},
-                    {"lblFreeC", "Free Space:", 34},
-                    {"label26", "Used Space:", 64}};
-    QFont figureFont(QStringLiteral("Times New Roman"));
-    figureFont.setPixelSize(21);
-    for (const auto &c : captions) {
-        auto *label = new QLabel(QString::fromLatin1(c.caption), page);
-        label->setObjectName(QString::fromLatin1(c.name));
-        label->setFont(figureFont);
-        label->setGeometry(200, c.y, 140, 26);
-    }
-    for (const auto &f : figures) {
-        *f.label = new QLabel(page);
-        (*f.label)->setObjectName(QString::fromLatin1(f.name));
-        (*f.label)->setFont(figureFont);
-        (*f.label)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        (*f.label)->setGeometry(f.x, f.y, f.width, 26);
-    }
-    chartSpaceBar = makeChart(page, QStringLiteral("chartSpaceBar"), QRect(190, 87, 436, 255));
-
-    rgSpace2 =
-        radio(page, QStringLiteral("rgSpace2"), QStringLiteral("Bar - totals"), 200, 342, 110);
-    rgSpace1 =
-        radio(page, QStringLiteral("rgSpace1"), QStringLiteral("Pie - percent"), 320, 342, 110);
-    rgSpace2->setChecked(true);
-    cbTotal = new QCheckBox(QStringLiteral("Show Cumulative Total"), page);
-    cbTotal->setObjectName(QStringLiteral("cbTotal"));
-    cbTotal->setGeometry(440, 342, 180, 17);
-    cbTotal->setChecked(true);
-}
-
-void TfrmStatistics::buildTypesPage(QWidget *page)
-{
-    gridTypes = new StringGrid(page);
-    gridTypes->setObjectName(QStringLiteral("gridTypes"));
-    gridTypes->setColCount(5);
-    gridTypes->setRowCount(3);
-    gridTypes->setFixedRows(1);
-    gridTypes->setFixedBottomRows(1);
-    gridTypes->setColWidths({80, 219, 120, 75, 82});
-    gridTypes->setRowHeight(19);
-    gridTypes->setGridLines(DrawGrid::AllLines);
-    gridTypes->setRowSelect(true);
-    gridTypes->setGeometry(4, 4, 616, 300);
-    gridTypes->setAlignmentHandler([](int column, int) {
-        return Qt::AlignVCenter | (column >= 2 ? Qt::AlignRight : Qt::AlignLeft);
-    });
-    gridTypes->hide();
-
-    chartPie = makeChart(page, QStringLiteral("chartPie"), QRect(4, 4, 616, 300));
-    chartPie->setHint(QStringLiteral("Click on pie to toggle animation"));
-
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    const struct
-    {
-        QAction **action;
-        const char *name;
-        const char *caption;
-    } sorts[] = {
-        {&SortbyExtension, "SortbyExtension", "Sort by &Extension"},
-        {&SortbyType, "SortbyType", "Sort by &Type"},
-        {&SortbySize, "SortbySize", "Sort by &Size"},
-        {&SortbyNumFiles, "SortbyNumFiles", "Sort by &Number of files"},
-        {&SortbyAverageFileSize1, "SortbyAverageFileSize1", "Sort by &Average File Size"},
-    };
-    for (const auto &s : sorts) {
-        QAction *action = PopupMenu1->addAction(QString::fromLatin1(s.caption));
-        action->setObjectName(QString::fromLatin1(s.name));
-        action->setCheckable(true);
-        connect(action, &QAction::triggered, this,
-                [this, action] { SortbyExtensionClick(action); });
-        *s.action = action;
-    }
-    SortbyExtension->setChecked(true);
-    gridTypes->setContextMenu(PopupMenu1);
-
-    rgTypes = new QGroupBox(page);
-    rgTypes->setObjectName(QStringLiteral("rgTypes"));
-    rgTypes->setGeometry(4, 310, 500, 44);
-    auto *row = new QHBoxLayout(rgTypes);
-    const char *const views[] = {"Listing", "Pie by Size", "Pie by # Files", "Pie by Average Size"};
-    int item = 0;
-    for (const char *view : views) {
-        auto *button = new QRadioButton(QString::fromLatin1(view), rgTypes);
-        button->setObjectName(QStringLiteral("rgTypes%1").arg(item));
-        button->setChecked(item == 1);
-        row->addWidget(button);
-        ++item;
-    }
-
-    btSort = new MenuButton(QStringLiteral("&Sort"), page);
-    btSort->setObjectName(QStringLiteral("btSort"));
-    btSort->setGeometry(520, 320, 90, 25);
-    btSort->setPopupMenu(PopupMenu1);
-    btSort->hide(); // only the listing can be sorted
-}
-
-void TfrmStatistics::buildSizesPage(QWidget *page)
-{
-    Chart1 = makeChart(page, QStringLiteral("Chart1"), QRect(4, 4, 616, 300));
-    gridSizes = makeListingGrid(page, QStringLiteral("gridSizes"), 3, 13, {194, 189, 140});
-    QFrame *strip = viewStrip(page, QRect(4, 310, 580, 44));
-    const char *const captions[] = {"Listing", "Chart by Size (in MB)", "Chart by Number of Files"};
-    for (int i = 0; i < 3; ++i)
-        rgSize.at(static_cast<std::size_t>(i)) =
-            radio(strip, QStringLiteral("rgSize%1").arg(i), QString::fromLatin1(captions[i]),
-                  10 + 190 * i, 13, 180);
-    rgSize[1]->setChecked(true);
-}
-
-void TfrmStatistics::buildDatePage(QWidget *page, int which)
-{
-    static const char *const prefixes[] = {"Access", "Create", "Modify"};
-    static const char *const charts[] = {"chartAccess", "chartCreate", "chartModify"};
-    chart::Chart *c = makeChart(page, QString::fromLatin1(charts[which]), QRect(4, 4, 616, 300));
-    StringGrid *grid = makeListingGrid(
-        page, QStringLiteral("grid%1").arg(QLatin1String(prefixes[which])), 3, 11, {194, 189, 140});
-    QFrame *strip = viewStrip(page, QRect(4, 310, 580, 44));
-    std::array<QRadioButton *, 3> &buttons = which == 0   ? rgAccess
-                                             : which == 1 ? rgCreate
-                                                          : rgModify;
-    const char *const captions[] = {"Listing", "Chart by Size (in MB)", "Chart by Number of Files"};
-    for (int i = 0; i < 3; ++i)
-        buttons.at(static_cast<std::size_t>(i)) =
-            radio(strip, QStringLiteral("rg%1%2").arg(QLatin1String(prefixes[which])).arg(i),
-                  QString::fromLatin1(captions[i]), 10 + 190 * i, 13, 180);
-    buttons[1]->setChecked(true);
-
-    if (which == 0) {
-        chartAccess = c;
-        gridAccess = grid;
-        SpeedButton1 = makeNoteButton(page, QStringLiteral("SpeedButton1"));
-        connect(SpeedButton1, &QToolButton::clicked, this, &TfrmStatistics::SpeedButton1Click);
-    } else if (which == 1) {
-        chartCreate = c;
-        gridCreate = grid;
-        SpeedButton2 = makeNoteButton(page, QStringLiteral("SpeedButton2"));
-        connect(SpeedButton2, &QToolButton::clicked, this, &TfrmStatistics::SpeedButton2Click);
-    } else {
-        chartModify = c;
-        gridModify = grid;
-        SpeedButton3 = makeNoteButton(page, QStringLiteral("SpeedButton3"));
-        connect(SpeedButton3, &QToolButton::clicked, this, &TfrmStatistics::SpeedButton3Click);
-    }
-}
-
-void TfrmStatistics::buildCombinedPage(QWidget *page)
-{
-    chartCombine = makeChart(page, QStringLiteral("chartCombine"), QRect(4, 4, 616, 300));
-    gridCombine =
-        makeListingGrid(page, QStringLiteral("gridCombine"), 7, 11, {119, 97, 78, 86, 71, 85, 72});
-    QFrame *strip = viewStrip(page, QRect(4, 310, 580, 44));
-    rgCombine0 = radio(strip, QStringLiteral("rgCombine0"), QStringLiteral("Listing"), 10, 13, 180);
-    rbCombine1 = radio(strip, QStringLiteral("rbCombine1"), QStringLiteral("Chart by Size (in MB)"),
-                       200, 13, 180);
-    rbCombine2 = radio(strip, QStringLiteral("rbCombine2"),
-                       QStringLiteral("Chart by Number of Files"), 390, 13, 180);
-    rbCombine1->setChecked(true);
-    SpeedButton4 = makeNoteButton(page, QStringLiteral("SpeedButton4"));
-    connect(SpeedButton4, &QToolButton::clicked, this, &TfrmStatistics::SpeedButton4Click);
-}
-
-void TfrmStatistics::buildTimePage(QWidget *page)
-{
-    Chart4 = makeChart(page, QStringLiteral("Chart4"), QRect(4, 4, 616, 330));
+    m_pageContext.reset(new PageContext{m_services, aColors, *OvcNotebook1, *Timer1, *Timer2,
+                                        [this]() -> const Statistics & { return statistics(); }});
+    PageContext &context = *m_pageContext;
+    Notebook &book = *OvcNotebook1;
+    spacePage = new SpacePage(book.page(kSpacePage), context);
+    typesPage = new TypesPage(book.page(kTypesPage), context);
+    sizesPage = new SizesPage(book.page(kSizesPage), context);
+    overhangPage = new OverhangPage(book.page(kOverhangPage), context);
+    datePages = new DatePages({book.page(kAccessPage), book.page(kCreatedPage),
+                               book.page(kModifiedPage), book.page(kCombinedPage)},
+                              context);
+    attributePage = new AttributePage(book.page(kAttributePage), context);
+    timePage = new TimePage(book.page(kTimePage), context);
+    pckStatDrive = spacePage->pckStatDrive;
+    // The notebook's page widgets are made before the pages' controls; the
+    // cover must stay above them all.
+    pnlNotYet->raise();
 }
 
 void TfrmStatistics::FormCreate()
@@ -455,7 +219,8 @@ void TfrmStatistics::FormCreate()
     pnlNotYet->move(0, 19);
     pnlNotYet->raise();
 
-    for (QLabel *label : {lblTotal, lblFree, lblUsed, lblTot, lblPct, lblPct2})
+    for (QLabel *label : {spacePage->lblTotal, spacePage->lblFree, spacePage->lblUsed,
+                          spacePage->lblTot, spacePage->lblPct, spacePage->lblPct2})
         label->clear();
 
     const std::vector<std::string> entries =
@@ -475,35 +240,31 @@ void TfrmStatistics::FormCreate()
 
 QList<QWidget *> TfrmStatistics::viewControls() const
 {
-    return {btPrint,     btOK,         rbCombine1,  rbCombine2,  rgSpace1,
-            rgSpace2,    pckStatDrive, rgTypes,     rgSize[0],   rgSize[1],
-            rgSize[2],   rgAccess[0],  rgAccess[1], rgAccess[2], rgCreate[0],
-            rgCreate[1], rgCreate[2],  rgModify[0], rgModify[1], rgModify[2]};
+    const DatePages &d = *datePages;
+    const SizesPage &z = *sizesPage;
+    return {btPrint,
+            btOK,
+            d.rbCombine1,
+            d.rbCombine2,
+            spacePage->rgSpace1,
+            spacePage->rgSpace2,
+            pckStatDrive,
+            typesPage->rgTypes,
+            z.rgSize[0],
+            z.rgSize[1],
+            z.rgSize[2],
+            d.rgAccess[0],
+            d.rgAccess[1],
+            d.rgAccess[2],
+            d.rgCreate[0],
+            d.rgCreate[1],
+            d.rgCreate[2],
+            d.rgModify[0],
+            d.rgModify[1],
+            d.rgModify[2]};
 }
 
-// --- palette and colours
-
-void TfrmStatistics::initAColors(bool usePalette, const QColor &color)
-{
-    if (!usePalette) {
-        for (std::size_t i = 1; i < aColors.size(); ++i)
-            aColors[i] = color;
-        return;
-    }
-    aColors = {QColor(),
-               QColor(255, 0, 0),
-               QColor(128, 0, 0),
-               QColor(0, 0, 255),
-               QColor(255, 255, 0),
-               QColor(0, 128, 0),
-               QColor(0, 255, 0),
-               QColor(255, 0, 255),
-               QColor(0, 128, 128),
-               QColor(0, 0, 128),
-               QColor(0, 255, 255),
-               QColor(255, 255, 255),
-               QColor(128, 128, 128)};
-}
+// --- colours
 
 void TfrmStatistics::changeBackgroundColor(const QColor &color)
 {
@@ -519,7 +280,7 @@ void TfrmStatistics::changeBackgroundColor(const QColor &color)
     // The file-type table keeps its own colours: its rows are read on paper
     // against the white of the cells.
     for (StringGrid *grid : findChildren<StringGrid *>()) {
-        if (grid == gridTypes)
+        if (grid == typesPage->gridTypes)
             continue;
         grid->setCellColor(color);
         grid->setFixedColor(color);
@@ -545,9 +306,9 @@ void TfrmStatistics::showOverlay(bool shown)
 
 void TfrmStatistics::OvcNotebook1PageChanged(int index)
 {
-    if (index == 0) {
-        chartSpaceBar->model().setDepthPercent(1);
-        doDiskSize();
+    if (index == kSpacePage) {
+        spacePage->chartSpaceBar->model().setDepthPercent(1);
+        spacePage->doDiskSize();
         showOverlay(false);
         Timer2->start();
     } else {
@@ -555,32 +316,13 @@ void TfrmStatistics::OvcNotebook1PageChanged(int index)
     }
 }
 
-void TfrmStatistics::SpeedButton1Click()
-{
-    showInfo(kAccessNote);
-}
-void TfrmStatistics::SpeedButton2Click()
-{
-    showInfo(kCreatedNote);
-}
-void TfrmStatistics::SpeedButton3Click()
-{
-    showInfo(kModifiedNote);
-}
-void TfrmStatistics::SpeedButton4Click()
-{
-    showInfo(kCombinedNote);
-}
-
 void TfrmStatistics::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    const char *const headings[] = {"Extension", "Type", "Size", "# Files", "Avg File Size"};
-    for (int column = 0; column < 5; ++column)
-        gridTypes->setCell(column, 0, QString::fromLatin1(headings[column]));
-    doDiskSize();
+    typesPage->writeHeadings();
+    spacePage->doDiskSize();
     OvcNotebook1PageChanged(OvcNotebook1->pageIndex());
 }
 
@@ -781,9 +523,7 @@ void TfrmStatistics::btAbortClick()
 
 void TfrmStatistics::clearTypesTable()
 {
-    gridTypes->setRowCount(3);
-    for (int row = 1; row < 3; ++row)
-        gridTypes->setRowTexts(row, {});
+    typesPage->clearTable();
 }
 
 void TfrmStatistics::setOverhangPageEnabled(bool enabled)
@@ -832,19 +572,36 @@ void TfrmStatistics::setCaption(std::string_view text)
 void TfrmStatistics::refreshPages(bool withOverhang)
 {
     const Statistics &s = m_run->statistics();
+    DatePages &dates = *datePages;
+    // Named as the pages' builders, so that the order can be checked.
+    const auto call = [this](const QString &name, auto &&build) {
+        m_builderCalls << name;
+        build();
+    };
     if (withOverhang)
-        doOverHang();
-    doFileTypes();
-    doFileSizes();
-    doFileAttrs();
-    fillGridDates(gridAccess, QStringLiteral("Accessed Date"), s.accessAgeCount, s.accessAgeBytes);
-    fillGridDates(gridCreate, QStringLiteral("Created Date"), s.createdAgeCount, s.createdAgeBytes);
-    fillGridDates(gridModify, QStringLiteral("Modified Date"), s.modifiedAgeCount,
-                  s.modifiedAgeBytes);
-    fillCombinedGridDates();
-    doFileTimes();
-    doFileAges();
-    SortbyExtensionClick(SortbyExtension);
+        call(QStringLiteral("doOverHang"), [&] { overhangPage->doOverHang(m_run->clusterSize()); });
+    call(QStringLiteral("doFileTypes"), [&] { typesPage->doFileTypes(m_run->filter()); });
+    call(QStringLiteral("doFileSizes"), [&] { sizesPage->doFileSizes(); });
+    call(QStringLiteral("doFileAttrs"), [&] { attributePage->doFileAttrs(); });
+    const struct
+    {
+        StringGrid *grid;
+        QString title;
+        const std::array<double, kAgeBuckets> &counts;
+        const std::array<double, kAgeBuckets> &bytes;
+    } tables[] = {
+        {dates.gridAccess, QStringLiteral("Accessed Date"), s.accessAgeCount, s.accessAgeBytes},
+        {dates.gridCreate, QStringLiteral("Created Date"), s.createdAgeCount, s.createdAgeBytes},
+        {dates.gridModify, QStringLiteral("Modified Date"), s.modifiedAgeCount, s.modifiedAgeBytes},
+    };
+    for (const auto &t : tables)
+        call(QStringLiteral("fillGridDates ") + t.title,
+             [&] { dates.fillGridDates(t.grid, t.title, t.counts, t.bytes); });
+    call(QStringLiteral("fillCombinedGridDates"), [&] { dates.fillCombinedGridDates(); });
+    call(QStringLiteral("doFileTimes"), [&] { timePage->doFileTimes(); });
+    call(QStringLiteral("doFileAges"), [&] { dates.doFileAges(); });
+    call(QStringLiteral("SortbyExtensionClick"),
+         [&] { typesPage->SortbyExtensionClick(typesPage->SortbyExtension); });
 }
 
 void TfrmStatistics::unreadableDirectories(std::int64_t count)
@@ -867,110 +624,20 @@ void TfrmStatistics::runEnded(bool statisticsCollected)
     emit runFinished();
 }
 
-// --- page builders
+// --- the animations
 
-void TfrmStatistics::doOverHang()
+void TfrmStatistics::Timer1Timer()
 {
-    m_builderCalls << QStringLiteral("doOverHang");
+    if (m_pieTimerBusy)
+        return;
+    m_pieTimerBusy = true;
+    m_pieTimerBusy = false;
 }
-
-void TfrmStatistics::doFileTypes()
-{
-    m_builderCalls << QStringLiteral("doFileTypes");
-    const std::vector<TypeTotal> &types = statistics().lbTypes;
-    const int rows = static_cast<int>(types.size());
-    gridTypes->setRowCount(rows + 2);
-    const LocaleSeparators &locale = m_services.locale;
-    for (int row = 1; row <= rows; ++row) {
-        const TypeTotal &t = types[static_cast<std::size_t>(row - 1)];
-        const QString average = t.files > 0
-                                    ? toQt(formatWhole(double(t.bytes) / double(t.files), locale))
-                                    : QStringLiteral("0");
-        gridTypes->setRowTexts(row,
-                               {toQt(t.key), toQt(describeExtension(t.key, m_services.registry)),
-                                toQt(formatWhole(double(t.bytes), locale)),
-                                toQt(formatWhole(double(t.files), locale)), average});
-    }
-    gridTypes->setRowTexts(rows + 1, {});
-}
-
-void TfrmStatistics::doFileSizes()
-{
-    m_builderCalls << QStringLiteral("doFileSizes");
-}
-
-void TfrmStatistics::doFileAttrs()
-{
-    m_builderCalls << QStringLiteral("doFileAttrs");
-}
-
-void TfrmStatistics::fillGridDates(StringGrid *grid, const QString &title,
-                                   const std::array<double, kAgeBuckets> &counts,
-                                   const std::array<double, kAgeBuckets> &bytes)
-{
-    m_builderCalls << QStringLiteral("fillGridDates ") + title;
-    grid->setSelection(20, 20); // no row shows highlighted
-    grid->setRowTexts(
-        0, {title, QStringLiteral("Total file size"), QStringLiteral("Number of files")});
-    for (int row = 1; row <= kAgeBuckets; ++row) {
-        const auto bucket = static_cast<std::size_t>(kAgeBuckets - row);
-        grid->setRowTexts(row, {toQt(ageBucketLabel(static_cast<int>(bucket))),
-                                toQt(formatWhole(bytes[bucket], m_services.locale)),
-                                toQt(formatWhole(counts[bucket], m_services.locale))});
-    }
-}
-
-void TfrmStatistics::fillCombinedGridDates()
-{
-    m_builderCalls << QStringLiteral("fillCombinedGridDates");
-    const Statistics &s = statistics();
-    const LocaleSeparators &locale = m_services.locale;
-    gridCombine->setSelection(20, 20);
-    gridCombine->setRowTexts(0, {QStringLiteral("Combined dates"), QStringLiteral("Access Size"),
-                                 QStringLiteral("Access # files"), QStringLiteral("Create Size"),
-                                 QStringLiteral("Create # files"), QStringLiteral("Modify Size"),
-                                 QStringLiteral("Modify # files")});
-    const auto count = [&locale](double n) {
-        return toQt(formatInt(static_cast<std::int64_t>(n), locale));
-    };
-    for (int row = 1; row <= kAgeBuckets; ++row) {
-        const auto k = static_cast<std::size_t>(kAgeBuckets - row);
-        // The labels come from the Modified table, which is filled just before.
-        gridCombine->setRowTexts(
-            row, {gridModify->cell(0, row), toQt(formatWhole(s.accessAgeBytes[k], locale)),
-                  count(s.accessAgeCount[k]), toQt(formatWhole(s.createdAgeBytes[k], locale)),
-                  count(s.createdAgeCount[k]), toQt(formatWhole(s.modifiedAgeBytes[k], locale)),
-                  count(s.modifiedAgeCount[k])});
-    }
-}
-
-void TfrmStatistics::doFileTimes()
-{
-    m_builderCalls << QStringLiteral("doFileTimes");
-}
-
-void TfrmStatistics::doFileAges()
-{
-    m_builderCalls << QStringLiteral("doFileAges");
-}
-
-void TfrmStatistics::SortbyExtensionClick(QAction *sender)
-{
-    if (sender == SortbyExtension)
-        m_builderCalls << QStringLiteral("SortbyExtensionClick");
-    for (QAction *action : PopupMenu1->actions())
-        action->setChecked(action == sender);
-}
-
-void TfrmStatistics::doDiskSize() {}
-
-void TfrmStatistics::Timer1Timer() {}
 
 void TfrmStatistics::Timer2Timer()
 {
-    // The bar chart grows its depth here once the Space page draws its bars;
-    // until then there is nothing to animate.
-    Timer2->stop();
+    if (OvcNotebook1->pageIndex() != kSpacePage || !spacePage->growBarDepth())
+        Timer2->stop();
 }
 
 // --- printing
@@ -1022,29 +689,30 @@ void TfrmStatistics::printChartOrWindow(chart::Chart *c)
 void TfrmStatistics::btPrintClick()
 {
     switch (OvcNotebook1->pageIndex()) {
-    case 1:
-        if (!chartPie->isHidden()) {
+    case kTypesPage:
+        if (!typesPage->chartPie->isHidden()) {
             if (previewChart)
-                previewChart(*chartPie);
+                previewChart(*typesPage->chartPie);
             return;
         }
         if (const std::unique_ptr<QPrinter> printer = choosePrinter ? choosePrinter() : nullptr) {
-            gridTypes->setPrintTitle(QStringLiteral("File types for drive ") + currentDrive());
-            gridTypes->print(*printer);
+            StringGrid &grid = *typesPage->gridTypes;
+            grid.setPrintTitle(QStringLiteral("File types for drive ") + currentDrive());
+            grid.print(*printer);
         }
         return;
-    case 2:
-        return printChartOrWindow(Chart1);
-    case 4:
-        return printChartOrWindow(chartAccess);
-    case 5:
-        return printChartOrWindow(chartCreate);
-    case 6:
-        return printChartOrWindow(chartModify);
-    case 7:
-        return printChartOrWindow(chartCombine);
-    case 9:
-        return printChartOrWindow(Chart4);
+    case kSizesPage:
+        return printChartOrWindow(sizesPage->Chart1);
+    case kAccessPage:
+        return printChartOrWindow(datePages->chartAccess);
+    case kCreatedPage:
+        return printChartOrWindow(datePages->chartCreate);
+    case kModifiedPage:
+        return printChartOrWindow(datePages->chartModify);
+    case kCombinedPage:
+        return printChartOrWindow(datePages->chartCombine);
+    case kTimePage:
+        return printChartOrWindow(timePage->Chart4);
     default:
         return printWindowImage();
     }

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "engine/ScanRun.h"
+#include "views/PageContext.h"
+#include "views/Palette.h"
 #include "views/Services.h"
 
-#include <array>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -18,27 +19,24 @@
 #include <thread>
 #include <vector>
 
-class QAbstractButton;
-class QAction;
-class QCheckBox;
-class QGroupBox;
-class QLabel;
-class QMenu;
 class QPrinter;
 class QPushButton;
-class QRadioButton;
 class QStatusBar;
 class QTimer;
-class QToolButton;
 
 namespace vorin {
 
+class AttributePage;
+class DatePages;
 class HeadingLabel;
-class MenuButton;
 class Notebook;
+class OverhangPage;
 class PickList;
-class StringGrid;
+class SizesPage;
+class SpacePage;
 class TiledPanel;
+class TimePage;
+class TypesPage;
 namespace chart {
 class Chart;
 }
@@ -53,8 +51,12 @@ struct WizardResult
     std::vector<std::string> types; // the selected type entries
 };
 
-// The statistics window: ten result pages in a notebook above the command row
-// and the status line, the "not yet collected" cover, and the statistics run.
+// The statistics window: the frame around ten result pages. It holds the
+// notebook, the command row and the status line, the "not yet collected"
+// cover, the palette, the two animation timers, printing, and the statistics
+// run; each page is a unit of its own that builds its controls and reads the
+// run's figures (SpacePage, TypesPage, SizesPage, OverhangPage, DatePages,
+// AttributePage, TimePage).
 //
 // Lives on the GUI thread. A run is sequenced here drive by drive: the walk of
 // one drive runs on one worker thread (which may fan out into the walk's own
@@ -100,11 +102,11 @@ public:
     void clearPageBuilderCalls() { m_builderCalls.clear(); }
 
     // --- the palette of the pie and bar pages, entries 1 to 12
-    void initAColors(bool usePalette, const QColor &color);
-    [[nodiscard]] QColor aColor(int index) const
+    void initAColors(bool usePalette, const QColor &color)
     {
-        return aColors.at(static_cast<std::size_t>(index));
+        aColors.initAColors(usePalette, color);
     }
+    [[nodiscard]] QColor aColor(int index) const { return aColors[index]; }
     void changeBackgroundColor(const QColor &color);
     // The window's client area as it goes on paper: drawn on white, after
     // which the normal colours come back.
@@ -117,28 +119,33 @@ public:
     void btAbortClick();
     void btPrintClick();
     void OvcNotebook1PageChanged(int index);
-    void SpeedButton1Click();
-    void SpeedButton2Click();
-    void SpeedButton3Click();
-    void SpeedButton4Click();
     void Timer1Timer();
     void Timer2Timer();
 
-    // --- page builders, called after each drive in this order
-    void doOverHang();
-    void doFileTypes();
-    void doFileSizes();
-    void doFileAttrs();
-    void fillGridDates(StringGrid *grid, const QString &title,
-                       const std::array<double, kAgeBuckets> &counts,
-                       const std::array<double, kAgeBuckets> &bytes);
-    void fillCombinedGridDates();
-    void doFileTimes();
-    void doFileAges();
-    void SortbyExtensionClick(QAction *sender);
-    void doDiskSize();
+    // The controls disenable switches, in its order.
+    [[nodiscard]] QList<QWidget *> viewControls() const;
 
-    // The drive list of the Space page; the main window's chart reads it.
+    // --- the frame's controls, named as their objectName
+    Notebook *OvcNotebook1 = nullptr;
+    QPushButton *btOK = nullptr;
+    QPushButton *btPrint = nullptr;
+    QPushButton *btCancel = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+    TiledPanel *pnlNotYet = nullptr;
+    HeadingLabel *lblNotYet = nullptr;
+    QPushButton *btAbort = nullptr;
+    QTimer *Timer1 = nullptr;
+    QTimer *Timer2 = nullptr;
+
+    // --- the result pages, one unit per tab or group of tabs, in tab order
+    SpacePage *spacePage = nullptr;
+    TypesPage *typesPage = nullptr;
+    SizesPage *sizesPage = nullptr;
+    OverhangPage *overhangPage = nullptr;
+    DatePages *datePages = nullptr; // Access, Created, Modified, Combined
+    AttributePage *attributePage = nullptr;
+    TimePage *timePage = nullptr;
+    // The Space page's drive list; the main window's chart reads it.
     PickList *pckStatDrive = nullptr;
 
 signals:
@@ -164,17 +171,7 @@ private:
 
     void FormCreate();
     void buildWindow();
-    void buildSpacePage(QWidget *page);
-    void buildTypesPage(QWidget *page);
-    void buildSizesPage(QWidget *page);
-    void buildDatePage(QWidget *page, int which);
-    void buildCombinedPage(QWidget *page);
-    void buildTimePage(QWidget *page);
-    [[nodiscard]] QToolButton *makeNoteButton(QWidget *page, const QString &name);
-    [[nodiscard]] chart::Chart *makeChart(QWidget *page, const QString &name,
-                                          const QRect &geometry);
-    [[nodiscard]] StringGrid *makeListingGrid(QWidget *page, const QString &name, int columns,
-                                              int rows, const QList<int> &widths);
+    void buildPages();
 
     std::optional<WizardResult> showWhichDrive();
     std::unique_ptr<QPrinter> askPrinter();
@@ -195,6 +192,7 @@ private:
     Services &m_services;
     std::unique_ptr<ScanRun> m_run;
     Statistics m_noStatistics;
+    TypeFilter m_noFilter;
     std::thread m_worker;
     std::exception_ptr m_walkError; // set by the worker, read after the join
     std::size_t m_nextDrive = 0;
@@ -202,75 +200,12 @@ private:
     bool m_statisticsCollected = false;
     bool m_timer1WasActive = false;
     bool m_busyCursor = false;
+    // Keeps a pie rotation tick from running inside another.
+    bool m_pieTimerBusy = false;
     QTimer *m_progressTimer = nullptr;
     QStringList m_builderCalls;
-    std::array<QColor, 13> aColors{};
-
-public:
-    // --- controls, named as their objectName
-    Notebook *OvcNotebook1 = nullptr;
-    QPushButton *btOK = nullptr;
-    QPushButton *btPrint = nullptr;
-    QPushButton *btCancel = nullptr;
-    QStatusBar *StatusBar1 = nullptr;
-    TiledPanel *pnlNotYet = nullptr;
-    HeadingLabel *lblNotYet = nullptr;
-    QPushButton *btAbort = nullptr;
-    QTimer *Timer1 = nullptr;
-    QTimer *Timer2 = nullptr;
-
-    // Space
-    QLabel *lblTotal = nullptr;
-    QLabel *lblFree = nullptr;
-    QLabel *lblUsed = nullptr;
-    QLabel *lblTot = nullptr;
-    QLabel *lblPct = nullptr;
-    QLabel *lblPct2 = nullptr;
-    QRadioButton *rgSpace1 = nullptr;
-    QRadioButton *rgSpace2 = nullptr;
-    QCheckBox *cbTotal = nullptr;
-    chart::Chart *chartSpaceBar = nullptr;
-    // Types
-    StringGrid *gridTypes = nullptr;
-    chart::Chart *chartPie = nullptr;
-    QGroupBox *rgTypes = nullptr;
-    MenuButton *btSort = nullptr;
-    QMenu *PopupMenu1 = nullptr;
-    QAction *SortbyExtension = nullptr;
-    QAction *SortbyType = nullptr;
-    QAction *SortbySize = nullptr;
-    QAction *SortbyNumFiles = nullptr;
-    QAction *SortbyAverageFileSize1 = nullptr;
-    // Sizes
-    chart::Chart *Chart1 = nullptr;
-    StringGrid *gridSizes = nullptr;
-    std::array<QRadioButton *, 3> rgSize{};
-    // Access, Created, Modified
-    chart::Chart *chartAccess = nullptr;
-    chart::Chart *chartCreate = nullptr;
-    chart::Chart *chartModify = nullptr;
-    StringGrid *gridAccess = nullptr;
-    StringGrid *gridCreate = nullptr;
-    StringGrid *gridModify = nullptr;
-    std::array<QRadioButton *, 3> rgAccess{};
-    std::array<QRadioButton *, 3> rgCreate{};
-    std::array<QRadioButton *, 3> rgModify{};
-    // Combined
-    chart::Chart *chartCombine = nullptr;
-    StringGrid *gridCombine = nullptr;
-    QRadioButton *rgCombine0 = nullptr;
-    QRadioButton *rbCombine1 = nullptr;
-    QRadioButton *rbCombine2 = nullptr;
-    // Time
-    chart::Chart *Chart4 = nullptr;
-    // Note buttons of the date pages
-    QToolButton *SpeedButton1 = nullptr;
-    QToolButton *SpeedButton2 = nullptr;
-    QToolButton *SpeedButton3 = nullptr;
-    QToolButton *SpeedButton4 = nullptr;
-
-    // The controls disenable switches, in its order.
-    [[nodiscard]] QList<QWidget *> viewControls() const;
+    Palette aColors;
+    std::unique_ptr<PageContext> m_pageContext;
 };
 
 } // namespace vorin

@@ -1,5 +1,10 @@
 #include "chart/Chart.h"
 #include "platform/fake/RefusingDirectoryReader.h"
+#include "views/DatePages.h"
+#include "views/SizesPage.h"
+#include "views/SpacePage.h"
+#include "views/TimePage.h"
+#include "views/TypesPage.h"
 #include "ViewsFixture.h"
 #include "widgets/HeadingLabel.h"
 #include "widgets/MenuButton.h"
@@ -172,17 +177,17 @@ void tst_Statistics::windowHasItsFrameCommandRowAndTenPages()
     QCOMPARE(w.findChild<QRadioButton *>("rgSize1")->text(),
              QStringLiteral("Chart by Size (in MB)"));
     QVERIFY(w.findChild<QRadioButton *>("rgSize1")->isChecked());
-    QCOMPARE(w.rgCombine0->text(), QStringLiteral("Listing"));
-    QVERIFY(w.rbCombine1->isChecked());
-    QCOMPARE(w.rgSpace2->text(), QStringLiteral("Bar - totals"));
-    QVERIFY(w.rgSpace2->isChecked());
-    QCOMPARE(w.rgSpace1->text(), QStringLiteral("Pie - percent"));
-    QCOMPARE(w.cbTotal->text(), QStringLiteral("Show Cumulative Total"));
-    QVERIFY(w.cbTotal->isChecked());
+    QCOMPARE(w.datePages->rgCombine0->text(), QStringLiteral("Listing"));
+    QVERIFY(w.datePages->rbCombine1->isChecked());
+    QCOMPARE(w.spacePage->rgSpace2->text(), QStringLiteral("Bar - totals"));
+    QVERIFY(w.spacePage->rgSpace2->isChecked());
+    QCOMPARE(w.spacePage->rgSpace1->text(), QStringLiteral("Pie - percent"));
+    QCOMPARE(w.spacePage->cbTotal->text(), QStringLiteral("Show Cumulative Total"));
+    QVERIFY(w.spacePage->cbTotal->isChecked());
     QVERIFY(w.OvcNotebook1->page(0)->isAncestorOf(w.pckStatDrive));
-    QVERIFY(w.OvcNotebook1->page(1)->isAncestorOf(w.rgTypes));
-    QVERIFY(w.OvcNotebook1->page(7)->isAncestorOf(w.rgCombine0));
-    QVERIFY(w.SortbyExtension->isChecked());
+    QVERIFY(w.OvcNotebook1->page(1)->isAncestorOf(w.typesPage->rgTypes));
+    QVERIFY(w.OvcNotebook1->page(7)->isAncestorOf(w.datePages->rgCombine0));
+    QVERIFY(w.typesPage->SortbyExtension->isChecked());
 }
 
 void tst_Statistics::overlayCoversTheNotebookBelowItsTabs()
@@ -276,13 +281,13 @@ void tst_Statistics::noteButtonsShowTheirNotes()
 {
     ViewsEnvironment env;
     TfrmStatistics w(env.services);
-    QCOMPARE(w.SpeedButton1->geometry(), QRect(593, 337, 25, 22));
-    QVERIFY(w.OvcNotebook1->page(4)->isAncestorOf(w.SpeedButton1));
-    QVERIFY(w.OvcNotebook1->page(7)->isAncestorOf(w.SpeedButton4));
-    w.SpeedButton1->click();
-    w.SpeedButton2->click();
-    w.SpeedButton3->click();
-    w.SpeedButton4->click();
+    QCOMPARE(w.datePages->SpeedButton1->geometry(), QRect(593, 337, 25, 22));
+    QVERIFY(w.OvcNotebook1->page(4)->isAncestorOf(w.datePages->SpeedButton1));
+    QVERIFY(w.OvcNotebook1->page(7)->isAncestorOf(w.datePages->SpeedButton4));
+    w.datePages->SpeedButton1->click();
+    w.datePages->SpeedButton2->click();
+    w.datePages->SpeedButton3->click();
+    w.datePages->SpeedButton4->click();
     const auto &shown = env.messages.shown();
     QCOMPARE(shown.size(), std::size_t(4));
     for (const auto &box : shown)
@@ -314,7 +319,7 @@ void tst_Statistics::oneDriveRunFillsThePagesInOrderAndReportsCounts()
 
     QCOMPARE(w.windowTitle(), QStringLiteral("Statistics completed for drives C: "));
     QCOMPARE(status(w), QStringLiteral("Finished - 7 files processed"));
-    QCOMPARE(w.gridTypes->rowTexts(0),
+    QCOMPARE(w.typesPage->gridTypes->rowTexts(0),
              QStringList({"Extension", "Type", "Size", "# Files", "Avg File Size"}));
     QVERIFY(!w.Timer1->isActive()); // stopped before the scan, so stopped after it
     QCOMPARE(w.statistics().filesProcessed, 7);
@@ -349,23 +354,23 @@ void tst_Statistics::oneDriveRunFillsThePagesInOrderAndReportsCounts()
 
     // The types table holds one row per extension, and the date tables
     // their buckets with the newest files in the bottom row.
-    QCOMPARE(w.gridTypes->rowCount(), 4);
-    QCOMPARE(w.gridTypes->cell(0, 1), QStringLiteral(".BIN"));
-    QCOMPARE(w.gridTypes->cell(3, 1), QStringLiteral("4"));
-    QCOMPARE(w.gridTypes->cell(0, 2), QStringLiteral(".TXT"));
-    QCOMPARE(w.gridTypes->cell(2, 2), QStringLiteral("303"));
-    QCOMPARE(w.gridModify->cell(0, 0), QStringLiteral("Modified Date"));
+    QCOMPARE(w.typesPage->gridTypes->rowCount(), 4);
+    QCOMPARE(w.typesPage->gridTypes->cell(0, 1), QStringLiteral(".BIN"));
+    QCOMPARE(w.typesPage->gridTypes->cell(3, 1), QStringLiteral("4"));
+    QCOMPARE(w.typesPage->gridTypes->cell(0, 2), QStringLiteral(".TXT"));
+    QCOMPARE(w.typesPage->gridTypes->cell(2, 2), QStringLiteral("303"));
+    QCOMPARE(w.datePages->gridModify->cell(0, 0), QStringLiteral("Modified Date"));
     double counted = 0;
     for (int row = 1; row <= 10; ++row)
-        counted += w.gridModify->cell(2, row).toDouble();
+        counted += w.datePages->gridModify->cell(2, row).toDouble();
     QCOMPARE(counted, 7.0);
-    QCOMPARE(w.gridCombine->cell(0, 0), QStringLiteral("Combined dates"));
-    QCOMPARE(w.gridCombine->cell(6, 0), QStringLiteral("Modify # files"));
+    QCOMPARE(w.datePages->gridCombine->cell(0, 0), QStringLiteral("Combined dates"));
+    QCOMPARE(w.datePages->gridCombine->cell(6, 0), QStringLiteral("Modify # files"));
     double combined = 0;
     for (int row = 1; row <= 10; ++row) {
-        QCOMPARE(w.gridCombine->cell(0, row), w.gridModify->cell(0, row));
-        QCOMPARE(w.gridCombine->cell(6, row), w.gridModify->cell(2, row));
-        combined += w.gridCombine->cell(2, row).toDouble();
+        QCOMPARE(w.datePages->gridCombine->cell(0, row), w.datePages->gridModify->cell(0, row));
+        QCOMPARE(w.datePages->gridCombine->cell(6, row), w.datePages->gridModify->cell(2, row));
+        combined += w.datePages->gridCombine->cell(2, row).toDouble();
     }
     QCOMPARE(combined, 7.0);
 }
@@ -464,7 +469,7 @@ void tst_Statistics::cancelledWizardLeavesThePreviousResults()
     const QString line = status(w);
     const Statistics before = w.statistics();
     const QStringList calls = w.pageBuilderCalls();
-    const QString firstType = w.gridTypes->cell(0, 1);
+    const QString firstType = w.typesPage->gridTypes->cell(0, 1);
     env.messages.clear();
 
     runAndWait(w, std::nullopt);
@@ -473,7 +478,7 @@ void tst_Statistics::cancelledWizardLeavesThePreviousResults()
     QCOMPARE(status(w), line);
     QVERIFY(w.statistics() == before);
     QCOMPARE(w.pageBuilderCalls(), calls);
-    QCOMPARE(w.gridTypes->cell(0, 1), firstType);
+    QCOMPARE(w.typesPage->gridTypes->cell(0, 1), firstType);
     QVERIFY(env.messages.shown().empty());
 }
 
@@ -609,10 +614,10 @@ void tst_Statistics::windowStaysUsableAndDisenableTouchesOnlyItsControlsDuringAS
     QCOMPARE(forcedDisabled(w), expected);
     QVERIFY(w.btCancel->isEnabled());
     QVERIFY(w.btAbort->isEnabled());
-    QVERIFY(w.rgCombine0->isEnabled());
-    QVERIFY(w.cbTotal->isEnabled());
-    QVERIFY(w.btSort->isEnabled());
-    QVERIFY(w.SpeedButton1->isEnabled());
+    QVERIFY(w.datePages->rgCombine0->isEnabled());
+    QVERIFY(w.spacePage->cbTotal->isEnabled());
+    QVERIFY(w.typesPage->btSort->isEnabled());
+    QVERIFY(w.datePages->SpeedButton1->isEnabled());
     QVERIFY(w.OvcNotebook1->isEnabled());
 
     // The cover tells how to stop, the pie animation rests, the pointer is busy.
@@ -628,7 +633,7 @@ void tst_Statistics::windowStaysUsableAndDisenableTouchesOnlyItsControlsDuringAS
     // Pages can be switched and a note read while the walk waits.
     QVERIFY(w.OvcNotebook1->setPageIndex(7));
     QVERIFY(w.pnlNotYet->isVisible());
-    w.SpeedButton4->click();
+    w.datePages->SpeedButton4->click();
     QCOMPARE(QString::fromStdString(env.messages.shown().back().text),
              QStringLiteral("This chart combines the Accessed, Created and Modified charts"));
     QVERIFY(w.scanRunning());
@@ -712,10 +717,10 @@ void tst_Statistics::windowImageIsDrawnOnWhiteAndColoursComeBack()
     // Between the command row's left edge and the window's: plain background.
     QCOMPARE(image.pixelColor(QPoint(20, 396)), QColor(Qt::white));
     QCOMPARE(w.palette().color(QPalette::Window), normal);
-    QCOMPARE(w.chartSpaceBar->model().settings().background,
+    QCOMPARE(w.spacePage->chartSpaceBar->model().settings().background,
              QApplication::palette().color(QPalette::Window));
-    QCOMPARE(w.gridAccess->cellColor(), QApplication::palette().color(QPalette::Window));
-    QCOMPARE(w.gridTypes->cellColor(), QColor(Qt::white));
+    QCOMPARE(w.datePages->gridAccess->cellColor(), QApplication::palette().color(QPalette::Window));
+    QCOMPARE(w.typesPage->gridTypes->cellColor(), QColor(Qt::white));
 }
 
 void tst_Statistics::printingTheWindowImageWritesAPdf()
@@ -743,7 +748,7 @@ void tst_Statistics::cancelledPrintDialogPrintsNothing()
     TfrmStatistics w(env.services);
     w.show();
     runAndWait(w, allFilesOf({"c: [sys]"}));
-    const QColor normal = w.chartSpaceBar->model().settings().background;
+    const QColor normal = w.spacePage->chartSpaceBar->model().settings().background;
     int asked = 0;
     w.choosePrinter = [&] {
         ++asked;
@@ -755,13 +760,13 @@ void tst_Statistics::cancelledPrintDialogPrintsNothing()
         if (w.OvcNotebook1->setPageIndex(page))
             w.btPrintClick();
     QVERIFY(w.OvcNotebook1->setPageIndex(1));
-    w.chartPie->hide();
-    w.gridTypes->show();
+    w.typesPage->chartPie->hide();
+    w.typesPage->gridTypes->show();
     w.btPrintClick();
     QCOMPARE(asked, 4);
     QCOMPARE(previews, 0);
-    QVERIFY(w.gridTypes->printTitle().isEmpty());
-    QCOMPARE(w.chartSpaceBar->model().settings().background, normal);
+    QVERIFY(w.typesPage->gridTypes->printTitle().isEmpty());
+    QCOMPARE(w.spacePage->chartSpaceBar->model().settings().background, normal);
 }
 
 void tst_Statistics::typesListingPrintsTheGridUnderItsTitle()
@@ -773,12 +778,12 @@ void tst_Statistics::typesListingPrintsTheGridUnderItsTitle()
     w.show();
     runAndWait(w, allFilesOf({"c: [sys]"}));
     QVERIFY(w.OvcNotebook1->setPageIndex(1));
-    w.chartPie->hide();
-    w.gridTypes->show();
+    w.typesPage->chartPie->hide();
+    w.typesPage->gridTypes->show();
     w.choosePrinter = [&] { return pdfPrinter(pdf); };
     w.previewChart = [](chart::Chart &) { QFAIL("the listing is not a chart"); };
     w.btPrintClick();
-    QCOMPARE(w.gridTypes->printTitle(), QStringLiteral("File types for drive c: [sys]"));
+    QCOMPARE(w.typesPage->gridTypes->printTitle(), QStringLiteral("File types for drive c: [sys]"));
     QVERIFY(isPdf(pdf));
 }
 

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "engine/Statistics.h"
+#include "views/PageContext.h"
+
+#include <array>
+#include <QObject>
+#include <QString>
+
+class QRadioButton;
+class QToolButton;
+
+namespace vorin {
+
+class StringGrid;
+namespace chart {
+class Chart;
+}
+
+// The "Access", "Created", "Modified" and "Combined" tabs: the counted files
+// by the age of each of their three dates, as horizontal bars by megabytes
+// or by file count, or as read-only tables; "Combined" sets the three dates
+// side by side. One unit because the four charts are always rebuilt
+// together. GUI thread.
+class DatePages : public QObject
+{
+    Q_OBJECT
+
+public:
+    // pages: the Access, Created, Modified and Combined tab pages.
+    DatePages(const std::array<QWidget *, 4> &pages, PageContext &context);
+
+    void fillGridDates(StringGrid *grid, const QString &title,
+                       const std::array<double, kAgeBuckets> &counts,
+                       const std::array<double, kAgeBuckets> &bytes);
+    void fillCombinedGridDates();
+    void doFileAges();
+
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+
+    chart::Chart *chartAccess = nullptr;
+    chart::Chart *chartCreate = nullptr;
+    chart::Chart *chartModify = nullptr;
+    StringGrid *gridAccess = nullptr;
+    StringGrid *gridCreate = nullptr;
+    StringGrid *gridModify = nullptr;
+    std::array<QRadioButton *, 3> rgAccess{};
+    std::array<QRadioButton *, 3> rgCreate{};
+    std::array<QRadioButton *, 3> rgModify{};
+    chart::Chart *chartCombine = nullptr;
+    StringGrid *gridCombine = nullptr;
+    QRadioButton *rgCombine0 = nullptr;
+    QRadioButton *rbCombine1 = nullptr;
+    QRadioButton *rbCombine2 = nullptr;
+    QToolButton *SpeedButton1 = nullptr;
+    QToolButton *SpeedButton2 = nullptr;
+    QToolButton *SpeedButton3 = nullptr;
+    QToolButton *SpeedButton4 = nullptr;
+
+private:
+    PageContext &m_context;
+};
+
+} // namespace vorin

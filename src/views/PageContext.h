@@ -1,0 +1,30 @@
+#pragma once
+
+#include "views/Services.h"
+
+#include <functional>
+
+class QTimer;
+
+namespace vorin {
+
+class Notebook;
+class Palette;
+struct Statistics;
+
+// What a result page is handed by the window that holds it: the machine's
+// services (drives, file-type registry, number separators), the shared
+// palette, the window's two animation timers, the notebook (its current page,
+// and the switch of the Overhang tab) and the figures of the last run as a
+// plain record. A page knows nothing of the run that fills that record.
+struct PageContext
+{
+    Services &services;
+    Palette &aColors;
+    Notebook &notebook;
+    QTimer &Timer1; // pie rotation, 50 ms
+    QTimer &Timer2; // bar depth, 50 ms
+    std::function<const Statistics &()> statistics;
+};
+
+} // namespace vorin

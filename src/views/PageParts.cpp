@@ -1,0 +1,126 @@
+#include "views/PageParts.h"
+
+#include "chart/Chart.h"
+#include "widgets/PainterGuard.h"
+#include "widgets/StringGrid.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QPainter>
+#include <QRadioButton>
+#include <QStyle>
+#include <QToolButton>
+
+namespace vorin {
+
+QColor buttonFace()
+{
+    return QApplication::palette().color(QPalette::Window);
+}
+
+chart::Chart *makeChart(QWidget *page, const QString &name, const QRect &geometry,
+                        const LocaleSeparators &locale)
+{
+    auto *c = new chart::Chart(page);
+    c->setObjectName(name);
+    c->setGeometry(geometry);
+    c->model().setSeparators(locale);
+    return c;
+}
+
+QRadioButton *makeRadio(QWidget *parent, const QString &name, const QString &caption, int x, int y,
+                        int width)
+{
+    auto *button = new QRadioButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(x, y, width, 17);
+    return button;
+}
+
+std::array<QRadioButton *, 3> makeViewButtons(QWidget *page, const QString &prefix)
+{
+    auto *strip = new QFrame(page);
+    strip->setFrameShape(QFrame::StyledPanel);
+    strip->setGeometry(4, 310, 580, 44);
+    const char *const captions[] = {"Listing", "Chart by Size (in MB)", "Chart by Number of Files"};
+    std::array<QRadioButton *, 3> buttons{};
+    for (int i = 0; i < 3; ++i)
+        buttons.at(static_cast<std::size_t>(i)) =
+            makeRadio(strip, prefix + QString::number(i), QString::fromLatin1(captions[i]),
+                      10 + 190 * i, 13, 180);
+    buttons[1]->setChecked(true);
+    return buttons;
+}
+
+QToolButton *makeNoteButton(QWidget *page, const QString &name)
+{
+    auto *button = new QToolButton(page);
+    button->setObjectName(name);
+    button->setIcon(page->style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    button->setGeometry(593, 337, 25, 22);
+    return button;
+}
+
+StringGrid *makeListingGrid(QWidget *page, const QString &name, int columns, int rows,
+                            const QList<int> &widths)
+{
+    auto *grid = new StringGrid(page);
+    grid->setObjectName(name);
+    grid->setColCount(columns);
+    grid->setRowCount(rows);
+    grid->setFixedRows(1);
+    grid->setColWidths(widths);
+    grid->setRowHeight(19);
+    grid->setGridLines(DrawGrid::HorizontalLines);
+    grid->setCellColor(buttonFace());
+    grid->setFixedColor(buttonFace());
+    grid->setGeometry(4, 4, 616, 300);
+    grid->setDrawCellHandler(
+        [grid](QPainter &painter, const QRect &rect, int column, int row, const GridCellState &) {
+            gridSizesDrawCell(*grid, painter, rect, column, row);
+        });
+    grid->setSelectCellHandler(&gridSizesSelectCell);
+    grid->setEnabled(false);
+    grid->hide();
+    return grid;
+}
+
+void gridSizesDrawCell(const StringGrid &grid, QPainter &painter, const QRect &rect, int column,
+                       int row)
+{
+    const QString text = grid.cell(column, row);
+    if (text.isEmpty())
+        return;
+    const PainterGuard guard(painter);
+    painter.setClipRect(rect, Qt::IntersectClip);
+    const QRect inner = rect.adjusted(3, 2, -3, 0);
+    const Qt::Alignment horizontal = column == 0 ? Qt::AlignLeft : Qt::AlignRight;
+    painter.drawText(inner, static_cast<int>(horizontal | Qt::AlignTop) | Qt::TextSingleLine, text);
+}
+
+bool gridSizesSelectCell(int, int)
+{
+    return false;
+}
+
+void setUpShareBars(chart::Chart &c, const QString &seriesTitle)
+{
+    chart::ChartModel &model = c.model();
+    model.edit([](chart::ChartSettings &s) {
+        s.legend.visible = true;
+        s.legend.content = chart::LegendContent::Values;
+        s.legend.reversed = true;
+        s.legend.position = chart::LegendPosition::Right;
+        s.legend.swatchWidthPercent = 0;
+        s.legend.swatchWidthPixels = 15;
+        s.bottomAxis.format = QStringLiteral("#,##0.##");
+        s.userZoomAllowed = true;
+    });
+    chart::ChartSeries &series = model.addSeries(chart::SeriesKind::HorizontalBar, seriesTitle);
+    series.setGradient(true);
+    series.setMarkStyle(chart::MarkStyle::Percent);
+    series.setPercentFormat(QStringLiteral("##0.# %"));
+    series.setValueFormat(QStringLiteral("#,##0.##"));
+}
+
+} // namespace vorin

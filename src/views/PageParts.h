@@ -1,0 +1,65 @@
+#pragma once
+
+#include "support/LocaleSeparators.h"
+
+#include <array>
+#include <QColor>
+#include <QList>
+#include <QRect>
+#include <QString>
+
+class QFrame;
+class QPainter;
+class QRadioButton;
+class QToolButton;
+class QWidget;
+
+namespace vorin {
+
+class StringGrid;
+namespace chart {
+class Chart;
+}
+
+// The pieces several result pages are built from, so that each page says
+// only what is its own.
+
+// The colour of the window's own face, which the listing tables share.
+[[nodiscard]] QColor buttonFace();
+
+[[nodiscard]] chart::Chart *makeChart(QWidget *page, const QString &name, const QRect &geometry,
+                                      const LocaleSeparators &locale);
+
+[[nodiscard]] QRadioButton *makeRadio(QWidget *parent, const QString &name, const QString &caption,
+                                      int x, int y, int width);
+
+// The framed strip under a chart with a page's three views, left to right
+// "Listing", "Chart by Size (in MB)" (checked) and "Chart by Number of
+// Files", named prefix0 to prefix2.
+[[nodiscard]] std::array<QRadioButton *, 3> makeViewButtons(QWidget *page, const QString &prefix);
+
+// A note button at the bottom right of a page: a picture only.
+[[nodiscard]] QToolButton *makeNoteButton(QWidget *page, const QString &name);
+
+// A read-only result table of the Sizes and date pages: a fixed header row,
+// horizontal lines only, in the button-face colour, 19-pixel rows, disabled
+// and hidden until its listing is chosen. Its cells are drawn by
+// gridSizesDrawCell and can never be selected (gridSizesSelectCell).
+[[nodiscard]] StringGrid *makeListingGrid(QWidget *page, const QString &name, int columns, int rows,
+                                          const QList<int> &widths);
+
+// Draws a cell's text 2 pixels below the cell's top edge: column 0 from 3
+// pixels right of the left edge, every other column right-aligned, ending 3
+// pixels left of the right edge; clipped to the cell.
+void gridSizesDrawCell(const StringGrid &grid, QPainter &painter, const QRect &rect, int column,
+                       int row);
+// Refuses every selection: these tables show figures, nothing to pick.
+[[nodiscard]] bool gridSizesSelectCell(int column, int row);
+
+// A horizontal bar chart of the Sizes and single-date pages: one series of
+// gradient bars whose marks show each bar's share of the sum ("##0.# %"), a
+// legend at the right listing the values in reverse order with 15-pixel
+// colour boxes. Adds the series.
+void setUpShareBars(chart::Chart &chart, const QString &seriesTitle);
+
+} // namespace vorin
