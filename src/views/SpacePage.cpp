@@ -73,6 +73,8 @@ SpacePage::SpacePage(QWidget *page, PageContext &context) : QObject(page), m_con
 
 void SpacePage::doDiskSize() {}
 
+void SpacePage::turnPies() {}
+
 bool SpacePage::growBarDepth()
 {
     // The bar chart grows its depth here once the page draws its bars; until

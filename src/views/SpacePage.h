@@ -29,6 +29,8 @@ public:
 
     void doDiskSize();
 
+    // One tick of the pie rotation while this page is shown.
+    void turnPies();
     // One tick of the bar depth animation; false once the depth has reached
     // its target and the timer should stop.
     [[nodiscard]] bool growBarDepth();

@@ -631,6 +631,10 @@ void TfrmStatistics::Timer1Timer()
     if (m_pieTimerBusy)
         return;
     m_pieTimerBusy = true;
+    if (OvcNotebook1->pageIndex() == kSpacePage)
+        spacePage->turnPies();
+    else if (OvcNotebook1->pageIndex() == kTypesPage)
+        typesPage->turnPie();
     m_pieTimerBusy = false;
 }
 

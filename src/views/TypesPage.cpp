@@ -119,6 +119,8 @@ void TypesPage::doFileTypes(const TypeFilter &)
     gridTypes->setRowTexts(rows + 1, {});
 }
 
+void TypesPage::turnPie() {}
+
 void TypesPage::SortbyExtensionClick(QAction *sender)
 {
     for (QAction *action : PopupMenu1->actions())

@@ -33,6 +33,8 @@ public:
     // no file of them was found).
     void doFileTypes(const TypeFilter &filter);
     void SortbyExtensionClick(QAction *sender);
+    // One tick of the pie rotation while this page is shown.
+    void turnPie();
     // Writes the headings into row 0 (done whenever the window is shown).
     void writeHeadings();
     // A new run starts: only the header and the footer row stay, empty.
