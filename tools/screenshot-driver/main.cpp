@@ -38,7 +38,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -169,6 +171,69 @@ vorin::Volume volume(char letter, int type, const QString &root, const std::stri
 }
 
 #ifdef VORIN_HAVE_VIEWS
+// Each view of each result page after a scan, one picture per view, chosen
+// by clicking the page's own view buttons as a user would.
+void shootPageViews(vorin::TfrmStatistics &window, Shooter &shooter)
+{
+    const struct
+    {
+        int page;
+        const char *button; // the view's radio button; empty: the page has one view
+        const char *file;
+    } views[] = {
+        {0, "rgSpace2", "page-space-bars"},
+        {0, "rgSpace1", "page-space-pies"},
+        {0, "rgSpace2", nullptr},
+        {1, "rgTypes0", "page-types-listing"},
+        {1, "rgTypes1", "page-types-pie"},
+        {2, "rgSize0", "page-sizes-listing"},
+        {2, "rgSize1", "page-sizes-chart"},
+        {3, "", "page-overhang"},
+        {4, "rgAccess0", "page-access-listing"},
+        {4, "rgAccess1", "page-access-chart"},
+        {5, "rgCreate1", "page-created-chart"},
+        {6, "rgModify1", "page-modified-chart"},
+        {7, "rgCombine0", "page-combined-listing"},
+        {7, "rbCombine1", "page-combined-chart"},
+        {8, "", "page-attribute"},
+        {9, "", "page-time"},
+    };
+    for (const auto &view : views) {
+        window.OvcNotebook1->setPageIndex(view.page);
+        settle(200);
+        if (*view.button != '\0') {
+            auto *button = window.findChild<QRadioButton *>(QString::fromLatin1(view.button));
+            if (button == nullptr) {
+                err() << "no view button " << view.button << '\n';
+                continue;
+            }
+            button->click();
+        }
+        // Long enough for the Space bars to grow to their full depth.
+        settle(view.page == 0 ? 1200 : 300);
+        if (view.file != nullptr)
+            shooter.widget(&window, QString::fromLatin1(view.file));
+    }
+}
+
+// The Types listing on paper, through the window's own "Print page" with a
+// PDF file in place of the printer dialog.
+void printTypesListing(vorin::TfrmStatistics &window, const QDir &out)
+{
+    window.OvcNotebook1->setPageIndex(1);
+    if (auto *listing = window.findChild<QRadioButton *>(QStringLiteral("rgTypes0")))
+        listing->click();
+    const QString path = out.filePath(QStringLiteral("page-types-listing.pdf"));
+    window.choosePrinter = [path] {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(path);
+        return printer;
+    };
+    window.btPrintClick();
+    err() << "wrote " << path << '\n';
+}
+
 // Holds the walk at one file until the picture of the running scan is taken.
 class Gate final : public vorin::WalkObserver
 {
@@ -346,6 +411,8 @@ int main(int argc, char *argv[])
                 frmStatistics,
                 QStringLiteral("3%1-statistics-after-scan-%2").arg(page).arg(pages.at(page)));
         }
+        shootPageViews(*frmStatistics, shooter);
+        printTypesListing(*frmStatistics, out);
     }
     frmMain->close();
     frmMain.reset();
