@@ -541,8 +541,12 @@ void TfrmStatistics::scanRunningChanged(bool running)
         Timer1->stop();
     } else {
         m_statisticsCollected = true;
+        // The rebuilt Types page may have started the pie rotation; the
+        // animation gets the state it had before the drive, either way.
         if (m_timer1WasActive)
             Timer1->start();
+        else
+            Timer1->stop();
     }
 }
 

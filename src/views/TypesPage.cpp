@@ -6,17 +6,42 @@
 #include "selection/TypeFilter.h"
 #include "support/Utility.h"
 #include "views/PageParts.h"
+#include "views/Palette.h"
+#include "views/Sortgrid.h"
 #include "widgets/MenuButton.h"
 #include "widgets/StringGrid.h"
 #include "widgets/WindowSupport.h"
 
+#include <algorithm>
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QTimer>
 
 namespace vorin {
+namespace {
+
+constexpr int kSizeColumn = 2;
+constexpr int kFilesColumn = 3;
+constexpr int kAverageColumn = 4;
+// The pie shows the leading types only: one palette colour each.
+constexpr int kMaxSlices = 12;
+
+// The hourglass while rows are sorted, given back however the sort ends.
+class HourglassCursor
+{
+public:
+    HourglassCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~HourglassCursor() { QApplication::restoreOverrideCursor(); }
+    HourglassCursor(const HourglassCursor &) = delete;
+    HourglassCursor &operator=(const HourglassCursor &) = delete;
+};
+
+} // namespace
 
 TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_context(context)
 {
@@ -31,14 +56,35 @@ TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_con
     gridTypes->setGridLines(DrawGrid::AllLines);
     gridTypes->setRowSelect(true);
     gridTypes->setGeometry(4, 4, 616, 300);
-    gridTypes->setAlignmentHandler([](int column, int) {
-        return Qt::AlignVCenter | (column >= 2 ? Qt::AlignRight : Qt::AlignLeft);
-    });
+    gridTypes->setAlignmentHandler([](int column, int) { return gridTypesGetAlignment(column); });
     gridTypes->hide();
 
     chartPie =
         makeChart(page, QStringLiteral("chartPie"), QRect(4, 4, 616, 300), context.services.locale);
     chartPie->setHint(QStringLiteral("Click on pie to toggle animation"));
+    chart::ChartModel &pie = chartPie->model();
+    pie.edit([](chart::ChartSettings &s) {
+        s.titleLines.clear();
+        s.titleVisible = false;
+        s.legend.visible = false;
+        s.view.depthPercent = 25;
+        s.view.elevation = 315;
+        // A click toggles the rotation; a pie has nothing to zoom into.
+        s.userZoomAllowed = false;
+    });
+    Series2 = &pie.addSeries(chart::SeriesKind::Pie);
+    Series2->setMarkStyle(chart::MarkStyle::LabelAndPercent);
+    Series2->setPercentFormat(QStringLiteral("##0.# %"));
+    Series2->setOtherThresholdPercent(5.0);
+    Series2->setOtherLabel(QStringLiteral("Other"));
+    Series2->setExplodePercent(10);
+    connect(chartPie, &chart::Chart::clicked, this, &TypesPage::chartSpacePieClick);
+
+    ScrollBar2 = new QScrollBar(Qt::Horizontal, chartPie);
+    ScrollBar2->setObjectName(QStringLiteral("ScrollBar2"));
+    ScrollBar2->setRange(0, 360);
+    ScrollBar2->setGeometry(616 - 121 - 3, 300 - 16 - 3, 121, 16);
+    connect(ScrollBar2, &QScrollBar::valueChanged, this, &TypesPage::ScrollBar2Change);
 
     PopupMenu1 = new QMenu(page);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -58,8 +104,12 @@ TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_con
         QAction *action = PopupMenu1->addAction(QString::fromLatin1(s.caption));
         action->setObjectName(QString::fromLatin1(s.name));
         action->setCheckable(true);
-        connect(action, &QAction::triggered, this,
-                [this, action] { SortbyExtensionClick(action); });
+        // The menu has already flipped the item's mark when this arrives;
+        // the marks are the sort's to set, so the flip is undone first.
+        connect(action, &QAction::triggered, this, [this, action](bool checked) {
+            action->setChecked(!checked);
+            SortbyExtensionClick(action);
+        });
         *s.action = action;
     }
     SortbyExtension->setChecked(true);
@@ -70,20 +120,37 @@ TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_con
     rgTypes->setGeometry(4, 310, 500, 44);
     auto *row = new QHBoxLayout(rgTypes);
     const char *const views[] = {"Listing", "Pie by Size", "Pie by # Files", "Pie by Average Size"};
-    int item = 0;
-    for (const char *view : views) {
-        auto *button = new QRadioButton(QString::fromLatin1(view), rgTypes);
+    for (std::size_t item = 0; item < rgTypesItems.size(); ++item) {
+        auto *button = new QRadioButton(QString::fromLatin1(views[item]), rgTypes);
         button->setObjectName(QStringLiteral("rgTypes%1").arg(item));
         button->setChecked(item == 1);
         row->addWidget(button);
-        ++item;
+        rgTypesItems[item] = button;
     }
+    for (QRadioButton *button : rgTypesItems)
+        connect(button, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked)
+                rgTypesClick();
+        });
 
     btSort = new MenuButton(QStringLiteral("&Sort"), page);
     btSort->setObjectName(QStringLiteral("btSort"));
     btSort->setGeometry(520, 320, 90, 25);
     btSort->setPopupMenu(PopupMenu1);
     btSort->hide(); // only the listing can be sorted
+}
+
+int TypesPage::rgTypesIndex() const
+{
+    for (std::size_t item = 0; item < rgTypesItems.size(); ++item)
+        if (rgTypesItems[item]->isChecked())
+            return static_cast<int>(item);
+    return -1;
+}
+
+int TypesPage::dataRows() const
+{
+    return std::max(0, gridTypes->rowCount() - 2);
 }
 
 void TypesPage::writeHeadings()
@@ -100,9 +167,17 @@ void TypesPage::clearTable()
         gridTypes->setRowTexts(row, {});
 }
 
-void TypesPage::doFileTypes(const TypeFilter &)
+void TypesPage::doFileTypes(const TypeFilter &filter)
 {
-    const std::vector<TypeTotal> &types = m_context.statistics().lbTypes;
+    // The chosen types are registered on a copy: the page shows them, but the
+    // run's figures stay what the drives held.
+    Statistics listed;
+    listed.lbTypes = m_context.statistics().lbTypes;
+    if (filter.includeTypes())
+        for (const std::string &entry : filter.chosenEntries())
+            insertType(listed, extractExtension(entry), 0, true);
+
+    const std::vector<TypeTotal> &types = listed.lbTypes;
     const int rows = static_cast<int>(types.size());
     gridTypes->setRowCount(rows + 2);
     const LocaleSeparators &locale = m_context.services.locale;
@@ -117,14 +192,132 @@ void TypesPage::doFileTypes(const TypeFilter &)
                                      toQt(formatWhole(double(t.files), locale)), average});
     }
     gridTypes->setRowTexts(rows + 1, {});
+    rgTypesClick();
 }
 
-void TypesPage::turnPie() {}
+void TypesPage::rgTypesClick()
+{
+    const int item = rgTypesIndex();
+    btSort->setVisible(item == 0);
+    if (btSort->isHidden())
+        m_context.Timer1.start();
+    else
+        m_context.Timer1.stop();
+
+    int column = kSizeColumn;
+    switch (item) {
+    case 1:
+        SortbyExtensionClick(SortbySize);
+        column = kSizeColumn;
+        break;
+    case 2:
+        SortbyExtensionClick(SortbyNumFiles);
+        column = kFilesColumn;
+        break;
+    case 3:
+        SortbyExtensionClick(SortbyAverageFileSize1);
+        column = kAverageColumn;
+        break;
+    default:
+        break;
+    }
+
+    gridTypes->setVisible(item == 0);
+    chartPie->setVisible(gridTypes->isHidden());
+    if (!gridTypes->isHidden()) {
+        doTotals();
+        return;
+    }
+
+    m_context.aColors.initAColors(true, QColor());
+    Series2->clear();
+    const LocaleSeparators &locale = m_context.services.locale;
+    const int last = std::min(kMaxSlices, dataRows());
+    for (int row = 1; row <= last; ++row) {
+        const double value =
+            strToFloatZero(stripCommas(gridTypes->cell(column, row)).toStdString(), locale);
+        if (value > 0)
+            Series2->addPoint(value, gridTypes->cell(1, row), m_context.aColors[row]);
+    }
+}
 
 void TypesPage::SortbyExtensionClick(QAction *sender)
 {
+    const int rows = dataRows();
+    if (rows < 2)
+        return;
+    int column = -1;
+    if (sender == SortbyExtension)
+        column = 0;
+    else if (sender == SortbyType)
+        column = 1;
+    else if (sender == SortbySize)
+        column = kSizeColumn;
+    else if (sender == SortbyNumFiles)
+        column = kFilesColumn;
+    else if (sender == SortbyAverageFileSize1)
+        column = kAverageColumn;
+    if (column < 0)
+        return;
+
     for (QAction *action : PopupMenu1->actions())
-        action->setChecked(action == sender);
+        action->setChecked(false);
+    {
+        const HourglassCursor hourglass;
+        if (column <= 1)
+            sortGridText(*gridTypes, 1, rows, false, column);
+        else
+            sortGridNumeric(*gridTypes, 1, rows, true, column, m_context.services.locale);
+    }
+    sender->setChecked(true);
+}
+
+void TypesPage::doTotals()
+{
+    const int rows = dataRows();
+    const LocaleSeparators &locale = m_context.services.locale;
+    double bytes = 0;
+    double files = 0;
+    for (int row = 1; row <= rows; ++row) {
+        bytes +=
+            strToFloatZero(digitsOnly(gridTypes->cell(kSizeColumn, row).toStdString()), locale);
+        files +=
+            strToFloatZero(digitsOnly(gridTypes->cell(kFilesColumn, row).toStdString()), locale);
+    }
+    gridTypes->setRowTexts(rows + 1,
+                           {QString(), QStringLiteral("Totals"), toQt(formatWhole(bytes, locale)),
+                            toQt(formatWhole(files, locale)), QString()});
+}
+
+Qt::Alignment TypesPage::gridTypesGetAlignment(int column)
+{
+    return Qt::AlignVCenter | (column > 1 ? Qt::AlignRight : Qt::AlignLeft);
+}
+
+QString TypesPage::stripCommas(const QString &text) const
+{
+    return toQt(vorin::stripCommas(text.toStdString(), m_context.services.locale));
+}
+
+void TypesPage::ScrollBar2Change()
+{
+    Series2->setRotation(ScrollBar2->value());
+}
+
+void TypesPage::chartSpacePieClick()
+{
+    if (m_context.Timer1.isActive())
+        m_context.Timer1.stop();
+    else
+        m_context.Timer1.start();
+}
+
+void TypesPage::turnPie()
+{
+    if (rgTypesIndex() == 0)
+        return;
+    Series2->rotate(1);
+    ScrollBar2->setValue(Series2->rotation());
 }
 
 } // namespace vorin

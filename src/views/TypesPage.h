@@ -2,11 +2,15 @@
 
 #include "views/PageContext.h"
 
+#include <array>
 #include <QObject>
+#include <QString>
 
 class QAction;
 class QGroupBox;
 class QMenu;
+class QRadioButton;
+class QScrollBar;
 
 namespace vorin {
 
@@ -15,12 +19,13 @@ class StringGrid;
 class TypeFilter;
 namespace chart {
 class Chart;
-}
+class ChartSeries;
+} // namespace chart
 
 // The "Types" tab: size, number of files and average size per file type,
 // as a sortable table or as a pie of the leading types. The table's texts
-// are the page's only store: sorting and the pie read the cells back. GUI
-// thread.
+// are the page's only store: sorting and the pie read the cells back, so the
+// pie costs at most twelve rows whatever the number of types. GUI thread.
 class TypesPage : public QObject
 {
     Q_OBJECT
@@ -28,11 +33,26 @@ class TypesPage : public QObject
 public:
     TypesPage(QWidget *page, PageContext &context);
 
-    // Fills the table from the per-type totals of the last run; `filter` says
-    // whether the run counted chosen types only (those get a row even when
-    // no file of them was found).
+    // Fills the table from the per-type totals of the last run and shows the
+    // chosen view. When the run counted chosen types only (`filter`), every
+    // chosen type gets a row, with zeros when no file of it was found; the
+    // run's own totals are left as they are.
     void doFileTypes(const TypeFilter &filter);
+    // Shows the listing (with its totals) or the pie of the chosen measure,
+    // after sorting the table by that measure.
+    void rgTypesClick();
+    // Sorts the data rows by the column of the sort menu item `sender` and
+    // moves the check mark to it; a table with fewer than two types is left
+    // alone, check marks included.
     void SortbyExtensionClick(QAction *sender);
+    // The footer: "Totals" with the sums of the size and file columns.
+    void doTotals();
+    [[nodiscard]] static Qt::Alignment gridTypesGetAlignment(int column);
+    // The text without the locale's thousands separators.
+    [[nodiscard]] QString stripCommas(const QString &text) const;
+    void ScrollBar2Change();
+    // A click on the pie starts or stops its rotation.
+    void chartSpacePieClick();
     // One tick of the pie rotation while this page is shown.
     void turnPie();
     // Writes the headings into row 0 (done whenever the window is shown).
@@ -40,9 +60,16 @@ public:
     // A new run starts: only the header and the footer row stay, empty.
     void clearTable();
 
+    // The view selected in rgTypes: 0 "Listing", 1 "Pie by Size", 2 "Pie by
+    // # Files", 3 "Pie by Average Size".
+    [[nodiscard]] int rgTypesIndex() const;
+
     StringGrid *gridTypes = nullptr;
     chart::Chart *chartPie = nullptr;
+    chart::ChartSeries *Series2 = nullptr;
+    QScrollBar *ScrollBar2 = nullptr; // the pie's rotation, 0 to 360 degrees
     QGroupBox *rgTypes = nullptr;
+    std::array<QRadioButton *, 4> rgTypesItems{}; // objectNames rgTypes0 to rgTypes3
     MenuButton *btSort = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QAction *SortbyExtension = nullptr;
@@ -52,6 +79,9 @@ public:
     QAction *SortbyAverageFileSize1 = nullptr;
 
 private:
+    // Rows between the header and the footer.
+    [[nodiscard]] int dataRows() const;
+
     PageContext &m_context;
 };
 

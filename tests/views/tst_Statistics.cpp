@@ -110,6 +110,7 @@ private slots:
     void noteButtonsShowTheirNotes();
     void oneDriveRunFillsThePagesInOrderAndReportsCounts();
     void filteredRunReportsFilesFoundAfterFilesProcessed();
+    void includeRunListsChosenTypesWithoutFilesOnTheTypesPage();
     void unreadableDirectoriesAreCountedOnTheStatusLine();
     void notReadyDriveIsSkippedButNamedInTheCaption();
     void abortDuringTheFirstOfThreeDrivesShowsPartialCounts();
@@ -391,6 +392,23 @@ void tst_Statistics::filteredRunReportsFilesFoundAfterFilesProcessed()
     answer.excludeTypes = true;
     runAndWait(w, answer);
     QCOMPARE(status(w), QStringLiteral("Finished - 7 files processed 4 files found"));
+}
+
+void tst_Statistics::includeRunListsChosenTypesWithoutFilesOnTheTypesPage()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    WizardResult answer = allFilesOf({"c: [sys]"});
+    answer.allFiles = false;
+    answer.includeTypes = true;
+    answer.types = {"*.txt\tText Document", "*.doc\tWord Document"};
+    runAndWait(w, answer);
+    const StringGrid &grid = *w.typesPage->gridTypes;
+    QCOMPARE(grid.rowCount(), 4);
+    QCOMPARE(grid.rowTexts(1), QStringList({".DOC", "DOC File", "0", "0", "0"}));
+    QCOMPARE(grid.rowTexts(2), QStringList({".TXT", "TXT File", "303", "3", "101"}));
+    // The run's own figures hold only what the drive had.
+    QCOMPARE(w.statistics().lbTypes.size(), std::size_t(1));
 }
 
 void tst_Statistics::unreadableDirectoriesAreCountedOnTheStatusLine()
