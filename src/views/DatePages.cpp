@@ -4,6 +4,8 @@
 #include "platform/Messages.h"
 #include "support/Utility.h"
 #include "views/PageParts.h"
+#include "views/Palette.h"
+#include "widgets/Notebook.h"
 #include "widgets/StringGrid.h"
 #include "widgets/WindowSupport.h"
 
@@ -26,10 +28,47 @@ const char *const kModifiedNote =
     "the last file modification date.  Therefore all files have a file modification date.";
 const char *const kCombinedNote = "This chart combines the Accessed, Created and Modified charts";
 
+constexpr double kBytesPerMB = 1048576.0;
+
+// The combined chart's three series, each in its own colour, side by side
+// in the slot of a bucket.
+void setUpCombinedBars(chart::Chart &c)
+{
+    chart::ChartModel &model = c.model();
+    model.setTitle(QStringLiteral("Combination Access/Created/Modified Chart"));
+    model.edit([](chart::ChartSettings &s) {
+        s.legend.visible = true;
+        s.legend.content = chart::LegendContent::SeriesTitles;
+        s.legend.reversed = false;
+        s.legend.position = chart::LegendPosition::Right;
+        s.view.enabled = true;
+        s.view.depthPercent = 20;
+        s.bottomAxis.format = QStringLiteral("#,##0.##");
+        s.userZoomAllowed = true;
+    });
+    const struct
+    {
+        const char *title;
+        QColor colour;
+        int offset;
+    } dates[] = {{"Accessed", QColor(255, 0, 0), 25},
+                 {"Created", QColor(0, 128, 0), 0},
+                 {"Modified", QColor(255, 255, 0), -25}};
+    for (const auto &d : dates) {
+        chart::ChartSeries &series =
+            model.addSeries(chart::SeriesKind::HorizontalBar, QString::fromLatin1(d.title));
+        series.setColor(d.colour);
+        series.setBarWidthPercent(40);
+        series.setBarOffsetPercent(d.offset);
+        series.setMarkStyle(chart::MarkStyle::None);
+        series.setValueFormat(QStringLiteral("#,##0.##"));
+    }
+}
+
 } // namespace
 
 DatePages::DatePages(const std::array<QWidget *, 4> &pages, PageContext &context)
-    : QObject(pages[0]), m_context(context)
+    : QObject(pages[0]), m_context(context), m_pages(pages)
 {
     const LocaleSeparators &locale = context.services.locale;
     const QRect chartPlace(4, 4, 616, 300);
@@ -60,6 +99,26 @@ DatePages::DatePages(const std::array<QWidget *, 4> &pages, PageContext &context
     rbCombine1 = combine[1];
     rbCombine2 = combine[2];
     SpeedButton4 = makeNoteButton(pages[3], QStringLiteral("SpeedButton4"));
+
+    setUpShareBars(*chartAccess, QStringLiteral("HorizBarSeries1"));
+    HorizBarSeries1 = &chartAccess->model().series(0);
+    setUpShareBars(*chartCreate, QStringLiteral("HorizBarSeries2"));
+    HorizBarSeries2 = &chartCreate->model().series(0);
+    setUpShareBars(*chartModify, QStringLiteral("HorizBarSeries3"));
+    HorizBarSeries3 = &chartModify->model().series(0);
+    setUpCombinedBars(*chartCombine);
+    Series6 = &chartCombine->model().series(0);
+    Series7 = &chartCombine->model().series(1);
+    Series8 = &chartCombine->model().series(2);
+
+    // Only the button that becomes checked answers, so one choice rebuilds
+    // the charts once.
+    for (const std::array<QRadioButton *, 3> &buttons : {rgAccess, rgCreate, rgModify, combine})
+        for (QRadioButton *button : buttons)
+            connect(button, &QRadioButton::toggled, this, [this](bool checked) {
+                if (checked)
+                    rgAccessClick();
+            });
 
     connect(SpeedButton1, &QToolButton::clicked, this, &DatePages::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &DatePages::SpeedButton2Click);
@@ -106,7 +165,79 @@ void DatePages::fillCombinedGridDates()
     }
 }
 
-void DatePages::doFileAges() {}
+void DatePages::doFileAges()
+{
+    const Statistics &s = m_context.statistics();
+    const bool combinedInMegabytes = rbCombine1->isChecked();
+    chartCombine->undoZoom();
+    const struct
+    {
+        chart::Chart *chart;
+        chart::ChartSeries *series;
+        QRadioButton *bySize;
+        const char *title;
+        const std::array<double, kAgeBuckets> &counts;
+        const std::array<double, kAgeBuckets> &bytes;
+        chart::ChartSeries *combined;
+        QColor colour;
+    } dates[] = {
+        {chartAccess, HorizBarSeries1, rgAccess[1], "Access Date", s.accessAgeCount,
+         s.accessAgeBytes, Series6, QColor(255, 0, 0)},
+        {chartCreate, HorizBarSeries2, rgCreate[1], "Created Date", s.createdAgeCount,
+         s.createdAgeBytes, Series7, QColor(0, 128, 0)},
+        {chartModify, HorizBarSeries3, rgModify[1], "Modified Date", s.modifiedAgeCount,
+         s.modifiedAgeBytes, Series8, QColor(255, 255, 0)},
+    };
+    for (const auto &d : dates) {
+        const bool inMegabytes = d.bySize->isChecked();
+        d.chart->undoZoom();
+        d.chart->model().setTitle(QString::fromLatin1(d.title) +
+                                  (inMegabytes ? QStringLiteral(" (file sizes in MB)")
+                                               : QStringLiteral(" (Number of files)")));
+        fillAgeSeries(*d.series, inMegabytes ? d.bytes : d.counts, inMegabytes, QColor());
+        fillAgeSeries(*d.combined, combinedInMegabytes ? d.bytes : d.counts, combinedInMegabytes,
+                      d.colour);
+    }
+}
+
+void DatePages::fillAgeSeries(chart::ChartSeries &series,
+                              const std::array<double, kAgeBuckets> &values, bool inMegabytes,
+                              const QColor &colour)
+{
+    Palette &palette = m_context.aColors;
+    palette.initAColors(!colour.isValid(), colour);
+    series.clear();
+    const double divisor = inMegabytes ? kBytesPerMB : 1.0;
+    for (int bucket = 0; bucket < kAgeBuckets; ++bucket)
+        series.addPoint(values[static_cast<std::size_t>(bucket)] / divisor,
+                        toQt(ageBucketLabel(bucket)), palette[bucket + 1]);
+}
+
+void DatePages::rgAccessClick()
+{
+    const struct
+    {
+        StringGrid *grid;
+        QRadioButton *listing;
+        chart::Chart *chart;
+    } views[] = {{gridAccess, rgAccess[0], chartAccess},
+                 {gridCreate, rgCreate[0], chartCreate},
+                 {gridModify, rgModify[0], chartModify},
+                 {gridCombine, rgCombine0, chartCombine}};
+    const Notebook &book = m_context.notebook;
+    QWidget *const shown = book.page(book.pageIndex());
+    for (std::size_t i = 0; i < m_pages.size(); ++i) {
+        if (m_pages.at(i) != shown)
+            continue;
+        const auto &v = views[i];
+        const bool listing = v.listing->isChecked();
+        v.grid->setVisible(listing);
+        v.chart->setVisible(!listing);
+        if (!listing)
+            doFileAges();
+        return;
+    }
+}
 
 void DatePages::SpeedButton1Click()
 {

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+class QColor;
 class QRadioButton;
 class QToolButton;
 
@@ -15,7 +16,8 @@ namespace vorin {
 class StringGrid;
 namespace chart {
 class Chart;
-}
+class ChartSeries;
+} // namespace chart
 
 // The "Access", "Created", "Modified" and "Combined" tabs: the counted files
 // by the age of each of their three dates, as horizontal bars by megabytes
@@ -34,7 +36,17 @@ public:
                        const std::array<double, kAgeBuckets> &counts,
                        const std::array<double, kAgeBuckets> &bytes);
     void fillCombinedGridDates();
+    // Rebuilds the four charts, each by its own page's choice of megabytes
+    // or number of files.
     void doFileAges();
+    // Empties the series and adds one bar per age bucket, "Not recorded"
+    // first (the lowest bar). An invalid colour gives the bars the palette's
+    // distinct colours; a valid one draws every bar in it.
+    void fillAgeSeries(chart::ChartSeries &series, const std::array<double, kAgeBuckets> &values,
+                       bool inMegabytes, const QColor &colour);
+    // Any of the twelve view buttons: the page shown gets its table for
+    // "Listing"; a chart view rebuilds all four charts.
+    void rgAccessClick();
 
     void SpeedButton1Click();
     void SpeedButton2Click();
@@ -50,6 +62,12 @@ public:
     std::array<QRadioButton *, 3> rgAccess{};
     std::array<QRadioButton *, 3> rgCreate{};
     std::array<QRadioButton *, 3> rgModify{};
+    chart::ChartSeries *HorizBarSeries1 = nullptr; // these six belong to their charts' models
+    chart::ChartSeries *HorizBarSeries2 = nullptr;
+    chart::ChartSeries *HorizBarSeries3 = nullptr;
+    chart::ChartSeries *Series6 = nullptr; // "Accessed"
+    chart::ChartSeries *Series7 = nullptr; // "Created"
+    chart::ChartSeries *Series8 = nullptr; // "Modified"
     chart::Chart *chartCombine = nullptr;
     StringGrid *gridCombine = nullptr;
     QRadioButton *rgCombine0 = nullptr;
@@ -62,6 +80,7 @@ public:
 
 private:
     PageContext &m_context;
+    std::array<QWidget *, 4> m_pages;
 };
 
 } // namespace vorin
