@@ -1,4 +1,5 @@
 #include "chart/Chart.h"
+#include "chart/ChartPrinting.h"
 #include "platform/fake/RefusingDirectoryReader.h"
 #include "views/DatePages.h"
 #include "views/SizesPage.h"
@@ -131,6 +132,7 @@ private slots:
     void pagesWithAVisibleChartOpenItsPreview_data();
     void pagesWithAVisibleChartOpenItsPreview();
     void pagesWithAHiddenChartPrintTheWindowImage();
+    void chartPageAndWindowImagePageBothReachPaper();
 #ifdef VORIN_HAVE_WHICHDRIVE
     void collectingAsksTheWizardForDrivesAndMode();
     void cancellingTheWizardStartsNothing();
@@ -861,6 +863,45 @@ void tst_Statistics::pagesWithAHiddenChartPrintTheWindowImage()
         QVERIFY2(isPdf(pdf), p.chart);
     }
     QCOMPARE(previews, 0);
+}
+
+void tst_Statistics::chartPageAndWindowImagePageBothReachPaper()
+{
+    ViewsEnvironment env;
+    QTemporaryDir out;
+    TfrmStatistics w(env.services);
+    w.show();
+    runAndWait(w, allFilesOf({"c: [sys]"}));
+    const QColor normal = w.palette().color(QPalette::Window);
+
+    // The Time page shows its chart: the preview gets it, and what the
+    // preview would print is a page of PDF.
+    QVERIFY(w.OvcNotebook1->setPageIndex(9));
+    const QString chartPdf = out.filePath(QStringLiteral("time.pdf"));
+    QString previewed;
+    w.previewChart = [&](chart::Chart &c) {
+        previewed = c.objectName();
+        const std::unique_ptr<QPrinter> printer = pdfPrinter(chartPdf);
+        QVERIFY(chart::printChart(c.model(), *printer));
+    };
+    w.choosePrinter = [] { return std::unique_ptr<QPrinter>(); };
+    w.btPrintClick();
+    QCOMPARE(previewed, QStringLiteral("Chart4"));
+    QVERIFY(isPdf(chartPdf));
+
+    // The Attribute page has no chart of its own to preview: the window goes
+    // on paper on white, and its colours come back afterwards.
+    QVERIFY(w.OvcNotebook1->setPageIndex(8));
+    const QString imagePdf = out.filePath(QStringLiteral("attribute.pdf"));
+    previewed.clear();
+    w.choosePrinter = [&] { return pdfPrinter(imagePdf); };
+    w.btPrintClick();
+    QVERIFY(previewed.isEmpty());
+    QVERIFY(isPdf(imagePdf));
+    QCOMPARE(w.palette().color(QPalette::Window), normal);
+    for (const chart::Chart *c : w.findChildren<chart::Chart *>())
+        QCOMPARE(c->model().settings().background, normal);
+    QCOMPARE(w.datePages->gridAccess->cellColor(), normal);
 }
 
 #ifdef VORIN_HAVE_WHICHDRIVE
