@@ -3,6 +3,7 @@
 #include "PageFixture.h"
 #include "ScanFixture.h"
 #include "views/AttributePage.h"
+#include "widgets/FontSubstitutes.h"
 
 #include <QLabel>
 #include <sys/stat.h>
@@ -65,6 +66,7 @@ class tst_AttributePage : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { installFontSubstitutes(); }
     void tableHasItsRowsHeadingsAndNote();
     void figuresAreEmptyUntilTheFirstRun();
     void chartsAreBareBarChartsOfFourBars();
