@@ -27,6 +27,7 @@ int main(int argc, char *argv[])
     const std::unique_ptr<vorin::PosixSettingsFile> settings = vorin::PosixSettingsFile::forUser();
     const vorin::MimeRegistry registry;
     vorin::Services services{volumes, *settings, registry, vorin::systemLocaleSeparators()};
+    services.timeFormat = vorin::systemShortTimeFormat();
 
     int result = 0;
     {

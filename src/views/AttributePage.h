@@ -4,10 +4,18 @@
 
 #include <QObject>
 
+class QLabel;
+
 namespace vorin {
 
+namespace chart {
+class Chart;
+class ChartSeries;
+} // namespace chart
+
 // The "Attribute" tab: how many counted files are hidden, read-only, system
-// or archive, how large they are together, and two share charts. GUI thread.
+// or archive, how large they are together, and two share charts whose bars
+// stand beside the rows. GUI thread.
 class AttributePage : public QObject
 {
     Q_OBJECT
@@ -15,7 +23,21 @@ class AttributePage : public QObject
 public:
     AttributePage(QWidget *page, PageContext &context);
 
+    // Writes the four counts and sizes and redraws both share charts.
     void doFileAttrs();
+
+    QLabel *lblNHidden = nullptr;
+    QLabel *lblSzHidden = nullptr;
+    QLabel *lblNReadOnly = nullptr;
+    QLabel *lblSzReadOnly = nullptr;
+    QLabel *lblNSystem = nullptr;
+    QLabel *lblSzSystem = nullptr;
+    QLabel *lblNArchive = nullptr;
+    QLabel *lblSzArchive = nullptr;
+    chart::Chart *Chart2 = nullptr; // share of the files
+    chart::Chart *Chart3 = nullptr; // share of the bytes
+    chart::ChartSeries *HorizBarSeries4 = nullptr;
+    chart::ChartSeries *HorizBarSeries5 = nullptr;
 
 private:
     PageContext &m_context;

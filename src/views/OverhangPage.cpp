@@ -1,12 +1,284 @@
 #include "views/OverhangPage.h"
 
-#include <QWidget>
+#include "chart/Chart.h"
+#include "engine/Statistics.h"
+#include "support/Utility.h"
+#include "views/PageParts.h"
+#include "widgets/FontSubstitutes.h"
+#include "widgets/Notebook.h"
+#include "widgets/WindowSupport.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPlainTextEdit>
 
 namespace vorin {
 
-OverhangPage::OverhangPage(QWidget *page, PageContext &context) : QObject(page), m_context(context)
-{}
+namespace {
 
-void OverhangPage::doOverHang(std::int32_t) {}
+constexpr int kOverhangTab = 3;
+
+// The table: five rows 24 pixels apart, and where its columns stand. The
+// percent chart is placed so that its five bars, 4K at the top, stand level
+// with the rows.
+constexpr int kFirstRowTop = 56;
+constexpr int kRowPitch = 24;
+constexpr int kRowHeight = 20;
+constexpr int kFatX = 8, kFatWidth = 120;
+constexpr int kFat32X = 130, kFat32Width = 100;
+constexpr int kArrowX = 236;
+constexpr QSize kArrowFrame(41, 49);
+constexpr int kClusterX = 280, kClusterWidth = 64;
+constexpr int kChartX = 350;
+constexpr int kChartTop = 45;
+constexpr QSize kChartSize(150, 137);
+constexpr int kWasteX = 505, kWasteWidth = 115;
+
+const char *const kMemo[] = {
+    "This page is an illustration of the amount of disk space wasted due to 'cluster overhang.'  "
+    "This is the smallest amount of space ",
+    "a file will actually use.   The arrow points to your actual cluster size, the other numbers "
+    "are hypothetical.",
+    "",
+    "Due to the design of both Windows 95 and DOS the hard disk is divided into clusters.  Files "
+    "are stored in clusters. A file of ",
+    "one byte will take an entire cluster and a file that's one byte larger than a cluster will "
+    "take two clusters.  The larger the ",
+    "partition, the more overhang or waste is involved.",
+    "",
+    "Solutions are to either repartition your hard disk or use disk compression.  Later versions "
+    "of Win95 come with FAT32 which ",
+    "uses 4K cluster sizes for drives up to 8GB in size and 8K clusters for up to 16GB."};
+
+const char *const kFatSizes[] = {"255 MB", "256 MB - 511 MB", "512 MB - 1023 MB", "1 GB - 2 GB",
+                                 "2 GB - 4 GB"};
+const char *const kFat32Sizes[] = {"Less than 8GB", "Less than 16GB", "Less than 32GB",
+                                   "32GB or more", ""};
+const char *const kClusterCaptions[] = {"4K", "8K", "16K", "32K", "64K"};
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &place,
+                  Qt::Alignment alignment = Qt::AlignLeft, bool bold = false)
+{
+    auto *label = new QLabel(text, parent);
+    if (!name.isEmpty())
+        label->setObjectName(name);
+    label->setGeometry(place);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    if (bold) {
+        QFont font = label->font();
+        font.setBold(true);
+        label->setFont(font);
+    }
+    return label;
+}
+
+} // namespace
+
+QPixmap OverhangPage::arrowPicture()
+{
+    QPixmap picture(32, 32);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    // Shaft and head, the tip at the right, level with a row's middle.
+    const QPolygon arrow({QPoint(2, 6), QPoint(17, 6), QPoint(17, 1), QPoint(28, 9), QPoint(17, 17),
+                          QPoint(17, 12), QPoint(2, 12)});
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(128, 128, 128));
+    painter.drawPolygon(arrow.translated(2, 2));
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(QColor(255, 0, 0));
+    painter.drawPolygon(arrow);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(8);
+    // Crisp letters in so small a picture, in the one navy.
+    font.setStyleStrategy(QFont::NoAntialias);
+    painter.setFont(font);
+    painter.setPen(QColor(0, 0, 128));
+    painter.drawText(QRect(0, 18, 32, 7), Qt::AlignHCenter | Qt::AlignVCenter,
+                     QStringLiteral("Actual"));
+    painter.drawText(QRect(0, 25, 32, 7), Qt::AlignHCenter | Qt::AlignVCenter,
+                     QStringLiteral("Size"));
+    painter.end();
+    return picture;
+}
+
+OverhangPage::OverhangPage(QWidget *page, PageContext &context) : QObject(page), m_context(context)
+{
+    const LocaleSeparators &locale = context.services.locale;
+    chartOverhang = makeChart(page, QStringLiteral("chartOverhang"),
+                              QRect(QPoint(kChartX, kChartTop), kChartSize), locale);
+    chartOverhang->model().edit([](chart::ChartSettings &s) {
+        s.titleVisible = false;
+        s.legend.visible = false;
+        s.leftAxis.visible = false;
+        s.bottomAxis.visible = false;
+        s.frameVisible = false;
+        s.view.depthPercent = 25;
+        // Room at the right for the mark of a bar that runs the whole width.
+        s.margins = chart::Margins{1, 2, 8, 2};
+        s.background = buttonFace();
+        s.pointsPerPage = 5;
+        s.userZoomAllowed = false;
+    });
+    Series9 = &chartOverhang->model().addSeries(chart::SeriesKind::HorizontalBar);
+    Series9->setColor(QColor(255, 0, 0));
+    Series9->setMarkStyle(chart::MarkStyle::Value);
+    Series9->setValueFormat(QStringLiteral("#,##0. %"));
+
+    QLabel *title = makeLabel(page, QStringLiteral("lblTitle"),
+                              QStringLiteral("Cluster overhang for FAT and FAT32 drives"),
+                              QRect(8, 4, 612, 22), Qt::AlignHCenter, true);
+    QFont titleFont = title->font();
+    titleFont.setPixelSize(16);
+    title->setFont(titleFont);
+
+    const int headingTop = 28;
+    const int headingHeight = 18;
+    const struct
+    {
+        const char *name;
+        const char *text;
+        int x, width;
+        Qt::Alignment alignment;
+    } headings[] = {
+        {"lblHeadFat", "FAT Partion size", kFatX, kFatWidth, Qt::AlignLeft},
+        {"lblHeadFat32", "FAT 32 Size", kFat32X, kFat32Width, Qt::AlignLeft},
+        {"lblHeadCluster", "Cluster size", kClusterX - 8, kClusterWidth + 16, Qt::AlignHCenter},
+        {"lblHeadPercent", "Percent wasted", kChartX, kChartSize.width(), Qt::AlignHCenter},
+        {"lblHeadWaste", "Wasted space", kWasteX, kWasteWidth, Qt::AlignRight},
+    };
+    for (const auto &h : headings)
+        // Above the chart's top margin, which would otherwise paint over them.
+        makeLabel(page, QString::fromLatin1(h.name), QString::fromLatin1(h.text),
+                  QRect(h.x, headingTop, h.width, headingHeight), h.alignment, true)
+            ->raise();
+
+    for (std::size_t i = 0; i < lblCSize.size(); ++i) {
+        const int top = kFirstRowTop + kRowPitch * static_cast<int>(i);
+        const QString n = QString::number(i + 1);
+        makeLabel(page, QStringLiteral("lblFatSize") + n, QString::fromLatin1(kFatSizes[i]),
+                  QRect(kFatX, top, kFatWidth, kRowHeight));
+        makeLabel(page, QStringLiteral("lblFat32Size") + n, QString::fromLatin1(kFat32Sizes[i]),
+                  QRect(kFat32X, top, kFat32Width, kRowHeight));
+        lblCSize[i] = makeLabel(
+            page, QStringLiteral("lblCSize") + n, QString::fromLatin1(kClusterCaptions[i]),
+            QRect(kClusterX, top, kClusterWidth, kRowHeight), Qt::AlignHCenter, true);
+        lblOver[i] = makeLabel(page, QStringLiteral("lblOver") + n, QString(),
+                               QRect(kWasteX, top, kWasteWidth, kRowHeight), Qt::AlignRight);
+    }
+
+    imArrow = new QLabel(page);
+    imArrow->setObjectName(QStringLiteral("imArrow"));
+    imArrow->setGeometry(QRect(QPoint(kArrowX, kFirstRowTop), kArrowFrame));
+    imArrow->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    imArrow->setPixmap(arrowPicture());
+    imArrow->hide();
+
+    pnlOverhang = new QFrame(page);
+    pnlOverhang->setObjectName(QStringLiteral("pnlOverhang"));
+    pnlOverhang->setFrameShape(QFrame::Panel);
+    pnlOverhang->setFrameShadow(QFrame::Sunken);
+    pnlOverhang->setGeometry(8, 208, 612, 24);
+    lblNumFiles =
+        makeLabel(pnlOverhang, QStringLiteral("lblNumFiles"), QString(), QRect(6, 2, 220, 20));
+    makeLabel(pnlOverhang, QStringLiteral("lblTotalSizes"), QStringLiteral("Total file sizes:"),
+              QRect(230, 2, 100, 20));
+    lblSize = makeLabel(pnlOverhang, QStringLiteral("lblSize"), QString(), QRect(330, 2, 90, 20));
+    lblLbl = makeLabel(pnlOverhang, QStringLiteral("lblLbl"), QStringLiteral("Actual space used:"),
+                       QRect(424, 2, 184, 20));
+    pnlOverhang->hide();
+
+    Memo1 = new QPlainTextEdit(page);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setFrameShape(QFrame::NoFrame);
+    // Small enough that each of the nine lines fits the page's width; wrapped
+    // rather than cut where the face is wider.
+    Memo1->setFont(dialogFont(10));
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    QPalette face = Memo1->palette();
+    face.setColor(QPalette::Base, buttonFace());
+    Memo1->setPalette(face);
+    Memo1->setGeometry(8, 238, 614, 120);
+    QStringList lines;
+    for (const char *line : kMemo)
+        lines << QString::fromLatin1(line);
+    Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+
+    pnlCluster = new QLabel(
+        QStringLiteral("Cluster overhang analysis is not applicable to this drive."), page);
+    pnlCluster->setObjectName(QStringLiteral("pnlCluster"));
+    pnlCluster->setFrameShape(QFrame::Panel);
+    pnlCluster->setFrameShadow(QFrame::Raised);
+    pnlCluster->setAlignment(Qt::AlignCenter);
+    pnlCluster->setWordWrap(true);
+    pnlCluster->setAutoFillBackground(true);
+    QFont coverFont = pnlCluster->font();
+    coverFont.setPixelSize(18);
+    coverFont.setBold(true);
+    pnlCluster->setFont(coverFont);
+    // As large as the notebook's whole page area, whatever size the page
+    // widget has yet: the page clips it to itself.
+    pnlCluster->setGeometry(0, 0, 632, 382);
+    pnlCluster->hide();
+}
+
+void OverhangPage::doOverHang(std::int32_t clusterSize)
+{
+    const Statistics &s = m_context.statistics();
+    double total = 0;
+    for (int band = 1; band <= kSizeBands; ++band)
+        total += s.sizeBandBytes.at(static_cast<std::size_t>(band));
+    if (total <= 0) {
+        m_context.notebook.setPageEnabled(kOverhangTab, false);
+        return;
+    }
+    const LocaleSeparators &locale = m_context.services.locale;
+    const std::array<double, 5> waste{s.overhang4K, s.overhang8K, s.overhang16K, s.overhang32K,
+                                      s.overhang64K};
+    for (std::size_t i = 0; i < waste.size(); ++i)
+        lblOver[i]->setText(toQt(formatWhole(waste[i], locale)));
+
+    drawClusterArrow(clusterSize);
+    pnlOverhang->show();
+
+    // Both sizes in the unit of the total, so that they read side by side.
+    const bool megabytes = total >= 1048576.0;
+    const auto inUnit = [&](double bytes) {
+        return toQt(formatWhole(megabytes ? bytes / 1048576.0 : bytes / 1024.0, locale)) +
+               (megabytes ? QStringLiteral(" MB") : QStringLiteral(" KB"));
+    };
+    lblSize->setText(inUnit(total));
+    lblNumFiles->setText(QStringLiteral("Number of files scanned: ") +
+                         toQt(formatInt(s.filesSelected, locale)));
+    if (m_arrowRow)
+        lblLbl->setText(QStringLiteral("Actual space used ") +
+                        inUnit(total + waste.at(*m_arrowRow)));
+
+    // 64K first, so that it is drawn at the bottom, level with its row.
+    Series9->clear();
+    for (auto it = waste.rbegin(); it != waste.rend(); ++it)
+        Series9->addPoint(100.0 * *it / (total + *it), QString(), QColor(255, 0, 0));
+}
+
+void OverhangPage::drawClusterArrow(std::int32_t clusterSize)
+{
+    imArrow->hide();
+    m_arrowRow.reset();
+    for (std::size_t i = 0; i < kOverhangClusterSizes.size(); ++i) {
+        if (kOverhangClusterSizes[i] == clusterSize) {
+            m_arrowRow = i;
+            imArrow->move(kArrowX, lblCSize[i]->y());
+            imArrow->show();
+        }
+    }
+    pnlCluster->setVisible(!m_arrowRow);
+    if (!m_arrowRow)
+        pnlCluster->raise();
+}
 
 } // namespace vorin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/LocaleSeparators.h"
+#include "support/TimeOfDay.h"
 
 namespace vorin {
 
@@ -16,7 +17,8 @@ struct Services
     SettingsFile &settings;
     const FileTypeRegistry &registry;
     LocaleSeparators locale;
-    int walkThreads = 0; // 0: one per core, at most eight
+    int walkThreads = 0;          // 0: one per core, at most eight
+    TimeOfDayFormat timeFormat{}; // how the user writes a time of day, "%H:%M" unless told
 };
 
 } // namespace vorin

@@ -63,6 +63,56 @@ TEST(LocaleSeparatorsTest, leaveTheProcessLocaleAlone)
     EXPECT_EQ(::setlocale(LC_NUMERIC, nullptr), before);
 }
 
+struct TimeEnvironment
+{
+    const char *label;
+    std::optional<std::string> lcAll;
+    std::optional<std::string> lcTime;
+    std::optional<std::string> lang;
+};
+
+void PrintTo(const TimeEnvironment &c, std::ostream *out)
+{
+    *out << c.label;
+}
+
+class ShortTimeFallback : public ::testing::TestWithParam<TimeEnvironment>
+{
+};
+
+// Each of these ends in the C locale, whose time pattern is "%H:%M:%S":
+// without its seconds, the 24-hour clock.
+TEST_P(ShortTimeFallback, givesHoursAndMinutes)
+{
+    EnvironmentOverride all("LC_ALL", GetParam().lcAll);
+    EnvironmentOverride time("LC_TIME", GetParam().lcTime);
+    EnvironmentOverride lang("LANG", GetParam().lang);
+    const TimeOfDayFormat format = systemShortTimeFormat();
+    EXPECT_EQ(format.pattern, "%H:%M");
+    EXPECT_EQ(formatTimeOfDay(format, 14, 0), "14:00");
+    EXPECT_EQ(format.am, "AM");
+    EXPECT_EQ(format.pm, "PM");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Environments, ShortTimeFallback,
+    ::testing::Values(TimeEnvironment{"lcAllC", "C", std::nullopt, std::nullopt},
+                      TimeEnvironment{"lcAllPosix", "POSIX", std::nullopt, std::nullopt},
+                      TimeEnvironment{"lcTimeC", std::nullopt, "C", std::nullopt},
+                      TimeEnvironment{"lcAllBeatsLcTime", "C", "en_US.UTF-8", "en_US.UTF-8"},
+                      TimeEnvironment{"nothingSet", std::nullopt, std::nullopt, std::nullopt},
+                      TimeEnvironment{"notInstalled", "xx_NOWHERE.UTF-8", std::nullopt,
+                                      std::nullopt}),
+    [](const auto &testCase) { return std::string(testCase.param.label); });
+
+TEST(LocaleShortTimeTest, leavesTheProcessLocaleAlone)
+{
+    EnvironmentOverride all("LC_ALL", "C.UTF-8");
+    const std::string before = ::setlocale(LC_TIME, nullptr);
+    (void)systemShortTimeFormat();
+    EXPECT_EQ(::setlocale(LC_TIME, nullptr), before);
+}
+
 bool installed(const char *name)
 {
     const locale_t probe = ::newlocale(LC_NUMERIC_MASK, name, static_cast<locale_t>(nullptr));

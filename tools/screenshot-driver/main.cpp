@@ -363,6 +363,7 @@ int main(int argc, char *argv[])
     vorin::FakeSettingsFile settings;
     const vorin::MimeRegistry registry;
     vorin::Services services{volumes, settings, registry, vorin::systemLocaleSeparators()};
+    services.timeFormat = vorin::systemShortTimeFormat();
 
     vorin::MainWindows windows = vorin::createMainWindows(services);
     std::unique_ptr<vorin::TfrmMain> &frmMain = windows.main;

@@ -55,29 +55,35 @@ std::string toUtf8(const std::string &text, const char *codeset)
     return out;
 }
 
-// The locale the environment names for numbers, by the usual precedence.
-std::string numericLocaleName()
+// The locale the environment names for one category, by the usual precedence.
+std::string localeName(const char *category)
 {
-    for (const char *variable : {"LC_ALL", "LC_NUMERIC", "LANG"})
+    for (const char *variable : {"LC_ALL", category, "LANG"})
         if (const char *value = std::getenv(variable); value != nullptr && *value != '\0')
             return value;
     return "C";
+}
+
+// A locale object of our own, so the process-wide locale (which Qt and the
+// C++ streams rely on) is never switched. Its character set comes from the
+// same locale as the category asked for: the texts it gives are in that
+// encoding, whatever LC_CTYPE the user runs under. Falls back to C when the
+// environment names a locale that is not installed.
+LocaleHandle openLocale(int categoryMask, const char *category)
+{
+    const std::string name = localeName(category);
+    LocaleHandle locale(
+        newlocale(categoryMask | LC_CTYPE_MASK, name.c_str(), static_cast<locale_t>(nullptr)));
+    if (!locale)
+        locale.reset(newlocale(categoryMask | LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr)));
+    return locale;
 }
 
 } // namespace
 
 LocaleSeparators systemLocaleSeparators()
 {
-    // A locale object of our own, so the process-wide locale (which Qt and the
-    // C++ streams rely on) is never switched. Its character set comes from the
-    // same locale as its numbers: the separator bytes are in that encoding,
-    // whatever LC_CTYPE the user runs under.
-    const std::string name = numericLocaleName();
-    LocaleHandle locale(
-        newlocale(LC_NUMERIC_MASK | LC_CTYPE_MASK, name.c_str(), static_cast<locale_t>(nullptr)));
-    if (!locale) // the environment names a locale that is not installed
-        locale.reset(
-            newlocale(LC_NUMERIC_MASK | LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr)));
+    const LocaleHandle locale = openLocale(LC_NUMERIC_MASK, "LC_NUMERIC");
     LocaleSeparators result;
     if (!locale)
         return result;
@@ -95,6 +101,23 @@ LocaleSeparators systemLocaleSeparators()
         return LocaleSeparators{decimal == "," ? "." : ",", decimal};
     }
     return LocaleSeparators{thousands, decimal};
+}
+
+TimeOfDayFormat systemShortTimeFormat()
+{
+    const LocaleHandle locale = openLocale(LC_TIME_MASK, "LC_TIME");
+    if (!locale)
+        return {};
+    const char *codeset = nl_langinfo_l(CODESET, locale.get());
+    const auto text = [&](nl_item item) {
+        return toUtf8(nl_langinfo_l(item, locale.get()), codeset);
+    };
+    const std::string timePattern = text(T_FMT);
+    // A pattern that could not be converted reads as empty; the default
+    // then stands in rather than a clock with a hole in it.
+    if (timePattern.empty() && *nl_langinfo_l(T_FMT, locale.get()) != '\0')
+        return {};
+    return shortTimeFormat(timePattern, text(T_FMT_AMPM), text(AM_STR), text(PM_STR));
 }
 
 } // namespace vorin
