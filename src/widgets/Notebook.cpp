@@ -99,6 +99,14 @@ void Notebook::setPageEnabled(int index, bool enabled)
         return;
     m_tabs[static_cast<size_t>(index)].enabled = enabled;
     update(tabRect(index).adjusted(-kLift, -kLift, kLift, kLift));
+    // A page turned off while it is shown would go on showing figures the
+    // user can no longer reach by its tab (the overhang of an earlier run);
+    // the next page that can be chosen takes its place.
+    if (!enabled && index == m_current) {
+        const int target = nextEnabled(m_current, 1);
+        if (target >= 0)
+            setPageIndex(target);
+    }
 }
 
 void Notebook::setTabSize(const QSize &size)

@@ -36,8 +36,8 @@ public:
     bool setPageIndex(int index);
 
     [[nodiscard]] bool pageEnabled(int index) const;
-    // Disabling the current page keeps it shown; it only cannot be chosen
-    // again once left.
+    // A disabled page cannot be chosen; disabling the page shown moves to
+    // the next page that can be.
     void setPageEnabled(int index, bool enabled);
 
     // Every tab gets this size; an empty size sizes each tab to its caption.

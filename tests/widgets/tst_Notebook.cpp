@@ -55,6 +55,22 @@ private slots:
         QVERIFY(!notebook->page(tab == 0 ? 1 : 0)->isVisible());
     }
 
+    void turningOffTheShownPageShowsTheNextOneThatCanBeChosen()
+    {
+        auto notebook = makeNotebook();
+        notebook->setPageEnabled(4, false);
+        QVERIFY(notebook->setPageIndex(3));
+        QSignalSpy spy(notebook.get(), &Notebook::pageChanged);
+        notebook->setPageEnabled(3, false);
+        QCOMPARE(notebook->pageIndex(), 5);
+        QCOMPARE(spy.count(), 1);
+        QVERIFY(notebook->page(5)->isVisible());
+        // A page turned off while another is shown changes nothing else.
+        notebook->setPageEnabled(7, false);
+        QCOMPARE(notebook->pageIndex(), 5);
+        QCOMPARE(spy.count(), 1);
+    }
+
     void clickingTheCurrentTabEmitsNothing()
     {
         auto notebook = makeNotebook();
