@@ -304,6 +304,10 @@ void SpacePage::buildPiePanel(QWidget *page)
     ScrollBar3->setGeometry(3, 313, 134, 18);
     ScrollBar3->setRange(0, 360);
     ScrollBar3->setPageStep(5);
+    // The bar starts at the pies' own angle: the first rotation tick, which
+    // moves it to pie1's angle, then leaves a total pie that turns alone where
+    // it is.
+    ScrollBar3->setValue(kStartAngle);
     ScrollBar3->hide();
     connect(ScrollBar3, &QScrollBar::valueChanged, this, &SpacePage::ScrollBar1Change);
 
