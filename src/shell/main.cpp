@@ -8,11 +8,14 @@
 #include "platform/posix/MimeRegistry.h"
 #include "platform/posix/PosixSettingsFile.h"
 #include "platform/posix/PosixVolumes.h"
+#include "platform/TimeLimitedVolumes.h"
 #include "shell/Application.h"
 #include "shell/QtMessages.h"
 #include "shell/Startup.h"
 #include "views/Services.h"
 
+#include <chrono>
+#include <memory>
 #include <QApplication>
 
 int main(int argc, char *argv[])
@@ -23,7 +26,11 @@ int main(int argc, char *argv[])
     vorin::QtMessages boxes;
     vorin::installMessages(&boxes);
 
-    const vorin::PosixVolumes volumes;
+    // Every window asks the drives on the user-interface thread; a network
+    // mount whose server has gone away must not freeze them, so a drive that
+    // does not answer within a second and a half counts as not ready.
+    const vorin::TimeLimitedVolumes volumes(std::make_shared<const vorin::PosixVolumes>(),
+                                            std::chrono::milliseconds(1500));
     const std::unique_ptr<vorin::PosixSettingsFile> settings = vorin::PosixSettingsFile::forUser();
     const vorin::MimeRegistry registry;
     vorin::Services services{volumes, *settings, registry, vorin::systemLocaleSeparators()};
