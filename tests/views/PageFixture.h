@@ -16,8 +16,8 @@ namespace vorin::testing {
 struct PageHarness
 {
     explicit PageHarness(Services &services)
-        : context{services, palette, notebook, timer1, timer2,
-                  [this]() -> const Statistics & { return stats; }}
+        : context{services, palette, notebook,
+                  timer1,   timer2,  [this]() -> const Statistics & { return stats; }}
     {
         notebook.resize(632, 382);
         for (const char *caption : {"Space", "Types", "Sizes", "Overhang", "Access", "Created",

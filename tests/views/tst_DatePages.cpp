@@ -1,9 +1,9 @@
 #include "chart/Chart.h"
 #include "chart/ChartLayout.h"
 #include "PageFixture.h"
+#include "ScanFixture.h"
 #include "TextRecorder.h"
 #include "views/DatePages.h"
-#include "ViewsFixture.h"
 #include "widgets/StringGrid.h"
 
 #include <fcntl.h>
@@ -149,13 +149,6 @@ QList<double> expectedCounts(Date d)
 qint64 localNoon(int days)
 {
     return QDateTime(QDate::currentDate().addDays(days), QTime(12, 0)).toSecsSinceEpoch();
-}
-
-bool setFileTimes(const QString &path, qint64 accessed, qint64 modified)
-{
-    const timespec times[2] = {{static_cast<time_t>(accessed), 0},
-                               {static_cast<time_t>(modified), 0}};
-    return utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
 }
 
 } // namespace
@@ -622,10 +615,7 @@ void tst_DatePages::scannedFilesFallInTheBucketsOfTheirAges()
     }
 
     TfrmStatistics w(env.services);
-    w.runWizard = [] { return allFilesOf({"c: [sys]"}); };
-    QSignalSpy finished(&w, &TfrmStatistics::runFinished);
-    w.btOK->click();
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
+    runAndWait(w, allFilesOf({"c: [sys]"}));
     const DatePages &d = *w.datePages;
 
     // The tree's own files hold 20,309 bytes.

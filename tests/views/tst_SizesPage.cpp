@@ -1,10 +1,10 @@
 #include "chart/Chart.h"
 #include "chart/ChartLayout.h"
 #include "PageFixture.h"
+#include "ScanFixture.h"
 #include "TextRecorder.h"
 #include "views/PageParts.h"
 #include "views/SizesPage.h"
-#include "ViewsFixture.h"
 #include "widgets/StringGrid.h"
 
 #include <QImage>
@@ -511,10 +511,7 @@ void tst_SizesPage::scannedFilesFallInTheirBandsAtTheBounds()
         QVERIFY(file.resize(size));
     }
     TfrmStatistics w(env.services);
-    w.runWizard = [] { return allFilesOf({"c: [sys]"}); };
-    QSignalSpy finished(&w, &TfrmStatistics::runFinished);
-    w.btOK->click();
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
+    runAndWait(w, allFilesOf({"c: [sys]"}));
 
     const StringGrid &grid = *w.sizesPage->gridSizes;
     QCOMPARE(grid.rowTexts(12), QStringList({"0 - 16K", "36,693", "8"}));

@@ -3,8 +3,8 @@
 #include "PageFixture.h"
 #include "platform/fake/LatchedVolumes.h"
 #include "platform/TimeLimitedVolumes.h"
+#include "ScanFixture.h"
 #include "views/SpacePage.h"
-#include "ViewsFixture.h"
 #include "widgets/Notebook.h"
 #include "widgets/PickList.h"
 
@@ -1020,10 +1020,7 @@ void tst_SpacePage::viewsSurvivePageChangesAndScans()
     QCOMPARE(titleOf(*p.pie(3)), QStringLiteral("E:\\  25.0% free"));
 
     // A scan stops the rotation while it runs and leaves the pie view as it was.
-    w.runWizard = [] { return allFilesOf({"c: [sys]"}); };
-    QSignalSpy finished(&w, &TfrmStatistics::runFinished);
-    w.btOK->click();
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
+    runAndWait(w, allFilesOf({"c: [sys]"}));
     QVERIFY(p.rgSpace1->isChecked());
     QVERIFY(!p.pnlPie->isHidden());
     QVERIFY(p.Panel4->isHidden());

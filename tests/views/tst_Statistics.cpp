@@ -1,12 +1,12 @@
 #include "chart/Chart.h"
 #include "chart/ChartPrinting.h"
 #include "platform/fake/RefusingDirectoryReader.h"
+#include "ScanFixture.h"
 #include "views/DatePages.h"
 #include "views/SizesPage.h"
 #include "views/SpacePage.h"
 #include "views/TimePage.h"
 #include "views/TypesPage.h"
-#include "ViewsFixture.h"
 #include "widgets/HeadingLabel.h"
 #include "widgets/MenuButton.h"
 #include "widgets/Notebook.h"
@@ -34,7 +34,7 @@ using namespace vorin::testing;
 
 namespace {
 
-constexpr int kRunTimeout = 30000;
+constexpr int kRunTimeout = kScanTimeout;
 
 const QString kOneDriveNotice =
     QStringLiteral("Disk Drive c: [sys] will be scanned.  The analysis may take some time.  You "
@@ -46,21 +46,6 @@ const QString kSeveralDrivesNotice = QStringLiteral(
 QString status(const TfrmStatistics &w)
 {
     return w.StatusBar1->currentMessage();
-}
-
-// Runs the window's scan through its wizard seam and waits until it is over.
-void runAndWait(TfrmStatistics &w, std::optional<WizardResult> answer)
-{
-    w.runWizard = [answer] { return answer; };
-    QSignalSpy finished(&w, &TfrmStatistics::runFinished);
-    w.btOK->click();
-    if (!answer || answer->drives.empty()) {
-        QVERIFY(!w.scanRunning());
-        QCOMPARE(finished.count(), 0);
-        return;
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kRunTimeout);
-    QVERIFY(!w.scanRunning());
 }
 
 std::set<QString> forcedDisabled(const QWidget &root)
