@@ -277,6 +277,9 @@ void SpacePage::buildPiePanel(QWidget *page)
     pnlPie = new QFrame(page);
     pnlPie->setObjectName(QStringLiteral("pnlPie"));
     pnlPie->setGeometry(4, 4, 616, 336);
+    // The panel lies over the figures of the bar view; they must not show
+    // through between the pies.
+    pnlPie->setAutoFillBackground(true);
     const std::array<QPoint, kSmallPies> places{QPoint(6, 7),     QPoint(132, 7),   QPoint(258, 7),
                                                 QPoint(384, 7),   QPoint(510, 7),   QPoint(6, 109),
                                                 QPoint(132, 109), QPoint(258, 109), QPoint(6, 211),

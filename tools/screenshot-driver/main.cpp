@@ -48,6 +48,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QToolTip>
+#include <sys/stat.h>
 
 namespace {
 
@@ -133,8 +134,13 @@ void makeTree(const QString &root, int files, quint32 seed)
     for (int i = 0; i < files; ++i) {
         const QString folder = QString::fromLatin1(kFolders[random.bounded(8)]);
         const QString type = QString::fromLatin1(kTypes[random.bounded(16)]);
-        const QString path =
-            dir.filePath(QStringLiteral("%1/file %2.%3").arg(folder).arg(i).arg(type));
+        // Some files hidden, some read-only, so that the Attribute page has
+        // something to show.
+        const QString name =
+            (i % 9 == 4 ? QStringLiteral(".file %1.%2") : QStringLiteral("file %1.%2"))
+                .arg(i)
+                .arg(type);
+        const QString path = dir.filePath(folder + QLatin1Char('/') + name);
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly))
             continue;
@@ -156,7 +162,15 @@ void makeTree(const QString &root, int files, quint32 seed)
         const QDateTime accessed = modified.addSecs(random.bounded(ageSeconds + 1));
         file.setFileTime(modified, QFileDevice::FileModificationTime);
         file.setFileTime(accessed, QFileDevice::FileAccessTime);
+        if (i % 7 == 3)
+            file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                QFileDevice::ReadOther);
     }
+    // Pipes stand for the system files of the Attribute page.
+    for (int i = 0; i < 4; ++i)
+        ::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("Windows/System/pipe %1").arg(i)))
+                     .constData(),
+                 0644);
 }
 
 vorin::Volume volume(char letter, int type, const QString &root, const std::string &label)
