@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing Vorin 99 needs, and only
-# those that are missing. Needs root, or sudo without a password prompt.
+# Installs the Debian packages that building and testing Vorin 99 needs, and
+# generates the locales whose number formats the tests read; only what is
+# missing. Needs root, or sudo without a password prompt.
 set -euo pipefail
 
 core_packages=(g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
                shared-mime-info locales)
 gui_packages=(qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core xvfb xauth)
+
+# As /etc/locale.gen lists them: name, then character set. The French one in
+# ISO-8859-1 checks that separators arrive as UTF-8 from another character set.
+test_locales=("de_DE.UTF-8 UTF-8" "fr_FR.UTF-8 UTF-8" "fr_FR ISO-8859-1" "en_US.UTF-8 UTF-8")
 
 packages=("${core_packages[@]}")
 if [ "${1:-}" != "--core-only" ]; then
@@ -18,18 +23,61 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+
+# `locale -a` names "de_DE.UTF-8" as de_DE.utf8: the character set in lower
+# case without punctuation.
+locale_installed() {
+    local name=$1 normalized=$1
+    if [[ $name == *.* ]]; then
+        local codeset=${name#*.}
+        codeset=${codeset,,}
+        normalized="${name%%.*}.${codeset//[^a-z0-9]/}"
+    fi
+    command -v locale >/dev/null 2>&1 &&
+        locale -a 2>/dev/null | grep -qxF -e "$name" -e "$normalized"
+}
+
+missing_locales=()
+for entry in "${test_locales[@]}"; do
+    if ! locale_installed "${entry%% *}"; then
+        missing_locales+=("$entry")
+    fi
+done
+
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_locales[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -eq 0 ]; then
     as_root=()
 elif command -v sudo >/dev/null 2>&1; then
     as_root=(sudo)
-else
+elif [ ${#missing[@]} -gt 0 ]; then
     echo "These packages are missing and neither root nor sudo is available: ${missing[*]}" >&2
     exit 1
+else
+    echo "Neither root nor sudo is available to generate these locales:" >&2
+    printf '  %s\n' "${missing_locales[@]}" >&2
+    echo "The tests of their number formats will be skipped." >&2
+    exit 0
 fi
 
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-"${as_root[@]}" apt-get update -q
-"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${as_root[@]}" apt-get update -q
+    "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+if [ ${#missing_locales[@]} -gt 0 ]; then
+    # Listed in /etc/locale.gen, so that a later locale-gen (an upgrade of the
+    # locales package runs one) keeps them.
+    for entry in "${missing_locales[@]}"; do
+        pattern="^# *${entry//./\\.}\$"
+        if grep -q "$pattern" /etc/locale.gen 2>/dev/null; then
+            "${as_root[@]}" sed -i "s/${pattern}/${entry}/" /etc/locale.gen
+        elif ! grep -qxF "$entry" /etc/locale.gen 2>/dev/null; then
+            echo "$entry" | "${as_root[@]}" tee -a /etc/locale.gen >/dev/null
+        fi
+    done
+    # Only the locales not yet usable are generated; the others stay.
+    "${as_root[@]}" locale-gen --keep-existing
+fi

@@ -14,6 +14,7 @@
 #include "views/SpacePage.h"
 #include "views/TimePage.h"
 #include "views/TypesPage.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/HeadingLabel.h"
 #include "widgets/Notebook.h"
 #include "widgets/PickList.h"
@@ -91,6 +92,7 @@ TfrmStatistics::TfrmStatistics(Services &services, QWidget *parent)
     choosePrinter = [this] { return askPrinter(); };
     previewChart = [this](chart::Chart &chart) { showChartPreview(chart); };
     buildWindow();
+    enterPressesFocusedButton(*this);
     FormCreate();
 }
 

@@ -154,7 +154,11 @@ TEST_P(InstalledLocale, givesItsSeparatorsAsUtf8)
         EXPECT_EQ(separators.decimal, GetParam().decimal) << name;
         return;
     }
-    GTEST_SKIP() << "locale not installed";
+    std::string names;
+    for (const char *name : GetParam().names)
+        names += std::string(names.empty() ? "" : " or ") + name;
+    GTEST_SKIP() << "this machine has no locale " << names
+                 << " to read separators from; tools/install-deps.sh generates it";
 }
 
 INSTANTIATE_TEST_SUITE_P(

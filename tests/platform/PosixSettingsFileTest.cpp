@@ -1,6 +1,7 @@
 #include "platform/posix/PosixSettingsFile.h"
 
 #include "PlatformTestSupport.h"
+#include "WithoutPrivileges.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -213,13 +214,39 @@ TEST_F(PosixSettingsFileTest, failedWriteLeavesTheOldFileWholeAndNoTemporaryFile
 TEST_F(PosixSettingsFileTest, unwritableDirectoryLeavesTheOldFileWhole)
 {
     file.replace(kIni);
-    ASSERT_EQ(::chmod(scratch.path().c_str(), 0500), 0);
-    if (!permissionsStopWrites(scratch.path())) {
-        ::chmod(scratch.path().c_str(), 0700);
-        GTEST_SKIP() << "running as root: a read-only directory does not stop writes";
-    }
-    expectWriteError(file, "new contents");
+    // Readable and searchable for everyone, writable for no one but root,
+    // which saves as nobody here.
+    ASSERT_EQ(::chmod((scratch / "vorin98.ini").c_str(), 0644), 0);
+    ASSERT_EQ(::chmod(scratch.path().c_str(), 0555), 0);
+
+    struct Outcome
+    {
+        bool readBefore;
+        bool probeWritten;
+        bool threw;
+        bool messageRight;
+    };
+    const auto run = test::withoutPrivileges([this] {
+        Outcome outcome{file.read() == std::optional<std::string>(kIni),
+                        !permissionsStopWrites(scratch.path()), false, false};
+        try {
+            file.replace("new contents");
+        } catch (const SettingsWriteError &error) {
+            outcome.threw = true;
+            outcome.messageRight =
+                std::string_view(error.what()) == "Unable to write to vorin98.ini";
+        }
+        return outcome;
+    });
     ::chmod(scratch.path().c_str(), 0700);
+    if (run.unavailable)
+        GTEST_SKIP() << run.why;
+    ASSERT_TRUE(run.result) << run.why;
+    ASSERT_TRUE(run.result->readBefore) << "the saving user cannot read " << scratch.path();
+    ASSERT_FALSE(run.result->probeWritten) << "this user writes into directories whatever their "
+                                              "mode says (a capability such as CAP_DAC_OVERRIDE?)";
+    EXPECT_TRUE(run.result->threw);
+    EXPECT_TRUE(run.result->messageRight);
     EXPECT_EQ(file.read(), kIni);
     EXPECT_THAT(directoryNames(scratch.path()), ElementsAre("vorin98.ini"));
 }

@@ -1,3 +1,4 @@
+#include "ButtonClicks.h"
 #include "DialogTestSupport.h"
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/posix/MimeRegistry.h"
@@ -17,9 +18,11 @@
 using vorin::FakeFileTypeRegistry;
 using vorin::PickList;
 using vorin::TfrmSelectExtension;
+using vorin::test::ButtonClicks;
 using vorin::test::clickRow;
 using vorin::test::control;
 using vorin::test::doubleClickRow;
+using vorin::test::pressEnterOn;
 
 namespace {
 
@@ -197,6 +200,65 @@ private slots:
         QTest::keyClick(control<QLineEdit>(*picker, "Edit1"), Qt::Key_Return);
         QCOMPARE(picker->result(), int(QDialog::Accepted));
         QCOMPARE(picker->chosenPattern, QStringLiteral("*.txt"));
+    }
+
+    void enterOnAFocusedButtonPressesThatButtonOnly_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("keypad");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("pattern");
+        for (const bool keypad : {false, true}) {
+            const QByteArray key = keypad ? " keypad Enter" : " Return";
+            QTest::newRow("OK" + key) << "BitBtn1" << keypad << int(QDialog::Accepted) << "*.txt";
+            QTest::newRow("Cancel" + key) << "BitBtn2" << keypad << int(QDialog::Rejected) << "";
+        }
+    }
+
+    void enterOnAFocusedButtonPressesThatButtonOnly()
+    {
+        QFETCH(QString, button);
+        QFETCH(bool, keypad);
+        QFETCH(int, result);
+        QFETCH(QString, pattern);
+        auto picker = shownPicker(m_registry);
+        typeText(*picker, QStringLiteral("txt"));
+        picker->setResult(-1);
+        const ButtonClicks clicks(*picker);
+
+        QVERIFY(
+            pressEnterOn(*control<QPushButton>(*picker, button.toLatin1().constData()), keypad));
+
+        QCOMPARE(clicks.clicked(), QStringList{button});
+        QCOMPARE(picker->result(), result);
+        QCOMPARE(picker->isVisible(), false);
+        QCOMPARE(picker->chosenPattern, pattern);
+    }
+
+    void enterElsewherePressesOk_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<bool>("keypad");
+        QTest::newRow("edit box") << "Edit1" << false;
+        QTest::newRow("edit box, keypad Enter") << "Edit1" << true;
+        QTest::newRow("list") << "lBox" << false;
+        QTest::newRow("list, keypad Enter") << "lBox" << true;
+    }
+
+    void enterElsewherePressesOk()
+    {
+        QFETCH(QString, focus);
+        QFETCH(bool, keypad);
+        auto picker = shownPicker(m_registry);
+        clickRow(*control<PickList>(*picker, "lBox"), 2);
+        picker->setResult(-1);
+        const ButtonClicks clicks(*picker);
+
+        QVERIFY(pressEnterOn(*picker->findChild<QWidget *>(focus), keypad));
+
+        QCOMPARE(clicks.clicked(), QStringList{"BitBtn1"});
+        QCOMPARE(picker->result(), int(QDialog::Accepted));
+        QCOMPARE(picker->chosenPattern, QStringLiteral("*.doc"));
     }
 
     void clickPutsRowPatternInEditBox_data()

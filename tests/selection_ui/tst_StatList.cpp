@@ -1,3 +1,4 @@
+#include "ButtonClicks.h"
 #include "DialogTestSupport.h"
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeSettingsFile.h"
@@ -30,8 +31,10 @@ using vorin::PickList;
 using vorin::RecordingMessages;
 using vorin::TfrmSelectExtension;
 using vorin::TfrmStatList;
+using vorin::test::ButtonClicks;
 using vorin::test::clickRow;
 using vorin::test::control;
+using vorin::test::pressEnterOn;
 
 namespace {
 
@@ -425,6 +428,91 @@ private slots:
         QApplication::sendEvent(&plain, &hoverPlain);
         QVERIFY(QToolTip::isVisible());
         QToolTip::hideText();
+    }
+
+    void enterOnAFocusedButtonPressesThatButtonOnly_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("keypad");
+        QTest::addColumn<int>("pickerRuns");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("saves");
+        const int open = -1;
+        for (const bool keypad : {false, true}) {
+            const QByteArray key = keypad ? " keypad Enter" : " Return";
+            // The first row is selected for each: Delete takes it without asking.
+            QTest::newRow("Add" + key) << "btAdd" << keypad << 1 << 3 << 0 << open << 0;
+            QTest::newRow("Delete" + key) << "btDelete" << keypad << 0 << 2 << 0 << open << 0;
+            // Answered No: the question alone shows the button was pressed.
+            QTest::newRow("Clear all" + key) << "btClear" << keypad << 0 << 3 << 1 << open << 0;
+            QTest::newRow("Close" + key)
+                << "btClose" << keypad << 0 << 3 << 0 << int(QDialog::Accepted) << 1;
+        }
+    }
+
+    void enterOnAFocusedButtonPressesThatButtonOnly()
+    {
+        QFETCH(QString, button);
+        QFETCH(bool, keypad);
+        QFETCH(int, pickerRuns);
+        QFETCH(int, rows);
+        QFETCH(int, questions);
+        QFETCH(int, result);
+        QFETCH(int, saves);
+        RecordingMessages messages;
+        messages.queueAnswer(Answer::No);
+        FakeSettingsFile file(kStored);
+        auto editor = shownEditor(file);
+        int picks = 0;
+        editor->runPicker = [&picks](TfrmSelectExtension &) {
+            ++picks;
+            return int(QDialog::Rejected);
+        };
+        clickRow(*control<PickList>(*editor, "PickList1"), 0);
+        editor->setResult(-1);
+        const ButtonClicks clicks(*editor);
+
+        QVERIFY(
+            pressEnterOn(*control<QPushButton>(*editor, button.toLatin1().constData()), keypad));
+
+        QCOMPARE(clicks.clicked(), QStringList{button});
+        QCOMPARE(picks, pickerRuns);
+        QCOMPARE(rowsOf(*editor).size(), rows);
+        QCOMPARE(int(messages.shown().size()), questions);
+        QCOMPARE(editor->result(), result);
+        QCOMPARE(editor->isVisible(), result == -1);
+        QCOMPARE(file.replaceAttempts(), saves);
+    }
+
+    // The window has no default button: Enter in the list neither opens the
+    // picker nor saves.
+    void enterInTheListPressesNoButton()
+    {
+        RecordingMessages messages;
+        FakeSettingsFile file(kStored);
+        auto editor = shownEditor(file);
+        int picks = 0;
+        editor->runPicker = [&picks](TfrmSelectExtension &) {
+            ++picks;
+            return int(QDialog::Rejected);
+        };
+        auto *list = control<PickList>(*editor, "PickList1");
+        clickRow(*list, 1);
+        editor->setResult(-1);
+        const ButtonClicks clicks(*editor);
+
+        QVERIFY(pressEnterOn(*list));
+        QVERIFY(pressEnterOn(*list, true));
+
+        QCOMPARE(clicks.clicked(), QStringList{});
+        QCOMPARE(picks, 0);
+        QCOMPARE(rowsOf(*editor).size(), 3);
+        QVERIFY(messages.shown().empty());
+        QCOMPARE(editor->result(), -1);
+        QVERIFY(editor->isVisible());
+        QCOMPARE(file.replaceAttempts(), 0);
     }
 
     void controlsStandInTheirPlaces_data()

@@ -1,3 +1,4 @@
+#include "ButtonClicks.h"
 #include "DialogTestSupport.h"
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeSettingsFile.h"
@@ -29,8 +30,10 @@ using vorin::PickList;
 using vorin::TfrmStatList;
 using vorin::TfrmWhichDrive;
 using vorin::Volume;
+using vorin::test::ButtonClicks;
 using vorin::test::clickRow;
 using vorin::test::control;
+using vorin::test::pressEnterOn;
 
 namespace {
 
@@ -293,6 +296,75 @@ private slots:
         QCOMPARE(visiblePanel(*wizard), wizard->isVisible() ? panel : QString());
         QCOMPARE(wizard->isVisible(), result == -1);
         QCOMPARE(wizard->result(), result);
+    }
+
+    // Every button of every panel, reached by the steps before it; Enter
+    // anywhere else is the panels' default button (see stateTable).
+    void enterOnAFocusedButtonPressesThatButtonOnly_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("keypad");
+        QTest::addColumn<QString>("panel");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("editorRuns");
+        const int open = -1;
+        const int accepted = int(QDialog::Accepted);
+        const QStringList toTypes{"btNext1", "rbInclude", "btNext2"};
+        for (const bool keypad : {false, true}) {
+            const QByteArray key = keypad ? " keypad Enter" : " Return";
+            QTest::newRow("Cancel" + key)
+                << QStringList{} << "btCancel1" << keypad << "" << int(QDialog::Rejected) << 0;
+            QTest::newRow("Next on drives" + key)
+                << QStringList{} << "btNext1" << keypad << "Panel2" << open << 0;
+            QTest::newRow("Previous on mode" + key)
+                << QStringList{"btNext1"} << "btPrior2" << keypad << "Panel1" << open << 0;
+            QTest::newRow("Next on mode, all files" + key)
+                << QStringList{"btNext1"} << "btNext2" << keypad << "" << accepted << 0;
+            QTest::newRow("Next on mode, chosen types" + key)
+                << QStringList{"btNext1", "rbInclude"} << "btNext2" << keypad << "Panel3" << open
+                << 0;
+            QTest::newRow("Add/Delete" + key)
+                << toTypes << "btEdit" << keypad << "Panel3" << open << 1;
+            QTest::newRow("Previous on types" + key)
+                << toTypes << "btPrior3" << keypad << "Panel2" << open << 0;
+            QTest::newRow("OK" + key)
+                << toTypes + QStringList{"type"} << "btOK" << keypad << "" << accepted << 0;
+        }
+    }
+
+    void enterOnAFocusedButtonPressesThatButtonOnly()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, button);
+        QFETCH(bool, keypad);
+        QFETCH(QString, panel);
+        QFETCH(int, result);
+        QFETCH(int, editorRuns);
+        auto wizard = shownWizard();
+        int edits = 0;
+        wizard->runListEditor = [&edits](TfrmStatList &) {
+            ++edits;
+            return int(QDialog::Rejected);
+        };
+        for (const QString &step : steps) {
+            if (step == QLatin1String("type"))
+                clickRow(*wizard->PickList1, 0);
+            else if (step.startsWith(QLatin1String("rb")))
+                control<QRadioButton>(*wizard, step.toLatin1().constData())->setChecked(true);
+            else
+                press(*wizard, step.toLatin1().constData());
+        }
+        const ButtonClicks clicks(*wizard);
+
+        QVERIFY(
+            pressEnterOn(*control<QPushButton>(*wizard, button.toLatin1().constData()), keypad));
+
+        QCOMPARE(clicks.clicked(), QStringList{button});
+        QCOMPARE(visiblePanel(*wizard), wizard->isVisible() ? panel : QString());
+        QCOMPARE(wizard->isVisible(), result == -1);
+        QCOMPARE(wizard->result(), result);
+        QCOMPARE(edits, editorRuns);
     }
 
     void allFilesEndsAtOnce()

@@ -1,3 +1,4 @@
+#include "ButtonClicks.h"
 #include "chart/Chart.h"
 #include "chart/ChartPrinting.h"
 #include "platform/fake/RefusingDirectoryReader.h"
@@ -106,6 +107,12 @@ private slots:
     void driveWhoseRootCannotBeOpenedCountsNothingButRebuildsThePages();
     void escapeWithoutAScanHidesTheWindow();
     void escapeDuringAScanOnlyStopsIt();
+    void enterOnAFocusedCommandButtonPressesThatButtonOnly_data();
+    void enterOnAFocusedCommandButtonPressesThatButtonOnly();
+    void enterElsewherePressesCollectStatistics_data();
+    void enterElsewherePressesCollectStatistics();
+    void enterOnAbortDuringAScanStopsTheScanOnly();
+    void enterOnSortOpensItsMenu();
     void windowStaysUsableAndDisenableTouchesOnlyItsControlsDuringAScan();
     void progressTextShowsTheDriveAndDirectoryDuringAScan();
     void destroyingTheWindowDuringAScanStopsTheWalk();
@@ -590,6 +597,144 @@ void tst_Statistics::escapeDuringAScanOnlyStopsIt()
     // With the scan over, Escape closes the window again.
     QTest::keyClick(&w, Qt::Key_Escape);
     QVERIFY(w.isHidden());
+}
+
+void tst_Statistics::enterOnAFocusedCommandButtonPressesThatButtonOnly_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("keypad");
+    QTest::addColumn<int>("wizardRuns");
+    QTest::addColumn<int>("printerRequests");
+    QTest::addColumn<bool>("hidden");
+    for (const bool keypad : {false, true}) {
+        const QByteArray key = keypad ? " keypad Enter" : " Return";
+        QTest::newRow("Collect statistics" + key) << "btOK" << keypad << 1 << 0 << false;
+        QTest::newRow("Print page" + key) << "btPrint" << keypad << 0 << 1 << false;
+        QTest::newRow("Close" + key) << "btCancel" << keypad << 0 << 0 << true;
+    }
+}
+
+void tst_Statistics::enterOnAFocusedCommandButtonPressesThatButtonOnly()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, keypad);
+    QFETCH(int, wizardRuns);
+    QFETCH(int, printerRequests);
+    QFETCH(bool, hidden);
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    int wizards = 0;
+    int printers = 0;
+    w.runWizard = [&wizards] {
+        ++wizards;
+        return std::optional<WizardResult>();
+    };
+    w.choosePrinter = [&printers] {
+        ++printers;
+        return std::unique_ptr<QPrinter>();
+    };
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.setResult(-1);
+    const vorin::test::ButtonClicks clicks(w);
+
+    QVERIFY(vorin::test::pressEnterOn(*w.findChild<QPushButton *>(button), keypad));
+
+    QCOMPARE(clicks.clicked(), QStringList{button});
+    QCOMPARE(wizards, wizardRuns);
+    QCOMPARE(printers, printerRequests);
+    QCOMPARE(w.isHidden(), hidden);
+    QCOMPARE(w.result(), hidden ? int(QDialog::Rejected) : -1);
+    QVERIFY(env.messages.shown().empty());
+}
+
+void tst_Statistics::enterElsewherePressesCollectStatistics_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<bool>("keypad");
+    QTest::newRow("drive list") << "pckStatDrive" << false;
+    QTest::newRow("drive list, keypad Enter") << "pckStatDrive" << true;
+    QTest::newRow("view button") << "rgSpace1" << false;
+}
+
+void tst_Statistics::enterElsewherePressesCollectStatistics()
+{
+    QFETCH(QString, focus);
+    QFETCH(bool, keypad);
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    int wizards = 0;
+    w.runWizard = [&wizards] {
+        ++wizards;
+        return std::optional<WizardResult>();
+    };
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const vorin::test::ButtonClicks clicks(w);
+
+    auto *target = w.findChild<QWidget *>(focus);
+    QVERIFY(target);
+    QVERIFY(vorin::test::pressEnterOn(*target, keypad));
+
+    QCOMPARE(clicks.clicked(), QStringList{"btOK"});
+    QCOMPARE(wizards, 1);
+    QVERIFY(w.isVisible());
+}
+
+void tst_Statistics::enterOnAbortDuringAScanStopsTheScanOnly()
+{
+    ViewsEnvironment env;
+    Gate gate;
+    TfrmStatistics w(env.services);
+    ReleaseOnExit release{gate};
+    gate.window = &w;
+    w.walkObserver = &gate;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // Abort stands on the cover, which every page but Space shows during the first scan.
+    w.OvcNotebook1->setPageIndex(2);
+    w.runWizard = [] { return allFilesOf({"c: [sys]", "d: [data]"}); };
+    w.btOK->click();
+    QTRY_VERIFY_WITH_TIMEOUT(gate.entered(), kRunTimeout);
+    QVERIFY(w.btAbort->isVisible());
+    const vorin::test::ButtonClicks clicks(w);
+
+    QVERIFY(vorin::test::pressEnterOn(*w.btAbort));
+
+    QCOMPARE(clicks.clicked(), QStringList{"btAbort"});
+    QVERIFY(w.abortRequested());
+    QVERIFY(w.isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.scanRunning(), kRunTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        w.windowTitle(), QStringLiteral("File Statistics for drive(s) incomplete ... aborted."),
+        kRunTimeout);
+    QCOMPARE(w.currentDrive(), QStringLiteral("c: [sys]"));
+}
+
+void tst_Statistics::enterOnSortOpensItsMenu()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    runAndWait(w, allFilesOf({"c: [sys]"}));
+    w.OvcNotebook1->setPageIndex(1);
+    w.typesPage->rgTypesItems[0]->setChecked(true);
+    MenuButton &sort = *w.typesPage->btSort;
+    QVERIFY(sort.isVisible());
+    int wizards = 0;
+    w.runWizard = [&wizards] {
+        ++wizards;
+        return std::optional<WizardResult>();
+    };
+    const vorin::test::ButtonClicks clicks(w);
+
+    QVERIFY(vorin::test::pressEnterOn(sort));
+
+    QCOMPARE(clicks.clicked(), QStringList{"btSort"});
+    QVERIFY(sort.popupMenu()->isVisible());
+    QCOMPARE(wizards, 0);
+    sort.popupMenu()->close();
 }
 
 void tst_Statistics::windowStaysUsableAndDisenableTouchesOnlyItsControlsDuringAScan()

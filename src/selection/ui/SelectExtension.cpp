@@ -4,6 +4,7 @@
 #include "selection/StatFiles.h"
 #include "selection/ui/DialogSupport.h"
 #include "support/Utility.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/FontSubstitutes.h"
 #include "widgets/PickList.h"
 
@@ -129,6 +130,7 @@ TfrmSelectExtension::TfrmSelectExtension(const FileTypeRegistry &registry, QWidg
     setTabOrder(Edit1, lBox);
     setTabOrder(lBox, BitBtn1);
     setTabOrder(BitBtn1, BitBtn2);
+    enterPressesFocusedButton(*this);
     Edit1->setFocus();
 }
 

@@ -6,6 +6,7 @@
 #include "selection/StatFiles.h"
 #include "selection/ui/DialogSupport.h"
 #include "selection/ui/SelectExtension.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/HeadingLabel.h"
 #include "widgets/PickList.h"
 
@@ -67,6 +68,7 @@ TfrmStatList::TfrmStatList(SettingsFile &settings, const FileTypeRegistry &regis
     // the picker nor save.
     for (QPushButton *button : {btAdd, btDelete, btClear, btClose})
         button->setAutoDefault(false);
+    enterPressesFocusedButton(*this);
 }
 
 TfrmStatList::~TfrmStatList() = default;

@@ -7,6 +7,7 @@
 #include "selection/StatFiles.h"
 #include "selection/ui/DialogSupport.h"
 #include "selection/ui/StatList.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/FontSubstitutes.h"
 #include "widgets/HeadingLabel.h"
 #include "widgets/PickList.h"
@@ -150,6 +151,7 @@ TfrmWhichDrive::TfrmWhichDrive(const Volumes &volumes, SettingsFile &settings,
     connect(btPrior3, &QPushButton::clicked, this, &TfrmWhichDrive::btPrior3Click);
     connect(btOK, &QPushButton::clicked, this, &TfrmWhichDrive::btOKClick);
 
+    enterPressesFocusedButton(*this);
     showPanel(Panel1);
 }
 
