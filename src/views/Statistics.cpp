@@ -23,7 +23,7 @@
 #include "widgets/WindowSupport.h"
 
 #ifdef VORIN_HAVE_WHICHDRIVE
-#include "selection/ui/WhichDrive.h"
+#include "dialogs/WhichDrive.h"
 #endif
 
 #include <exception>

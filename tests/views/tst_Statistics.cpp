@@ -25,7 +25,7 @@
 #include <QTimer>
 #include <QToolButton>
 #ifdef VORIN_HAVE_WHICHDRIVE
-#include "selection/ui/WhichDrive.h"
+#include "dialogs/WhichDrive.h"
 #endif
 
 #include <set>

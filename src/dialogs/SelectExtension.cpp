@@ -1,8 +1,8 @@
-#include "selection/ui/SelectExtension.h"
+#include "dialogs/SelectExtension.h"
 
 #include "platform/FileTypeRegistry.h"
 #include "selection/StatFiles.h"
-#include "selection/ui/DialogSupport.h"
+#include "dialogs/DialogSupport.h"
 #include "support/Utility.h"
 #include "widgets/DialogKeys.h"
 #include "widgets/FontSubstitutes.h"

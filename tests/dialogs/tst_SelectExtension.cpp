@@ -2,7 +2,7 @@
 #include "DialogTestSupport.h"
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/posix/MimeRegistry.h"
-#include "selection/ui/SelectExtension.h"
+#include "dialogs/SelectExtension.h"
 #include "widgets/FontSubstitutes.h"
 #include "widgets/PickList.h"
 

@@ -1,4 +1,4 @@
-#include "selection/ui/DialogSupport.h"
+#include "dialogs/DialogSupport.h"
 
 #include "widgets/FontSubstitutes.h"
 #include "widgets/HeadingLabel.h"
