@@ -81,4 +81,13 @@ enum DriveType : int {
 // Equal when only the case of A-Z differs.
 [[nodiscard]] bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+// The length of the well-formed UTF-8 sequence that begins at s[at], or 0 when
+// the byte there begins none: a stray continuation byte, an overlong form, a
+// surrogate, a sequence cut short, anything above U+10FFFF.
+[[nodiscard]] std::size_t utf8SequenceLength(std::string_view s, std::size_t at);
+// The characters of a text of any bytes: each well-formed UTF-8 sequence
+// counts one, and so does every byte that is part of none. UTF-8 text counts
+// its code points; Latin-1 and stray bytes count byte by byte, never zero.
+[[nodiscard]] std::size_t characterCount(std::string_view s);
+
 } // namespace vorin

@@ -420,27 +420,8 @@ std::string jsonString(std::string_view bytes)
             ++i;
             continue;
         }
-        // The length of a well-formed UTF-8 sequence starting here, or 0:
-        // no overlong forms, no surrogates, nothing above U+10FFFF.
-        std::size_t length = 0;
-        unsigned char low = 0x80, high = 0xBF;
-        if (b >= 0xC2 && b <= 0xDF) {
-            length = 2;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            length = 3;
-            low = b == 0xE0 ? 0xA0 : 0x80;
-            high = b == 0xED ? 0x9F : 0xBF;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            length = 4;
-            low = b == 0xF0 ? 0x90 : 0x80;
-            high = b == 0xF4 ? 0x8F : 0xBF;
-        }
-        bool valid = length > 0 && i + length <= n;
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const unsigned char c = static_cast<unsigned char>(bytes[i + k]);
-            valid = k == 1 ? (c >= low && c <= high) : (c >= 0x80 && c <= 0xBF);
-        }
-        if (!valid) {
+        const std::size_t length = utf8SequenceLength(bytes, i);
+        if (length == 0) {
             escapeByte(b);
             ++i;
             continue;
