@@ -153,8 +153,10 @@ void ScanRun::scanDrive()
 
 void ScanRun::finishDrive()
 {
+    // An error box without the error sound: the run goes on with the next
+    // drive, and the pages show what the others gave.
     if (!m_walk.rootOpened)
-        showError("Can't open drive " + m_currentDrive);
+        showSilentError("Can't open drive " + m_currentDrive);
     m_driveStats.filesProcessed -= m_filesBefore;
     m_stats.merge(m_driveStats);
     m_driveStats = Statistics{};

@@ -200,6 +200,7 @@ TEST_F(ScanRunTest, drivesWithoutCapacityStopTheRunBeforeAnythingIsCleared)
     EXPECT_EQ(messages.shown()[0].kind, RecordingMessages::Shown::Error);
     EXPECT_EQ(messages.shown()[0].text, "Could not compute the total size of the disk drives "
                                         "selected.  Cannot proceed with statistics.");
+    EXPECT_TRUE(messages.shown()[0].sound);
     EXPECT_EQ(hooks.clears, 1);
     EXPECT_EQ(run.statistics(), before);
     EXPECT_EQ(hooks.ended.size(), 1u);
@@ -215,7 +216,7 @@ TEST_F(ScanRunTest, noDriveChosenEndsTheRunSilently)
     EXPECT_TRUE(hooks.ended.empty());
 }
 
-TEST_F(ScanRunTest, aRootThatCannotBeOpenedIsReportedAndThePagesStillRefresh)
+TEST_F(ScanRunTest, aRootThatCannotBeOpenedIsReportedQuietlyAndThePagesStillRefresh)
 {
     volumes.add(volume('f', kDriveFixed, c.path("gone"), "gone"), {1 * kGiB, 2 * kGiB}, 4096);
     ScanRun run(volumes, hooks, options);
@@ -224,6 +225,7 @@ TEST_F(ScanRunTest, aRootThatCannotBeOpenedIsReportedAndThePagesStillRefresh)
     ASSERT_EQ(messages.shown().size(), 2u);
     EXPECT_EQ(messages.shown()[1].kind, RecordingMessages::Shown::Error);
     EXPECT_EQ(messages.shown()[1].text, "Can't open drive f: [gone]");
+    EXPECT_FALSE(messages.shown()[1].sound) << "the error box comes without the error sound";
     EXPECT_EQ(hooks.statuses.back(), "Finished - 0 files processed");
     EXPECT_EQ(hooks.captions, std::vector<std::string>{"Statistics completed for drives F: "});
 }

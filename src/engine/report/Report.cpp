@@ -221,6 +221,7 @@ public:
         m_err << "vorin-report: " << message << '\n';
         ++errors;
     }
+    void showSilentError(std::string_view message) override { showError(message); }
     void showInfo(std::string_view) override {}
     Answer confirm(std::string_view) override { return Answer::No; }
 
