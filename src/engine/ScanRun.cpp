@@ -96,6 +96,8 @@ bool ScanRun::begin(std::vector<std::string> drives, TypeFilter filter)
     clearVariables(m_stats, &clear);
     m_progress.reset();
     m_unreadable = 0;
+    m_hardLinksSkipped = 0;
+    m_linkedFiles.clear();
     m_today = m_options.today ? *m_options.today : localToday();
     m_hooks.setOverhangPageEnabled(m_drives.size() == 1);
     return true;
@@ -147,6 +149,7 @@ void ScanRun::scanDrive()
     WalkOptions walk;
     walk.threads = m_options.threads;
     walk.observer = m_options.observer;
+    walk.linkedFiles = &m_linkedFiles;
     m_walk = walkTree(*m_options.reader, m_root, context, m_driveStats, m_progress,
                       m_abortRequested, walk);
 }
@@ -161,6 +164,7 @@ void ScanRun::finishDrive()
     m_stats.merge(m_driveStats);
     m_driveStats = Statistics{};
     m_unreadable += m_walk.unreadableDirectories;
+    m_hardLinksSkipped += m_walk.hardLinksSkipped;
 
     const bool aborted = m_abortRequested.load();
     m_hooks.refreshPages(m_drives.size() == 1);

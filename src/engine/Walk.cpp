@@ -60,6 +60,24 @@ void WalkProgress::reset()
     m_shown = false;
 }
 
+bool LinkedFiles::firstName(const FileIdentity &file)
+{
+    std::lock_guard lock(m_mutex);
+    return m_seen.insert(file).second;
+}
+
+std::size_t LinkedFiles::size() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_seen.size();
+}
+
+void LinkedFiles::clear()
+{
+    std::lock_guard lock(m_mutex);
+    m_seen.clear();
+}
+
 int defaultWalkThreads()
 {
     const unsigned cores = std::thread::hardware_concurrency();
@@ -160,10 +178,10 @@ class Walker
 public:
     Walker(DirectoryReader &reader, const CrunchContext &context, Statistics &stats,
            WalkProgress &progress, const std::atomic<bool> &abort, WalkObserver *observer,
-           bool ordered, std::size_t openBudget, WorkQueue *queue)
+           LinkedFiles &linkedFiles, bool ordered, std::size_t openBudget, WorkQueue *queue)
         : m_reader(reader), m_zone(*context.zone), m_context(context), m_stats(stats),
-          m_progress(progress), m_abort(abort), m_observer(observer), m_ordered(ordered),
-          m_openBudget(std::max<std::size_t>(openBudget, 2)), m_queue(queue)
+          m_progress(progress), m_abort(abort), m_observer(observer), m_linkedFiles(linkedFiles),
+          m_ordered(ordered), m_openBudget(std::max<std::size_t>(openBudget, 2)), m_queue(queue)
     {
         m_context.zone = &m_zone;
         m_context.hooks = &progress;
@@ -190,6 +208,7 @@ public:
     }
 
     [[nodiscard]] std::int64_t unreadable() const { return m_unreadable; }
+    [[nodiscard]] std::int64_t hardLinksSkipped() const { return m_hardLinksSkipped; }
 
 private:
     [[nodiscard]] bool aborted() const { return m_abort.load(std::memory_order_relaxed); }
@@ -413,6 +432,12 @@ private:
 
     void countFile(const DirectoryEntry &entry)
     {
+        // A file of several names counts at the first of them found and at
+        // none of the others. Only such files take the shared record's lock.
+        if (entry.links > 1 && !m_linkedFiles.firstName(entry.identity)) {
+            ++m_hardLinksSkipped;
+            return;
+        }
         crunchNumbers(m_stats, m_context, m_path, entry);
         ++m_stats.filesProcessed;
         if (++m_unpublished == kPublishEvery)
@@ -508,6 +533,7 @@ private:
     WalkProgress &m_progress;
     const std::atomic<bool> &m_abort;
     WalkObserver *m_observer;
+    LinkedFiles &m_linkedFiles;
     const bool m_ordered;
     const std::size_t m_openBudget;
     WorkQueue *m_queue;
@@ -520,6 +546,7 @@ private:
     std::size_t m_open = 0;
     std::int64_t m_unpublished = 0;
     std::int64_t m_unreadable = 0;
+    std::int64_t m_hardLinksSkipped = 0;
 };
 
 std::string normalizedRoot(const std::string &root)
@@ -543,6 +570,8 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
     if (rootPath.empty() || first->openRoot(rootPath, rootHandle) != OpenStatus::Ok)
         return result;
     result.rootOpened = true;
+    LinkedFiles ownLinkedFiles;
+    LinkedFiles &linkedFiles = options.linkedFiles ? *options.linkedFiles : ownLinkedFiles;
 
     const int threads =
         std::clamp(options.threads > 0 ? options.threads : defaultWalkThreads(), 1, 64);
@@ -555,11 +584,12 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
     }
 
     if (threads == 1) {
-        Walker walker(*first, context, stats, progress, abort, options.observer, true, budget,
-                      nullptr);
+        Walker walker(*first, context, stats, progress, abort, options.observer, linkedFiles, true,
+                      budget, nullptr);
         walker.walk(rootHandle, rootPath);
         walker.flush();
         result.unreadableDirectories = walker.unreadable();
+        result.hardLinksSkipped = walker.hardLinksSkipped();
     } else {
         WorkQueue queue;
         queue.push({rootHandle, rootPath});
@@ -571,8 +601,8 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
             if (i > 0)
                 readers.push_back(readers.front()->clone());
             walkers.push_back(std::make_unique<Walker>(*readers[i], context, partial[i], progress,
-                                                       abort, options.observer, false, budget,
-                                                       &queue));
+                                                       abort, options.observer, linkedFiles, false,
+                                                       budget, &queue));
         }
         auto work = [&queue, &walkers](std::size_t i) {
             SharedDirectory item;
@@ -596,6 +626,7 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
         for (std::size_t i = 0; i < threadCount; ++i) {
             stats.merge(partial[i]);
             result.unreadableDirectories += walkers[i]->unreadable();
+            result.hardLinksSkipped += walkers[i]->hardLinksSkipped();
         }
     }
     result.aborted = abort.load();

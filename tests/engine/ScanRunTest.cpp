@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace vorin {
@@ -239,6 +240,26 @@ TEST_F(ScanRunTest, aSecondRunStartsFromZero)
     EXPECT_EQ(run.statistics().filesProcessed, 1);
     EXPECT_EQ(run.statistics().lbTypes.size(), 1u);
     EXPECT_EQ(hooks.captions.back(), "Statistics completed for drives D: ");
+}
+
+// A file with a name on drive c and another on drive d is one file of the
+// run; the next run remembers nothing of it.
+TEST_F(ScanRunTest, aFileLinkedIntoTwoDrivesCountsOnceInARunAndAgainInTheNext)
+{
+    ASSERT_EQ(::link(c.path("b.doc").c_str(), d.path("b-again.doc").c_str()), 0);
+    options.threads = 2;
+    ScanRun run(volumes, hooks, options);
+
+    run.run({"c: [system]", "d: [data]"}, TypeFilter());
+    EXPECT_EQ(run.hardLinksSkipped(), 1);
+    EXPECT_EQ(run.statistics().filesProcessed, 4);
+    EXPECT_EQ(run.statistics().sizeBandBytes[1], 100 + 5000 + 1 + 7);
+    EXPECT_EQ(hooks.statuses.back(), "Finished - 4 files processed");
+
+    run.run({"d: [data]"}, TypeFilter());
+    EXPECT_EQ(run.hardLinksSkipped(), 0);
+    EXPECT_EQ(run.statistics().filesProcessed, 2);
+    EXPECT_EQ(run.statistics().sizeBandBytes[1], 5000 + 7);
 }
 
 TEST_F(ScanRunTest, theWalkOfADriveCanRunOnAWorkerThreadBetweenStepsOnTheCallersThread)

@@ -435,8 +435,8 @@ std::string jsonString(std::string_view bytes)
 }
 
 void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t clusterSize,
-                     std::int64_t unreadableDirectories, bool complete,
-                     const FileTypeRegistry &registry)
+                     std::int64_t unreadableDirectories, std::int64_t hardLinksSkipped,
+                     bool complete, const FileTypeRegistry &registry)
 {
     out << "{\"filesProcessed\":" << stats.filesProcessed
         << ",\"filesSelected\":" << stats.filesSelected << ",\"clusterSize\":" << clusterSize
@@ -474,13 +474,15 @@ void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t cl
         << ",\"overhang32K\":" << whole(stats.overhang32K)
         << ",\"overhang64K\":" << whole(stats.overhang64K)
         << ",\"unreadableDirectories\":" << unreadableDirectories
+        << ",\"hardLinksSkipped\":" << hardLinksSkipped
         << ",\"complete\":" << (complete ? "true" : "false") << "}\n";
 }
 
 void writeReportText(std::ostream &out, const Statistics &stats,
                      const std::vector<std::string> &drives, std::int32_t clusterSize,
-                     std::int64_t unreadableDirectories, std::string_view status, bool overhang,
-                     const FileTypeRegistry &registry, const LocaleSeparators &locale)
+                     std::int64_t unreadableDirectories, std::int64_t hardLinksSkipped,
+                     std::string_view status, bool overhang, const FileTypeRegistry &registry,
+                     const LocaleSeparators &locale)
 {
     const auto n = [&locale](double x) { return formatWhole(x, locale); };
     out << "Drives:";
@@ -559,6 +561,10 @@ void writeReportText(std::ostream &out, const Statistics &stats,
 
     if (unreadableDirectories > 0)
         out << '\n' << n(double(unreadableDirectories)) << " directories could not be read\n";
+    if (hardLinksSkipped > 0)
+        out << '\n'
+            << n(double(hardLinksSkipped))
+            << " hard links skipped: names of files already counted under another name\n";
 }
 
 int runReport(const std::vector<std::string> &args, const ReportEnvironment &env)
@@ -615,11 +621,11 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
     const bool complete = !interrupted && messages.errors == 0;
     if (options.json)
         writeReportJson(out, run.statistics(), run.clusterSize(), run.unreadableDirectories(),
-                        complete, *env.registry);
+                        run.hardLinksSkipped(), complete, *env.registry);
     else
         writeReportText(out, run.statistics(), entries, run.clusterSize(),
-                        run.unreadableDirectories(), run.status(), entries.size() == 1,
-                        *env.registry, env.locale);
+                        run.unreadableDirectories(), run.hardLinksSkipped(), run.status(),
+                        entries.size() == 1, *env.registry, env.locale);
     out.flush();
     if (interrupted)
         return 130;
