@@ -169,6 +169,10 @@ struct Level
     bool listingKept = false; // the whole listing fitted into kept
     bool hasFiles = false;
     bool failed = false; // already counted as unreadable
+    // Which directory this is, noted when it is closed before it is done, so
+    // that opening it again by name can be checked to give the same one.
+    FileIdentity identity;
+    bool identified = false;
 };
 
 // Walks subtrees for one thread into one Statistics record. Keeps one Level
@@ -241,6 +245,7 @@ private:
         current.listingKept = false;
         current.hasFiles = false;
         current.failed = false;
+        current.identified = false;
         NameBatch *batch = &m_batch;
         if (m_ordered) {
             if (!current.kept)
@@ -486,8 +491,22 @@ private:
     // way back. Trees deeper than the descriptor limit are walked this way.
     void makeRoom(std::size_t parentDepth)
     {
-        for (std::size_t i = 1; m_open >= m_openBudget && i < parentDepth; ++i)
+        for (std::size_t i = 1; m_open >= m_openBudget && i < parentDepth; ++i) {
+            Level &ancestor = m_levels[i];
+            if (ancestor.handle == kNoHandle)
+                continue;
+            ancestor.identified = m_reader.identify(ancestor.handle, ancestor.identity);
             closeLevel(i);
+        }
+    }
+
+    // Whether handle, just opened by the name of again, is the directory that
+    // was closed there. One renamed or replaced meanwhile is not walked: its
+    // files would be counted under the other one's path, or twice.
+    bool sameDirectory(const Level &again, Handle handle)
+    {
+        FileIdentity now;
+        return again.identified && m_reader.identify(handle, now) && now == again.identity;
     }
 
     // Opens the directory of depth again, name by name from the nearest open
@@ -511,8 +530,13 @@ private:
                 m_reader.close(passing);
                 passing = kNoHandle;
             }
-            if (status != OpenStatus::Ok) {
-                markUnreadable(m_levels[depth]);
+            if (status != OpenStatus::Ok || !sameDirectory(again, handle)) {
+                if (status == OpenStatus::Ok)
+                    m_reader.close(handle);
+                // Counted once, as the directory that could not be opened
+                // again; the levels below it, which go back through it,
+                // find it counted already.
+                markUnreadable(again);
                 return false;
             }
             if (k == depth || m_open + 1 < m_openBudget) {

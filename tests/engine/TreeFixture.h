@@ -123,6 +123,11 @@ public:
               "link " + std::string(relative));
     }
 
+    void rename(std::string_view from, std::string_view to) const
+    {
+        check(::rename(path(from).c_str(), path(to).c_str()) == 0, "rename " + std::string(from));
+    }
+
     void fifo(std::string_view relative) const
     {
         check(::mkfifo(path(relative).c_str(), 0644) == 0, "mkfifo");

@@ -587,5 +587,126 @@ TEST_F(WalkTest, aSharedRecordCarriesTheFilesOfSeveralNamesFromOneWalkToTheNext)
     EXPECT_EQ(stats.filesProcessed, 2);
 }
 
+// Directories opened again by name ----------------------------------------
+
+// Passes everything to the platform's reader and calls closed() once, right
+// after the first close of a directory opened under the name watched: the
+// moment between the walk closing a directory for want of descriptors and
+// opening it again.
+class CloseWatchingReader final : public DirectoryReader
+{
+public:
+    struct Watch
+    {
+        std::string name;
+        std::function<void()> closed;
+        std::vector<Handle> handles;
+        bool fired = false;
+    };
+
+    explicit CloseWatchingReader(std::shared_ptr<Watch> watch,
+                                 std::unique_ptr<DirectoryReader> inner = makeDirectoryReader())
+        : m_inner(std::move(inner)), m_watch(std::move(watch))
+    {}
+    OpenStatus openRoot(const std::string &path, Handle &out) override
+    {
+        return m_inner->openRoot(path, out);
+    }
+    OpenStatus openChild(Handle parent, std::string_view name, Handle &out) override
+    {
+        const OpenStatus status = m_inner->openChild(parent, name, out);
+        if (status == OpenStatus::Ok && name == m_watch->name)
+            m_watch->handles.push_back(out);
+        return status;
+    }
+    void close(Handle dir) override
+    {
+        m_inner->close(dir);
+        auto &handles = m_watch->handles;
+        const auto it = std::find(handles.begin(), handles.end(), dir);
+        if (it == handles.end())
+            return;
+        handles.erase(it);
+        if (!m_watch->fired) {
+            m_watch->fired = true;
+            m_watch->closed();
+        }
+    }
+    ListStatus list(Handle dir, NameBatch &batch) override { return m_inner->list(dir, batch); }
+    bool rewind(Handle dir) override { return m_inner->rewind(dir); }
+    Described describe(Handle dir, std::string_view name, DirectoryEntry &entry) override
+    {
+        return m_inner->describe(dir, name, entry);
+    }
+    std::uint32_t directoryAttributes(Handle dir, std::string_view name) override
+    {
+        return m_inner->directoryAttributes(dir, name);
+    }
+    bool identify(Handle dir, FileIdentity &out) override { return m_inner->identify(dir, out); }
+    std::size_t handleLimit() const override { return m_inner->handleLimit(); }
+    std::unique_ptr<DirectoryReader> clone() const override
+    {
+        return std::make_unique<CloseWatchingReader>(m_watch, m_inner->clone());
+    }
+
+private:
+    std::unique_ptr<DirectoryReader> m_inner;
+    std::shared_ptr<Watch> m_watch;
+};
+
+// With three directories open at most, entering a/b/c closes a; its files are
+// counted after everything below it, once it has been opened again. If
+// another directory has taken its name meanwhile, that one is not walked.
+TEST_F(WalkTest, aDirectoryReplacedWhileClosedIsCountedUnreadableAndNotWalked)
+{
+    for (const char *d : {"a", "a/b", "a/b/c"})
+        tree.dir(d);
+    tree.file("a/b/c/deep.txt", 1);
+    tree.file("a/mine.txt", 10);
+    tree.file("top.txt", 100);
+    auto watch = std::make_shared<CloseWatchingReader::Watch>();
+    watch->name = "a";
+    watch->closed = [this] {
+        tree.rename("a", "a-moved");
+        tree.dir("a");
+        tree.file("a/mine.txt", 20000);
+        tree.file("a/intruder.txt", 40000);
+    };
+    m_reader = std::make_unique<CloseWatchingReader>(watch);
+    Recorder recorder;
+
+    const WalkResult result = walk(tree.root(), 1, &recorder, 3);
+
+    ASSERT_TRUE(watch->fired) << "a was never closed early";
+    EXPECT_EQ(result.unreadableDirectories, 1);
+    std::vector<std::string> counted;
+    for (const Counted &c : recorder.files)
+        counted.push_back(c.directory.substr(tree.root().size()) + "/" + c.name);
+    EXPECT_EQ(counted, (std::vector<std::string>{"/a/b/c/deep.txt", "/top.txt"}));
+    EXPECT_EQ(totalBytes(stats), 101);
+}
+
+TEST_F(WalkTest, aDirectoryRemovedWhileClosedIsCountedUnreadableOnce)
+{
+    for (const char *d : {"a", "a/b", "a/b/c", "a/b/c/d"})
+        tree.dir(d);
+    tree.file("a/b/c/d/deep.txt", 1);
+    tree.file("a/b/c/level3.txt", 2);
+    tree.file("a/b/level2.txt", 4);
+    tree.file("a/level1.txt", 8);
+    auto watch = std::make_shared<CloseWatchingReader::Watch>();
+    watch->name = "a";
+    watch->closed = [this] { tree.rename("a", "a-moved"); };
+    m_reader = std::make_unique<CloseWatchingReader>(watch);
+
+    const WalkResult result = walk(tree.root(), 1, nullptr, 3);
+
+    // c and d were open all along and count; b and a are reached through a
+    // again, which is gone: one directory that could not be opened again.
+    ASSERT_TRUE(watch->fired);
+    EXPECT_EQ(result.unreadableDirectories, 1);
+    EXPECT_EQ(totalBytes(stats), 1 + 2);
+}
+
 } // namespace
 } // namespace vorin
