@@ -96,6 +96,8 @@ bool ScanRun::begin(std::vector<std::string> drives, TypeFilter filter)
     clearVariables(m_stats, &clear);
     m_progress.reset();
     m_unreadable = 0;
+    m_hardLinksSkipped = 0;
+    m_linkedFiles.clear();
     m_today = m_options.today ? *m_options.today : localToday();
     m_hooks.setOverhangPageEnabled(m_drives.size() == 1);
     return true;
@@ -147,18 +149,22 @@ void ScanRun::scanDrive()
     WalkOptions walk;
     walk.threads = m_options.threads;
     walk.observer = m_options.observer;
+    walk.linkedFiles = &m_linkedFiles;
     m_walk = walkTree(*m_options.reader, m_root, context, m_driveStats, m_progress,
                       m_abortRequested, walk);
 }
 
 void ScanRun::finishDrive()
 {
+    // An error box without the error sound: the run goes on with the next
+    // drive, and the pages show what the others gave.
     if (!m_walk.rootOpened)
-        showError("Can't open drive " + m_currentDrive);
+        showSilentError("Can't open drive " + m_currentDrive);
     m_driveStats.filesProcessed -= m_filesBefore;
     m_stats.merge(m_driveStats);
     m_driveStats = Statistics{};
     m_unreadable += m_walk.unreadableDirectories;
+    m_hardLinksSkipped += m_walk.hardLinksSkipped;
 
     const bool aborted = m_abortRequested.load();
     m_hooks.refreshPages(m_drives.size() == 1);

@@ -120,6 +120,9 @@ public:
     [[nodiscard]] double selectedCapacity() const { return m_selectedCapacity; }
     [[nodiscard]] bool statisticsCollected() const { return m_statisticsCollected; }
     [[nodiscard]] std::int64_t unreadableDirectories() const { return m_unreadable; }
+    // Names of files already counted under another name (hard links), over
+    // the drives of the run so far; they count in no figure.
+    [[nodiscard]] std::int64_t hardLinksSkipped() const { return m_hardLinksSkipped; }
     [[nodiscard]] const std::string &caption() const { return m_caption; }
     [[nodiscard]] const std::string &status() const { return m_status; }
 
@@ -154,6 +157,10 @@ private:
     std::string m_caption;
     std::string m_status;
     std::int64_t m_unreadable = 0;
+    std::int64_t m_hardLinksSkipped = 0;
+    // Files of several names met in the run: a file linked from one drive of
+    // the run into another counts once.
+    LinkedFiles m_linkedFiles;
 
     // The drive being scanned, handed from prepareDrive to scanDrive to finishDrive.
     std::string m_root;

@@ -25,14 +25,6 @@ int compareKey(std::string_view key, std::string_view stored)
     return key.size() == stored.size() ? 0 : (key.size() < stored.size() ? -1 : 1);
 }
 
-// Characters, not bytes: an extension in a non-Latin script counts as many
-// characters as it shows.
-std::size_t characterCount(std::string_view s)
-{
-    return static_cast<std::size_t>(std::count_if(
-        s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 struct DecodedTime
 {
     int year, month, day, hours, minutes;
@@ -80,21 +72,28 @@ void clearVariables(Statistics &stats, StatisticsHooks *hooks)
         hooks->clearTypesTable();
 }
 
+std::size_t typeKeyLength(std::string_view key)
+{
+    return characterCount(key);
+}
+
 int findType(const Statistics &stats, std::string_view key)
 {
-    // Stored keys are upper case: bring the key to upper case once, then the
-    // halving compares bytes. Keys longer than the buffer are never stored.
+    // Stored keys are upper case: a key of ordinary length is brought to upper
+    // case once and the halving compares bytes; a longer one (no line holds
+    // one, but the answer must still be right) is compared as it goes.
     char upper[64];
-    if (key.size() > sizeof upper)
-        return -1;
-    for (std::size_t i = 0; i < key.size(); ++i)
-        upper[i] = asciiUpper(key[i]);
-    const std::string_view wanted(upper, key.size());
+    const bool copied = key.size() <= sizeof upper;
+    if (copied)
+        for (std::size_t i = 0; i < key.size(); ++i)
+            upper[i] = asciiUpper(key[i]);
+    const std::string_view wanted(copied ? upper : key.data(), key.size());
     int lo = 0;
     int hi = static_cast<int>(stats.lbTypes.size()) - 1;
     while (lo <= hi) {
         const int mid = (lo + hi) / 2;
-        const int c = wanted.compare(stats.lbTypes[static_cast<std::size_t>(mid)].key);
+        const std::string &stored = stats.lbTypes[static_cast<std::size_t>(mid)].key;
+        const int c = copied ? wanted.compare(stored) : compareKey(key, stored);
         if (c == 0)
             return mid;
         if (c < 0)
@@ -107,7 +106,7 @@ int findType(const Statistics &stats, std::string_view key)
 
 void insertType(Statistics &stats, std::string_view key, std::int64_t size, bool registerOnly)
 {
-    if (characterCount(key) > kMaxTypeKeyLength)
+    if (typeKeyLength(key) > kMaxTypeKeyLength)
         return;
     const int i = findType(stats, key);
     if (i >= 0) {

@@ -118,10 +118,18 @@ void clearVariables(Statistics &stats, StatisticsHooks *hooks);
 void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_view directory,
                    const DirectoryEntry &entry);
 
+// The length of a type key in characters, for the five-character rule: each
+// well-formed UTF-8 sequence counts one, and so does every other byte (a
+// Latin-1 name, stray bytes), so no key counts shorter than it is and a key
+// of five characters has at most 20 bytes.
+[[nodiscard]] std::size_t typeKeyLength(std::string_view key);
+
 // Adds a file of size bytes under key (registerOnly: adds the key with no
-// files, leaves an existing line alone). Keys over five characters are ignored.
+// files, leaves an existing line alone). Keys over five characters are ignored;
+// every other key finds its line, so each key has at most one.
 void insertType(Statistics &stats, std::string_view key, std::int64_t size, bool registerOnly);
-// The index of key's line in lbTypes (binary search, case ignored), or -1.
+// The index of key's line in lbTypes (binary search, A-Z case ignored), or -1.
+// Finds every key insertType accepts.
 [[nodiscard]] int findType(const Statistics &stats, std::string_view key);
 
 // Whole days between the packed date and today, or -1 when not recorded.

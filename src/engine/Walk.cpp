@@ -60,6 +60,24 @@ void WalkProgress::reset()
     m_shown = false;
 }
 
+bool LinkedFiles::firstName(const FileIdentity &file)
+{
+    std::lock_guard lock(m_mutex);
+    return m_seen.insert(file).second;
+}
+
+std::size_t LinkedFiles::size() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_seen.size();
+}
+
+void LinkedFiles::clear()
+{
+    std::lock_guard lock(m_mutex);
+    m_seen.clear();
+}
+
 int defaultWalkThreads()
 {
     const unsigned cores = std::thread::hardware_concurrency();
@@ -151,6 +169,10 @@ struct Level
     bool listingKept = false; // the whole listing fitted into kept
     bool hasFiles = false;
     bool failed = false; // already counted as unreadable
+    // Which directory this is, noted when it is closed before it is done, so
+    // that opening it again by name can be checked to give the same one.
+    FileIdentity identity;
+    bool identified = false;
 };
 
 // Walks subtrees for one thread into one Statistics record. Keeps one Level
@@ -160,10 +182,10 @@ class Walker
 public:
     Walker(DirectoryReader &reader, const CrunchContext &context, Statistics &stats,
            WalkProgress &progress, const std::atomic<bool> &abort, WalkObserver *observer,
-           bool ordered, std::size_t openBudget, WorkQueue *queue)
+           LinkedFiles &linkedFiles, bool ordered, std::size_t openBudget, WorkQueue *queue)
         : m_reader(reader), m_zone(*context.zone), m_context(context), m_stats(stats),
-          m_progress(progress), m_abort(abort), m_observer(observer), m_ordered(ordered),
-          m_openBudget(std::max<std::size_t>(openBudget, 2)), m_queue(queue)
+          m_progress(progress), m_abort(abort), m_observer(observer), m_linkedFiles(linkedFiles),
+          m_ordered(ordered), m_openBudget(std::max<std::size_t>(openBudget, 2)), m_queue(queue)
     {
         m_context.zone = &m_zone;
         m_context.hooks = &progress;
@@ -190,6 +212,7 @@ public:
     }
 
     [[nodiscard]] std::int64_t unreadable() const { return m_unreadable; }
+    [[nodiscard]] std::int64_t hardLinksSkipped() const { return m_hardLinksSkipped; }
 
 private:
     [[nodiscard]] bool aborted() const { return m_abort.load(std::memory_order_relaxed); }
@@ -222,6 +245,7 @@ private:
         current.listingKept = false;
         current.hasFiles = false;
         current.failed = false;
+        current.identified = false;
         NameBatch *batch = &m_batch;
         if (m_ordered) {
             if (!current.kept)
@@ -413,6 +437,12 @@ private:
 
     void countFile(const DirectoryEntry &entry)
     {
+        // A file of several names counts at the first of them found and at
+        // none of the others. Only such files take the shared record's lock.
+        if (entry.links > 1 && !m_linkedFiles.firstName(entry.identity)) {
+            ++m_hardLinksSkipped;
+            return;
+        }
         crunchNumbers(m_stats, m_context, m_path, entry);
         ++m_stats.filesProcessed;
         if (++m_unpublished == kPublishEvery)
@@ -461,8 +491,22 @@ private:
     // way back. Trees deeper than the descriptor limit are walked this way.
     void makeRoom(std::size_t parentDepth)
     {
-        for (std::size_t i = 1; m_open >= m_openBudget && i < parentDepth; ++i)
+        for (std::size_t i = 1; m_open >= m_openBudget && i < parentDepth; ++i) {
+            Level &ancestor = m_levels[i];
+            if (ancestor.handle == kNoHandle)
+                continue;
+            ancestor.identified = m_reader.identify(ancestor.handle, ancestor.identity);
             closeLevel(i);
+        }
+    }
+
+    // Whether handle, just opened by the name of again, is the directory that
+    // was closed there. One renamed or replaced meanwhile is not walked: its
+    // files would be counted under the other one's path, or twice.
+    bool sameDirectory(const Level &again, Handle handle)
+    {
+        FileIdentity now;
+        return again.identified && m_reader.identify(handle, now) && now == again.identity;
     }
 
     // Opens the directory of depth again, name by name from the nearest open
@@ -486,8 +530,13 @@ private:
                 m_reader.close(passing);
                 passing = kNoHandle;
             }
-            if (status != OpenStatus::Ok) {
-                markUnreadable(m_levels[depth]);
+            if (status != OpenStatus::Ok || !sameDirectory(again, handle)) {
+                if (status == OpenStatus::Ok)
+                    m_reader.close(handle);
+                // Counted once, as the directory that could not be opened
+                // again; the levels below it, which go back through it,
+                // find it counted already.
+                markUnreadable(again);
                 return false;
             }
             if (k == depth || m_open + 1 < m_openBudget) {
@@ -508,6 +557,7 @@ private:
     WalkProgress &m_progress;
     const std::atomic<bool> &m_abort;
     WalkObserver *m_observer;
+    LinkedFiles &m_linkedFiles;
     const bool m_ordered;
     const std::size_t m_openBudget;
     WorkQueue *m_queue;
@@ -520,6 +570,7 @@ private:
     std::size_t m_open = 0;
     std::int64_t m_unpublished = 0;
     std::int64_t m_unreadable = 0;
+    std::int64_t m_hardLinksSkipped = 0;
 };
 
 std::string normalizedRoot(const std::string &root)
@@ -543,6 +594,8 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
     if (rootPath.empty() || first->openRoot(rootPath, rootHandle) != OpenStatus::Ok)
         return result;
     result.rootOpened = true;
+    LinkedFiles ownLinkedFiles;
+    LinkedFiles &linkedFiles = options.linkedFiles ? *options.linkedFiles : ownLinkedFiles;
 
     const int threads =
         std::clamp(options.threads > 0 ? options.threads : defaultWalkThreads(), 1, 64);
@@ -555,11 +608,12 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
     }
 
     if (threads == 1) {
-        Walker walker(*first, context, stats, progress, abort, options.observer, true, budget,
-                      nullptr);
+        Walker walker(*first, context, stats, progress, abort, options.observer, linkedFiles, true,
+                      budget, nullptr);
         walker.walk(rootHandle, rootPath);
         walker.flush();
         result.unreadableDirectories = walker.unreadable();
+        result.hardLinksSkipped = walker.hardLinksSkipped();
     } else {
         WorkQueue queue;
         queue.push({rootHandle, rootPath});
@@ -571,8 +625,8 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
             if (i > 0)
                 readers.push_back(readers.front()->clone());
             walkers.push_back(std::make_unique<Walker>(*readers[i], context, partial[i], progress,
-                                                       abort, options.observer, false, budget,
-                                                       &queue));
+                                                       abort, options.observer, linkedFiles, false,
+                                                       budget, &queue));
         }
         auto work = [&queue, &walkers](std::size_t i) {
             SharedDirectory item;
@@ -596,6 +650,7 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
         for (std::size_t i = 0; i < threadCount; ++i) {
             stats.merge(partial[i]);
             result.unreadableDirectories += walkers[i]->unreadable();
+            result.hardLinksSkipped += walkers[i]->hardLinksSkipped();
         }
     }
     result.aborted = abort.load();

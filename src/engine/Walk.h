@@ -5,9 +5,11 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 namespace vorin {
 
@@ -48,6 +50,31 @@ private:
     bool m_shown = false;
 };
 
+// The files of several names (hard links) met so far in a run, by device and
+// inode, so that each is counted once, at the first of its names found, as du
+// does. Only such files are remembered: memory stays flat for a tree of
+// ordinary files, and an ordinary file never takes the lock. One record serves
+// every walking thread of every drive of a run; a new run starts empty.
+class LinkedFiles
+{
+public:
+    // True for the first name of file found: count it. False for every later one.
+    [[nodiscard]] bool firstName(const FileIdentity &file);
+    [[nodiscard]] std::size_t size() const;
+    void clear();
+
+private:
+    struct Hash
+    {
+        std::size_t operator()(const FileIdentity &file) const noexcept
+        {
+            return std::hash<std::uint64_t>{}(file.inode * 0x9E3779B97F4A7C15ULL ^ file.device);
+        }
+    };
+    mutable std::mutex m_mutex;
+    std::unordered_set<FileIdentity, Hash> m_seen;
+};
+
 // Told of every file after it has been counted, on the walking thread that
 // counted it. For tests and tools that follow a walk file by file.
 class WalkObserver
@@ -67,14 +94,21 @@ struct WalkOptions
     // them again on the way back; 0 derives it from the process's limit.
     std::size_t maxOpenLevels = 0;
     WalkObserver *observer = nullptr;
+    // The run's record of files of several names, shared by its drives;
+    // nullptr: the walk keeps one of its own.
+    LinkedFiles *linkedFiles = nullptr;
 };
 
 struct WalkResult
 {
     bool rootOpened = false;
     bool aborted = false;
-    // Directories that exist but could not be opened or read.
+    // Directories that exist but could not be opened or read, or that were
+    // no longer the same directory when opened again.
     std::int64_t unreadableDirectories = 0;
+    // Names of files already counted under another name (hard links): they
+    // are in no figure at all, filesProcessed included.
+    std::int64_t hardLinksSkipped = 0;
 };
 
 [[nodiscard]] int defaultWalkThreads();
@@ -83,13 +117,15 @@ struct WalkResult
 // that is not a directory, links included and never followed) to crunchNumbers
 // with the full path of its directory, then counts it in filesProcessed.
 // Hidden and system directories are not entered, nor directories on another
-// device than root. Results are added to stats; with several threads each
-// fills its own record and they are merged at the end, so the figures do not
-// depend on the thread count. abort ends the walk within one directory entry.
-// Blocks until done; runs on any thread and never touches a window.
+// device than root. A file of several names (hard links) is counted at the
+// first of them found and skipped at the others. Results are added to stats; with several threads
+// each fills its own record and they are merged at the end, so the figures do not depend on the
+// thread count. abort ends the walk within one directory entry. Blocks until done; runs on any
+// thread and never touches a window.
 //
 // Costs: one open directory per level and thread, one listing buffer of 32 KiB
-// per level (one thread) or per thread (several); nothing per file.
+// per level (one thread) or per thread (several); nothing per file but for
+// files of several names, which are remembered by device and inode.
 WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
                     const CrunchContext &context, Statistics &stats, WalkProgress &progress,
                     const std::atomic<bool> &abort, const WalkOptions &options = {});

@@ -79,13 +79,18 @@ public:
     // Starts the listing of dir over.
     [[nodiscard]] virtual bool rewind(Handle dir) = 0;
 
-    // Size, attribute word and times of one name in dir, without following a
-    // symbolic link (a link is a file of its own size).
+    // Size, attribute word, times, link count and identity of one name in dir,
+    // without following a symbolic link (a link is a file of its own size).
     [[nodiscard]] virtual Described describe(Handle dir, std::string_view name,
                                              DirectoryEntry &entry) = 0;
     // The attribute word of a subdirectory of dir, as far as it decides whether
     // the walk enters it (hidden and system bits).
     [[nodiscard]] virtual std::uint32_t directoryAttributes(Handle dir, std::string_view name) = 0;
+
+    // Which directory an open handle is, so that a directory closed for want
+    // of descriptors and opened again by name can be checked to be the same
+    // one. False when the file system does not say.
+    [[nodiscard]] virtual bool identify(Handle dir, FileIdentity &out) = 0;
 
     // How many handles the whole walk may hold open at once.
     [[nodiscard]] virtual std::size_t handleLimit() const = 0;

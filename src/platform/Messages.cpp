@@ -11,6 +11,7 @@ class StandardErrorMessages final : public Messages
 {
 public:
     void showError(std::string_view message) override { print("Error", message); }
+    void showSilentError(std::string_view message) override { print("Error", message); }
     void showInfo(std::string_view message) override { print("Information", message); }
     Answer confirm(std::string_view message) override
     {

@@ -16,6 +16,9 @@ public:
     virtual ~Messages() = default;
     // Exclamation sound, box titled "Error", one "OK" button.
     virtual void showError(std::string_view message) = 0;
+    // The same box as showError, but without the sound: for "Can't open drive "
+    // in the middle of a run, which the user sees on the window anyway.
+    virtual void showSilentError(std::string_view message) = 0;
     // Box titled "Information", one "OK" button, no sound.
     virtual void showInfo(std::string_view message) = 0;
     // Buttons Yes, No and Cancel; only Yes goes on.
@@ -31,6 +34,10 @@ Messages *installMessages(Messages *m);
 inline void showError(std::string_view message)
 {
     messages().showError(message);
+}
+inline void showSilentError(std::string_view message)
+{
+    messages().showSilentError(message);
 }
 inline void showInfo(std::string_view message)
 {

@@ -35,9 +35,27 @@ std::int64_t fileKeyNumber(std::string_view key)
     return error == std::errc() && end == last && n > 0 ? n : 0;
 }
 
-IniDocument load(const SettingsFile &file)
+// A file that is there but cannot be read loads like an empty one: the user
+// gets the defaults, as for a missing file.
+IniDocument loadForReading(const SettingsFile &file)
 {
-    return IniDocument::parse(file.read().value_or(std::string()));
+    try {
+        return IniDocument::parse(file.read().value_or(std::string()));
+    } catch (const SettingsReadError &) {
+        return {};
+    }
+}
+
+// A save rewrites the whole file from what it read, so a file it could not
+// read is never replaced: the other list and everything else in it would be
+// gone. The user hears of it as of any failed save.
+IniDocument loadForSaving(const SettingsFile &file)
+{
+    try {
+        return IniDocument::parse(file.read().value_or(std::string()));
+    } catch (const SettingsReadError &) {
+        throw SettingsWriteError("Unable to write to " + file.name());
+    }
 }
 
 } // namespace
@@ -74,7 +92,7 @@ std::string makeTypeEntry(std::string_view pattern, const FileTypeRegistry &regi
 std::vector<std::string> ReadStatFilesFromDisk(const SettingsFile &file, std::string_view section,
                                                const FileTypeRegistry &registry)
 {
-    const IniDocument doc = load(file);
+    const IniDocument doc = loadForReading(file);
     std::int64_t number = -1;
     if (const auto stored = doc.value(section, "Number")) {
         const std::string text = *stored;
@@ -114,7 +132,7 @@ std::vector<std::string> ReadStatFilesFromDisk(const SettingsFile &file, std::st
 void WriteStatFilesToDisk(SettingsFile &file, const std::vector<std::string> &entries,
                           std::string_view section)
 {
-    IniDocument doc = load(file);
+    IniDocument doc = loadForSaving(file);
     doc.setValue(section, "Number", std::to_string(entries.size()));
     for (std::size_t i = 0; i < entries.size(); ++i)
         doc.setValue(section, "File" + std::to_string(i + 1), entryPattern(entries[i]));

@@ -18,14 +18,16 @@ class SettingsFile;
 [[nodiscard]] std::string makeTypeEntry(std::string_view pattern, const FileTypeRegistry &registry);
 
 // The stored list of a section ("Include" or "Exclude") of the settings file,
-// as type entries in key order. A file, section or count that is missing gives
-// the three defaults *.doc, *.exe, *.dll (not written back).
+// as type entries in key order. A file, section or count that is missing (or a
+// file that cannot be read) gives the three defaults *.doc, *.exe, *.dll (not
+// written back).
 [[nodiscard]] std::vector<std::string> ReadStatFilesFromDisk(const SettingsFile &file,
                                                              std::string_view section,
                                                              const FileTypeRegistry &registry);
 
 // Rewrites the section's "Number" and File1..FileN from the entries' patterns;
-// everything else in the file stays as it was. Throws SettingsWriteError.
+// everything else in the file stays as it was. Throws SettingsWriteError, also
+// when the file is there but could not be read (then it is left untouched).
 void WriteStatFilesToDisk(SettingsFile &file, const std::vector<std::string> &entries,
                           std::string_view section);
 

@@ -77,6 +77,11 @@ void QtMessages::showError(std::string_view message)
     run(makeErrorBox(toQt(message), boxParent()));
 }
 
+void QtMessages::showSilentError(std::string_view message)
+{
+    run(makeErrorBox(toQt(message), boxParent()));
+}
+
 void QtMessages::showInfo(std::string_view message)
 {
     run(makeInfoBox(toQt(message), boxParent()));

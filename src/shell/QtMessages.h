@@ -15,6 +15,7 @@ class QtMessages final : public Messages
 {
 public:
     void showError(std::string_view message) override;
+    void showSilentError(std::string_view message) override;
     void showInfo(std::string_view message) override;
     [[nodiscard]] Answer confirm(std::string_view message) override;
 

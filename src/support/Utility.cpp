@@ -228,4 +228,45 @@ std::string asciiLower(std::string_view s)
     return out;
 }
 
+std::size_t utf8SequenceLength(std::string_view s, std::size_t at)
+{
+    if (at >= s.size())
+        return 0;
+    const auto b = static_cast<unsigned char>(s[at]);
+    if (b < 0x80)
+        return 1;
+    // The second byte's range rules out overlong forms (E0, F0), surrogates
+    // (ED) and code points above U+10FFFF (F4).
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+        length = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3;
+        low = b == 0xE0 ? 0xA0 : 0x80;
+        high = b == 0xED ? 0x9F : 0xBF;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4;
+        low = b == 0xF0 ? 0x90 : 0x80;
+        high = b == 0xF4 ? 0x8F : 0xBF;
+    }
+    if (length == 0 || s.size() - at < length)
+        return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto c = static_cast<unsigned char>(s[at + k]);
+        if (k == 1 ? (c < low || c > high) : (c < 0x80 || c > 0xBF))
+            return 0;
+    }
+    return length;
+}
+
+std::size_t characterCount(std::string_view s)
+{
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < s.size(); ++count)
+        i += std::max<std::size_t>(utf8SequenceLength(s, i), 1);
+    return count;
+}
+
 } // namespace vorin

@@ -18,6 +18,16 @@ enum FileAttribute : std::uint32_t {
     kAttrArchive = 32,
 };
 
+// Which file or directory a name stands for: the device it lies on and its
+// number there (inode). Two names with the same identity are one file.
+struct FileIdentity
+{
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+
+    friend bool operator==(const FileIdentity &, const FileIdentity &) = default;
+};
+
 // One name found by the directory reader. The name points into the reader's
 // buffer and is valid until the next entry is read.
 struct DirectoryEntry
@@ -28,6 +38,10 @@ struct DirectoryEntry
     FileTime creation;
     FileTime lastAccess;
     FileTime lastWrite;
+    // How many names the file has (hard links); above 1 only where identity
+    // says which file it is, so that a file of several names counts once.
+    std::uint32_t links = 1;
+    FileIdentity identity;
 };
 
 [[nodiscard]] bool isDigit(char c);
@@ -80,5 +94,14 @@ enum DriveType : int {
 }
 // Equal when only the case of A-Z differs.
 [[nodiscard]] bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// The length of the well-formed UTF-8 sequence that begins at s[at], or 0 when
+// the byte there begins none: a stray continuation byte, an overlong form, a
+// surrogate, a sequence cut short, anything above U+10FFFF.
+[[nodiscard]] std::size_t utf8SequenceLength(std::string_view s, std::size_t at);
+// The characters of a text of any bytes: each well-formed UTF-8 sequence
+// counts one, and so does every byte that is part of none. UTF-8 text counts
+// its code points; Latin-1 and stray bytes count byte by byte, never zero.
+[[nodiscard]] std::size_t characterCount(std::string_view s);
 
 } // namespace vorin

@@ -136,7 +136,7 @@ TEST_F(ReportTest, jsonCarriesTheFiguresOfTheTree)
         "\"systemCount\":0,\"systemBytes\":0,\"archiveCount\":0,\"archiveBytes\":0");
     has("\"overhang4K\":7668,\"overhang8K\":19956,\"overhang16K\":52724,\"overhang32K\":101876,"
         "\"overhang64K\":232948");
-    has("\"unreadableDirectories\":0,\"complete\":true}\n");
+    has("\"unreadableDirectories\":0,\"hardLinksSkipped\":0,\"complete\":true}\n");
     EXPECT_EQ(json.find(".0,"), std::string::npos);
 }
 
@@ -191,6 +191,44 @@ TEST_F(ReportTest, textShowsThePagesTablesWithTheirLabels)
     EXPECT_NE(text.find("8 - 30 days                  1              20.000\n"), std::string::npos)
         << text;
     EXPECT_NE(text.find("Over 4 years"), std::string::npos);
+}
+
+// Backup snapshots made with hard links: each file counts once, however many
+// snapshots hold it, and the report says how many names it passed over.
+TEST_F(ReportTest, hardLinkedSnapshotsCountEachFileOnceAndSayHowManyNamesWereSkipped)
+{
+    tree.dir("monday");
+    tree.file("monday/a.txt", 1000);
+    tree.file("monday/b.txt", 2000);
+    for (const char *day : {"tuesday", "wednesday"}) {
+        tree.dir(day);
+        tree.link("monday/a.txt", std::string(day) + "/a.txt");
+        tree.link("monday/b.txt", std::string(day) + "/b.txt");
+    }
+    tree.file("wednesday/new.txt", 4);
+
+    ASSERT_EQ(run({"--json"}), 0) << err.str();
+    const std::string json = out.str();
+    EXPECT_NE(json.find("{\"filesProcessed\":3,\"filesSelected\":3,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"files\":3,\"bytes\":3004}"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"hardLinksSkipped\":4,\"complete\":true}"), std::string::npos) << json;
+
+    out.str("");
+    env.locale = LocaleSeparators{".", ","};
+    ASSERT_EQ(run({}), 0);
+    const std::string text = out.str();
+    EXPECT_NE(text.find("Finished - 3 files processed\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n4 hard links skipped: names of files already counted under another "
+                        "name\n"),
+              std::string::npos)
+        << text;
+}
+
+TEST_F(ReportTest, withoutHardLinksTheTextSaysNothingOfThem)
+{
+    buildTree();
+    ASSERT_EQ(run({}), 0);
+    EXPECT_EQ(out.str().find("hard links"), std::string::npos) << out.str();
 }
 
 TEST_F(ReportTest, anInterruptPrintsWhatWasCountedAsIncomplete)

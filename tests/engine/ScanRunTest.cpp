@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace vorin {
@@ -200,6 +201,7 @@ TEST_F(ScanRunTest, drivesWithoutCapacityStopTheRunBeforeAnythingIsCleared)
     EXPECT_EQ(messages.shown()[0].kind, RecordingMessages::Shown::Error);
     EXPECT_EQ(messages.shown()[0].text, "Could not compute the total size of the disk drives "
                                         "selected.  Cannot proceed with statistics.");
+    EXPECT_TRUE(messages.shown()[0].sound);
     EXPECT_EQ(hooks.clears, 1);
     EXPECT_EQ(run.statistics(), before);
     EXPECT_EQ(hooks.ended.size(), 1u);
@@ -215,7 +217,7 @@ TEST_F(ScanRunTest, noDriveChosenEndsTheRunSilently)
     EXPECT_TRUE(hooks.ended.empty());
 }
 
-TEST_F(ScanRunTest, aRootThatCannotBeOpenedIsReportedAndThePagesStillRefresh)
+TEST_F(ScanRunTest, aRootThatCannotBeOpenedIsReportedQuietlyAndThePagesStillRefresh)
 {
     volumes.add(volume('f', kDriveFixed, c.path("gone"), "gone"), {1 * kGiB, 2 * kGiB}, 4096);
     ScanRun run(volumes, hooks, options);
@@ -224,6 +226,7 @@ TEST_F(ScanRunTest, aRootThatCannotBeOpenedIsReportedAndThePagesStillRefresh)
     ASSERT_EQ(messages.shown().size(), 2u);
     EXPECT_EQ(messages.shown()[1].kind, RecordingMessages::Shown::Error);
     EXPECT_EQ(messages.shown()[1].text, "Can't open drive f: [gone]");
+    EXPECT_FALSE(messages.shown()[1].sound) << "the error box comes without the error sound";
     EXPECT_EQ(hooks.statuses.back(), "Finished - 0 files processed");
     EXPECT_EQ(hooks.captions, std::vector<std::string>{"Statistics completed for drives F: "});
 }
@@ -237,6 +240,26 @@ TEST_F(ScanRunTest, aSecondRunStartsFromZero)
     EXPECT_EQ(run.statistics().filesProcessed, 1);
     EXPECT_EQ(run.statistics().lbTypes.size(), 1u);
     EXPECT_EQ(hooks.captions.back(), "Statistics completed for drives D: ");
+}
+
+// A file with a name on drive c and another on drive d is one file of the
+// run; the next run remembers nothing of it.
+TEST_F(ScanRunTest, aFileLinkedIntoTwoDrivesCountsOnceInARunAndAgainInTheNext)
+{
+    ASSERT_EQ(::link(c.path("b.doc").c_str(), d.path("b-again.doc").c_str()), 0);
+    options.threads = 2;
+    ScanRun run(volumes, hooks, options);
+
+    run.run({"c: [system]", "d: [data]"}, TypeFilter());
+    EXPECT_EQ(run.hardLinksSkipped(), 1);
+    EXPECT_EQ(run.statistics().filesProcessed, 4);
+    EXPECT_EQ(run.statistics().sizeBandBytes[1], 100 + 5000 + 1 + 7);
+    EXPECT_EQ(hooks.statuses.back(), "Finished - 4 files processed");
+
+    run.run({"d: [data]"}, TypeFilter());
+    EXPECT_EQ(run.hardLinksSkipped(), 0);
+    EXPECT_EQ(run.statistics().filesProcessed, 2);
+    EXPECT_EQ(run.statistics().sizeBandBytes[1], 5000 + 7);
 }
 
 TEST_F(ScanRunTest, theWalkOfADriveCanRunOnAWorkerThreadBetweenStepsOnTheCallersThread)

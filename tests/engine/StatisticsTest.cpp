@@ -185,6 +185,76 @@ TEST(Statistics, typeKeysCountCharactersNotBytes)
     EXPECT_EQ(s.lbTypes[0].key, ".\xD0\xB4\xD0\xBE\xD0\xBA\xD1\x81");
 }
 
+struct KeyLengthCase
+{
+    const char *label;
+    std::string key;
+    std::size_t length;
+};
+void PrintTo(const KeyLengthCase &c, std::ostream *out)
+{
+    *out << c.label;
+}
+class TypeKeyLength : public testing::TestWithParam<KeyLengthCase>
+{
+};
+TEST_P(TypeKeyLength, countsCharactersOfUtf8AndBytesOfAnythingElse)
+{
+    EXPECT_EQ(typeKeyLength(GetParam().key), GetParam().length);
+}
+const std::string kCyrillic4 = ".\xD0\xB4\xD0\xBE\xD0\xBA\xD1\x81";            // .доку
+const std::string kCyrillic5 = kCyrillic4 + "\xD1\x8B";                        // .докуы
+const std::string kCjk4 = ".\xE6\x96\x87\xE6\xA1\xA3\xE6\xA1\xA3\xE6\xA1\x88"; // .文档档案
+const std::string kCjk5 = kCjk4 + "\xE6\x96\x87";
+const std::string kEmoji4 = ".\xF0\x9F\x98\x80\xF0\x9F\x98\x81\xF0\x9F\x98\x82\xF0\x9F\x98\x83";
+INSTANTIATE_TEST_SUITE_P(
+    Statistics, TypeKeyLength,
+    testing::Values(
+        KeyLengthCase{"empty", "", 0}, KeyLengthCase{"ascii", ".txt", 4},
+        KeyLengthCase{"cyrillicFour", kCyrillic4, 5}, KeyLengthCase{"cyrillicFive", kCyrillic5, 6},
+        KeyLengthCase{"cjkFour", kCjk4, 5}, KeyLengthCase{"cjkFive", kCjk5, 6},
+        KeyLengthCase{"emojiFour", kEmoji4, 5}, KeyLengthCase{"latin1Cafe", ".caf\xE9", 5},
+        KeyLengthCase{"latin1MicroDegree", ".\xB5sec\xB0", 6},
+        KeyLengthCase{"continuationBytes", "." + std::string(5, '\x80'), 6},
+        KeyLengthCase{"manyContinuationBytes", "." + std::string(100, '\xBF'), 101},
+        KeyLengthCase{"neverUtf8", ".\xFF\xFE", 3}, KeyLengthCase{"overlongSlash", ".\xC0\xAF", 3},
+        KeyLengthCase{"surrogate", ".\xED\xA0\x80", 4}, KeyLengthCase{"cutShort", ".\xE2\x82", 3},
+        KeyLengthCase{"utf8ThenStray", ".\xC3\xA9\xFF", 3}),
+    [](const auto &testCase) { return std::string(testCase.param.label); });
+
+// Every key insertType takes finds its line again, so a second file of the
+// same type adds to it instead of adding a line; keys that are too long add
+// nothing, however many files bring them.
+TEST(Statistics, everyAcceptedKeyHasOneLineAndTooLongKeysNone)
+{
+    const std::vector<std::string> accepted = {".txt",          kCyrillic4,
+                                               kCjk4,           kEmoji4,
+                                               ".caf\xE9",      "." + std::string(4, '\x80'),
+                                               ".\xFF\xFE",     ".\xC0\xAF",
+                                               ".\xC3\xA9\xFF", ""};
+    const std::vector<std::string> tooLong = {kCyrillic5,
+                                              kCjk5,
+                                              ".\xB5sec\xB0",
+                                              "." + std::string(5, '\x80'),
+                                              "." + std::string(70, '\x80'),
+                                              "." + std::string(200, '\xBF')};
+    Statistics s;
+    for (int round = 0; round < 3; ++round) {
+        for (const std::string &key : accepted)
+            insertType(s, key, 10, false);
+        for (const std::string &key : tooLong)
+            insertType(s, key, 10, false);
+    }
+    ASSERT_EQ(s.lbTypes.size(), accepted.size());
+    for (const std::string &key : accepted) {
+        const int i = findType(s, key);
+        ASSERT_GE(i, 0) << testing::PrintToString(key);
+        EXPECT_EQ(s.lbTypes[static_cast<std::size_t>(i)], (TypeTotal{asciiUpper(key), 3, 30}));
+    }
+    for (const std::string &key : tooLong)
+        EXPECT_EQ(findType(s, key), -1) << testing::PrintToString(key);
+}
+
 class Crunch : public testing::Test
 {
 protected:
@@ -248,6 +318,19 @@ TEST_F(Crunch, namesWithoutDotOrWithLongExtensions)
     EXPECT_EQ(stats.lbTypes, (std::vector<TypeTotal>{{"", 1, 1}, {".TXT", 2, 7}}));
     EXPECT_EQ(stats.filesSelected, 4);
     EXPECT_EQ(stats.sizeBandCount[1], 4) << "Main.class still counts in its band";
+}
+
+// A directory of files whose extensions are nothing but stray bytes must not
+// make the types table grow by one line per file.
+TEST_F(Crunch, namesOfStrayBytesAreCountedEverywhereButInTheTypesTable)
+{
+    for (int i = 0; i < 50; ++i)
+        crunch(file("f" + std::to_string(i) + "." + std::string(70, '\x80'), 1));
+    crunch(file("g.\x80\x80", 2));
+    crunch(file("h.\x80\x80", 3));
+    EXPECT_EQ(stats.lbTypes, (std::vector<TypeTotal>{{".\x80\x80", 2, 5}}));
+    EXPECT_EQ(stats.filesSelected, 52);
+    EXPECT_EQ(stats.sizeBandCount[1], 52);
 }
 
 struct OverhangCase

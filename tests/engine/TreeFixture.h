@@ -116,6 +116,18 @@ public:
         check(::symlink(std::string(target).c_str(), path(relative).c_str()) == 0, "symlink");
     }
 
+    // Another name for an existing file (a hard link).
+    void link(std::string_view existing, std::string_view relative) const
+    {
+        check(::link(path(existing).c_str(), path(relative).c_str()) == 0,
+              "link " + std::string(relative));
+    }
+
+    void rename(std::string_view from, std::string_view to) const
+    {
+        check(::rename(path(from).c_str(), path(to).c_str()) == 0, "rename " + std::string(from));
+    }
+
     void fifo(std::string_view relative) const
     {
         check(::mkfifo(path(relative).c_str(), 0644) == 0, "mkfifo");

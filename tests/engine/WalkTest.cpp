@@ -12,6 +12,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <string>
@@ -63,8 +64,11 @@ protected:
         options.threads = threads;
         options.observer = observer;
         options.maxOpenLevels = maxOpenLevels;
+        options.linkedFiles = linkedFiles;
         return walkTree(*m_reader, root, context, stats, progress, abort, options);
     }
+
+    LinkedFiles *linkedFiles = nullptr;
 
     FixedUtcOffset m_zone{0};
     std::unique_ptr<DirectoryReader> m_reader = makeDirectoryReader();
@@ -474,6 +478,251 @@ TEST_F(WalkTest, directoriesOfOtherFileSystemsAreNotEntered)
 
     for (const Counted &c : recorder.files)
         EXPECT_NE(c.directory.rfind("/dev/shm", 0), 0u) << c.directory;
+}
+
+// Files of several names --------------------------------------------------
+
+std::int64_t totalBytes(const Statistics &s)
+{
+    double bytes = 0;
+    for (double b : s.sizeBandBytes)
+        bytes += b;
+    return static_cast<std::int64_t>(bytes);
+}
+
+TEST_F(WalkTest, aFileOfSeveralNamesIsCountedOnceAtTheFirstNameFound)
+{
+    for (const char *d : {"a", "b", "b/c"})
+        tree.dir(d);
+    tree.file("a/data.bin", 5000);
+    tree.link("a/data.bin", "b/copy.bin");
+    tree.link("a/data.bin", "b/c/again.bin");
+    tree.file("a/plain.txt", 10);
+    tree.file("b/other.txt", 20);
+    Recorder recorder;
+
+    const WalkResult result = walk(tree.root(), 1, &recorder);
+
+    EXPECT_EQ(result.hardLinksSkipped, 2);
+    EXPECT_EQ(stats.filesProcessed, 3) << "the later names are no files of the walk at all";
+    EXPECT_EQ(stats.filesSelected, 3);
+    EXPECT_EQ(progress.filesProcessed(), 3);
+    EXPECT_EQ(totalBytes(stats), 5030);
+    EXPECT_EQ(stats.lbTypes, (std::vector<TypeTotal>{{".BIN", 1, 5000}, {".TXT", 2, 30}}));
+    int namesCounted = 0;
+    for (const Counted &c : recorder.files)
+        namesCounted += c.size == 5000;
+    EXPECT_EQ(namesCounted, 1);
+}
+
+// Snapshots of one tree, each file linked into every snapshot: the figures of
+// the walk are those of one snapshot, with every thread count, although the
+// threads meet the names of one file in different directories.
+TEST_F(WalkTest, linksInDifferentDirectoriesCountOnceWhateverTheThreadCount)
+{
+    constexpr int kSnapshots = 4;
+    constexpr int kFiles = 120;
+    for (int snap = 0; snap < kSnapshots; ++snap)
+        for (int d = 0; d < 6; ++d) {
+            const std::string dir = "s" + std::to_string(snap);
+            if (d == 0)
+                tree.dir(dir);
+            tree.dir(dir + "/d" + std::to_string(d));
+        }
+    std::int64_t linkedBytes = 0;
+    for (int f = 0; f < kFiles; ++f) {
+        const std::string relative =
+            "/d" + std::to_string(f % 6) + "/f" + std::to_string(f) + ".dat";
+        tree.file("s0" + relative, 100 + f, 0, 0, f % 5 == 0 ? 0444 : 0644);
+        linkedBytes += 100 + f;
+        for (int snap = 1; snap < kSnapshots; ++snap)
+            tree.link("s0" + relative, "s" + std::to_string(snap) + relative);
+    }
+    for (int snap = 0; snap < kSnapshots; ++snap)
+        tree.file("s" + std::to_string(snap) + "/own.log", 7);
+
+    const WalkResult one = walk(tree.root(), 1);
+    const Statistics oneThread = stats;
+    EXPECT_EQ(one.hardLinksSkipped, kFiles * (kSnapshots - 1));
+    EXPECT_EQ(oneThread.filesProcessed, kFiles + kSnapshots);
+    EXPECT_EQ(totalBytes(oneThread), linkedBytes + 7 * kSnapshots);
+    EXPECT_EQ(oneThread.readOnlyCount, kFiles / 5);
+
+    for (int threads : {2, 4, 8}) {
+        stats = Statistics{};
+        progress.reset();
+        const WalkResult result = walk(tree.root(), threads);
+        EXPECT_EQ(result.hardLinksSkipped, kFiles * (kSnapshots - 1)) << threads << " threads";
+        EXPECT_EQ(stats, oneThread) << threads << " threads";
+        EXPECT_EQ(progress.filesProcessed(), kFiles + kSnapshots) << threads << " threads";
+    }
+}
+
+TEST_F(WalkTest, onlyFilesOfSeveralNamesAreRemembered)
+{
+    for (int f = 0; f < 50; ++f)
+        tree.file("plain" + std::to_string(f), 1);
+    tree.file("linked1", 1);
+    tree.link("linked1", "other1");
+    tree.file("linked2", 1);
+    tree.link("linked2", "other2");
+    tree.link("linked2", "third2");
+    LinkedFiles remembered;
+    linkedFiles = &remembered;
+
+    const WalkResult result = walk(tree.root(), 2);
+
+    EXPECT_EQ(remembered.size(), 2u);
+    EXPECT_EQ(result.hardLinksSkipped, 3);
+    EXPECT_EQ(stats.filesProcessed, 52);
+}
+
+// The drives of one run share the record: a file counted on one drive is not
+// counted again when another of its names turns up on the next.
+TEST_F(WalkTest, aSharedRecordCarriesTheFilesOfSeveralNamesFromOneWalkToTheNext)
+{
+    tree.dir("first");
+    tree.dir("second");
+    tree.file("first/big.iso", 70000);
+    tree.link("first/big.iso", "second/big.iso");
+    tree.file("second/small.txt", 3);
+    LinkedFiles run;
+    linkedFiles = &run;
+
+    const WalkResult firstDrive = walk(tree.path("first"));
+    const WalkResult secondDrive = walk(tree.path("second"));
+
+    EXPECT_EQ(firstDrive.hardLinksSkipped, 0);
+    EXPECT_EQ(secondDrive.hardLinksSkipped, 1);
+    EXPECT_EQ(stats.filesProcessed, 2);
+    EXPECT_EQ(totalBytes(stats), 70003);
+
+    // A record of its own for each walk (a new run) counts the file again.
+    linkedFiles = nullptr;
+    stats = Statistics{};
+    EXPECT_EQ(walk(tree.path("second")).hardLinksSkipped, 0);
+    EXPECT_EQ(stats.filesProcessed, 2);
+}
+
+// Directories opened again by name ----------------------------------------
+
+// Passes everything to the platform's reader and calls closed() once, right
+// after the first close of a directory opened under the name watched: the
+// moment between the walk closing a directory for want of descriptors and
+// opening it again.
+class CloseWatchingReader final : public DirectoryReader
+{
+public:
+    struct Watch
+    {
+        std::string name;
+        std::function<void()> closed;
+        std::vector<Handle> handles;
+        bool fired = false;
+    };
+
+    explicit CloseWatchingReader(std::shared_ptr<Watch> watch,
+                                 std::unique_ptr<DirectoryReader> inner = makeDirectoryReader())
+        : m_inner(std::move(inner)), m_watch(std::move(watch))
+    {}
+    OpenStatus openRoot(const std::string &path, Handle &out) override
+    {
+        return m_inner->openRoot(path, out);
+    }
+    OpenStatus openChild(Handle parent, std::string_view name, Handle &out) override
+    {
+        const OpenStatus status = m_inner->openChild(parent, name, out);
+        if (status == OpenStatus::Ok && name == m_watch->name)
+            m_watch->handles.push_back(out);
+        return status;
+    }
+    void close(Handle dir) override
+    {
+        m_inner->close(dir);
+        auto &handles = m_watch->handles;
+        const auto it = std::find(handles.begin(), handles.end(), dir);
+        if (it == handles.end())
+            return;
+        handles.erase(it);
+        if (!m_watch->fired) {
+            m_watch->fired = true;
+            m_watch->closed();
+        }
+    }
+    ListStatus list(Handle dir, NameBatch &batch) override { return m_inner->list(dir, batch); }
+    bool rewind(Handle dir) override { return m_inner->rewind(dir); }
+    Described describe(Handle dir, std::string_view name, DirectoryEntry &entry) override
+    {
+        return m_inner->describe(dir, name, entry);
+    }
+    std::uint32_t directoryAttributes(Handle dir, std::string_view name) override
+    {
+        return m_inner->directoryAttributes(dir, name);
+    }
+    bool identify(Handle dir, FileIdentity &out) override { return m_inner->identify(dir, out); }
+    std::size_t handleLimit() const override { return m_inner->handleLimit(); }
+    std::unique_ptr<DirectoryReader> clone() const override
+    {
+        return std::make_unique<CloseWatchingReader>(m_watch, m_inner->clone());
+    }
+
+private:
+    std::unique_ptr<DirectoryReader> m_inner;
+    std::shared_ptr<Watch> m_watch;
+};
+
+// With three directories open at most, entering a/b/c closes a; its files are
+// counted after everything below it, once it has been opened again. If
+// another directory has taken its name meanwhile, that one is not walked.
+TEST_F(WalkTest, aDirectoryReplacedWhileClosedIsCountedUnreadableAndNotWalked)
+{
+    for (const char *d : {"a", "a/b", "a/b/c"})
+        tree.dir(d);
+    tree.file("a/b/c/deep.txt", 1);
+    tree.file("a/mine.txt", 10);
+    tree.file("top.txt", 100);
+    auto watch = std::make_shared<CloseWatchingReader::Watch>();
+    watch->name = "a";
+    watch->closed = [this] {
+        tree.rename("a", "a-moved");
+        tree.dir("a");
+        tree.file("a/mine.txt", 20000);
+        tree.file("a/intruder.txt", 40000);
+    };
+    m_reader = std::make_unique<CloseWatchingReader>(watch);
+    Recorder recorder;
+
+    const WalkResult result = walk(tree.root(), 1, &recorder, 3);
+
+    ASSERT_TRUE(watch->fired) << "a was never closed early";
+    EXPECT_EQ(result.unreadableDirectories, 1);
+    std::vector<std::string> counted;
+    for (const Counted &c : recorder.files)
+        counted.push_back(c.directory.substr(tree.root().size()) + "/" + c.name);
+    EXPECT_EQ(counted, (std::vector<std::string>{"/a/b/c/deep.txt", "/top.txt"}));
+    EXPECT_EQ(totalBytes(stats), 101);
+}
+
+TEST_F(WalkTest, aDirectoryRemovedWhileClosedIsCountedUnreadableOnce)
+{
+    for (const char *d : {"a", "a/b", "a/b/c", "a/b/c/d"})
+        tree.dir(d);
+    tree.file("a/b/c/d/deep.txt", 1);
+    tree.file("a/b/c/level3.txt", 2);
+    tree.file("a/b/level2.txt", 4);
+    tree.file("a/level1.txt", 8);
+    auto watch = std::make_shared<CloseWatchingReader::Watch>();
+    watch->name = "a";
+    watch->closed = [this] { tree.rename("a", "a-moved"); };
+    m_reader = std::make_unique<CloseWatchingReader>(watch);
+
+    const WalkResult result = walk(tree.root(), 1, nullptr, 3);
+
+    // c and d were open all along and count; b and a are reached through a
+    // again, which is gone: one directory that could not be opened again.
+    ASSERT_TRUE(watch->fired);
+    EXPECT_EQ(result.unreadableDirectories, 1);
+    EXPECT_EQ(totalBytes(stats), 1 + 2);
 }
 
 } // namespace

@@ -24,6 +24,21 @@ TEST(FakeSettingsFileTest, failedReplaceKeepsTheOldContentsAndSaysWhy)
     EXPECT_EQ(file.replaceAttempts(), 2);
 }
 
+TEST(FakeSettingsFileTest, unreadableFileFailsToReadAndKeepsItsContents)
+{
+    FakeSettingsFile file("[Exclude]\nNumber=0\n");
+    file.setUnreadable(true);
+    try {
+        (void)file.read();
+        ADD_FAILURE() << "read did not fail";
+    } catch (const SettingsReadError &error) {
+        EXPECT_STREQ(error.what(), "Unable to read vorin98.ini");
+    }
+    EXPECT_EQ(file.contents(), "[Exclude]\nNumber=0\n");
+    file.setUnreadable(false);
+    EXPECT_EQ(file.read(), "[Exclude]\nNumber=0\n");
+}
+
 TEST(FakeSettingsFileTest, startsMissing)
 {
     EXPECT_EQ(FakeSettingsFile().read(), std::nullopt);

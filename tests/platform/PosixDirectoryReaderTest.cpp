@@ -152,6 +152,57 @@ TEST_P(PosixDirectoryReaderTest, describeGivesSizeAttributesAndTimes)
     reader.close(root);
 }
 
+TEST_P(PosixDirectoryReaderTest, describeTellsTheNamesOfOneFileByLinkCountAndIdentity)
+{
+    touch("first.dat", 10);
+    ASSERT_EQ(::link((m_root + "/first.dat").c_str(), (m_root + "/second.dat").c_str()), 0);
+    touch("alone.dat", 10);
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat((m_root + "/first.dat").c_str(), &st), 0);
+    DirectoryReader::Handle root = DirectoryReader::kNoHandle;
+    ASSERT_EQ(reader.openRoot(m_root, root), OpenStatus::Ok);
+
+    DirectoryEntry first;
+    DirectoryEntry second;
+    DirectoryEntry alone;
+    ASSERT_EQ(reader.describe(root, "first.dat", first), Described::File);
+    ASSERT_EQ(reader.describe(root, "second.dat", second), Described::File);
+    ASSERT_EQ(reader.describe(root, "alone.dat", alone), Described::File);
+    EXPECT_EQ(first.links, 2u);
+    EXPECT_EQ(second.links, 2u);
+    EXPECT_EQ(alone.links, 1u);
+    EXPECT_EQ(first.identity, second.identity);
+    EXPECT_EQ(first.identity, (FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                                            static_cast<std::uint64_t>(st.st_ino)}));
+    EXPECT_NE(alone.identity, first.identity);
+    reader.close(root);
+}
+
+TEST_P(PosixDirectoryReaderTest, identifyTellsWhichDirectoryAHandleIs)
+{
+    ASSERT_EQ(::mkdir((m_root + "/dir").c_str(), 0755), 0);
+    struct stat dir
+    {
+    }, top{};
+    ASSERT_EQ(::stat((m_root + "/dir").c_str(), &dir), 0);
+    ASSERT_EQ(::stat(m_root.c_str(), &top), 0);
+    DirectoryReader::Handle root = DirectoryReader::kNoHandle;
+    ASSERT_EQ(reader.openRoot(m_root, root), OpenStatus::Ok);
+    DirectoryReader::Handle child = DirectoryReader::kNoHandle;
+    ASSERT_EQ(reader.openChild(root, "dir", child), OpenStatus::Ok);
+
+    FileIdentity identity;
+    ASSERT_TRUE(reader.identify(child, identity));
+    EXPECT_EQ(identity, (FileIdentity{static_cast<std::uint64_t>(dir.st_dev),
+                                      static_cast<std::uint64_t>(dir.st_ino)}));
+    ASSERT_TRUE(reader.identify(root, identity));
+    EXPECT_EQ(identity.inode, static_cast<std::uint64_t>(top.st_ino));
+    reader.close(child);
+    reader.close(root);
+}
+
 TEST_P(PosixDirectoryReaderTest, theRootOfAnotherFileSystemIsNotOpened)
 {
     struct stat dev

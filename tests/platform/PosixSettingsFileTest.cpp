@@ -5,10 +5,14 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace vorin {
@@ -103,11 +107,77 @@ TEST_F(PosixSettingsFileTest, missingFileReadsAsNothing)
     EXPECT_EQ(file.read(), std::nullopt);
 }
 
-TEST_F(PosixSettingsFileTest, directoryInPlaceOfTheFileReadsAsNothing)
+TEST_F(PosixSettingsFileTest, configDirectoryBehindARegularFileReadsAsNothing)
 {
-    fs::create_directory(scratch / "vorin98.ini");
-    EXPECT_EQ(file.read(), std::nullopt);
+    writeFile(scratch / "not-a-directory", "keep");
+    const PosixSettingsFile blocked(scratch / "not-a-directory" / "config");
+    EXPECT_EQ(blocked.read(), std::nullopt);
 }
+
+// A socket refuses to be opened, for root as well: the stand-in for a file
+// that is there but cannot be read.
+void makeSocket(const fs::path &path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.native().size(), sizeof address.sun_path);
+    std::copy(path.native().begin(), path.native().end(), address.sun_path);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    ::close(fd);
+}
+
+struct UnreadableCase
+{
+    const char *label;
+    std::function<void(const fs::path &)> make; // makes vorin98.ini in the directory
+};
+void PrintTo(const UnreadableCase &c, std::ostream *out)
+{
+    *out << c.label;
+}
+
+class PosixSettingsFileUnreadable : public PosixSettingsFileTest,
+                                    public ::testing::WithParamInterface<UnreadableCase>
+{
+};
+
+// Something by the settings file's name that cannot be read is no missing
+// file: a save must not take it for one and write over it.
+TEST_P(PosixSettingsFileUnreadable, aNameThatIsThereButGivesNoContentsIsAReadError)
+{
+    GetParam().make(scratch.path());
+    try {
+        (void)file.read();
+        ADD_FAILURE() << "read did not fail";
+    } catch (const SettingsReadError &error) {
+        EXPECT_STREQ(error.what(), "Unable to read vorin98.ini");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, PosixSettingsFileUnreadable,
+    ::testing::Values(
+        UnreadableCase{"directory",
+                       [](const fs::path &dir) { fs::create_directory(dir / "vorin98.ini"); }},
+        UnreadableCase{"symlinkToADirectory",
+                       [](const fs::path &dir) {
+                           fs::create_directory(dir / "elsewhere");
+                           fs::create_directory_symlink("elsewhere", dir / "vorin98.ini");
+                       }},
+        UnreadableCase{"symlinkLoop",
+                       [](const fs::path &dir) {
+                           fs::create_symlink("other", dir / "vorin98.ini");
+                           fs::create_symlink("vorin98.ini", dir / "other");
+                       }},
+        // Opened without waiting for a writer that never comes.
+        UnreadableCase{"fifo",
+                       [](const fs::path &dir) {
+                           ASSERT_EQ(::mkfifo((dir / "vorin98.ini").c_str(), 0644), 0);
+                       }},
+        UnreadableCase{"socket", [](const fs::path &dir) { makeSocket(dir / "vorin98.ini"); }}),
+    [](const auto &testCase) { return std::string(testCase.param.label); });
 
 TEST_F(PosixSettingsFileTest, secondReplaceOverwritesAShorterText)
 {

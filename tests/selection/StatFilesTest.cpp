@@ -2,9 +2,16 @@
 
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeSettingsFile.h"
+#include "platform/posix/PosixSettingsFile.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace vorin {
 namespace {
@@ -145,6 +152,79 @@ TEST_F(StatFiles, failedWriteRaisesTheMessageAndKeepsTheFile)
         EXPECT_STREQ(e.what(), "Unable to write to vorin98.ini");
     }
     EXPECT_EQ(*file.contents(), "[Include]\nNumber=1\nFile1=*.a\n");
+}
+
+TEST_F(StatFiles, anUnreadableFileLoadsAsTheDefaults)
+{
+    file.setContents("[Include]\nNumber=1\nFile1=*.a\n");
+    file.setUnreadable(true);
+    EXPECT_EQ(read(), kDefaults);
+    EXPECT_EQ(file.replaceAttempts(), 0);
+}
+
+// The file holds the other list (and whatever the user keeps there): a save
+// that could not read it must not write a file of one section over it.
+TEST_F(StatFiles, aSaveNeverReplacesAFileItCouldNotRead)
+{
+    const std::string stored = "[Include]\nNumber=1\nFile1=*.a\n[Exclude]\nNumber=1\nFile1=*.tmp\n";
+    file.setContents(stored);
+    file.setUnreadable(true);
+    try {
+        WriteStatFilesToDisk(file, {"*.b\tx"}, "Include");
+        FAIL() << "no error raised";
+    } catch (const SettingsWriteError &e) {
+        EXPECT_STREQ(e.what(), "Unable to write to vorin98.ini");
+    }
+    EXPECT_EQ(file.replaceAttempts(), 0);
+    EXPECT_EQ(*file.contents(), stored);
+
+    // Once it can be read again, the same save keeps the other list.
+    file.setUnreadable(false);
+    WriteStatFilesToDisk(file, {"*.b\tx"}, "Include");
+    EXPECT_EQ(*file.contents(),
+              "[Include]\nNumber=1\nFile1=*.b\n[Exclude]\nNumber=1\nFile1=*.tmp\n");
+}
+
+TEST_F(StatFiles, aMissingFileIsNoErrorForASave)
+{
+    WriteStatFilesToDisk(file, {"*.b\tx"}, "Exclude");
+    EXPECT_EQ(*file.contents(), "[Exclude]\nNumber=1\nFile1=*.b\n");
+}
+
+// The same through the real settings file, with something by its name that no
+// one can open, root included: a socket.
+TEST(StatFilesOnDisk, aSaveLeavesANameItCouldNotReadAsItWas)
+{
+    char pattern[] = "/tmp/vorin-statfiles-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::filesystem::path directory = pattern;
+    const std::filesystem::path ini = directory / "vorin98.ini";
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::copy(ini.native().begin(), ini.native().end(), address.sun_path);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    ::close(fd);
+    PosixSettingsFile settings(directory);
+    FakeFileTypeRegistry registry;
+
+    EXPECT_EQ(ReadStatFilesFromDisk(settings, "Include", registry).size(), 3u);
+    bool refused = false;
+    try {
+        WriteStatFilesToDisk(settings, {"*.b\tx"}, "Include");
+    } catch (const SettingsWriteError &e) {
+        refused = std::string_view(e.what()) == "Unable to write to vorin98.ini";
+    }
+    const bool stillASocket = std::filesystem::is_socket(ini);
+    std::size_t names = 0;
+    for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator(directory))
+        ++names;
+    std::filesystem::remove_all(directory);
+
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(stillASocket);
+    EXPECT_EQ(names, 1u) << "no temporary file is left behind";
 }
 
 } // namespace

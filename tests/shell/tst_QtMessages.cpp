@@ -109,6 +109,19 @@ private slots:
         QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 
+    void showSilentErrorShowsTheSameErrorBox()
+    {
+        QtMessages messages;
+        SeenBox seen;
+        answerNextBox(seen, QMessageBox::Ok);
+        messages.showSilentError("Can't open drive d: [/media/usb]");
+        QCOMPARE(seen.title, QStringLiteral("Error"));
+        QCOMPARE(seen.text, QStringLiteral("Can't open drive d: [/media/usb]"));
+        QCOMPARE(seen.icon, QMessageBox::Critical);
+        QCOMPARE(seen.buttons, QStringList{QStringLiteral("OK")});
+        QVERIFY(seen.modal);
+    }
+
     void showInfoKeepsTheTextAsWritten()
     {
         QtMessages messages;

@@ -212,5 +212,39 @@ TEST(Utility, caseChangesTouchOnlyAsciiLetters)
     EXPECT_FALSE(equalsIgnoringAsciiCase("\xC3\xA9", "\xC3\x89")); // é and É are not ASCII
 }
 
+struct SequenceCase
+{
+    const char *bytes;
+    std::size_t length;
+};
+class Utf8SequenceLength : public ::testing::TestWithParam<SequenceCase>
+{
+};
+TEST_P(Utf8SequenceLength, acceptsOnlyWellFormedSequences)
+{
+    EXPECT_EQ(utf8SequenceLength(GetParam().bytes, 0), GetParam().length)
+        << ::testing::PrintToString(std::string(GetParam().bytes));
+}
+INSTANTIATE_TEST_SUITE_P(
+    Utility, Utf8SequenceLength,
+    ::testing::Values(SequenceCase{"a", 1}, SequenceCase{"\xC3\xA9", 2},
+                      SequenceCase{"\xE6\x96\x87", 3}, SequenceCase{"\xF0\x9F\x98\x80", 4},
+                      SequenceCase{"\xF4\x8F\xBF\xBF", 4}, // U+10FFFF, the last one
+                      SequenceCase{"\x80", 0}, SequenceCase{"\xBF\xBF", 0},
+                      SequenceCase{"\xC0\xAF", 0}, SequenceCase{"\xC1\xBF", 0},
+                      SequenceCase{"\xE0\x80\xAF", 0}, SequenceCase{"\xED\xA0\x80", 0},
+                      SequenceCase{"\xF0\x8F\xBF\xBF", 0}, SequenceCase{"\xF4\x90\x80\x80", 0},
+                      SequenceCase{"\xF5\x80\x80\x80", 0}, SequenceCase{"\xE2\x82", 0},
+                      SequenceCase{"\xE9t", 0}, SequenceCase{"", 0}));
+
+TEST(Utility, characterCountGivesEveryByteStringACount)
+{
+    EXPECT_EQ(characterCount(""), 0u);
+    EXPECT_EQ(characterCount("r\xC3\xA9sum\xC3\xA9"), 6u); // résumé in UTF-8
+    EXPECT_EQ(characterCount("r\xE9sum\xE9"), 6u);         // and in Latin-1
+    EXPECT_EQ(characterCount(std::string(9, '\x80')), 9u);
+    EXPECT_EQ(characterCount("\xC3\xA9\xC3"), 2u); // the last sequence cut short
+}
+
 } // namespace
 } // namespace vorin

@@ -547,6 +547,7 @@ void tst_Statistics::driveWhoseRootCannotBeOpenedCountsNothingButRebuildsThePage
     QCOMPARE(env.messages.shown()[1].kind, RecordingMessages::Shown::Error);
     QCOMPARE(QString::fromStdString(env.messages.shown()[1].text),
              QStringLiteral("Can't open drive z: [lost]"));
+    QVERIFY2(!env.messages.shown()[1].sound, "the box comes without the error sound");
     QCOMPARE(status(w), QStringLiteral("Finished - 0 files processed"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Statistics completed for drives Z: "));
     QVERIFY(w.statisticsCollected());

@@ -221,6 +221,7 @@ public:
         m_err << "vorin-report: " << message << '\n';
         ++errors;
     }
+    void showSilentError(std::string_view message) override { showError(message); }
     void showInfo(std::string_view) override {}
     Answer confirm(std::string_view) override { return Answer::No; }
 
@@ -420,27 +421,8 @@ std::string jsonString(std::string_view bytes)
             ++i;
             continue;
         }
-        // The length of a well-formed UTF-8 sequence starting here, or 0:
-        // no overlong forms, no surrogates, nothing above U+10FFFF.
-        std::size_t length = 0;
-        unsigned char low = 0x80, high = 0xBF;
-        if (b >= 0xC2 && b <= 0xDF) {
-            length = 2;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            length = 3;
-            low = b == 0xE0 ? 0xA0 : 0x80;
-            high = b == 0xED ? 0x9F : 0xBF;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            length = 4;
-            low = b == 0xF0 ? 0x90 : 0x80;
-            high = b == 0xF4 ? 0x8F : 0xBF;
-        }
-        bool valid = length > 0 && i + length <= n;
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const unsigned char c = static_cast<unsigned char>(bytes[i + k]);
-            valid = k == 1 ? (c >= low && c <= high) : (c >= 0x80 && c <= 0xBF);
-        }
-        if (!valid) {
+        const std::size_t length = utf8SequenceLength(bytes, i);
+        if (length == 0) {
             escapeByte(b);
             ++i;
             continue;
@@ -453,8 +435,8 @@ std::string jsonString(std::string_view bytes)
 }
 
 void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t clusterSize,
-                     std::int64_t unreadableDirectories, bool complete,
-                     const FileTypeRegistry &registry)
+                     std::int64_t unreadableDirectories, std::int64_t hardLinksSkipped,
+                     bool complete, const FileTypeRegistry &registry)
 {
     out << "{\"filesProcessed\":" << stats.filesProcessed
         << ",\"filesSelected\":" << stats.filesSelected << ",\"clusterSize\":" << clusterSize
@@ -492,13 +474,15 @@ void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t cl
         << ",\"overhang32K\":" << whole(stats.overhang32K)
         << ",\"overhang64K\":" << whole(stats.overhang64K)
         << ",\"unreadableDirectories\":" << unreadableDirectories
+        << ",\"hardLinksSkipped\":" << hardLinksSkipped
         << ",\"complete\":" << (complete ? "true" : "false") << "}\n";
 }
 
 void writeReportText(std::ostream &out, const Statistics &stats,
                      const std::vector<std::string> &drives, std::int32_t clusterSize,
-                     std::int64_t unreadableDirectories, std::string_view status, bool overhang,
-                     const FileTypeRegistry &registry, const LocaleSeparators &locale)
+                     std::int64_t unreadableDirectories, std::int64_t hardLinksSkipped,
+                     std::string_view status, bool overhang, const FileTypeRegistry &registry,
+                     const LocaleSeparators &locale)
 {
     const auto n = [&locale](double x) { return formatWhole(x, locale); };
     out << "Drives:";
@@ -577,6 +561,10 @@ void writeReportText(std::ostream &out, const Statistics &stats,
 
     if (unreadableDirectories > 0)
         out << '\n' << n(double(unreadableDirectories)) << " directories could not be read\n";
+    if (hardLinksSkipped > 0)
+        out << '\n'
+            << n(double(hardLinksSkipped))
+            << " hard links skipped: names of files already counted under another name\n";
 }
 
 int runReport(const std::vector<std::string> &args, const ReportEnvironment &env)
@@ -633,11 +621,11 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
     const bool complete = !interrupted && messages.errors == 0;
     if (options.json)
         writeReportJson(out, run.statistics(), run.clusterSize(), run.unreadableDirectories(),
-                        complete, *env.registry);
+                        run.hardLinksSkipped(), complete, *env.registry);
     else
         writeReportText(out, run.statistics(), entries, run.clusterSize(),
-                        run.unreadableDirectories(), run.status(), entries.size() == 1,
-                        *env.registry, env.locale);
+                        run.unreadableDirectories(), run.hardLinksSkipped(), run.status(),
+                        entries.size() == 1, *env.registry, env.locale);
     out.flush();
     if (interrupted)
         return 130;

@@ -60,16 +60,19 @@ struct ReportEnvironment
 // scanned, 2 bad command line or missing target, 130 interrupted.
 [[nodiscard]] int runReport(const std::vector<std::string> &args, const ReportEnvironment &env);
 
-// One JSON object with the accumulators under their own names.
+// One JSON object with the accumulators under their own names, then the
+// directories that could not be read and the names of files already counted
+// under another name (hardLinksSkipped).
 void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t clusterSize,
-                     std::int64_t unreadableDirectories, bool complete,
-                     const FileTypeRegistry &registry);
+                     std::int64_t unreadableDirectories, std::int64_t hardLinksSkipped,
+                     bool complete, const FileTypeRegistry &registry);
 
 // The tables of the statistics pages, as text.
 void writeReportText(std::ostream &out, const Statistics &stats,
                      const std::vector<std::string> &drives, std::int32_t clusterSize,
-                     std::int64_t unreadableDirectories, std::string_view status, bool overhang,
-                     const FileTypeRegistry &registry, const LocaleSeparators &locale);
+                     std::int64_t unreadableDirectories, std::int64_t hardLinksSkipped,
+                     std::string_view status, bool overhang, const FileTypeRegistry &registry,
+                     const LocaleSeparators &locale);
 
 // A JSON string literal for bytes of any kind: valid UTF-8 is kept, every
 // byte that is not part of it is written as \u00XX, so the output always parses.

@@ -10,6 +10,7 @@ printf 'hello' > "$tree/a.txt"
 truncate -s 20000 "$tree/sub/b.doc"
 truncate -s 7 "$tree/.hidden-dir/never-counted"
 printf 'x' > "$tree/$(printf 'bad\377name\nwith newline.TXT')"
+ln "$tree/a.txt" "$tree/sub/a-again.txt"   # a second name of a.txt, not counted again
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -31,12 +32,13 @@ import json, sys
 d = json.loads(sys.argv[1])
 assert d["filesProcessed"] == 3, d["filesProcessed"]
 assert d["complete"] is True
+assert d["hardLinksSkipped"] == 1, d["hardLinksSkipped"]
 assert [t["key"] for t in d["types"]] == [".DOC", ".TXT"], d["types"]
 assert [t["files"] for t in d["types"]] == [1, 2]
 assert d["sizeBandCount"][:2] == [2, 1] and len(d["sizeBandCount"]) == 12
 assert len(d["accessTimeSlots"]) == 48 and len(d["modifiedAgeBytes"]) == 10
 PY
 else
-    case "$json" in *'"filesProcessed":3,'*'"complete":true}'*) ;; *) fail "JSON: $json" ;; esac
+    case "$json" in *'"filesProcessed":3,'*'"hardLinksSkipped":1,"complete":true}'*) ;; *) fail "JSON: $json" ;; esac
 fi
 echo "vorin-report: ok"

@@ -9,6 +9,8 @@ namespace vorin {
 // A settings file held in memory, for tests of the loads and saves. It starts
 // missing unless given contents; failNextReplaces() makes saves fail the way a
 // full disk does: the old contents stay and SettingsWriteError is thrown.
+// setUnreadable() makes reads fail the way a file without read permission
+// does, while its contents stay there for a save to keep or lose.
 class FakeSettingsFile final : public SettingsFile
 {
 public:
@@ -16,7 +18,12 @@ public:
     explicit FakeSettingsFile(std::string contents) : m_contents(std::move(contents)) {}
 
     [[nodiscard]] std::string name() const override { return "vorin98.ini"; }
-    [[nodiscard]] std::optional<std::string> read() const override { return m_contents; }
+    [[nodiscard]] std::optional<std::string> read() const override
+    {
+        if (m_unreadable)
+            throw SettingsReadError("Unable to read " + name());
+        return m_contents;
+    }
     void replace(std::string_view contents) override
     {
         ++m_replaceAttempts;
@@ -33,6 +40,9 @@ public:
     [[nodiscard]] const std::optional<std::string> &contents() const { return m_contents; }
     void setContents(std::optional<std::string> contents) { m_contents = std::move(contents); }
     void setMissing() { m_contents.reset(); }
+
+    // Every read fails until setUnreadable(false).
+    void setUnreadable(bool unreadable) { m_unreadable = unreadable; }
 
     // Every replace fails until setFailing(false).
     void setFailing(bool failing)
@@ -53,6 +63,7 @@ public:
 
 private:
     std::optional<std::string> m_contents;
+    bool m_unreadable = false;
     bool m_failing = false;
     int m_failCount = 0;
     int m_replaceCount = 0;

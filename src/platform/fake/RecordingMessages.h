@@ -17,6 +17,7 @@ public:
     {
         enum Kind { Error, Info, Confirm } kind;
         std::string text;
+        bool sound; // the box asked for the error sound
     };
 
     RecordingMessages() : m_previous(installMessages(this)) {}
@@ -26,15 +27,19 @@ public:
 
     void showError(std::string_view message) override
     {
-        m_shown.push_back({Shown::Error, std::string(message)});
+        m_shown.push_back({Shown::Error, std::string(message), true});
+    }
+    void showSilentError(std::string_view message) override
+    {
+        m_shown.push_back({Shown::Error, std::string(message), false});
     }
     void showInfo(std::string_view message) override
     {
-        m_shown.push_back({Shown::Info, std::string(message)});
+        m_shown.push_back({Shown::Info, std::string(message), false});
     }
     Answer confirm(std::string_view message) override
     {
-        m_shown.push_back({Shown::Confirm, std::string(message)});
+        m_shown.push_back({Shown::Confirm, std::string(message), false});
         if (m_answers.empty())
             return Answer::Yes;
         Answer a = m_answers.front();

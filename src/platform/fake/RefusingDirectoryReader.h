@@ -39,6 +39,7 @@ public:
     {
         return m_inner->directoryAttributes(dir, name);
     }
+    bool identify(Handle dir, FileIdentity &out) override { return m_inner->identify(dir, out); }
     std::size_t handleLimit() const override { return m_inner->handleLimit(); }
     std::unique_ptr<DirectoryReader> clone() const override
     {

@@ -26,9 +26,10 @@ constexpr long kExfatMagic = 0x2011BAB0;
 constexpr std::uint32_t kDosBits = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
 
 // Only the fields the statistics use: asking for less lets network and FUSE
-// file systems answer from what they have.
-constexpr unsigned kFileMask =
-    STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
+// file systems answer from what they have. The link count and inode tell a
+// file of several names (hard links), which is counted once.
+constexpr unsigned kFileMask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME |
+                               STATX_BTIME | STATX_NLINK | STATX_INO;
 constexpr int kStatFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC;
 
 FileTime fileTime(const struct statx_timestamp &t)
@@ -244,6 +245,11 @@ Described PosixDirectoryReader::describe(Handle dir, std::string_view name, Dire
     entry.lastWrite = (sx.stx_mask & STATX_MTIME) ? fileTime(sx.stx_mtime) : FileTime{};
     entry.creation = (sx.stx_mask & STATX_BTIME) ? fileTime(sx.stx_btime) : FileTime{};
     entry.attributes = posixAttributes(sx.stx_mode, name);
+    // Without its inode a file cannot be told from another, so it counts as
+    // a file of one name.
+    const bool identified = (sx.stx_mask & STATX_NLINK) && (sx.stx_mask & STATX_INO);
+    entry.links = identified ? sx.stx_nlink : 1;
+    entry.identity = {makedev(sx.stx_dev_major, sx.stx_dev_minor), identified ? sx.stx_ino : 0};
     const bool directory = S_ISDIR(sx.stx_mode);
     if (m_dosAttributes && (directory || S_ISREG(sx.stx_mode))) {
         const std::int64_t dos = dosAttributes(dir, name, directory);
@@ -279,6 +285,17 @@ std::int64_t PosixDirectoryReader::dosAttributes(Handle dir, std::string_view na
     const int result = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &bits);
     ::close(fd);
     return result == 0 ? static_cast<std::int64_t>(bits) : -1;
+}
+
+bool PosixDirectoryReader::identify(Handle dir, FileIdentity &out)
+{
+    struct stat st
+    {
+    };
+    if (::fstat(dir, &st) != 0)
+        return false;
+    out = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return true;
 }
 
 std::size_t PosixDirectoryReader::handleLimit() const

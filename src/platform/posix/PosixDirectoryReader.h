@@ -28,6 +28,7 @@ public:
     [[nodiscard]] Described describe(Handle dir, std::string_view name,
                                      DirectoryEntry &entry) override;
     [[nodiscard]] std::uint32_t directoryAttributes(Handle dir, std::string_view name) override;
+    [[nodiscard]] bool identify(Handle dir, FileIdentity &out) override;
     [[nodiscard]] std::size_t handleLimit() const override;
     [[nodiscard]] std::unique_ptr<DirectoryReader> clone() const override;
 

@@ -8,7 +8,8 @@
 namespace vorin {
 
 // The settings file vorin98.ini in the user's configuration directory. Every
-// read opens, reads and closes the file; every save writes a temporary file
+// read opens, reads and closes the file (a name that is there but is no
+// readable file throws SettingsReadError); every save writes a temporary file
 // beside it and renames it over the old one, so a crash or a full disk never
 // leaves half a file. A symlinked vorin98.ini (a dotfile kept elsewhere) has
 // its target replaced and the link kept. Safe to use from any thread, but two

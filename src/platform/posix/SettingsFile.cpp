@@ -168,14 +168,26 @@ std::string PosixSettingsFile::name() const
 
 std::optional<std::string> PosixSettingsFile::read() const
 {
-    FileDescriptor file(::open(path().c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid())
-        return std::nullopt;
+    const auto fail = [this]() -> std::optional<std::string> {
+        throw SettingsReadError("Unable to read " + name());
+    };
+    // O_NONBLOCK: a pipe of that name must not hold the program up until
+    // someone writes to it; it is refused below like anything else that is
+    // not a file.
+    FileDescriptor file(::open(path().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!file.valid()) {
+        // No file, or a dangling link to where it is to be made: nothing to
+        // lose. Anything else (no permission, a link loop, an I/O error) says
+        // that something is there.
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::nullopt;
+        return fail();
+    }
     struct stat info
     {
     };
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
+        return fail();
     std::string contents;
     char buffer[16384];
     for (;;) {
@@ -183,7 +195,7 @@ std::optional<std::string> PosixSettingsFile::read() const
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return std::nullopt;
+            return fail();
         }
         if (got == 0)
             return contents;
