@@ -1,12 +1,12 @@
 #include "ButtonClicks.h"
+#include "dialogs/SelectExtension.h"
+#include "dialogs/StatList.h"
 #include "DialogTestSupport.h"
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeSettingsFile.h"
 #include "platform/fake/RecordingMessages.h"
 #include "platform/posix/PosixSettingsFile.h"
 #include "selection/StatFiles.h"
-#include "dialogs/SelectExtension.h"
-#include "dialogs/StatList.h"
 #include "widgets/FontSubstitutes.h"
 #include "widgets/HeadingLabel.h"
 #include "widgets/PickList.h"
@@ -385,6 +385,32 @@ private slots:
         control<QPushButton>(*editor, "btClose")->click();
         QCOMPARE(editor->result(), int(QDialog::Accepted));
         QCOMPARE(patternsStored(file, "Include", m_registry), (QStringList{"*.doc", "*.exe"}));
+    }
+
+    void saveOfAFileThatCannotBeReadReportsAndKeepsFileAndList()
+    {
+        RecordingMessages messages;
+        FakeSettingsFile file(kStored);
+        auto editor = shownEditor(file);
+        clickRow(*control<PickList>(*editor, "PickList1"), 0);
+        control<QPushButton>(*editor, "btDelete")->click();
+        // Between opening and saving, the file stops being readable: a save
+        // now could only start from nothing and lose the other list.
+        file.setUnreadable(true);
+        editor->setResult(-1);
+        control<QPushButton>(*editor, "btClose")->click();
+
+        QCOMPARE(messages.shown().size(), std::size_t(1));
+        QCOMPARE(messages.shown()[0].kind, RecordingMessages::Shown::Error);
+        QCOMPARE(messages.shown()[0].text, std::string("Unable to write to vorin98.ini"));
+        QCOMPARE(file.contents(), std::optional<std::string>(kStored));
+        QVERIFY(editor->isVisible());
+        QCOMPARE(rowsOf(*editor).size(), 2);
+        file.setUnreadable(false);
+        control<QPushButton>(*editor, "btClose")->click();
+        QCOMPARE(editor->result(), int(QDialog::Accepted));
+        QCOMPARE(patternsStored(file, "Include", m_registry), (QStringList{"*.doc", "*.exe"}));
+        QCOMPARE(patternsStored(file, "Exclude", m_registry).size(), 1);
     }
 
     void savesToTheSettingsFileOnDisk()
