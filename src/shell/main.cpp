@@ -5,9 +5,7 @@
 #include "shell/Main.h"
 
 #include "platform/Locale.h"
-#include "platform/posix/MimeRegistry.h"
-#include "platform/posix/PosixSettingsFile.h"
-#include "platform/posix/PosixVolumes.h"
+#include "platform/System.h"
 #include "platform/TimeLimitedVolumes.h"
 #include "shell/Application.h"
 #include "shell/QtMessages.h"
@@ -29,11 +27,11 @@ int main(int argc, char *argv[])
     // Every window asks the drives on the user-interface thread; a network
     // mount whose server has gone away must not freeze them, so a drive that
     // does not answer within a second and a half counts as not ready.
-    const vorin::TimeLimitedVolumes volumes(std::make_shared<const vorin::PosixVolumes>(),
+    const vorin::TimeLimitedVolumes volumes(vorin::makeSystemVolumes(),
                                             std::chrono::milliseconds(1500));
-    const std::unique_ptr<vorin::PosixSettingsFile> settings = vorin::PosixSettingsFile::forUser();
-    const vorin::MimeRegistry registry;
-    vorin::Services services{volumes, *settings, registry, vorin::systemLocaleSeparators()};
+    const std::unique_ptr<vorin::SettingsFile> settings = vorin::makeUserSettingsFile();
+    const std::unique_ptr<vorin::FileTypeRegistry> registry = vorin::makeSystemFileTypeRegistry();
+    vorin::Services services{volumes, *settings, *registry, vorin::systemLocaleSeparators()};
     services.timeFormat = vorin::systemShortTimeFormat();
 
     int result = 0;

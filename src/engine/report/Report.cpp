@@ -2,6 +2,7 @@
 
 #include "engine/Drives.h"
 #include "engine/ScanRun.h"
+#include "platform/FileSystem.h"
 #include "platform/FileTypeRegistry.h"
 #include "platform/Messages.h"
 #include "platform/Volumes.h"
@@ -19,8 +20,6 @@
 #include <map>
 #include <mutex>
 #include <ostream>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <thread>
 
 namespace vorin {
@@ -132,11 +131,8 @@ public:
     }
     [[nodiscard]] bool ready(char letter) const override
     {
-        struct statvfs fs
-        {
-        };
         const auto it = m_extra.find(letter);
-        return it != m_extra.end() ? ::statvfs(it->second.root.c_str(), &fs) == 0
+        return it != m_extra.end() ? fileSystemFigures(it->second.root).has_value()
                                    : m_base.ready(letter);
     }
     [[nodiscard]] DiskSpace space(char letter) const override
@@ -144,23 +140,16 @@ public:
         const auto it = m_extra.find(letter);
         if (it == m_extra.end())
             return m_base.space(letter);
-        struct statvfs fs
-        {
-        };
-        if (::statvfs(it->second.root.c_str(), &fs) != 0)
-            return {};
-        return {double(fs.f_bfree) * double(fs.f_frsize),
-                double(fs.f_blocks) * double(fs.f_frsize)};
+        const std::optional<FileSystemFigures> figures = fileSystemFigures(it->second.root);
+        return figures ? figures->space : DiskSpace{};
     }
     [[nodiscard]] std::int64_t allocationUnit(char letter) const override
     {
         const auto it = m_extra.find(letter);
         if (it == m_extra.end())
             return m_base.allocationUnit(letter);
-        struct statvfs fs
-        {
-        };
-        return ::statvfs(it->second.root.c_str(), &fs) == 0 ? std::int64_t(fs.f_bsize) : 0;
+        const std::optional<FileSystemFigures> figures = fileSystemFigures(it->second.root);
+        return figures ? figures->allocationUnit : 0;
     }
     [[nodiscard]] char currentDriveLetter() const override { return m_base.currentDriveLetter(); }
 
@@ -190,16 +179,10 @@ std::vector<std::string> resolveTargets(const std::vector<std::string> &targets,
             entries.push_back(entry);
             continue;
         }
-        struct stat st
-        {
-        };
-        if (::stat(target.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        const std::optional<std::string> resolved = resolveDirectory(target);
+        if (!resolved)
             throw ReportUsageError("no such drive or directory: " + target);
-        char *real = ::realpath(target.c_str(), nullptr);
-        if (!real)
-            throw ReportUsageError("no such drive or directory: " + target);
-        const std::string path = real;
-        std::free(real);
+        const std::string &path = *resolved;
         const char letter = volumes.addDirectory(path);
         entries.push_back(std::string(1, letter) + ": [" + path + "]");
     }

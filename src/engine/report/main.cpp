@@ -1,54 +1,40 @@
 // vorin-report: the statistics of drives or directories, without a window.
 
 #include "engine/report/Report.h"
+#include "platform/Console.h"
 #include "platform/Locale.h"
-#include "platform/posix/MimeRegistry.h"
-#include "platform/posix/PosixVolumes.h"
+#include "platform/System.h"
 
 #include <atomic>
-#include <csignal>
 #include <iostream>
+#include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-
 // The first Ctrl-C stops the walk and prints what was counted; a second one
 // ends the program at once.
-extern "C" void onInterrupt(int)
-{
-    interrupted.store(true);
-    std::signal(SIGINT, SIG_DFL);
-}
+std::atomic<bool> interrupted{false};
 
 } // namespace
 
 int main(int argc, char **argv)
 {
     std::ios::sync_with_stdio(false);
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = vorin::commandLineArguments(argc, argv);
+    vorin::prepareConsoleOutput();
+    vorin::stopOnInterrupt(interrupted);
 
-    struct sigaction action
-    {
-    };
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-
-    const vorin::PosixVolumes volumes;
-    const vorin::MimeRegistry registry;
+    const std::shared_ptr<const vorin::Volumes> volumes = vorin::makeSystemVolumes();
+    const std::unique_ptr<vorin::FileTypeRegistry> registry = vorin::makeSystemFileTypeRegistry();
     vorin::ReportEnvironment env;
-    env.volumes = &volumes;
-    env.registry = &registry;
+    env.volumes = volumes.get();
+    env.registry = registry.get();
     env.locale = vorin::systemLocaleSeparators();
     env.out = &std::cout;
     env.err = &std::cerr;
-    env.showProgress = ::isatty(STDERR_FILENO) == 1;
+    env.showProgress = vorin::standardErrorIsTerminal();
     env.interrupt = &interrupted;
     return vorin::runReport(args, env);
 }
