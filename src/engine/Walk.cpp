@@ -371,8 +371,8 @@ private:
                 if (!openSubdirectory(at, name, child))
                     continue;
                 std::string path(m_path, 0, shallow.pathLength);
-                if (path.empty() || path.back() != '/')
-                    path.push_back('/');
+                if (path.empty() || path.back() != kPathSeparator)
+                    path.push_back(kPathSeparator);
                 path.append(name);
                 m_queue->push({child, std::move(path)});
                 return;
@@ -457,11 +457,12 @@ private:
         current.subdirectories.push_back('\0');
     }
 
-    // Appends "/name" to the path text; returns where the name begins.
+    // Appends the separator and name to the path text; returns where the name
+    // begins.
     std::size_t appendName(std::string_view name)
     {
-        if (m_path.empty() || m_path.back() != '/')
-            m_path.push_back('/');
+        if (m_path.empty() || m_path.back() != kPathSeparator)
+            m_path.push_back(kPathSeparator);
         const std::size_t offset = m_path.size();
         m_path.append(name);
         return offset;
@@ -573,10 +574,13 @@ private:
     std::int64_t m_hardLinksSkipped = 0;
 };
 
+// The root without trailing separators, except where the separator is the
+// root itself: "/" and, on Windows, "C:\".
 std::string normalizedRoot(const std::string &root)
 {
     std::string path = root;
-    while (path.size() > 1 && path.back() == '/')
+    const std::size_t keep = path.size() >= 2 && path[1] == ':' ? 3 : 1;
+    while (path.size() > keep && path.back() == kPathSeparator)
         path.pop_back();
     return path;
 }

@@ -10,6 +10,14 @@
 
 namespace vorin {
 
+// The separator of the directory texts the walk hands on: "C:\Windows" on
+// Windows, "/home/ann" elsewhere.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
 // What a listing says about a name without asking the file system again.
 enum class NameKind : std::uint8_t {
     Unknown,   // the file system does not say; describe() tells
