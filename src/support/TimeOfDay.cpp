@@ -1,5 +1,6 @@
 #include "support/TimeOfDay.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -224,6 +225,95 @@ TimeOfDayFormat shortTimeFormat(std::string_view timePattern, std::string_view a
         format.pm = std::move(pm);
     }
     return format;
+}
+
+namespace {
+
+// The first character of a UTF-8 word, or the word when it begins with no
+// well-formed character.
+std::string firstCharacter(const std::string &word)
+{
+    if (word.empty())
+        return word;
+    const auto lead = static_cast<unsigned char>(word[0]);
+    std::size_t length = 1;
+    if (lead >= 0xF0)
+        length = 4;
+    else if (lead >= 0xE0)
+        length = 3;
+    else if (lead >= 0xC0)
+        length = 2;
+    return word.substr(0, std::min(length, word.size()));
+}
+
+} // namespace
+
+TimeOfDayFormat windowsShortTimeFormat(std::string_view picture, std::string am, std::string pm)
+{
+    std::string pattern;
+    bool shortWords = false;
+    bool fullWords = false;
+    std::size_t i = 0;
+    while (i < picture.size()) {
+        const char c = picture[i];
+        if (c == '\'' && i + 1 < picture.size() && picture[i + 1] == '\'') {
+            pattern += '\''; // '' stands for a quote, inside quoted text or not
+            i += 2;
+            continue;
+        }
+        if (c == '\'') {
+            // Quoted text up to the next lone quote.
+            ++i;
+            while (i < picture.size()) {
+                if (picture[i] == '\'') {
+                    if (i + 1 < picture.size() && picture[i + 1] == '\'') {
+                        pattern += '\'';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                pattern += picture[i] == '%' ? std::string("%%") : std::string(1, picture[i]);
+                ++i;
+            }
+            continue;
+        }
+        std::size_t run = 1;
+        while (i + run < picture.size() && picture[i + run] == c)
+            ++run;
+        const bool padded = run >= 2;
+        switch (c) {
+        case 'h':
+            pattern += padded ? "%I" : "%-I";
+            break;
+        case 'H':
+            pattern += padded ? "%H" : "%-H";
+            break;
+        case 'm':
+            pattern += padded ? "%M" : "%-M";
+            break;
+        case 's':
+            pattern += padded ? "%S" : "%-S";
+            break;
+        case 't':
+            pattern += "%p";
+            (padded ? fullWords : shortWords) = true;
+            break;
+        case '%':
+            pattern.append(2 * run, '%');
+            break;
+        default:
+            pattern.append(run, c);
+            break;
+        }
+        i += run;
+    }
+    if (shortWords && !fullWords) {
+        am = firstCharacter(am);
+        pm = firstCharacter(pm);
+    }
+    return shortTimeFormat(pattern, "", std::move(am), std::move(pm));
 }
 
 std::string formatTimeOfDay(const TimeOfDayFormat &format, int hours, int minutes)

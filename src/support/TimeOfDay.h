@@ -31,6 +31,16 @@ struct TimeOfDayFormat
                                               std::string_view amPmPattern, std::string am,
                                               std::string pm);
 
+// The short time format of a Windows locale from its time picture
+// (LOCALE_SSHORTTIME or LOCALE_STIMEFORMAT: h and hh for the 12-hour clock, H
+// and HH for the 24-hour one, m and mm, s and ss, t and tt for the half-day
+// word, text in single quotes taken as it stands, '' for a quote) and its AM
+// and PM words, all UTF-8. One letter writes a number without padding, two
+// pad it to two digits; a single t writes the first character of the word.
+// Seconds are dropped and the same defaults apply as for shortTimeFormat.
+[[nodiscard]] TimeOfDayFormat windowsShortTimeFormat(std::string_view picture, std::string am,
+                                                     std::string pm);
+
 // Writes hours (0..23) and minutes (0..59) by the format. Understands the
 // conversions a clock needs: %H %k %I %l %M %S %p %P %R %T %r %n %t %%, with
 // the padding flags "-", "_" and "0", a field width, and the E and O

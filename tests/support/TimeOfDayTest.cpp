@@ -145,5 +145,58 @@ INSTANTIATE_TEST_SUITE_P(
         LocaleCase{"twelveHourWithoutHalfDayWords", "%I:%M:%S", "", "", "", "%H:%M", "14:00"}),
     [](const auto &testCase) { return std::string(testCase.param.label); });
 
+struct WindowsCase
+{
+    const char *label;
+    const char *picture;
+    const char *am;
+    const char *pm;
+    const char *expectedPattern;
+    const char *at1405;
+    const char *at0930;
+};
+void PrintTo(const WindowsCase &c, std::ostream *out)
+{
+    *out << c.label;
+}
+class WindowsShortTimeFormat : public testing::TestWithParam<WindowsCase>
+{
+};
+// Time pictures as Windows locales name them (LOCALE_SSHORTTIME).
+TEST_P(WindowsShortTimeFormat, readsTheLocalesTimePicture)
+{
+    const WindowsCase &c = GetParam();
+    const TimeOfDayFormat format = windowsShortTimeFormat(c.picture, c.am, c.pm);
+    EXPECT_EQ(format.pattern, c.expectedPattern);
+    EXPECT_EQ(formatTimeOfDay(format, 14, 5), c.at1405);
+    EXPECT_EQ(formatTimeOfDay(format, 9, 30), c.at0930);
+}
+INSTANTIATE_TEST_SUITE_P(
+    TimeOfDay, WindowsShortTimeFormat,
+    testing::Values(
+        WindowsCase{"usEnglish", "h:mm tt", "AM", "PM", "%-I:%M %p", "2:05 PM", "9:30 AM"},
+        WindowsCase{"german", "HH:mm", "", "", "%H:%M", "14:05", "09:30"},
+        WindowsCase{"unpaddedHours", "H:mm", "", "", "%-H:%M", "14:05", "9:30"},
+        WindowsCase{"paddedTwelveHours", "hh:mm tt", "AM", "PM", "%I:%M %p", "02:05 PM",
+                    "09:30 AM"},
+        WindowsCase{"secondsDropped", "HH:mm:ss", "", "", "%H:%M", "14:05", "09:30"},
+        WindowsCase{"halfDayWordFirst", "tt h:mm", "\uc624\uc804", "\uc624\ud6c4", "%p %-I:%M",
+                    "\uc624\ud6c4 2:05", "\uc624\uc804 9:30"},
+        WindowsCase{"singleTIsTheFirstCharacter", "h:mm t", "AM", "PM", "%-I:%M %p", "2:05 P",
+                    "9:30 A"},
+        WindowsCase{"singleTOfAWordBeyondAscii", "H:mm t", "\u5348\u524d", "\u5348\u5f8c",
+                    "%-H:%M %p", "14:05 \u5348", "9:30 \u5348"},
+        WindowsCase{"quotedText", "H' h 'mm", "", "", "%-H h %M", "14 h 05", "9 h 30"},
+        WindowsCase{"quotedLettersAreNotFields", "HH'h'mm", "", "", "%Hh%M", "14h05", "09h30"},
+        WindowsCase{"doubledQuoteIsAQuote", "HH''mm", "", "", "%H'%M", "14'05", "09'30"},
+        WindowsCase{"percentIsText", "HH%mm", "", "", "%H%%%M", "14%05", "09%30"},
+        WindowsCase{"nonAsciiLiterals", "H\u6642mm\u5206", "", "", "%-H\u6642%M\u5206",
+                    "14\u664205\u5206", "9\u664230\u5206"},
+        WindowsCase{"noHourGivesTheDefault", "mm:ss", "", "", "%H:%M", "14:05", "09:30"},
+        WindowsCase{"twelveHoursWithoutWordsGiveTheDefault", "h:mm", "", "", "%H:%M", "14:05",
+                    "09:30"},
+        WindowsCase{"emptyPictureGivesTheDefault", "", "AM", "PM", "%H:%M", "14:05", "09:30"}),
+    [](const auto &testCase) { return std::string(testCase.param.label); });
+
 } // namespace
 } // namespace vorin
