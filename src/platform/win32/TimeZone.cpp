@@ -1,5 +1,7 @@
 #include "platform/TimeZone.h"
 
+#include "platform/win32/Win32TimeZone.h"
+
 #include <chrono>
 #include <map>
 #include <mutex>
@@ -63,9 +65,18 @@ YearRules &yearRules()
     return rules;
 }
 
+bool rulesOf(const wchar_t *zoneKeyName, int year, TIME_ZONE_INFORMATION &out)
+{
+    if (zoneKeyName == nullptr)
+        return yearRules().rulesOf(year, out);
+    DYNAMIC_TIME_ZONE_INFORMATION zone{};
+    lstrcpynW(zone.TimeZoneKeyName, zoneKeyName, 128);
+    return GetTimeZoneInformationForYear(static_cast<USHORT>(year), &zone, &out) != 0;
+}
+
 } // namespace
 
-std::int32_t SystemTimeZone::utcOffsetSeconds(std::int64_t utcSeconds) const
+std::int32_t utcOffsetInZone(const wchar_t *zoneKeyName, std::int64_t utcSeconds)
 {
     // FILETIME and SYSTEMTIME hold the years 1601 to 30827.
     if (utcSeconds < -kSecondsTo1970 + 86400 || utcSeconds > 900000000000LL)
@@ -75,7 +86,7 @@ std::int32_t SystemTimeZone::utcOffsetSeconds(std::int64_t utcSeconds) const
     if (!FileTimeToSystemTime(&utc, &utcTime))
         return 0;
     TIME_ZONE_INFORMATION rules{};
-    if (!yearRules().rulesOf(utcTime.wYear, rules))
+    if (!rulesOf(zoneKeyName, utcTime.wYear, rules))
         return 0;
     SYSTEMTIME localTime{};
     FILETIME local{};
@@ -83,6 +94,11 @@ std::int32_t SystemTimeZone::utcOffsetSeconds(std::int64_t utcSeconds) const
         !SystemTimeToFileTime(&localTime, &local))
         return 0;
     return static_cast<std::int32_t>(secondsOf(local) - secondsOf(utc));
+}
+
+std::int32_t SystemTimeZone::utcOffsetSeconds(std::int64_t utcSeconds) const
+{
+    return utcOffsetInZone(nullptr, utcSeconds);
 }
 
 std::int64_t localToday()

@@ -265,6 +265,9 @@ ListStatus Win32DirectoryReader::list(Handle dir, NameBatch &batch)
                 listing->failed = true; // the names so far go out first
             }
             listing->ended = true;
+            // The names stay; the directory need not stay open for them.
+            FindClose(listing->search);
+            listing->search = INVALID_HANDLE_VALUE;
             break;
         }
         if (isDotOrDotDot(data.cFileName))

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <string>
+#include <utility>
 #include <windows.h>
 // These need windows.h first.
 #include <objbase.h>
@@ -145,9 +146,18 @@ void Win32SettingsFile::replace(std::string_view contents)
             // so it is not replaced.
             ok = MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
         } else {
-            ok = (old & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-                 ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                              REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0;
+            // A file another program keeps to itself is left alone before
+            // ReplaceFileW is asked (which may leave a temporary file of
+            // its own behind when it fails).
+            FileHandle probe{CreateFileW(target.c_str(), GENERIC_READ | DELETE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+            ok = (old & FILE_ATTRIBUTE_DIRECTORY) == 0 && probe.handle != INVALID_HANDLE_VALUE;
+            if (ok) {
+                CloseHandle(std::exchange(probe.handle, INVALID_HANDLE_VALUE));
+                ok = ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                                  REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0;
+            }
         }
     }
     if (!ok) {
