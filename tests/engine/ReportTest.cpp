@@ -3,13 +3,14 @@
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeVolumes.h"
 #include "platform/fake/FixedUtcOffset.h"
+#include "platform/FileSystem.h"
 #include "TreeFixture.h"
 
 #include <algorithm>
 #include <ctime>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
-#include <sys/statvfs.h>
 
 namespace vorin {
 namespace {
@@ -106,10 +107,8 @@ protected:
 TEST_F(ReportTest, jsonCarriesTheFiguresOfTheTree)
 {
     buildTree();
-    struct statvfs fs
-    {
-    };
-    ASSERT_EQ(::statvfs(tree.root().c_str(), &fs), 0);
+    const std::optional<FileSystemFigures> figures = fileSystemFigures(tree.root());
+    ASSERT_TRUE(figures);
 
     ASSERT_EQ(run({"--json"}), 0) << err.str();
 
@@ -117,8 +116,8 @@ TEST_F(ReportTest, jsonCarriesTheFiguresOfTheTree)
     const auto has = [&json](const std::string &part) {
         EXPECT_NE(json.find(part), std::string::npos) << part << "\n in " << json;
     };
-    has("{\"filesProcessed\":5,\"filesSelected\":5,\"clusterSize\":" + std::to_string(fs.f_bsize) +
-        ",");
+    has("{\"filesProcessed\":5,\"filesSelected\":5,\"clusterSize\":" +
+        std::to_string(figures->allocationUnit) + ",");
     has("\"types\":[{\"key\":\"\",\"description\":\"No extension\",\"files\":1,\"bytes\":0},"
         "{\"key\":\".DOC\",\"description\":\"DOC File\",\"files\":1,\"bytes\":20000},"
         "{\"key\":\".TXT\",\"description\":\"plain text document\",\"files\":2,\"bytes\":4196}]");
@@ -133,7 +132,10 @@ TEST_F(ReportTest, jsonCarriesTheFiguresOfTheTree)
     has("\"accessTimeSlots\":[0,1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1,0,0,0,1,0,0,0,0,1,0,0,0,0,0,0,"
         "0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0]");
     has("\"readOnlyCount\":1,\"readOnlyBytes\":4096,\"hiddenCount\":1,\"hiddenBytes\":5000,"
-        "\"systemCount\":0,\"systemBytes\":0,\"archiveCount\":0,\"archiveBytes\":0");
+        "\"systemCount\":0,\"systemBytes\":0,");
+    // Every file is new, and Windows marks new files for the archive.
+    has(testing::kNewFilesAreArchive ? "\"archiveCount\":5,\"archiveBytes\":29196,"
+                                     : "\"archiveCount\":0,\"archiveBytes\":0,");
     has("\"overhang4K\":7668,\"overhang8K\":19956,\"overhang16K\":52724,\"overhang32K\":101876,"
         "\"overhang64K\":232948");
     has("\"unreadableDirectories\":0,\"hardLinksSkipped\":0,\"complete\":true}\n");
@@ -145,10 +147,14 @@ TEST_F(ReportTest, createdDatesAreCountedWhereTheFileSystemKeepsThem)
     buildTree();
     ASSERT_EQ(run({"--json"}), 0);
     const std::string json = out.str();
-    // Birth times are today's, or not recorded at all.
+    // Birth times are today's, or not recorded at all; Wine keeps none of
+    // its own and gives the last write instead.
     const bool today = json.find("\"createdAgeCount\":[0,5,0,0,0,0,0,0,0,0]") != std::string::npos;
     const bool none = json.find("\"createdAgeCount\":[5,0,0,0,0,0,0,0,0,0]") != std::string::npos;
-    EXPECT_TRUE(today || none) << json;
+    const bool lastWrite =
+        testing::kNewFilesAreArchive &&
+        json.find("\"createdAgeCount\":[0,0,1,1,0,0,1,0,1,1]") != std::string::npos;
+    EXPECT_TRUE(today || none || lastWrite) << json;
 }
 
 TEST_F(ReportTest, twoTargetsAddUpAndLeaveTheOverhangAtZero)
@@ -195,6 +201,8 @@ TEST_F(ReportTest, textShowsThePagesTablesWithTheirLabels)
 
 // Backup snapshots made with hard links: each file counts once, however many
 // snapshots hold it, and the report says how many names it passed over.
+// Windows listings do not tell the names of one file apart.
+#ifndef _WIN32
 TEST_F(ReportTest, hardLinkedSnapshotsCountEachFileOnceAndSayHowManyNamesWereSkipped)
 {
     tree.dir("monday");
@@ -223,6 +231,8 @@ TEST_F(ReportTest, hardLinkedSnapshotsCountEachFileOnceAndSayHowManyNamesWereSki
               std::string::npos)
         << text;
 }
+
+#endif
 
 TEST_F(ReportTest, withoutHardLinksTheTextSaysNothingOfThem)
 {

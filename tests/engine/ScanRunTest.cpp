@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace vorin {
@@ -242,6 +241,8 @@ TEST_F(ScanRunTest, aSecondRunStartsFromZero)
     EXPECT_EQ(hooks.captions.back(), "Statistics completed for drives D: ");
 }
 
+// Windows listings do not tell the names of one file apart.
+#ifndef _WIN32
 // A file with a name on drive c and another on drive d is one file of the
 // run; the next run remembers nothing of it.
 TEST_F(ScanRunTest, aFileLinkedIntoTwoDrivesCountsOnceInARunAndAgainInTheNext)
@@ -261,6 +262,8 @@ TEST_F(ScanRunTest, aFileLinkedIntoTwoDrivesCountsOnceInARunAndAgainInTheNext)
     EXPECT_EQ(run.statistics().filesProcessed, 2);
     EXPECT_EQ(run.statistics().sizeBandBytes[1], 5000 + 7);
 }
+
+#endif
 
 TEST_F(ScanRunTest, theWalkOfADriveCanRunOnAWorkerThreadBetweenStepsOnTheCallersThread)
 {

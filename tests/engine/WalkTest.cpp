@@ -4,7 +4,9 @@
 #include "platform/fake/FixedUtcOffset.h"
 #include "platform/fake/RefusingDirectoryReader.h"
 #include "TreeFixture.h"
+#ifndef _WIN32
 #include "WithoutPrivileges.h"
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -22,7 +24,18 @@
 namespace vorin {
 namespace {
 
+using testing::kNewFilesAreArchive;
 using testing::TempTree;
+
+// A directory text with the platform's separators written as "/", so that
+// one expectation serves Linux and Windows.
+std::string slashes(std::string path)
+{
+    for (char &c : path)
+        if (c == kPathSeparator)
+            c = '/';
+    return path;
+}
 
 struct Counted
 {
@@ -102,12 +115,30 @@ TEST_F(WalkTest, hiddenDirectoriesAreNotEnteredButHiddenFilesAreCounted)
     EXPECT_EQ(progress.filesProcessed(), 3);
 }
 
-// The order a walk of one thread must take, worked out with readdir: the
-// subdirectories in listing order, each walked whole, then the files.
+// The order a walk of one thread must take, worked out with the system's own
+// listing: the subdirectories in listing order, each walked whole, then the
+// files.
 void expectedOrder(const std::string &path, std::vector<std::pair<std::string, std::string>> &out)
 {
     std::vector<std::string> subdirectories;
     std::vector<std::string> files;
+#ifdef _WIN32
+    WIN32_FIND_DATAW data;
+    const HANDLE search = FindFirstFileW((TempTree::extended(path) + L"\\*").c_str(), &data);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do {
+        const std::string name = testing::narrow(data.cFileName);
+        if (name == "." || name == "..")
+            continue;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) == 0)
+                subdirectories.push_back(name);
+        } else {
+            files.push_back(name);
+        }
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+#else
     DIR *dir = ::opendir(path.c_str());
     ASSERT_NE(dir, nullptr);
     while (const dirent *d = ::readdir(dir)) {
@@ -122,8 +153,9 @@ void expectedOrder(const std::string &path, std::vector<std::pair<std::string, s
         }
     }
     ::closedir(dir);
+#endif
     for (const std::string &sub : subdirectories)
-        expectedOrder(path + "/" + sub, out);
+        expectedOrder(path + kPathSeparator + sub, out);
     for (const std::string &file : files)
         out.emplace_back(path, file);
 }
@@ -171,6 +203,7 @@ TEST_F(WalkTest, aDirectoryListedInSeveralChunksIsCountedOnceAfterItsSubdirector
     EXPECT_EQ(stats, one);
 }
 
+#ifndef _WIN32
 TEST_F(WalkTest, symbolicLinksAreFilesOfTheirOwnSizeAndAreNeverFollowed)
 {
     tree.dir("sub");
@@ -201,7 +234,10 @@ TEST_F(WalkTest, aFifoIsASystemFileAndIsNeverOpened)
     EXPECT_EQ(stats.systemBytes, 0);
 }
 
-TEST_F(WalkTest, aFileWithoutWriteBitsIsReadOnlyAndNothingIsArchive)
+#endif
+
+// Linux keeps no archive bit; on Windows every new file has it.
+TEST_F(WalkTest, aFileWithoutWriteBitsIsReadOnlyAndArchiveIsTheFileSystemsOwn)
 {
     tree.file("locked.txt", 20, 0, 0, 0444);
     tree.file("open.txt", 30, 0, 0, 0644);
@@ -210,9 +246,10 @@ TEST_F(WalkTest, aFileWithoutWriteBitsIsReadOnlyAndNothingIsArchive)
 
     EXPECT_EQ(stats.readOnlyCount, 1);
     EXPECT_EQ(stats.readOnlyBytes, 20);
-    EXPECT_EQ(stats.archiveCount, 0);
+    EXPECT_EQ(stats.archiveCount, kNewFilesAreArchive ? 2 : 0);
 }
 
+#ifndef _WIN32
 TEST_F(WalkTest, namesWithNewlinesAndInvalidUtf8AreWalkedByTheirBytes)
 {
     const std::string odd = "dir\nwith\xff\xfe bytes";
@@ -233,9 +270,60 @@ TEST_F(WalkTest, namesWithNewlinesAndInvalidUtf8AreWalkedByTheirBytes)
     EXPECT_EQ(keys, (std::vector<std::string>{".BIN", ".DOC", ".TXT"}));
 }
 
-// 300 directories of 40-byte names: the deepest path is over 12,000 bytes.
+#else
+TEST_F(WalkTest, namesOutsideTheAnsiCodePageAreWalkedWhole)
+{
+    const std::string odd =
+        "\xd0\x9f\xd0\xb0\xd0\xbf\xd0\xba\xd0\xb0 \xe4\xb8\xad\xe6\x96\x87 \xe2\x98\x83";
+    tree.dir(odd);
+    tree.file(odd + "/\xce\xb1\xce\xb2.txt", 11);
+    tree.file("\xf0\x9f\x98\x80.BIN", 12);
+    tree.file("\xd0\x9f\xd1\x80\xd0\xb8.doc", 13);
+    Recorder recorder;
+
+    walk(tree.root(), 1, &recorder);
+
+    ASSERT_EQ(recorder.files.size(), 3u);
+    EXPECT_EQ(recorder.files[0].directory, tree.path(odd));
+    EXPECT_EQ(recorder.files[0].name, "\xce\xb1\xce\xb2.txt");
+    std::vector<std::string> keys;
+    for (const TypeTotal &t : stats.lbTypes)
+        keys.push_back(t.key);
+    EXPECT_EQ(keys, (std::vector<std::string>{".BIN", ".DOC", ".TXT"}));
+    EXPECT_EQ(stats.sizeBandBytes[1], 36);
+}
+#endif
+
+// Directories of 40-byte names: on Linux 300 of them, the deepest path over
+// 12,000 bytes; on Windows 80, over 3,000 characters, far beyond the 260 of
+// MAX_PATH but within the 4,096 bytes Wine can pass to Linux.
+#ifdef _WIN32
+constexpr int kDeepLevels = 80;
+constexpr std::size_t kPathLimit = 260;
+#else
+constexpr int kDeepLevels = 300;
+constexpr std::size_t kPathLimit = 4096;
+#endif
+// One file half-way through every hundred levels.
+constexpr int kMiddleFiles = kDeepLevels > 50 ? (kDeepLevels - 51) / 100 + 1 : 0;
+
 std::string makeDeepTree(const TempTree &tree, int levels)
 {
+#ifdef _WIN32
+    // Paths this long need the \\?\ form, which the tree uses throughout.
+    std::string relative;
+    for (int i = 0; i < levels; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "level-%03d-abcdefghijklmnopqrstuvwxyz01", i);
+        relative += relative.empty() ? "" : "/";
+        relative += name;
+        tree.dir(relative);
+        if (i % 100 == 50)
+            tree.file(relative + "/middle.txt", 100);
+    }
+    tree.file(relative + "/bottom.dat", 70000);
+    return tree.path(relative);
+#else
     std::string relative;
     int fd = ::open(tree.root().c_str(), O_RDONLY | O_DIRECTORY);
     for (int i = 0; i < levels; ++i) {
@@ -258,27 +346,28 @@ std::string makeDeepTree(const TempTree &tree, int levels)
     ::close(file);
     ::close(fd);
     return tree.root() + relative;
+#endif
 }
 
 TEST_F(WalkTest, aTreeDeeperThanPathMaxIsWalkedToTheBottom)
 {
-    const std::string bottom = makeDeepTree(tree, 300);
-    ASSERT_GT(bottom.size(), 4096u);
+    const std::string bottom = makeDeepTree(tree, kDeepLevels);
+    ASSERT_GT(bottom.size(), kPathLimit);
     Recorder recorder;
 
     const WalkResult result = walk(tree.root(), 1, &recorder);
 
     EXPECT_EQ(result.unreadableDirectories, 0);
-    ASSERT_EQ(recorder.files.size(), 4u);
+    ASSERT_EQ(recorder.files.size(), std::size_t(kMiddleFiles + 1));
     EXPECT_EQ(recorder.files.front().directory, bottom);
     EXPECT_EQ(recorder.files.front().name, "bottom.dat");
     EXPECT_EQ(stats.sizeBandCount[4], 1);
-    EXPECT_EQ(stats.sizeBandCount[1], 3);
+    EXPECT_EQ(stats.sizeBandCount[1], kMiddleFiles);
 }
 
 TEST_F(WalkTest, aDeepTreeGivesTheSameFiguresWhenFewDirectoriesMayStayOpen)
 {
-    makeDeepTree(tree, 300);
+    makeDeepTree(tree, kDeepLevels);
     Recorder wide;
     walk(tree.root(), 1, &wide);
     const Statistics allOpen = stats;
@@ -298,6 +387,7 @@ TEST_F(WalkTest, aDeepTreeGivesTheSameFiguresWhenFewDirectoriesMayStayOpen)
     EXPECT_EQ(stats, allOpen);
 }
 
+#ifndef _WIN32
 TEST_F(WalkTest, anUnreadableDirectoryIsCountedAndTheWalkGoesOn)
 {
     tree.dir("locked");
@@ -334,6 +424,8 @@ TEST_F(WalkTest, anUnreadableDirectoryIsCountedAndTheWalkGoesOn)
     EXPECT_EQ(run.result->bytes, 6);
 }
 
+#endif
+
 TEST_F(WalkTest, directoriesThatCannotBeOpenedAreCountedOnceEachAndSkipped)
 {
     for (const char *d : {"a", "a/locked", "b", "b/locked", "c"})
@@ -352,6 +444,7 @@ TEST_F(WalkTest, directoriesThatCannotBeOpenedAreCountedOnceEachAndSkipped)
     }
 }
 
+#ifndef _WIN32
 TEST_F(WalkTest, aFileRemovedBetweenListingAndCountingIsSkippedSilently)
 {
     tree.dir("going");
@@ -363,7 +456,7 @@ TEST_F(WalkTest, aFileRemovedBetweenListingAndCountingIsSkippedSilently)
         if (c.directory != tree.path("going"))
             return;
         for (const char *f : {"going/a", "going/b", "going/c"})
-            ::unlink(tree.path(f).c_str());
+            tree.remove(f);
     };
 
     const WalkResult result = walk(tree.root(), 1, &recorder);
@@ -372,6 +465,32 @@ TEST_F(WalkTest, aFileRemovedBetweenListingAndCountingIsSkippedSilently)
     EXPECT_EQ(stats.filesProcessed, 2);
     EXPECT_EQ(stats.sizeBandBytes[1], 3);
 }
+
+#else
+// Windows hands out each file's figures with its name in the listing, and the
+// walk takes them from there: a file removed after its directory was listed
+// counts as it was listed, as a search handle of the system reports it.
+TEST_F(WalkTest, aFileRemovedAfterItsDirectoryWasListedCountsAsListed)
+{
+    tree.dir("going");
+    for (const char *f : {"going/a", "going/b", "going/c"})
+        tree.file(f, 1);
+    tree.file("stays", 2);
+    Recorder recorder;
+    recorder.then = [this](const Counted &c) {
+        if (c.directory != tree.path("going"))
+            return;
+        for (const char *f : {"going/a", "going/b", "going/c"})
+            tree.remove(f);
+    };
+
+    const WalkResult result = walk(tree.root(), 1, &recorder);
+
+    EXPECT_EQ(result.unreadableDirectories, 0);
+    EXPECT_EQ(stats.filesProcessed, 4);
+    EXPECT_EQ(stats.sizeBandBytes[1], 5);
+}
+#endif
 
 // A few thousand files in a few hundred directories, with sizes across every
 // band and times across every bucket and slot.
@@ -460,6 +579,7 @@ TEST_F(WalkTest, aRootThatCannotBeOpenedCountsNothing)
     EXPECT_EQ(stats.filesProcessed, 0);
 }
 
+#ifndef _WIN32
 TEST_F(WalkTest, directoriesOfOtherFileSystemsAreNotEntered)
 {
     struct stat dev
@@ -480,6 +600,8 @@ TEST_F(WalkTest, directoriesOfOtherFileSystemsAreNotEntered)
         EXPECT_NE(c.directory.rfind("/dev/shm", 0), 0u) << c.directory;
 }
 
+#endif
+
 // Files of several names --------------------------------------------------
 
 std::int64_t totalBytes(const Statistics &s)
@@ -490,6 +612,7 @@ std::int64_t totalBytes(const Statistics &s)
     return static_cast<std::int64_t>(bytes);
 }
 
+#ifndef _WIN32
 TEST_F(WalkTest, aFileOfSeveralNamesIsCountedOnceAtTheFirstNameFound)
 {
     for (const char *d : {"a", "b", "b/c"})
@@ -604,6 +727,25 @@ TEST_F(WalkTest, aSharedRecordCarriesTheFilesOfSeveralNamesFromOneWalkToTheNext)
     EXPECT_EQ(stats.filesProcessed, 2);
 }
 
+#else
+// The find data of a Windows listing does not say how many names a file has,
+// and asking each file would cost a call per file: every name counts, as it
+// always did on Windows.
+TEST_F(WalkTest, everyNameOfAFileOfSeveralNamesCountsOnWindows)
+{
+    tree.dir("a");
+    tree.dir("b");
+    tree.file("a/data.bin", 5000);
+    tree.link("a/data.bin", "b/copy.bin");
+
+    const WalkResult result = walk(tree.root(), 2);
+
+    EXPECT_EQ(result.hardLinksSkipped, 0);
+    EXPECT_EQ(stats.filesProcessed, 2);
+    EXPECT_EQ(totalBytes(stats), 10000);
+}
+#endif
+
 // Directories opened again by name ----------------------------------------
 
 // Passes everything to the platform's reader and calls closed() once, right
@@ -671,6 +813,9 @@ private:
     std::shared_ptr<Watch> m_watch;
 };
 
+// Directories stay reachable through their descriptors on Linux, whatever
+// happens to the names above them.
+#ifndef _WIN32
 // With three directories open at most, entering a/b/c closes a; its files are
 // counted after everything below it, once it has been opened again. If
 // another directory has taken its name meanwhile, that one is not walked.
@@ -698,7 +843,7 @@ TEST_F(WalkTest, aDirectoryReplacedWhileClosedIsCountedUnreadableAndNotWalked)
     EXPECT_EQ(result.unreadableDirectories, 1);
     std::vector<std::string> counted;
     for (const Counted &c : recorder.files)
-        counted.push_back(c.directory.substr(tree.root().size()) + "/" + c.name);
+        counted.push_back(slashes(c.directory.substr(tree.root().size())) + "/" + c.name);
     EXPECT_EQ(counted, (std::vector<std::string>{"/a/b/c/deep.txt", "/top.txt"}));
     EXPECT_EQ(totalBytes(stats), 101);
 }
@@ -724,6 +869,41 @@ TEST_F(WalkTest, aDirectoryRemovedWhileClosedIsCountedUnreadableOnce)
     EXPECT_EQ(result.unreadableDirectories, 1);
     EXPECT_EQ(totalBytes(stats), 1 + 2);
 }
+
+#else
+// On Windows a directory is reached by its path, and a directory below one
+// that moved away is not found there any more. What matters stays: with
+// three directories open at most, entering a/b/c closes a, and the directory
+// that has taken a's name when it is opened again is not walked.
+TEST_F(WalkTest, aDirectoryReplacedWhileClosedIsCountedUnreadableAndNotWalked)
+{
+    for (const char *d : {"a", "a/b", "a/b/c"})
+        tree.dir(d);
+    tree.file("a/b/c/deep.txt", 1);
+    tree.file("a/mine.txt", 10);
+    tree.file("top.txt", 100);
+    auto watch = std::make_shared<CloseWatchingReader::Watch>();
+    watch->name = "a";
+    watch->closed = [this] {
+        tree.rename("a", "a-moved");
+        tree.dir("a");
+        tree.file("a/mine.txt", 20000);
+        tree.file("a/intruder.txt", 40000);
+    };
+    m_reader = std::make_unique<CloseWatchingReader>(watch);
+    Recorder recorder;
+
+    const WalkResult result = walk(tree.root(), 1, &recorder, 3);
+
+    ASSERT_TRUE(watch->fired) << "a was never closed early";
+    EXPECT_EQ(result.unreadableDirectories, 1);
+    std::vector<std::string> counted;
+    for (const Counted &c : recorder.files)
+        counted.push_back(slashes(c.directory.substr(tree.root().size())) + "/" + c.name);
+    EXPECT_EQ(counted, (std::vector<std::string>{"/top.txt"}));
+    EXPECT_EQ(totalBytes(stats), 100);
+}
+#endif
 
 } // namespace
 } // namespace vorin

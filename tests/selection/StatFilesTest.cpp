@@ -2,16 +2,25 @@
 
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeSettingsFile.h"
+#ifdef _WIN32
+#include "platform/win32/WideText.h"
+#include "platform/win32/Win32SettingsFile.h"
+#else
 #include "platform/posix/PosixSettingsFile.h"
+#endif
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 namespace vorin {
 namespace {
@@ -191,6 +200,7 @@ TEST_F(StatFiles, aMissingFileIsNoErrorForASave)
     EXPECT_EQ(*file.contents(), "[Exclude]\nNumber=1\nFile1=*.b\n");
 }
 
+#ifndef _WIN32
 // The same through the real settings file, with something by its name that no
 // one can open, root included: a socket.
 TEST(StatFilesOnDisk, aSaveLeavesANameItCouldNotReadAsItWas)
@@ -226,6 +236,54 @@ TEST(StatFilesOnDisk, aSaveLeavesANameItCouldNotReadAsItWas)
     EXPECT_TRUE(stillASocket);
     EXPECT_EQ(names, 1u) << "no temporary file is left behind";
 }
+
+#else
+// The same through the real settings file, held open by another program that
+// lets nobody else read it.
+TEST(StatFilesOnDisk, aSaveLeavesAFileItCouldNotReadAsItWas)
+{
+    wchar_t temp[MAX_PATH + 1];
+    ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
+    const std::wstring directory =
+        std::wstring(temp) + L"vorin-statfiles-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
+    const std::wstring ini = directory + L"\\vorin98.ini";
+    const std::string stored = "[Exclude]\r\nNumber=1\r\nFile1=*.tmp\r\n";
+    const HANDLE holder = CreateFileW(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(holder, stored.data(), static_cast<DWORD>(stored.size()), &written, nullptr);
+    Win32SettingsFile settings(toUtf8(directory));
+    FakeFileTypeRegistry registry;
+
+    const std::size_t loaded = ReadStatFilesFromDisk(settings, "Include", registry).size();
+    bool refused = false;
+    try {
+        WriteStatFilesToDisk(settings, {"*.b\tx"}, "Include");
+    } catch (const SettingsWriteError &e) {
+        refused = std::string_view(e.what()) == "Unable to write to vorin98.ini";
+    }
+    CloseHandle(holder);
+    const std::optional<std::string> after = settings.read();
+    std::size_t names = 0;
+    WIN32_FIND_DATAW data;
+    const HANDLE search = FindFirstFileW((directory + L"\\*").c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            names += data.cFileName[0] != L'.' || data.cFileName[1] == L'v';
+        while (FindNextFileW(search, &data));
+        FindClose(search);
+    }
+    DeleteFileW(ini.c_str());
+    RemoveDirectoryW(directory.c_str());
+
+    EXPECT_EQ(loaded, 3u) << "an unreadable file loads as the defaults";
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(after, stored);
+    EXPECT_EQ(names, 1u) << "no temporary file is left behind";
+}
+#endif
 
 } // namespace
 } // namespace vorin
