@@ -2,13 +2,16 @@
 #   make run    installs missing build packages, builds, starts Vorin 99
 #   make test   the same set-up, then the whole suite through CTest (with a
 #               sanitizer build of the core: AddressSanitizer + UBSan)
+#   make test-windows  the core, its tests and vorin-report.exe cross-built
+#               for Windows and tested under Wine
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 CORE_BUILD ?= build-core
+WIN_BUILD  ?= build-windows
 JOBS       ?= $(shell nproc)
 GENERATOR  := -G Ninja
 
-.PHONY: all deps configure build run test test-core asan clean
+.PHONY: all deps configure build run test test-core test-windows asan clean
 
 all: build
 
@@ -41,5 +44,11 @@ test-core:
 	cmake --build $(CORE_BUILD) -j $(JOBS)
 	ctest --test-dir $(CORE_BUILD) --output-on-failure -j $(JOBS)
 
+# The core, its tests and vorin-report.exe for 64-bit Windows, built with
+# MinGW-w64 and tested under Wine.
+test-windows:
+	@tools/install-deps.sh --windows
+	tools/test-windows.sh $(WIN_BUILD) $(JOBS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(CORE_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(CORE_BUILD) $(WIN_BUILD)

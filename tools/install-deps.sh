@@ -2,20 +2,30 @@
 # Installs the Debian packages that building and testing Vorin 99 needs, and
 # generates the locales whose number formats the tests read; only what is
 # missing. Needs root, or sudo without a password prompt.
+#   --core-only  the core alone, without Qt
+#   --windows    the cross build of the core for Windows and Wine to test it:
+#                MinGW-w64's 64-bit C++ compiler with POSIX threads (which
+#                std::thread needs), wine64, and GoogleTest's sources
 set -euo pipefail
 
 core_packages=(g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
                shared-mime-info locales)
 gui_packages=(qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core xvfb xauth)
+windows_packages=(cmake ninja-build make googletest g++-mingw-w64-x86-64-posix wine64)
 
 # As /etc/locale.gen lists them: name, then character set. The French one in
 # ISO-8859-1 checks that separators arrive as UTF-8 from another character set.
 test_locales=("de_DE.UTF-8 UTF-8" "fr_FR.UTF-8 UTF-8" "fr_FR ISO-8859-1" "en_US.UTF-8 UTF-8")
 
 packages=("${core_packages[@]}")
-if [ "${1:-}" != "--core-only" ]; then
-    packages+=("${gui_packages[@]}")
-fi
+case "${1:-}" in
+--core-only) ;;
+--windows)
+    packages=("${windows_packages[@]}")
+    test_locales=() # the Windows locales come with Wine
+    ;;
+*) packages+=("${gui_packages[@]}") ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -38,7 +48,7 @@ locale_installed() {
 }
 
 missing_locales=()
-for entry in "${test_locales[@]}"; do
+for entry in "${test_locales[@]+"${test_locales[@]}"}"; do
     if ! locale_installed "${entry%% *}"; then
         missing_locales+=("$entry")
     fi
