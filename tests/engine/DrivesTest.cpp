@@ -1,10 +1,12 @@
 #include "engine/Drives.h"
 
 #include "platform/fake/FakeVolumes.h"
+#include "platform/System.h"
 #include "support/Utility.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -239,4 +241,34 @@ TEST(DrivesTest, clusterSizeOfAMissingDriveIsZero)
 {
     const FakeVolumes volumes;
     EXPECT_EQ(computeClusterSize(volumes, "q: [/nowhere]"), 0);
+}
+
+// The same rules on this machine's own drives: drive letters on Windows, the
+// mount table on Linux.
+TEST(DrivesOfThisMachine, aCharacterThatIsNoDriveLetterIsNotAValidDriveId)
+{
+    const std::shared_ptr<const Volumes> volumes = makeSystemVolumes();
+    for (const char c : {'1', ':', '\\', ' '}) {
+        try {
+            (void)driveReady(*volumes, c);
+            ADD_FAILURE() << "no error for " << c;
+        } catch (const InvalidDriveError &e) {
+            EXPECT_STREQ(e.what(), "Not a valid drive ID");
+        }
+    }
+}
+
+TEST(DrivesOfThisMachine, aLetterWithoutADriveIsNotReadyAndHasNoClusters)
+{
+    const std::shared_ptr<const Volumes> volumes = makeSystemVolumes();
+    char unused = 0;
+    for (char letter = 'y'; letter >= 'd' && unused == 0; --letter)
+        if (!volumes->find(letter))
+            unused = letter;
+    ASSERT_NE(unused, 0) << "every letter from d to y names a drive";
+
+    EXPECT_FALSE(driveReady(*volumes, unused));
+    EXPECT_FALSE(driveReady(*volumes, asciiUpper(unused)));
+    EXPECT_EQ(getDiskSpace(*volumes, unused).totalBytes, 0);
+    EXPECT_EQ(computeClusterSize(*volumes, std::string(1, unused) + ":"), 0);
 }
