@@ -2,21 +2,133 @@
 
 #include "chart/ChartLayout.h"
 #include "chart/ChartPainter.h"
+#include "platform/Messages.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSaveFile>
+#include <QStandardPaths>
 
 namespace vorin::chart {
 
 namespace {
 // Below this many pixels of travel a press and release is a click, not a zoom.
 constexpr int kDragThreshold = 5;
+
+// The save dialog of the program, opened in the folder of the last picture
+// saved in this session, else in the user's pictures folder.
+QString askPictureFile(QWidget *parent, const QString &suggestedName)
+{
+    static QString lastFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    QFileDialog dialog(parent, QStringLiteral("Save as PNG"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("PNG pictures (*.png)"));
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    dialog.setDirectory(QDir(lastFolder).exists() ? lastFolder : QDir::homePath());
+    dialog.selectFile(suggestedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString path = dialog.selectedFiles().constFirst();
+    lastFolder = QFileInfo(path).absolutePath();
+    return path;
+}
+
+PictureFileChooser &pictureFileChooser()
+{
+    static PictureFileChooser chooser = askPictureFile;
+    return chooser;
+}
+
 } // namespace
+
+PictureFileChooser installPictureFileChooser(PictureFileChooser chooser)
+{
+    PictureFileChooser previous = std::move(pictureFileChooser());
+    pictureFileChooser() = chooser ? std::move(chooser) : PictureFileChooser(askPictureFile);
+    return previous;
+}
 
 Chart::Chart(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     connect(&m_model, &ChartModel::changed, this, qOverload<>(&QWidget::update));
+
+    m_pictureMenu = new QMenu(this);
+    m_pictureMenu->setObjectName(QStringLiteral("PictureMenu"));
+    m_copyPicture = m_pictureMenu->addAction(QStringLiteral("Copy picture"));
+    m_copyPicture->setObjectName(QStringLiteral("CopyPicture"));
+    connect(m_copyPicture, &QAction::triggered, this, [this] { copyPicture(); });
+    m_savePicture = m_pictureMenu->addAction(QStringLiteral("Save as PNG…"));
+    m_savePicture->setObjectName(QStringLiteral("SavePictureAsPng"));
+    connect(m_savePicture, &QAction::triggered, this, [this] { savePicture(); });
+}
+
+QImage Chart::picture() const
+{
+    if (size().isEmpty())
+        return {};
+    QImage image(size(), QImage::Format_RGB32);
+    image.fill(palette().color(QPalette::Window));
+    QPainter painter(&image);
+    ChartPainter(m_model).paint(painter, QRectF(rect()));
+    painter.end();
+    return image;
+}
+
+void Chart::copyPicture() const
+{
+    QGuiApplication::clipboard()->setImage(picture());
+}
+
+QString Chart::suggestedPictureName() const
+{
+    const QStringList &title = m_model.settings().titleLines;
+    QString name = title.isEmpty() ? QString() : title.constFirst().trimmed();
+    if (name.isEmpty())
+        name = objectName();
+    if (name.isEmpty())
+        name = QStringLiteral("chart");
+    // "Access/Created/Modified" must not read as folders, here or on a share
+    // that a Windows machine reads.
+    for (const QChar c : QStringLiteral("/\\:*?\"<>|"))
+        name.replace(c, QLatin1Char('-'));
+    return name + QStringLiteral(".png");
+}
+
+bool Chart::savePicture()
+{
+    const QString path = pictureFileChooser()(this, suggestedPictureName());
+    if (path.isEmpty())
+        return false;
+    // Written beside the target and renamed over it only when whole, so a
+    // failure never leaves half a picture or spoils the file that was there.
+    QSaveFile file(path);
+    const QImage image = picture();
+    QString reason;
+    if (image.isNull())
+        reason = QStringLiteral("The chart has no size to draw.");
+    else if (!file.open(QIODevice::WriteOnly))
+        reason = file.errorString();
+    else if (!image.save(&file, "PNG"))
+        reason = file.error() != QFileDevice::NoError
+                     ? file.errorString()
+                     : QStringLiteral("The picture could not be encoded.");
+    else if (!file.commit())
+        reason = file.errorString();
+    if (reason.isEmpty())
+        return true;
+    showError(QStringLiteral("The picture could not be saved as %1:\n%2")
+                  .arg(QDir::toNativeSeparators(path), reason)
+                  .toStdString());
+    return false;
 }
 
 void Chart::paintEvent(QPaintEvent * /*event*/)
@@ -84,6 +196,12 @@ void Chart::mouseDoubleClickEvent(QMouseEvent *event)
         emit doubleClicked();
     }
     QWidget::mouseDoubleClickEvent(event);
+}
+
+void Chart::contextMenuEvent(QContextMenuEvent *event)
+{
+    m_pictureMenu->popup(event->globalPos());
+    event->accept();
 }
 
 } // namespace vorin::chart
