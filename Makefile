@@ -2,13 +2,14 @@
 #   make run    installs missing build packages, builds, starts Vorin 99
 #   make test   the same set-up, then the whole suite through CTest (with a
 #               sanitizer build of the core: AddressSanitizer + UBSan)
+#   make deb    the Debian package, build/vorin99_<version>_<arch>.deb
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 CORE_BUILD ?= build-core
 JOBS       ?= $(shell nproc)
 GENERATOR  := -G Ninja
 
-.PHONY: all deps configure build run test test-core asan clean
+.PHONY: all deps configure build run test test-core asan deb clean
 
 all: build
 
@@ -33,6 +34,10 @@ test: build asan
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# Installs with `apt install ./build/vorin99_*.deb`, Qt libraries included.
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 # The core alone, as on a machine without Qt.
 test-core:

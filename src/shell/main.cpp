@@ -5,6 +5,7 @@
 #include "shell/Main.h"
 
 #include "platform/Locale.h"
+#include "platform/posix/FolderVolumes.h"
 #include "platform/posix/MimeRegistry.h"
 #include "platform/posix/PosixSettingsFile.h"
 #include "platform/posix/PosixVolumes.h"
@@ -17,6 +18,8 @@
 #include <chrono>
 #include <memory>
 #include <QApplication>
+#include <string>
+#include <vector>
 
 int main(int argc, char *argv[])
 {
@@ -26,20 +29,27 @@ int main(int argc, char *argv[])
     vorin::QtMessages boxes;
     vorin::installMessages(&boxes);
 
+    // The folders of the command line follow the mounts as drives of their
+    // own. QApplication has taken its own options out of argv by now.
+    const auto folders =
+        std::make_shared<vorin::FolderVolumes>(std::make_shared<const vorin::PosixVolumes>());
+    const std::vector<vorin::FolderOutcome> named =
+        folders->addFolders(std::vector<std::string>(argv + 1, argv + argc));
+
     // Every window asks the drives on the user-interface thread; a network
     // mount whose server has gone away must not freeze them, so a drive that
     // does not answer within a second and a half counts as not ready.
-    const vorin::TimeLimitedVolumes volumes(std::make_shared<const vorin::PosixVolumes>(),
-                                            std::chrono::milliseconds(1500));
+    const vorin::TimeLimitedVolumes volumes(folders, std::chrono::milliseconds(1500));
     const std::unique_ptr<vorin::PosixSettingsFile> settings = vorin::PosixSettingsFile::forUser();
     const vorin::MimeRegistry registry;
     vorin::Services services{volumes, *settings, registry, vorin::systemLocaleSeparators()};
     services.timeFormat = vorin::systemShortTimeFormat();
+    services.namedDrives = vorin::folderDriveLetters(named);
 
     int result = 0;
     {
         const vorin::MainWindows windows = vorin::createMainWindows(services);
-        windows.main->show();
+        vorin::showMainWindow(windows, named);
         result = QApplication::exec();
     }
     // No box may come up once the windows are gone.

@@ -362,6 +362,7 @@ std::optional<WizardResult> TfrmStatistics::showWhichDrive()
     // Made for one use and freed whatever its answer.
     auto wizard = std::make_unique<TfrmWhichDrive>(m_services.volumes, m_services.settings,
                                                    m_services.registry, this);
+    wizard->namedDrives = m_services.namedDrives;
     if (wizard->exec() != QDialog::Accepted)
         return std::nullopt;
     WizardResult result;

@@ -50,5 +50,6 @@ int main(int argc, char **argv)
     env.err = &std::cerr;
     env.showProgress = ::isatty(STDERR_FILENO) == 1;
     env.interrupt = &interrupted;
+    env.version = VORIN_VERSION;
     return vorin::runReport(args, env);
 }
