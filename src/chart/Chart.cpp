@@ -3,18 +3,16 @@
 #include "chart/ChartLayout.h"
 #include "chart/ChartPainter.h"
 #include "platform/Messages.h"
+#include "widgets/SaveFile.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace vorin::chart {
@@ -23,22 +21,12 @@ namespace {
 // Below this many pixels of travel a press and release is a click, not a zoom.
 constexpr int kDragThreshold = 5;
 
-// The save dialog of the program, opened in the folder of the last picture
-// saved in this session, else in the user's pictures folder.
+const SaveFileKind kPicture{QStringLiteral("Save as PNG"), QStringLiteral("PNG pictures (*.png)"),
+                            QStringLiteral("png"), QStandardPaths::PicturesLocation};
+
 QString askPictureFile(QWidget *parent, const QString &suggestedName)
 {
-    static QString lastFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    QFileDialog dialog(parent, QStringLiteral("Save as PNG"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(QStringLiteral("PNG pictures (*.png)"));
-    dialog.setDefaultSuffix(QStringLiteral("png"));
-    dialog.setDirectory(QDir(lastFolder).exists() ? lastFolder : QDir::homePath());
-    dialog.selectFile(suggestedName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    const QString path = dialog.selectedFiles().constFirst();
-    lastFolder = QFileInfo(path).absolutePath();
-    return path;
+    return askSaveFileName(parent, kPicture, suggestedName);
 }
 
 PictureFileChooser &pictureFileChooser()
@@ -108,27 +96,16 @@ bool Chart::savePicture()
     const QString path = pictureFileChooser()(this, suggestedPictureName());
     if (path.isEmpty())
         return false;
-    // Written beside the target and renamed over it only when whole, so a
-    // failure never leaves half a picture or spoils the file that was there.
-    QSaveFile file(path);
     const QImage image = picture();
-    QString reason;
-    if (image.isNull())
-        reason = QStringLiteral("The chart has no size to draw.");
-    else if (!file.open(QIODevice::WriteOnly))
-        reason = file.errorString();
-    else if (!image.save(&file, "PNG"))
-        reason = file.error() != QFileDevice::NoError
-                     ? file.errorString()
-                     : QStringLiteral("The picture could not be encoded.");
-    else if (!file.commit())
-        reason = file.errorString();
-    if (reason.isEmpty())
-        return true;
-    showError(QStringLiteral("The picture could not be saved as %1:\n%2")
-                  .arg(QDir::toNativeSeparators(path), reason)
-                  .toStdString());
-    return false;
+    return saveWhole(path, QStringLiteral("picture"), [&image](QIODevice &file) {
+        if (image.isNull())
+            return QStringLiteral("The chart has no size to draw.");
+        if (!image.save(&file, "PNG"))
+            return file.errorString().isEmpty()
+                       ? QStringLiteral("The picture could not be encoded.")
+                       : file.errorString();
+        return QString();
+    });
 }
 
 void Chart::paintEvent(QPaintEvent * /*event*/)

@@ -1,6 +1,7 @@
 #include "views/TableExport.h"
 
 #include "platform/Messages.h"
+#include "widgets/SaveFile.h"
 #include "widgets/StringGrid.h"
 
 #include <algorithm>
@@ -8,12 +9,9 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace vorin {
@@ -74,22 +72,12 @@ QString joined(const TextTable &table, QChar separator, QStringView special, con
     return text;
 }
 
-// The save dialog of the program, opened in the folder of the last table
-// saved in this session, else in the user's documents folder.
+const SaveFileKind kCsv{QStringLiteral("Save as CSV"), QStringLiteral("CSV files (*.csv)"),
+                        QStringLiteral("csv"), QStandardPaths::DocumentsLocation};
+
 QString askCsvFile(QWidget *parent, const QString &suggestedName)
 {
-    static QString lastFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QFileDialog dialog(parent, QStringLiteral("Save as CSV"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(QStringLiteral("CSV files (*.csv)"));
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
-    dialog.setDirectory(QDir(lastFolder).exists() ? lastFolder : QDir::homePath());
-    dialog.selectFile(suggestedName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    const QString path = dialog.selectedFiles().constFirst();
-    lastFolder = QFileInfo(path).absolutePath();
-    return path;
+    return askSaveFileName(parent, kCsv, suggestedName);
 }
 
 CsvFileChooser &csvFileChooser()
@@ -212,22 +200,9 @@ bool TableExport::saveTable()
     if (path.isEmpty())
         return false;
     const QByteArray text = commaSeparated(table(), m_locale);
-    // Written beside the target and renamed over it only when whole, so a
-    // failure never leaves half a table or spoils the file that was there.
-    QSaveFile file(path);
-    QString reason;
-    if (!file.open(QIODevice::WriteOnly))
-        reason = file.errorString();
-    else if (file.write(text) != text.size())
-        reason = file.errorString();
-    else if (!file.commit())
-        reason = file.errorString();
-    if (reason.isEmpty())
-        return true;
-    showError(QStringLiteral("The table could not be saved as %1:\n%2")
-                  .arg(QDir::toNativeSeparators(path), reason)
-                  .toStdString());
-    return false;
+    return saveWhole(path, QStringLiteral("table"), [&text](QIODevice &file) {
+        return file.write(text) == text.size() ? QString() : file.errorString();
+    });
 }
 
 bool TableExport::eventFilter(QObject *watched, QEvent *event)
