@@ -2,6 +2,7 @@
 #   make run    installs missing build packages, builds, starts Vorin 99
 #   make test   the same set-up, then the whole suite through CTest (with a
 #               sanitizer build of the core: AddressSanitizer + UBSan)
+#   make deb    the Debian package, build/vorin99_<version>_<arch>.deb
 #   make test-windows  the core, its tests and vorin-report.exe cross-built
 #               for Windows and tested under Wine
 BUILD      ?= build
@@ -11,7 +12,7 @@ WIN_BUILD  ?= build-windows
 JOBS       ?= $(shell nproc)
 GENERATOR  := -G Ninja
 
-.PHONY: all deps configure build run test test-core test-windows asan clean
+.PHONY: all deps configure build run test test-core test-windows asan deb clean
 
 all: build
 
@@ -36,6 +37,10 @@ test: build asan
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# Installs with `apt install ./build/vorin99_*.deb`, Qt libraries included.
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 # The core alone, as on a machine without Qt.
 test-core:

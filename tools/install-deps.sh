@@ -10,7 +10,10 @@ set -euo pipefail
 
 core_packages=(g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
                shared-mime-info locales)
-gui_packages=(qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core xvfb xauth)
+gui_packages=(qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core xvfb xauth
+              # The package test: validators, the Debian package's dependencies,
+              # and the window check on the virtual display.
+              desktop-file-utils appstream dpkg-dev x11-utils)
 windows_packages=(cmake ninja-build make googletest g++-mingw-w64-x86-64-posix wine64)
 
 # As /etc/locale.gen lists them: name, then character set. The French one in

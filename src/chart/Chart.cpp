@@ -2,21 +2,110 @@
 
 #include "chart/ChartLayout.h"
 #include "chart/ChartPainter.h"
+#include "platform/Messages.h"
+#include "widgets/SaveFile.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStandardPaths>
 
 namespace vorin::chart {
 
 namespace {
 // Below this many pixels of travel a press and release is a click, not a zoom.
 constexpr int kDragThreshold = 5;
+
+const SaveFileKind kPicture{QStringLiteral("Save as PNG"), QStringLiteral("PNG pictures (*.png)"),
+                            QStringLiteral("png"), QStandardPaths::PicturesLocation};
+
+QString askPictureFile(QWidget *parent, const QString &suggestedName)
+{
+    return askSaveFileName(parent, kPicture, suggestedName);
+}
+
+PictureFileChooser &pictureFileChooser()
+{
+    static PictureFileChooser chooser = askPictureFile;
+    return chooser;
+}
+
 } // namespace
+
+PictureFileChooser installPictureFileChooser(PictureFileChooser chooser)
+{
+    PictureFileChooser previous = std::move(pictureFileChooser());
+    pictureFileChooser() = chooser ? std::move(chooser) : PictureFileChooser(askPictureFile);
+    return previous;
+}
 
 Chart::Chart(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     connect(&m_model, &ChartModel::changed, this, qOverload<>(&QWidget::update));
+
+    m_pictureMenu = new QMenu(this);
+    m_pictureMenu->setObjectName(QStringLiteral("PictureMenu"));
+    m_copyPicture = m_pictureMenu->addAction(QStringLiteral("Copy picture"));
+    m_copyPicture->setObjectName(QStringLiteral("CopyPicture"));
+    connect(m_copyPicture, &QAction::triggered, this, [this] { copyPicture(); });
+    m_savePicture = m_pictureMenu->addAction(QStringLiteral("Save as PNG…"));
+    m_savePicture->setObjectName(QStringLiteral("SavePictureAsPng"));
+    connect(m_savePicture, &QAction::triggered, this, [this] { savePicture(); });
+}
+
+QImage Chart::picture() const
+{
+    if (size().isEmpty())
+        return {};
+    QImage image(size(), QImage::Format_RGB32);
+    image.fill(palette().color(QPalette::Window));
+    QPainter painter(&image);
+    ChartPainter(m_model).paint(painter, QRectF(rect()));
+    painter.end();
+    return image;
+}
+
+void Chart::copyPicture() const
+{
+    QGuiApplication::clipboard()->setImage(picture());
+}
+
+QString Chart::suggestedPictureName() const
+{
+    const QStringList &title = m_model.settings().titleLines;
+    QString name = title.isEmpty() ? QString() : title.constFirst().trimmed();
+    if (name.isEmpty())
+        name = objectName();
+    if (name.isEmpty())
+        name = QStringLiteral("chart");
+    // "Access/Created/Modified" must not read as folders, here or on a share
+    // that a Windows machine reads.
+    for (const QChar c : QStringLiteral("/\\:*?\"<>|"))
+        name.replace(c, QLatin1Char('-'));
+    return name + QStringLiteral(".png");
+}
+
+bool Chart::savePicture()
+{
+    const QString path = pictureFileChooser()(this, suggestedPictureName());
+    if (path.isEmpty())
+        return false;
+    const QImage image = picture();
+    return saveWhole(path, QStringLiteral("picture"), [&image](QIODevice &file) {
+        if (image.isNull())
+            return QStringLiteral("The chart has no size to draw.");
+        if (!image.save(&file, "PNG"))
+            return file.errorString().isEmpty()
+                       ? QStringLiteral("The picture could not be encoded.")
+                       : file.errorString();
+        return QString();
+    });
 }
 
 void Chart::paintEvent(QPaintEvent * /*event*/)
@@ -84,6 +173,12 @@ void Chart::mouseDoubleClickEvent(QMouseEvent *event)
         emit doubleClicked();
     }
     QWidget::mouseDoubleClickEvent(event);
+}
+
+void Chart::contextMenuEvent(QContextMenuEvent *event)
+{
+    m_pictureMenu->popup(event->globalPos());
+    event->accept();
 }
 
 } // namespace vorin::chart

@@ -2,15 +2,30 @@
 
 #include "chart/ChartModel.h"
 
+#include <functional>
+#include <QImage>
 #include <QPoint>
 #include <QWidget>
 
+class QAction;
+class QMenu;
+
 namespace vorin::chart {
+
+// Asks the user where to save a chart's picture, suggesting `suggestedName`;
+// an empty answer means the user cancelled.
+using PictureFileChooser = std::function<QString(QWidget *parent, const QString &suggestedName)>;
+
+// Installs the chooser every chart asks and returns the one it replaces. The
+// program's own opens a file dialog; tests install one that answers at once.
+PictureFileChooser installPictureFileChooser(PictureFileChooser chooser);
 
 // The chart on screen: owns its model, repaints when the model changes, and
 // turns mouse input into clicks, double-clicks and the user's zoom rectangle
-// (drag right and down to zoom in; drag left or up to undo). Drawing is
-// ChartPainter's; this class only forwards.
+// (drag right and down to zoom in; drag left or up to undo). A right click
+// opens the picture menu: "Copy picture" puts the chart on the clipboard,
+// "Save as PNG…" writes it to a file. Drawing is ChartPainter's; this class
+// only forwards.
 class Chart : public QWidget
 {
     Q_OBJECT
@@ -26,6 +41,21 @@ public:
     [[nodiscard]] QString hint() const { return toolTip(); }
     void undoZoom() { m_model.undoZoom(); }
 
+    // The chart as it shows now, at the widget's size, drawn afresh from the
+    // model: without the zoom rectangle of a drag or the controls laid over it.
+    [[nodiscard]] QImage picture() const;
+    void copyPicture() const;
+    // Asks where to save (through the installed chooser) and writes the
+    // picture there as PNG. A cancelled choice writes nothing; a failed write
+    // leaves the file as it was and tells the user. True when a file was written.
+    bool savePicture();
+    // The file name offered for the picture: the chart's title, else its name.
+    [[nodiscard]] QString suggestedPictureName() const;
+
+    [[nodiscard]] QMenu *pictureMenu() const { return m_pictureMenu; }
+    [[nodiscard]] QAction *copyPictureAction() const { return m_copyPicture; }
+    [[nodiscard]] QAction *savePictureAction() const { return m_savePicture; }
+
 signals:
     void clicked();
     void doubleClicked();
@@ -36,12 +66,16 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     ChartModel m_model;
     QPoint m_pressPosition;
     QPoint m_dragPosition;
     bool m_dragging = false;
+    QMenu *m_pictureMenu = nullptr;
+    QAction *m_copyPicture = nullptr;
+    QAction *m_savePicture = nullptr;
 };
 
 } // namespace vorin::chart

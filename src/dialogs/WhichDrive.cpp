@@ -1,12 +1,12 @@
 #include "dialogs/WhichDrive.h"
 
+#include "dialogs/DialogSupport.h"
+#include "dialogs/StatList.h"
 #include "engine/Drives.h"
 #include "platform/FileTypeRegistry.h"
 #include "platform/SettingsFile.h"
 #include "platform/Volumes.h"
 #include "selection/StatFiles.h"
-#include "dialogs/DialogSupport.h"
-#include "dialogs/StatList.h"
 #include "widgets/DialogKeys.h"
 #include "widgets/FontSubstitutes.h"
 #include "widgets/HeadingLabel.h"
@@ -181,7 +181,9 @@ void TfrmWhichDrive::keyPressEvent(QKeyEvent *event)
 void TfrmWhichDrive::FormShow()
 {
     const std::vector<std::string> entries = makeDriveEntries(m_volumes);
-    const std::vector<bool> chosen = defaultDriveSelection(entries, m_volumes);
+    const std::vector<bool> chosen = namedDrives.empty()
+                                         ? defaultDriveSelection(entries, m_volumes)
+                                         : namedDriveSelection(entries, m_volumes, namedDrives);
     QStringList rows;
     rows.reserve(static_cast<qsizetype>(entries.size()));
     for (const std::string &entry : entries)

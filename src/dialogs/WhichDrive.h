@@ -5,6 +5,7 @@
 #include <functional>
 #include <QDialog>
 #include <QString>
+#include <vector>
 
 class QFrame;
 class QMenu;
@@ -45,6 +46,10 @@ public:
     PickList *pckDrive = nullptr;
     // The type entries of the stored list; the selected ones are the chosen types.
     PickList *PickList1 = nullptr;
+
+    // Drives (lower-case letters) to select when the wizard opens instead of
+    // the current directory's: those of the folders the program was started with.
+    std::vector<char> namedDrives;
 
     // Runs the list editor that "&Add/Delete" has made and returns its
     // result; exec() unless replaced (tests drive the editor without a nested

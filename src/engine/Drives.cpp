@@ -2,6 +2,7 @@
 
 #include "support/Utility.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -43,6 +44,10 @@ std::string trimmed(std::string_view s)
 std::optional<std::string> listedEntry(const Volume &volume)
 {
     const std::string prefix = std::string(1, asciiLower(volume.letter)) + ':';
+    // A folder is known by its path alone; a removable or remote drive's
+    // usual entry would not say which folder of it this is.
+    if (volume.folder)
+        return prefix + " [" + volume.label + ']';
     switch (volume.type) {
     case kDriveRemovable:
         return prefix;
@@ -63,7 +68,7 @@ std::optional<std::string> listedEntry(const Volume &volume)
 // a mount point that itself holds "[]" is shown as it is.
 bool hasEmptyLabel(const Volume &volume, std::string_view entry)
 {
-    return volume.label.empty() && entry.ends_with("[]");
+    return !volume.folder && volume.label.empty() && entry.ends_with("[]");
 }
 
 } // namespace
@@ -122,6 +127,21 @@ std::vector<bool> defaultDriveSelection(const std::vector<std::string> &entries,
     }
     selected.assign(entries.size(), true);
     return selected;
+}
+
+std::vector<bool> namedDriveSelection(const std::vector<std::string> &entries,
+                                      const Volumes &volumes, const std::vector<char> &named)
+{
+    std::vector<bool> selected(entries.size(), false);
+    bool any = false;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const char letter = asciiLower(entries[i].front());
+        if (std::find(named.begin(), named.end(), letter) != named.end()) {
+            selected[i] = true;
+            any = true;
+        }
+    }
+    return any ? selected : defaultDriveSelection(entries, volumes);
 }
 
 bool driveReady(const Volumes &volumes, char letter)

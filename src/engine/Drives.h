@@ -11,7 +11,8 @@ namespace vorin {
 
 // The drive entries of this machine, the texts by which drives are listed and
 // handed on: "c: [/]", "d: [/home]", "e:" for a removable drive, "f: //server/share"
-// for a remote one, "g: (Fixed disk)" for a drive whose label is empty. Drives
+// for a remote one, "g: (Fixed disk)" for a drive whose label is empty, and
+// "h: [/home/ann/Music]" for a folder given a drive letter of its own. Drives
 // A and B are never listed. Shared by the drive wizard and the statistics window.
 [[nodiscard]] std::vector<std::string> makeDriveEntries(const Volumes &volumes);
 
@@ -30,6 +31,13 @@ enum class UnlabelledCdRoms { Listed, LeftOut };
 // current directory, or every entry when none of them is that drive's.
 [[nodiscard]] std::vector<bool> defaultDriveSelection(const std::vector<std::string> &entries,
                                                       const Volumes &volumes);
+
+// The selection of a start with drives named on the command line: the entries
+// of those drives (letters in lower case); the default selection when none of
+// them is listed.
+[[nodiscard]] std::vector<bool> namedDriveSelection(const std::vector<std::string> &entries,
+                                                    const Volumes &volumes,
+                                                    const std::vector<char> &named);
 
 // Accepts a-z and A-Z; anything else throws InvalidDriveError.
 [[nodiscard]] bool driveReady(const Volumes &volumes, char letter);

@@ -28,6 +28,11 @@ struct Volume
     // Remote drives: where the connection goes ("//server/share",
     // "server:/export"); empty when unknown, and for every other drive.
     std::string networkName;
+    // A folder given a drive letter of its own, as Windows substitutes a
+    // drive for a folder: root and label are the folder's path, the type is
+    // that of the file system holding it, and the drive is listed with its
+    // path whatever that type is.
+    bool folder = false;
 };
 
 struct DiskSpace

@@ -1,8 +1,12 @@
 #include "shell/Startup.h"
 
+#include "platform/Messages.h"
 #include "shell/Main.h"
 #include "views/Services.h"
 #include "views/Statistics.h"
+
+#include <QTimer>
+#include <string>
 
 namespace vorin {
 
@@ -17,6 +21,17 @@ MainWindows createMainWindows(Services &services)
     windows.main->setStatistics(StatisticsLink{
         statistics, statistics->pckStatDrive, [statistics] { statistics->requestAbortAndWait(); }});
     return windows;
+}
+
+void showMainWindow(const MainWindows &windows, const std::vector<FolderOutcome> &folders)
+{
+    windows.main->show();
+    const std::string refused = folderRefusalText(folders);
+    if (refused.empty())
+        return;
+    // Told from the event loop, over the main window: the user sees what did
+    // start, and the box keeps nothing from coming up.
+    QTimer::singleShot(0, windows.main.get(), [refused] { showError(refused); });
 }
 
 } // namespace vorin

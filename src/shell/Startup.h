@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/FolderVolumes.h"
+
 #include <memory>
+#include <vector>
 
 namespace vorin {
 
@@ -18,5 +21,10 @@ struct MainWindows
     TfrmStatistics *statistics = nullptr;
 };
 [[nodiscard]] MainWindows createMainWindows(Services &services);
+
+// Shows the main window and, once it is up, one message naming the folders of
+// the command line that could not become drives (none when every one did).
+// The program goes on with the others either way.
+void showMainWindow(const MainWindows &windows, const std::vector<FolderOutcome> &folders);
 
 } // namespace vorin

@@ -4,6 +4,7 @@
 #include "engine/Statistics.h"
 #include "support/Utility.h"
 #include "views/PageParts.h"
+#include "views/TableExport.h"
 #include "widgets/WindowSupport.h"
 
 #include <array>
@@ -140,6 +141,42 @@ AttributePage::AttributePage(QWidget *page, PageContext &context)
                            Qt::AlignLeft, false);
     note->setWordWrap(true);
     note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    attributeTable = new TableExport(
+        page, QStringLiteral("Attributes"), [this] { return figureTable(); }, locale);
+    attributeTable->offerOnPage();
+}
+
+TextTable AttributePage::figureTable() const
+{
+    TextTable table;
+    table.headings = {QStringLiteral("Attribute"), QStringLiteral("% of total # files"),
+                      QStringLiteral("# Files"), QStringLiteral("% of total size"),
+                      QStringLiteral("File Sizes")};
+    table.numberColumns = {2, 4};
+    const LocaleSeparators &locale = m_context.services.locale;
+    // The bars run archive at the bottom to hidden at the top, the rows the
+    // other way round; no bars at all while nothing is counted.
+    const auto share = [&locale](const chart::ChartSeries &series, std::size_t row) {
+        const std::vector<chart::ChartPoint> &points = series.points();
+        if (points.size() != 4)
+            return QString();
+        return chart::formatValue(points[3 - row].value, series.valueFormat(), locale);
+    };
+    const struct
+    {
+        const char *caption;
+        const QLabel *count;
+        const QLabel *size;
+    } rows[] = {{"Hidden", lblNHidden, lblSzHidden},
+                {"Read-only", lblNReadOnly, lblSzReadOnly},
+                {"System", lblNSystem, lblSzSystem},
+                {"Archive", lblNArchive, lblSzArchive}};
+    for (std::size_t row = 0; row < std::size(rows); ++row)
+        table.rows << QStringList{QString::fromLatin1(rows[row].caption),
+                                  share(*HorizBarSeries4, row), rows[row].count->text(),
+                                  share(*HorizBarSeries5, row), rows[row].size->text()};
+    return table;
 }
 
 void AttributePage::doFileAttrs()

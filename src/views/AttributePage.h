@@ -8,6 +8,8 @@ class QLabel;
 
 namespace vorin {
 
+class TableExport;
+struct TextTable;
 namespace chart {
 class Chart;
 class ChartSeries;
@@ -25,6 +27,9 @@ public:
 
     // Writes the four counts and sizes and redraws both share charts.
     void doFileAttrs();
+    // The page's figures as a table: per attribute its share of the files,
+    // the number of files, its share of the bytes and the bytes, as shown.
+    [[nodiscard]] TextTable figureTable() const;
 
     QLabel *lblNHidden = nullptr;
     QLabel *lblSzHidden = nullptr;
@@ -38,6 +43,7 @@ public:
     chart::Chart *Chart3 = nullptr; // share of the bytes
     chart::ChartSeries *HorizBarSeries4 = nullptr;
     chart::ChartSeries *HorizBarSeries5 = nullptr;
+    TableExport *attributeTable = nullptr; // copy and CSV, from a right click on the page
 
 private:
     PageContext &m_context;

@@ -5,6 +5,7 @@
 #include "support/Utility.h"
 #include "views/PageParts.h"
 #include "views/Palette.h"
+#include "views/TableExport.h"
 #include "widgets/Notebook.h"
 #include "widgets/StringGrid.h"
 #include "widgets/WindowSupport.h"
@@ -99,6 +100,12 @@ DatePages::DatePages(const std::array<QWidget *, 4> &pages, PageContext &context
     rbCombine1 = combine[1];
     rbCombine2 = combine[2];
     SpeedButton4 = makeNoteButton(pages[3], QStringLiteral("SpeedButton4"));
+
+    accessTable = offerGridExport(gridAccess, QStringLiteral("Accessed dates"), {1, 2}, locale);
+    createTable = offerGridExport(gridCreate, QStringLiteral("Created dates"), {1, 2}, locale);
+    modifyTable = offerGridExport(gridModify, QStringLiteral("Modified dates"), {1, 2}, locale);
+    combineTable =
+        offerGridExport(gridCombine, QStringLiteral("Combined dates"), {1, 2, 3, 4, 5, 6}, locale);
 
     setUpShareBars(*chartAccess, QStringLiteral("HorizBarSeries1"));
     HorizBarSeries1 = &chartAccess->model().series(0);

@@ -14,6 +14,7 @@ class QToolButton;
 namespace vorin {
 
 class StringGrid;
+class TableExport;
 namespace chart {
 class Chart;
 class ChartSeries;
@@ -77,6 +78,11 @@ public:
     QToolButton *SpeedButton2 = nullptr;
     QToolButton *SpeedButton3 = nullptr;
     QToolButton *SpeedButton4 = nullptr;
+    // Copy and CSV of the four tables.
+    TableExport *accessTable = nullptr;
+    TableExport *createTable = nullptr;
+    TableExport *modifyTable = nullptr;
+    TableExport *combineTable = nullptr;
 
 private:
     PageContext &m_context;

@@ -4,6 +4,7 @@
 #include "engine/Statistics.h"
 #include "support/Utility.h"
 #include "views/PageParts.h"
+#include "views/TableExport.h"
 #include "widgets/FontSubstitutes.h"
 #include "widgets/Notebook.h"
 #include "widgets/WindowSupport.h"
@@ -225,6 +226,33 @@ OverhangPage::OverhangPage(QWidget *page, PageContext &context) : QObject(page),
     // widget has yet: the page clips it to itself.
     pnlCluster->setGeometry(0, 0, 632, 382);
     pnlCluster->hide();
+
+    overhangTable = new TableExport(
+        page, QStringLiteral("Cluster overhang"), [this] { return figureTable(); }, locale);
+    overhangTable->offerOnPage();
+}
+
+TextTable OverhangPage::figureTable() const
+{
+    TextTable table;
+    table.headings = {QStringLiteral("FAT Partion size"), QStringLiteral("FAT 32 Size"),
+                      QStringLiteral("Cluster size"), QStringLiteral("Percent wasted"),
+                      QStringLiteral("Wasted space")};
+    table.numberColumns = {4};
+    // The bars run 64K at the bottom to 4K at the top, the rows the other way
+    // round; no bars at all before a drive is counted.
+    const std::vector<chart::ChartPoint> &bars = Series9->points();
+    for (std::size_t row = 0; row < lblCSize.size(); ++row) {
+        const QString percent =
+            bars.size() == lblCSize.size()
+                ? chart::formatValue(bars[lblCSize.size() - 1 - row].value, Series9->valueFormat(),
+                                     m_context.services.locale)
+                : QString();
+        table.rows << QStringList{QString::fromLatin1(kFatSizes[row]),
+                                  QString::fromLatin1(kFat32Sizes[row]), lblCSize[row]->text(),
+                                  percent, lblOver[row]->text()};
+    }
+    return table;
 }
 
 void OverhangPage::doOverHang(std::int32_t clusterSize)

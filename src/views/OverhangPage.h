@@ -14,6 +14,8 @@ class QPlainTextEdit;
 
 namespace vorin {
 
+class TableExport;
+struct TextTable;
 namespace chart {
 class Chart;
 class ChartSeries;
@@ -41,6 +43,10 @@ public:
     // "Size", drawn here rather than loaded, 32 x 32.
     [[nodiscard]] static QPixmap arrowPicture();
 
+    // The page's table as shown: per cluster size the FAT and FAT32 partition
+    // sizes, the percentage wasted and the wasted bytes.
+    [[nodiscard]] TextTable figureTable() const;
+
     // Rows top to bottom: 4K, 8K, 16K, 32K, 64K.
     std::array<QLabel *, 5> lblCSize{};
     std::array<QLabel *, 5> lblOver{};
@@ -53,6 +59,7 @@ public:
     QLabel *lblLbl = nullptr;
     QPlainTextEdit *Memo1 = nullptr;
     QLabel *pnlCluster = nullptr;
+    TableExport *overhangTable = nullptr; // copy and CSV, from a right click on the page
 
 private:
     PageContext &m_context;

@@ -1,6 +1,7 @@
 #include "views/PageParts.h"
 
 #include "chart/Chart.h"
+#include "views/TableExport.h"
 #include "widgets/PainterGuard.h"
 #include "widgets/StringGrid.h"
 
@@ -80,9 +81,17 @@ StringGrid *makeListingGrid(QWidget *page, const QString &name, int columns, int
             gridSizesDrawCell(*grid, painter, rect, column, row);
         });
     grid->setSelectCellHandler(&gridSizesSelectCell);
-    grid->setEnabled(false);
     grid->hide();
     return grid;
+}
+
+TableExport *offerGridExport(StringGrid *grid, const QString &title,
+                             const QList<int> &numberColumns, const LocaleSeparators &locale)
+{
+    auto *table = new TableExport(
+        grid, title, [grid, numberColumns] { return gridTable(*grid, numberColumns); }, locale);
+    grid->setContextMenu(table->menu());
+    return table;
 }
 
 void gridSizesDrawCell(const StringGrid &grid, QPainter &painter, const QRect &rect, int column,

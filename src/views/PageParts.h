@@ -17,6 +17,7 @@ class QWidget;
 namespace vorin {
 
 class StringGrid;
+class TableExport;
 namespace chart {
 class Chart;
 }
@@ -42,11 +43,17 @@ class Chart;
 [[nodiscard]] QToolButton *makeNoteButton(QWidget *page, const QString &name);
 
 // A read-only result table of the Sizes and date pages: a fixed header row,
-// horizontal lines only, in the button-face colour, 19-pixel rows, disabled
-// and hidden until its listing is chosen. Its cells are drawn by
-// gridSizesDrawCell and can never be selected (gridSizesSelectCell).
+// horizontal lines only, in the button-face colour, 19-pixel rows, hidden
+// until its listing is chosen. Its cells are drawn by gridSizesDrawCell and
+// can never be selected (gridSizesSelectCell), by mouse or by keys; it takes
+// the focus only so that Ctrl+C and its right-click menu can copy it.
 [[nodiscard]] StringGrid *makeListingGrid(QWidget *page, const QString &name, int columns, int rows,
                                           const QList<int> &widths);
+
+// Copy and CSV save for a grid: its right-click menu, and Ctrl+C while it has
+// the focus. The headings are its first row; `numberColumns` hold figures.
+TableExport *offerGridExport(StringGrid *grid, const QString &title,
+                             const QList<int> &numberColumns, const LocaleSeparators &locale);
 
 // Draws a cell's text 2 pixels below the cell's top edge: column 0 from 3
 // pixels right of the left edge, every other column right-aligned, ending 3

@@ -3,6 +3,8 @@
 #include "support/LocaleSeparators.h"
 #include "support/TimeOfDay.h"
 
+#include <vector>
+
 namespace vorin {
 
 class FileTypeRegistry;
@@ -19,6 +21,9 @@ struct Services
     LocaleSeparators locale;
     int walkThreads = 0;          // 0: one per core, at most eight
     TimeOfDayFormat timeFormat{}; // how the user writes a time of day, "%H:%M" unless told
+    // The drives of the folders the program was started with: the wizard
+    // opens with them selected. Empty: the drive of the current directory.
+    std::vector<char> namedDrives{};
 };
 
 } // namespace vorin

@@ -5,6 +5,7 @@
 #include "support/Utility.h"
 #include "views/PageParts.h"
 #include "views/Palette.h"
+#include "views/TableExport.h"
 #include "widgets/StringGrid.h"
 #include "widgets/WindowSupport.h"
 
@@ -32,6 +33,8 @@ SizesPage::SizesPage(QWidget *page, PageContext &context) : QObject(page), m_con
     Series1 = &Chart1->model().series(0);
     gridSizes =
         makeListingGrid(page, QStringLiteral("gridSizes"), 3, kSizeBands + 1, {194, 189, 140});
+    sizesTable =
+        offerGridExport(gridSizes, QStringLiteral("File sizes"), {1, 2}, context.services.locale);
     rgSize = makeViewButtons(page, QStringLiteral("rgSize"));
     // Only the button that becomes checked answers, so one choice rebuilds
     // the chart once.

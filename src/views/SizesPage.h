@@ -10,6 +10,7 @@ class QRadioButton;
 namespace vorin {
 
 class StringGrid;
+class TableExport;
 namespace chart {
 class Chart;
 class ChartSeries;
@@ -36,6 +37,7 @@ public:
     chart::Chart *Chart1 = nullptr;
     chart::ChartSeries *Series1 = nullptr; // belongs to Chart1's model
     StringGrid *gridSizes = nullptr;
+    TableExport *sizesTable = nullptr; // copy and CSV of gridSizes
     std::array<QRadioButton *, 3> rgSize{};
 
 private:

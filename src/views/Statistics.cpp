@@ -4,7 +4,6 @@
 #include "chart/ChartPrinting.h"
 #include "engine/Drives.h"
 #include "platform/Messages.h"
-#include "selection/StatFiles.h"
 #include "support/Utility.h"
 #include "views/AttributePage.h"
 #include "views/DatePages.h"
@@ -27,15 +26,10 @@
 #endif
 
 #include <exception>
-#include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QFrame>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QMenu>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -43,9 +37,7 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTimer>
-#include <QToolButton>
 #include <utility>
 
 namespace vorin {
@@ -370,6 +362,7 @@ std::optional<WizardResult> TfrmStatistics::showWhichDrive()
     // Made for one use and freed whatever its answer.
     auto wizard = std::make_unique<TfrmWhichDrive>(m_services.volumes, m_services.settings,
                                                    m_services.registry, this);
+    wizard->namedDrives = m_services.namedDrives;
     if (wizard->exec() != QDialog::Accepted)
         return std::nullopt;
     WizardResult result;

@@ -8,6 +8,7 @@
 #include "views/PageParts.h"
 #include "views/Palette.h"
 #include "views/Sortgrid.h"
+#include "views/TableExport.h"
 #include "widgets/MenuButton.h"
 #include "widgets/StringGrid.h"
 #include "widgets/WindowSupport.h"
@@ -113,6 +114,15 @@ TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_con
         *s.action = action;
     }
     SortbyExtension->setChecked(true);
+    typesTable = new TableExport(
+        gridTypes, QStringLiteral("File types"),
+        [this] {
+            return gridTable(*gridTypes, {kSizeColumn, kFilesColumn, kAverageColumn});
+        },
+        context.services.locale);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(typesTable->copyAction());
+    PopupMenu1->addAction(typesTable->saveAction());
     gridTypes->setContextMenu(PopupMenu1);
 
     rgTypes = new QGroupBox(page);

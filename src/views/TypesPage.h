@@ -16,6 +16,7 @@ namespace vorin {
 
 class MenuButton;
 class StringGrid;
+class TableExport;
 class TypeFilter;
 namespace chart {
 class Chart;
@@ -77,6 +78,8 @@ public:
     QAction *SortbySize = nullptr;
     QAction *SortbyNumFiles = nullptr;
     QAction *SortbyAverageFileSize1 = nullptr;
+    // Copy and CSV of the listing, below the sort items of PopupMenu1.
+    TableExport *typesTable = nullptr;
 
 private:
     // Rows between the header and the footer.

@@ -1,10 +1,20 @@
 #include "chart/Chart.h"
 #include "chart/ChartLayout.h"
+#include "platform/fake/RecordingMessages.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <set>
 
 using namespace vorin::chart;
+using vorin::RecordingMessages;
 
 class ChartTest : public QObject
 {
@@ -17,6 +27,16 @@ private slots:
     void aClickIsNotAZoom();
     void doubleClickIsReported();
     void hintIsTheTooltip();
+    void rightClickOpensThePictureMenuAndIsNoClick();
+    void savedPngHasTheChartsSizeAndShowsWhatTheWidgetShows_data();
+    void savedPngHasTheChartsSizeAndShowsWhatTheWidgetShows();
+    void saveOffersTheTitleOrTheNameAsFileName_data();
+    void saveOffersTheTitleOrTheNameAsFileName();
+    void cancellingTheSaveWritesNothing();
+    void unwritableTargetShowsAnErrorAndLeavesNoFile();
+    void savingOverAFileReplacesItWhole();
+    void copyPicturePutsTheChartOnTheClipboard();
+    void pictureLeavesOutTheZoomRectangleOfADrag();
 };
 
 namespace {
@@ -33,6 +53,57 @@ void fillBars(Chart &chart)
     }
     chart.resize(400, 300);
     chart.show();
+}
+
+void fillPie(Chart &chart)
+{
+    chart.model().edit([](ChartSettings &s) { s.legend.visible = false; });
+    ChartSeries &series = chart.model().addSeries(SeriesKind::Pie);
+    series.addPoint(30, QStringLiteral("Used"), Qt::red);
+    series.addPoint(70, QStringLiteral("Free"), Qt::blue);
+}
+
+void fillHorizontalBars(Chart &chart)
+{
+    chart.model().setTitle(QStringLiteral("File Sizes in MB"));
+    ChartSeries &series = chart.model().addSeries(SeriesKind::HorizontalBar);
+    series.setMarkStyle(MarkStyle::Percent);
+    for (double v : {1.0, 5.0, 2.0})
+        series.addPoint(v);
+}
+
+// Answers the save question without a dialog, and remembers what it was asked.
+class ChooserStub
+{
+public:
+    explicit ChooserStub(QString answer)
+        : m_previous(
+              installPictureFileChooser([this, answer](QWidget *parent, const QString &suggested) {
+                  ++asked;
+                  askedParent = parent;
+                  suggestedName = suggested;
+                  return answer;
+              }))
+    {}
+    ~ChooserStub() { installPictureFileChooser(std::move(m_previous)); }
+    ChooserStub(const ChooserStub &) = delete;
+    ChooserStub &operator=(const ChooserStub &) = delete;
+
+    int asked = 0;
+    QWidget *askedParent = nullptr;
+    QString suggestedName;
+
+private:
+    PictureFileChooser m_previous;
+};
+
+int distinctColours(const QImage &image)
+{
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            colours.insert(image.pixel(x, y));
+    return static_cast<int>(colours.size());
 }
 
 } // namespace
@@ -109,6 +180,211 @@ void ChartTest::hintIsTheTooltip()
     QCOMPARE(chart.toolTip(), QStringLiteral("Click on pie to toggle animation"));
     chart.setHint(QString());
     QVERIFY(chart.hint().isEmpty());
+}
+
+void ChartTest::rightClickOpensThePictureMenuAndIsNoClick()
+{
+    Chart chart;
+    fillBars(chart);
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    QSignalSpy clicks(&chart, &Chart::clicked);
+    QMenu *menu = chart.pictureMenu();
+    QVERIFY(menu);
+    QVERIFY(!menu->isVisible());
+    // Through the window, as the platform delivers a real click.
+    QTest::mouseClick(chart.windowHandle(), Qt::RightButton, Qt::NoModifier, QPoint(200, 150));
+    QTRY_VERIFY(menu->isVisible());
+    QStringList captions;
+    for (const QAction *action : menu->actions())
+        captions << action->text();
+    QCOMPARE(captions, QStringList({"Copy picture", "Save as PNG…"}));
+    QCOMPARE(menu->actions().value(0), chart.copyPictureAction());
+    QCOMPARE(menu->actions().value(1), chart.savePictureAction());
+    menu->hide();
+    QCOMPARE(clicks.count(), 0);
+    QVERIFY(!chart.model().isZoomed());
+
+    // A left click still means what it meant.
+    QTest::mouseClick(&chart, Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+    QCOMPARE(clicks.count(), 1);
+    QVERIFY(!menu->isVisible());
+}
+
+void ChartTest::savedPngHasTheChartsSizeAndShowsWhatTheWidgetShows_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("bars 400 x 300") << 0 << QSize(400, 300);
+    QTest::newRow("pie 235 x 183") << 1 << QSize(235, 183);
+    QTest::newRow("share bars 158 x 110") << 2 << QSize(158, 110);
+    QTest::newRow("page chart 616 x 300") << 2 << QSize(616, 300);
+}
+
+void ChartTest::savedPngHasTheChartsSizeAndShowsWhatTheWidgetShows()
+{
+    QFETCH(int, kind);
+    QFETCH(QSize, size);
+    Chart chart;
+    chart.setObjectName(QStringLiteral("Chart1"));
+    if (kind == 0)
+        fillBars(chart);
+    else if (kind == 1)
+        fillPie(chart);
+    else
+        fillHorizontalBars(chart);
+    chart.resize(size);
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("chart.png"));
+    RecordingMessages messages;
+    ChooserStub chooser(path);
+    chart.savePictureAction()->trigger();
+    QCOMPARE(chooser.asked, 1);
+    QCOMPARE(chooser.askedParent, &chart);
+    QVERIFY(messages.shown().empty());
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.read(8), QByteArray("\x89PNG\r\n\x1a\n"));
+    file.close();
+    const QImage saved(path, "PNG");
+    QCOMPARE(saved.size(), size);
+    // Not blank: background, walls, bars or slices, text.
+    QVERIFY2(distinctColours(saved) >= 4, qPrintable(QString::number(distinctColours(saved))));
+    // Pixel for pixel what the widget draws.
+    const QImage shown = chart.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), shown);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList({"chart.png"}));
+}
+
+void ChartTest::saveOffersTheTitleOrTheNameAsFileName_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("offered");
+    QTest::newRow("title") << "File Sizes in MB"
+                           << "Chart1"
+                           << "File Sizes in MB.png";
+    QTest::newRow("slashes") << "Combination Access/Created/Modified Chart"
+                             << "chartCombine"
+                             << "Combination Access-Created-Modified Chart.png";
+    QTest::newRow("no title") << ""
+                              << "pieTotal"
+                              << "pieTotal.png";
+    QTest::newRow("nothing") << ""
+                             << ""
+                             << "chart.png";
+}
+
+void ChartTest::saveOffersTheTitleOrTheNameAsFileName()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, name);
+    QFETCH(QString, offered);
+    Chart chart;
+    chart.setObjectName(name);
+    if (!title.isEmpty())
+        chart.model().setTitle(title);
+    chart.resize(100, 80);
+    ChooserStub chooser{QString()};
+    QVERIFY(!chart.savePicture());
+    QCOMPARE(chooser.suggestedName, offered);
+    QCOMPARE(chart.suggestedPictureName(), offered);
+}
+
+void ChartTest::cancellingTheSaveWritesNothing()
+{
+    Chart chart;
+    fillBars(chart);
+    QTemporaryDir folder;
+    RecordingMessages messages;
+    ChooserStub chooser{QString()};
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    const bool written = chart.savePicture();
+    QDir::setCurrent(before);
+    QVERIFY(!written);
+    QCOMPARE(chooser.asked, 1);
+    QVERIFY(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    QVERIFY(messages.shown().empty());
+}
+
+void ChartTest::unwritableTargetShowsAnErrorAndLeavesNoFile()
+{
+    Chart chart;
+    fillBars(chart);
+    QTemporaryDir folder;
+    // A file stands where the folder would be: no one, root included, can
+    // write below it.
+    const QString blocker = folder.filePath(QStringLiteral("notes.txt"));
+    {
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("keep me");
+    }
+    const QString path = blocker + QStringLiteral("/chart.png");
+    RecordingMessages messages;
+    ChooserStub chooser(path);
+    QVERIFY(!chart.savePicture());
+    QCOMPARE(messages.shown().size(), std::size_t(1));
+    QCOMPARE(messages.shown()[0].kind, RecordingMessages::Shown::Error);
+    const QString text = QString::fromStdString(messages.shown()[0].text);
+    const QString opening = QStringLiteral("The picture could not be saved as ") + path + ":\n";
+    QVERIFY2(text.startsWith(opening), qPrintable(text));
+    QVERIFY2(!text.mid(opening.size()).trimmed().isEmpty(), qPrintable(text)); // and why
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList({"notes.txt"}));
+    QFile file(blocker);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("keep me"));
+}
+
+void ChartTest::savingOverAFileReplacesItWhole()
+{
+    Chart chart;
+    fillBars(chart);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("old.png"));
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(200000, 'x'));
+    }
+    RecordingMessages messages;
+    ChooserStub chooser(path);
+    QVERIFY(chart.savePicture());
+    QVERIFY(messages.shown().empty());
+    const QImage saved(path, "PNG");
+    QCOMPARE(saved.size(), QSize(400, 300));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList({"old.png"}));
+}
+
+void ChartTest::copyPicturePutsTheChartOnTheClipboard()
+{
+    Chart chart;
+    fillPie(chart);
+    chart.resize(235, 183);
+    QApplication::clipboard()->clear();
+    chart.copyPictureAction()->trigger();
+    const QImage copied = QApplication::clipboard()->image();
+    QCOMPARE(copied.size(), QSize(235, 183));
+    QCOMPARE(copied.convertToFormat(QImage::Format_RGB32), chart.picture());
+    QVERIFY(distinctColours(copied) >= 4);
+}
+
+void ChartTest::pictureLeavesOutTheZoomRectangleOfADrag()
+{
+    Chart chart;
+    fillBars(chart);
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    const QImage before = chart.picture();
+    QTest::mousePress(&chart, Qt::LeftButton, Qt::NoModifier, QPoint(100, 80));
+    QTest::mouseMove(&chart, QPoint(250, 200));
+    QCOMPARE(chart.picture(), before);
+    QTest::mouseRelease(&chart, Qt::LeftButton, Qt::NoModifier, QPoint(50, 40));
 }
 
 QTEST_MAIN(ChartTest)

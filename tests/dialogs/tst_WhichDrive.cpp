@@ -1,11 +1,11 @@
 #include "ButtonClicks.h"
+#include "dialogs/StatList.h"
+#include "dialogs/WhichDrive.h"
 #include "DialogTestSupport.h"
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeSettingsFile.h"
 #include "platform/fake/FakeVolumes.h"
 #include "platform/fake/RecordingMessages.h"
-#include "dialogs/StatList.h"
-#include "dialogs/WhichDrive.h"
 #include "support/Utility.h"
 #include "widgets/FontSubstitutes.h"
 #include "widgets/HeadingLabel.h"
@@ -183,6 +183,32 @@ private slots:
         QFETCH(QList<bool>, selected);
         const FakeVolumes volumes = makeVolumes(current);
         auto wizard = shownWizard(volumes);
+        QCOMPARE(wizard->pckDrive->items(), kDriveRows);
+        QCOMPARE(selection(*wizard->pckDrive), selected);
+        QVERIFY(control<QPushButton>(*wizard, "btNext1")->isEnabled());
+    }
+
+    void namedDrivesAreSelectedInsteadOfTheCurrentOne_data()
+    {
+        QTest::addColumn<QList<char>>("named");
+        QTest::addColumn<QList<bool>>("selected");
+        QTest::newRow("two folders")
+            << QList<char>{'e', 'f'} << QList<bool>{false, false, true, true, false};
+        QTest::newRow("one, not the current drive")
+            << QList<char>{'d'} << QList<bool>{false, true, false, false, false};
+        // Nothing named is listed: the current drive, as without names.
+        QTest::newRow("only unlisted drives")
+            << QList<char>{'a', 'h', 'x'} << QList<bool>{true, false, false, false, false};
+    }
+
+    void namedDrivesAreSelectedInsteadOfTheCurrentOne()
+    {
+        QFETCH(QList<char>, named);
+        QFETCH(QList<bool>, selected);
+        auto wizard = std::make_unique<TfrmWhichDrive>(m_volumes, m_settings, m_registry);
+        wizard->namedDrives.assign(named.begin(), named.end());
+        wizard->setResult(-1);
+        wizard->show();
         QCOMPARE(wizard->pckDrive->items(), kDriveRows);
         QCOMPARE(selection(*wizard->pckDrive), selected);
         QVERIFY(control<QPushButton>(*wizard, "btNext1")->isEnabled());

@@ -134,6 +134,78 @@ INSTANTIATE_TEST_SUITE_P(
                     SelectionCase{"currentDriveIsGone", 'x', {true, true, true, true}},
                     SelectionCase{"noCurrentDrive", 0, {true, true, true, true}}));
 
+// A folder given a drive letter is listed with its path, whatever the type of
+// the drive holding it: a removable or remote drive's usual entry would not
+// say which folder it is.
+TEST(DrivesTest, aFolderDriveIsListedWithItsPathWhateverItsType)
+{
+    FakeVolumes volumes;
+    volumes.add(volume('c', kDriveFixed, "/"));
+    int type = kDriveFixed;
+    for (char letter : {'d', 'e', 'f', 'g', 'h'}) {
+        Volume folder = volume(letter, type++, "/srv/" + std::string(1, letter) + " [x]");
+        folder.folder = true;
+        folder.networkName = "//server/share";
+        volumes.add(folder);
+    }
+    Volume unnamed = volume('i', kDriveFixed, "");
+    unnamed.folder = true;
+    volumes.add(unnamed);
+
+    EXPECT_EQ(makeDriveEntries(volumes), (std::vector<std::string>{
+                                             "c: [/]",
+                                             "d: [/srv/d [x]]",
+                                             "e: [/srv/e [x]]",
+                                             "f: [/srv/f [x]]",
+                                             "g: [/srv/g [x]]",
+                                             "h: [/srv/h [x]]",
+                                             "i: []",
+                                         }));
+}
+
+struct NamedCase
+{
+    const char *name;
+    std::vector<char> named;
+    std::vector<bool> selected; // over c: d: e: f:
+};
+
+void PrintTo(const NamedCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class NamedDriveSelectionTest : public testing::TestWithParam<NamedCase>
+{
+};
+
+TEST_P(NamedDriveSelectionTest, selectsTheNamedDrivesOrElseTheDefault)
+{
+    FakeVolumes volumes;
+    volumes.add(volume('a', kDriveRemovable, ""));
+    volumes.add(volume('c', kDriveFixed, "/"));
+    volumes.add(volume('d', kDriveFixed, "/home"));
+    Volume music = volume('e', kDriveFixed, "/home/ann/Music");
+    music.folder = true;
+    volumes.add(music);
+    Volume photos = volume('f', kDriveRemovable, "/media/stick/Photos");
+    photos.folder = true;
+    volumes.add(photos);
+    volumes.setCurrentDrive('d');
+    const std::vector<std::string> entries = makeDriveEntries(volumes);
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(namedDriveSelection(entries, volumes, GetParam().named), GetParam().selected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drives, NamedDriveSelectionTest,
+    testing::Values(NamedCase{"twoFolders", {'e', 'f'}, {false, false, true, true}},
+                    NamedCase{"aFolderAndADrivesRoot", {'f', 'c'}, {true, false, false, true}},
+                    NamedCase{"nothingNamed", {}, {false, true, false, false}},
+                    NamedCase{"onlyAFloppy", {'a'}, {false, true, false, false}},
+                    NamedCase{"aLetterOfNoDrive", {'x'}, {false, true, false, false}},
+                    NamedCase{"oneListedOneNot", {'x', 'e'}, {false, false, true, false}}));
+
 TEST(DrivesTest, driveReadyTakesBothCases)
 {
     FakeVolumes volumes;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <ctime>
 #include <gtest/gtest.h>
+#include <map>
 #include <optional>
 #include <sstream>
 
@@ -43,6 +44,38 @@ TEST(ReportArguments, badCommandLinesAreRefused)
          })
         EXPECT_THROW((void)parseReportArguments(args), ReportUsageError)
             << ::testing::PrintToString(args);
+}
+
+TEST(ReportArguments, helpAndVersionEndTheReading)
+{
+    EXPECT_TRUE(parseReportArguments({"--help"}).help);
+    EXPECT_TRUE(parseReportArguments({"-h"}).help);
+    EXPECT_TRUE(parseReportArguments({"--json", "--help", "--frobnicate"}).help);
+    EXPECT_TRUE(parseReportArguments({"--version"}).version);
+    EXPECT_FALSE(parseReportArguments({"--version"}).help);
+    // After "--" they are targets like any other word.
+    const ReportOptions options = parseReportArguments({"--", "--help"});
+    EXPECT_FALSE(options.help);
+    EXPECT_EQ(options.targets, std::vector<std::string>{"--help"});
+}
+
+TEST(ReportArguments, csvIsAnOutputOfItsOwn)
+{
+    EXPECT_TRUE(parseReportArguments({"--csv", "c:"}).csv);
+    EXPECT_FALSE(parseReportArguments({"--csv", "c:"}).json);
+    EXPECT_THROW((void)parseReportArguments({"--csv", "--json", "c:"}), ReportUsageError);
+}
+
+TEST(ReportCsv, fieldsAreQuotedOnlyWhereTheyMustBe)
+{
+    EXPECT_EQ(csvField(""), "");
+    EXPECT_EQ(csvField(".TXT"), ".TXT");
+    EXPECT_EQ(csvField("plain text document"), "plain text document");
+    EXPECT_EQ(csvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(csvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(csvField("two\nlines"), "\"two\nlines\"");
+    EXPECT_EQ(csvField("cr\r"), "\"cr\r\"");
+    EXPECT_EQ(csvField("caf\xc3\xa9; 'x'"), "caf\xc3\xa9; 'x'");
 }
 
 TEST(ReportJson, stringsOfAnyBytesAreValidJson)
@@ -116,6 +149,7 @@ TEST_F(ReportTest, jsonCarriesTheFiguresOfTheTree)
     const auto has = [&json](const std::string &part) {
         EXPECT_NE(json.find(part), std::string::npos) << part << "\n in " << json;
     };
+    // No drive of the machine holds the tree: its own file system answers.
     has("{\"filesProcessed\":5,\"filesSelected\":5,\"clusterSize\":" +
         std::to_string(figures->allocationUnit) + ",");
     has("\"types\":[{\"key\":\"\",\"description\":\"No extension\",\"files\":1,\"bytes\":0},"
@@ -258,6 +292,202 @@ TEST_F(ReportTest, aMissingTargetIsOneLineAndStatusTwo)
     EXPECT_TRUE(out.str().empty());
     const std::string message = err.str();
     EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+}
+
+TEST_F(ReportTest, helpNamesEveryOptionAndTheExitCodes)
+{
+    ASSERT_EQ(runReport({"--help"}, env), 0);
+    EXPECT_EQ(err.str(), "");
+    const std::string help = out.str();
+    EXPECT_EQ(help, reportHelp());
+    EXPECT_TRUE(help.starts_with("Usage: vorin-report [OPTION]... TARGET...\n")) << help;
+    for (const char *part :
+         {"--json", "--csv", "--threads N", "--include EXT,...", "--exclude EXT,...", "--drives",
+          "--help", "--version", "  --  ", "table,key,label,files,bytes",
+          "Exit status:", "\n  0    done\n", "\n  1    nothing could be scanned\n",
+          "\n  2    bad command line", "\n  130  interrupted\n"})
+        EXPECT_NE(help.find(part), std::string::npos) << part;
+}
+
+TEST_F(ReportTest, versionIsOneLineOnStandardOutput)
+{
+    env.version = "1.2.3";
+    ASSERT_EQ(runReport({"--version"}, env), 0);
+    EXPECT_EQ(out.str(), "vorin-report 1.2.3\n");
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(ReportTest, badCommandLinesStayOnStandardError)
+{
+    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
+             {"--csv", "--json", tree.root()}, {"--frobnicate", "--help"}, {"--csv"}}) {
+        out.str("");
+        err.str("");
+        EXPECT_EQ(runReport(args, env), 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(out.str(), "");
+        const std::string message = err.str();
+        EXPECT_TRUE(message.starts_with("vorin-report: ")) << message;
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    }
+}
+
+// Splits CSV text into records of fields, quotes undone. Records end in CR LF.
+std::vector<std::vector<std::string>> parseCsv(std::string_view text)
+{
+    std::vector<std::vector<std::string>> records(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        std::string &field = records.back().back();
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            records.back().emplace_back();
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            records.emplace_back(1);
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    if (records.back() == std::vector<std::string>(1))
+        records.pop_back();
+    return records;
+}
+
+TEST_F(ReportTest, csvHoldsEveryFigureAsOneTidyTable)
+{
+    buildTree();
+    // Thousands separators would split the figures into columns.
+    env.locale = LocaleSeparators{",", "."};
+
+    ASSERT_EQ(run({"--csv"}), 0) << err.str();
+
+    const std::string csv = out.str();
+    EXPECT_TRUE(csv.starts_with("table,key,label,files,bytes\r\n")) << csv;
+    const std::vector<std::vector<std::string>> records = parseCsv(csv);
+    // The heading; 3 types, 12 size bands, 3 x 10 ages, 3 x 48 half hours, 4 attributes.
+    ASSERT_EQ(records.size(), 1u + 3 + 12 + 30 + 144 + 4);
+    std::map<std::string, int> rowsPerTable;
+    for (const std::vector<std::string> &record : records) {
+        ASSERT_EQ(record.size(), 5u) << ::testing::PrintToString(record);
+        ++rowsPerTable[record[0]];
+    }
+    EXPECT_EQ(rowsPerTable, (std::map<std::string, int>{{"table", 1},
+                                                        {"types", 3},
+                                                        {"sizes", 12},
+                                                        {"accessAge", 10},
+                                                        {"createdAge", 10},
+                                                        {"modifiedAge", 10},
+                                                        {"modifiedTime", 48},
+                                                        {"createdTime", 48},
+                                                        {"accessTime", 48},
+                                                        {"attributes", 4}}));
+    const auto has = [&csv](const std::string &line) {
+        EXPECT_NE(csv.find("\r\n" + line + "\r\n"), std::string::npos) << line << "\n in " << csv;
+    };
+    has("types,,No extension,1,0");
+    has("types,.DOC,DOC File,1,20000");
+    has("types,.TXT,plain text document,2,4196");
+    has("sizes,1,0 - 16K,4,9196");
+    has("sizes,2,16K - 32K,1,20000");
+    has("sizes,12,Over 16MB,0,0");
+    has("accessAge,2,8 - 30 days,1,20000");
+    has("modifiedAge,9,Over 4 years,1,4096");
+    has("modifiedTime,12,06:00,1,");
+    has("modifiedTime,47,23:30,1,");
+    has("accessTime,1,00:30,1,");
+    has("attributes,readOnly,Read-only,1,4096");
+    has("attributes,hidden,Hidden,1,5000");
+    // Every file is new, and Windows marks new files for the archive.
+    EXPECT_TRUE(csv.ends_with(testing::kNewFilesAreArchive
+                                  ? "\r\nattributes,archive,Archive,5,29196\r\n"
+                                  : "\r\nattributes,archive,Archive,0,0\r\n"))
+        << csv;
+}
+
+TEST_F(ReportTest, csvQuotesATypeWithACommaInItsKeyAndQuotesInItsDescription)
+{
+    tree.file("bob.a,b", 10);
+    registry.add(".a,b", "application/x-odd", "odd, \"quoted\" type");
+
+    ASSERT_EQ(run({"--csv"}), 0) << err.str();
+
+    const std::string csv = out.str();
+    EXPECT_NE(csv.find("\r\ntypes,\".A,B\",\"odd, \"\"quoted\"\" type\",1,10\r\n"),
+              std::string::npos)
+        << csv;
+    const std::vector<std::vector<std::string>> records = parseCsv(csv);
+    ASSERT_EQ(records.size(), 1u + 1 + 12 + 30 + 144 + 4);
+    EXPECT_EQ(records[1],
+              (std::vector<std::string>{"types", ".A,B", "odd, \"quoted\" type", "1", "10"}));
+}
+
+// Windows names cannot hold a quote.
+#ifndef _WIN32
+TEST_F(ReportTest, csvQuotesATypeWithACommaAndAQuoteInItsKeyAndItsDescription)
+{
+    // The extension of this name is .a,"b; the register describes it with
+    // a comma and quotes of its own.
+    tree.file("say \"hi\", bob.a,\"b", 10);
+    tree.file("plain.txt", 3);
+    registry.add(".a,\"b", "application/x-odd", "odd, \"quoted\" type");
+
+    ASSERT_EQ(run({"--csv"}), 0) << err.str();
+
+    const std::string csv = out.str();
+    EXPECT_NE(csv.find("\r\ntypes,\".A,\"\"B\",\"odd, \"\"quoted\"\" type\",1,10\r\n"),
+              std::string::npos)
+        << csv;
+    const std::vector<std::vector<std::string>> records = parseCsv(csv);
+    ASSERT_GE(records.size(), 3u);
+    EXPECT_EQ(records[1],
+              (std::vector<std::string>{"types", ".A,\"B", "odd, \"quoted\" type", "1", "10"}));
+    EXPECT_EQ(records[2],
+              (std::vector<std::string>{"types", ".TXT", "plain text document", "1", "3"}));
+}
+
+#endif
+
+TEST_F(ReportTest, aDirectoryIsNamedAsTheNextDriveAfterTheMachinesWithItsPath)
+{
+    buildTree();
+    Volume other;
+    other.letter = 'c';
+    other.type = kDriveFixed;
+    other.root = "/nowhere-near";
+    other.label = "/nowhere-near";
+    volumes.add(other);
+    volumes.add(Volume{'d', kDriveFixed, "/elsewhere", "/elsewhere", "ext4", ""});
+    TempTree second;
+    second.file("more.txt", 10);
+
+    ASSERT_EQ(runReport({tree.root(), second.root(), tree.root() + "/."}, env), 0) << err.str();
+
+    EXPECT_TRUE(out.str().starts_with("Drives:  e: [" + tree.root() + "]  f: [" + second.root() +
+                                      "]  e: [" + tree.root() + "]\n"))
+        << out.str();
+}
+
+TEST_F(ReportTest, aDirectoryThatIsADrivesRootIsThatDrive)
+{
+    buildTree();
+    volumes.add(Volume{'c', kDriveFixed, tree.root(), "fixture", "ext4", ""}, {1e9, 2e9}, 512);
+
+    ASSERT_EQ(runReport({"--json", tree.root()}, env), 0) << err.str();
+    EXPECT_NE(out.str().find("\"clusterSize\":512,"), std::string::npos) << out.str();
+    out.str("");
+    ASSERT_EQ(runReport({tree.root()}, env), 0) << err.str();
+    EXPECT_TRUE(out.str().starts_with("Drives:  c: [fixture]\n")) << out.str();
 }
 
 TEST_F(ReportTest, aDriveLetterNamesADriveOfTheDriveList)

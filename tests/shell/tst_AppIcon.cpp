@@ -78,9 +78,19 @@ private slots:
         entry.beginGroup(QStringLiteral("Desktop Entry"));
         QCOMPARE(entry.value(QStringLiteral("Type")).toString(), QStringLiteral("Application"));
         QCOMPARE(entry.value(QStringLiteral("Name")).toString(), QStringLiteral("Vorin 99"));
-        QCOMPARE(entry.value(QStringLiteral("Exec")).toString(), QStringLiteral("vorin99"));
         QCOMPARE(entry.value(QStringLiteral("Icon")).toString(), QStringLiteral("vorin99"));
         QCOMPARE(entry.value(QStringLiteral("Terminal")).toString(), QStringLiteral("false"));
+    }
+
+    // A file manager offers the program for folders and hands it the ones the
+    // user opened it with, each as an argument of its own.
+    void desktopEntryOpensFoldersAsDrives()
+    {
+        QFile entry(shellSource("vorin99.desktop"));
+        QVERIFY(entry.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QStringList lines = QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n'));
+        QVERIFY(lines.contains(QStringLiteral("Exec=vorin99 %F")));
+        QVERIFY(lines.contains(QStringLiteral("MimeType=inode/directory;")));
     }
 };
 

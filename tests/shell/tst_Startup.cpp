@@ -1,22 +1,28 @@
 #include "chart/ChartModel.h"
+#include "dialogs/WhichDrive.h"
 #include "engine/Walk.h"
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeSettingsFile.h"
 #include "platform/fake/FakeVolumes.h"
 #include "platform/fake/RecordingMessages.h"
+#include "platform/FolderVolumes.h"
 #include "shell/Main.h"
 #include "shell/Startup.h"
 #include "support/Utility.h"
 #include "views/Services.h"
+#include "views/SpacePage.h"
 #include "views/Statistics.h"
 #include "widgets/PickList.h"
 
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -64,6 +70,66 @@ struct Machine
     RecordingMessages messages;
     Services services{volumes, settings, registry, LocaleSeparators{}, 1};
 };
+
+void writeFile(const QString &path, int size)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(size, 'x'));
+}
+
+// A machine whose c: holds a user's folders, started as `vorin99 FOLDER...`:
+// the drives are the machine's with the folders added after them, as program
+// entry makes them.
+struct FolderStart
+{
+    FolderStart()
+    {
+        QDir dir(c.path());
+        for (const char *folder : {"home/ann/Music/Live", "home/ann/Photos", "home/ann/beside"})
+            dir.mkpath(QString::fromLatin1(folder));
+        writeFile(dir.filePath(QStringLiteral("home/ann/Music/a.mp3")), 3000);
+        writeFile(dir.filePath(QStringLiteral("home/ann/Music/Live/b.mp3")), 5000);
+        writeFile(dir.filePath(QStringLiteral("home/ann/Music/Live/notes.txt")), 7);
+        writeFile(dir.filePath(QStringLiteral("home/ann/Photos/p.jpg")), 40000);
+        // Beside the folder and above it: never counted in a scan of it.
+        writeFile(dir.filePath(QStringLiteral("home/ann/beside/c.mp3")), 11);
+        writeFile(dir.filePath(QStringLiteral("home/ann/d.mp3")), 13);
+        writeFile(dir.filePath(QStringLiteral("top.txt")), 17);
+        machine->add(fixedVolume('c', c.path(), "sys"), {10 * kGb, 40 * kGb}, 4096);
+        machine->add(fixedVolume('d', d.path(), "data"), {5 * kGb, 20 * kGb}, 4096);
+        machine->setCurrentDrive('c');
+        services.walkThreads = 1;
+    }
+
+    QString folder(const char *relative) const
+    {
+        return QDir(c.path()).filePath(QString::fromLatin1(relative));
+    }
+    // What program entry does with its arguments.
+    void start(const QStringList &arguments)
+    {
+        std::vector<std::string> paths;
+        for (const QString &argument : arguments)
+            paths.push_back(QFile::encodeName(argument).toStdString());
+        named = volumes->addFolders(paths);
+        services.namedDrives = folderDriveLetters(named);
+    }
+
+    QTemporaryDir c, d;
+    std::shared_ptr<FakeVolumes> machine = std::make_shared<FakeVolumes>();
+    std::shared_ptr<FolderVolumes> volumes = std::make_shared<FolderVolumes>(machine);
+    std::vector<FolderOutcome> named;
+    FakeSettingsFile settings;
+    FakeFileTypeRegistry registry;
+    RecordingMessages messages;
+    Services services{*volumes, settings, registry, LocaleSeparators{}, 1};
+};
+
+QString realPath(const QString &path)
+{
+    return QFileInfo(path).canonicalFilePath();
+}
 
 // Holds the walk at its first file until the window asks it to stop, so
 // that the main window is certainly closed while a scan runs.
@@ -205,6 +271,134 @@ private slots:
         QVERIFY(scanning);
         QVERIFY(!statistics->scanRunning());
         windows.main.reset();
+    }
+
+    void startedWithTwoFoldersListsThemAsTheNextDrivesAndSelectsThemInTheWizard()
+    {
+        FolderStart start;
+        start.start({start.folder("home/ann/Music"), start.folder("home/ann/Photos")});
+        const MainWindows windows = createMainWindows(start.services);
+        showMainWindow(windows, start.named);
+        QVERIFY(windows.main->isVisible());
+
+        const QString music =
+            QStringLiteral("e: [%1]").arg(realPath(start.folder("home/ann/Music")));
+        const QString photos =
+            QStringLiteral("f: [%1]").arg(realPath(start.folder("home/ann/Photos")));
+        QCOMPARE(
+            windows.statistics->pckStatDrive->items(),
+            (QStringList{QStringLiteral("c: [sys]"), QStringLiteral("d: [data]"), music, photos}));
+
+        // The main window's chart: a bar pair for each, with the space of the
+        // drive that holds them.
+        windows.main->doDiskSize();
+        QStringList labels;
+        QList<double> free;
+        for (const auto &point : windows.main->Series4().points()) {
+            labels << point.label;
+            free << point.value;
+        }
+        QCOMPARE(labels, (QStringList{QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("e"),
+                                      QStringLiteral("f"), QStringLiteral("Total")}));
+        QCOMPARE(free.mid(0, 4), (QList<double>{10240, 5120, 10240, 10240}));
+
+        // The Space page likewise.
+        SpacePage &space = *windows.statistics->spacePage;
+        space.pckStatDrive->setAllSelected(false);
+        space.pckStatDrive->setSelected(2, true);
+        space.doDiskSize();
+        QCOMPARE(space.measuredDrives(), 1);
+        QCOMPARE(space.Series4().points().size(), 1);
+        QCOMPARE(space.Series4().points().front().label, QStringLiteral("e"));
+        QCOMPARE(space.Series4().points().front().value, 10240.0);
+
+        // The wizard opens with the two folders chosen, not the current drive.
+        QStringList rows;
+        QList<bool> chosen;
+        bool seen = false;
+        QTimer::singleShot(0, windows.statistics, [&] {
+            auto *wizard = qobject_cast<TfrmWhichDrive *>(QApplication::activeModalWidget());
+            if (!wizard)
+                return;
+            seen = true;
+            rows = wizard->pckDrive->items();
+            for (int i = 0; i < wizard->pckDrive->count(); ++i)
+                chosen << wizard->pckDrive->selected(i);
+            wizard->reject();
+        });
+        windows.statistics->show();
+        windows.statistics->btOK->click();
+        QVERIFY(seen);
+        QCOMPARE(rows, windows.statistics->pckStatDrive->items());
+        QCOMPARE(chosen, (QList<bool>{false, false, true, true}));
+        QVERIFY(start.messages.shown().empty());
+    }
+
+    void aMissingFolderIsToldAndTheProgramStillStarts()
+    {
+        FolderStart start;
+        const QString missing = start.folder("home/ann/Musik");
+        start.start({missing, start.folder("home/ann/Photos")});
+        const MainWindows windows = createMainWindows(start.services);
+        showMainWindow(windows, start.named);
+
+        QVERIFY(windows.main->isVisible());
+        QTRY_COMPARE(start.messages.shown().size(), std::size_t(1));
+        const RecordingMessages::Shown &box = start.messages.shown().front();
+        QCOMPARE(box.kind, RecordingMessages::Shown::Error);
+        QCOMPARE(QString::fromStdString(box.text),
+                 QStringLiteral("The folder \"%1\" does not exist; it is left out.").arg(missing));
+        // The folder that is there comes right after the machine's drives.
+        QCOMPARE(windows.statistics->pckStatDrive->items(),
+                 (QStringList{
+                     QStringLiteral("c: [sys]"), QStringLiteral("d: [data]"),
+                     QStringLiteral("e: [%1]").arg(realPath(start.folder("home/ann/Photos")))}));
+        QCOMPARE(start.services.namedDrives, std::vector<char>{'e'});
+    }
+
+    void startedWithoutFoldersNothingIsToldAndNoDriveIsAdded()
+    {
+        FolderStart start;
+        start.start({});
+        const MainWindows windows = createMainWindows(start.services);
+        showMainWindow(windows, start.named);
+        QCoreApplication::processEvents();
+        QVERIFY(start.messages.shown().empty());
+        QCOMPARE(windows.statistics->pckStatDrive->count(), 2);
+        QVERIFY(start.services.namedDrives.empty());
+    }
+
+    void aScanOfAFolderDriveCountsOnlyBelowTheFolder()
+    {
+        FolderStart start;
+        start.start({start.folder("home/ann/Music")});
+        const MainWindows windows = createMainWindows(start.services);
+        TfrmStatistics &statistics = *windows.statistics;
+        const QString entry = statistics.pckStatDrive->items().at(2);
+        QVERIFY(entry.startsWith(QStringLiteral("e: [")));
+        statistics.runWizard = [entry] {
+            WizardResult result;
+            result.drives = {entry.toStdString()};
+            result.allFiles = true;
+            return std::optional<WizardResult>(result);
+        };
+        QSignalSpy finished(&statistics, &TfrmStatistics::runFinished);
+        statistics.btOK->click();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 60000);
+
+        // a.mp3, Live/b.mp3 and Live/notes.txt; nothing beside or above.
+        const Statistics &counted = statistics.statistics();
+        QCOMPARE(counted.filesProcessed, std::int64_t(3));
+        QCOMPARE(counted.lbTypes.size(), std::size_t(2));
+        QCOMPARE(counted.lbTypes[0].key, std::string(".MP3"));
+        QCOMPARE(counted.lbTypes[0].files, std::int64_t(2));
+        QCOMPARE(counted.lbTypes[0].bytes, std::int64_t(8000));
+        QCOMPARE(counted.lbTypes[1].key, std::string(".TXT"));
+        QCOMPARE(counted.lbTypes[1].bytes, std::int64_t(7));
+        // The one-drive run measured the folder's drive with its holder's clusters.
+        QCOMPARE(statistics.clusterSize(), 4096);
+        for (const RecordingMessages::Shown &box : start.messages.shown())
+            QVERIFY2(box.kind != RecordingMessages::Shown::Error, box.text.c_str());
     }
 
     void endingWhileAScanRunsStopsItBeforeTheWindowsGo()

@@ -1,11 +1,14 @@
 #include "chart/Chart.h"
 #include "chart/ChartLayout.h"
+#include "ExportFixture.h"
 #include "PageFixture.h"
 #include "ScanFixture.h"
 #include "views/AttributePage.h"
 #include "widgets/FontSubstitutes.h"
 
 #include <QLabel>
+#include <QMenu>
+#include <QTemporaryDir>
 #include <sys/stat.h>
 
 using namespace vorin;
@@ -77,6 +80,9 @@ private slots:
     void barsStandLevelWithTheirRows();
     void laterFiguresReplaceEverything();
     void scanCountsHiddenReadOnlyAndSystemFiles();
+    void copyAndCsvGiveTheFiguresWithTheirHeadingsAndShares();
+    void copyBeforeTheFirstRunGivesTheRowNamesOnly();
+    void rightClickOnThePageOffersTheTableAndOnAChartThePicture();
 };
 
 void tst_AttributePage::tableHasItsRowsHeadingsAndNote()
@@ -362,6 +368,102 @@ void tst_AttributePage::scanCountsHiddenReadOnlyAndSystemFiles()
     QCOMPARE(figures(page), (QStringList{"2", "1,000", "0", "0", "1", "0", "0", "0"}));
     QCOMPARE(marks(*page.Chart2), (QStringList{"0 %", "33.33 %", "0 %", "66.67 %"}));
     QCOMPARE(values(*page.HorizBarSeries5), (QList<double>{0, 0, 0, 100}));
+}
+
+namespace {
+
+// Shares of the files 60, 20, 0, 20 %; of the bytes 50, 20, 0, 30 %.
+void fillRoundShares(Statistics &s)
+{
+    s.hiddenCount = 3000;
+    s.hiddenBytes = 1'250'000;
+    s.readOnlyCount = 1000;
+    s.readOnlyBytes = 500'000;
+    s.systemCount = 0;
+    s.systemBytes = 0;
+    s.archiveCount = 1000;
+    s.archiveBytes = 750'000;
+}
+
+const QStringList kHeadings = {"Attribute", "% of total # files", "# Files", "% of total size",
+                               "File Sizes"};
+
+} // namespace
+
+void tst_AttributePage::copyAndCsvGiveTheFiguresWithTheirHeadingsAndShares()
+{
+    AttributeSetup t;
+    fillRoundShares(t.harness.stats);
+    t.page.doFileAttrs();
+    // The shares as the bars' marks show them, hidden at the top.
+    QCOMPARE(marks(*t.page.Chart2), QStringList({"20 %", "0 %", "20 %", "60 %"}));
+    QCOMPARE(marks(*t.page.Chart3), QStringList({"30 %", "0 %", "20 %", "50 %"}));
+
+    markClipboard();
+    t.page.attributeTable->copyAction()->trigger();
+    QCOMPARE(clipboardText(), tsvLines({kHeadings,
+                                        {"Hidden", "60 %", "3,000", "50 %", "1,250,000"},
+                                        {"Read-only", "20 %", "1,000", "20 %", "500,000"},
+                                        {"System", "0 %", "0", "0 %", "0"},
+                                        {"Archive", "20 %", "1,000", "30 %", "750,000"}}));
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("attributes.csv"));
+    CsvChooserStub chooser(path);
+    t.page.attributeTable->saveAction()->trigger();
+    QCOMPARE(chooser.suggestedName, QStringLiteral("Attributes.csv"));
+    QVERIFY(t.env.messages.shown().empty());
+    QCOMPARE(fileBytes(path), csvLines({kHeadings,
+                                        {"Hidden", "60 %", "3000", "50 %", "1250000"},
+                                        {"Read-only", "20 %", "1000", "20 %", "500000"},
+                                        {"System", "0 %", "0", "0 %", "0"},
+                                        {"Archive", "20 %", "1000", "30 %", "750000"}}));
+}
+
+void tst_AttributePage::copyBeforeTheFirstRunGivesTheRowNamesOnly()
+{
+    AttributeSetup t;
+    markClipboard();
+    t.page.attributeTable->copyTable();
+    QCOMPARE(clipboardText(), tsvLines({kHeadings,
+                                        {"Hidden", "", "", "", ""},
+                                        {"Read-only", "", "", "", ""},
+                                        {"System", "", "", "", ""},
+                                        {"Archive", "", "", "", ""}}));
+}
+
+void tst_AttributePage::rightClickOnThePageOffersTheTableAndOnAChartThePicture()
+{
+    AttributeSetup t;
+    fillRoundShares(t.harness.stats);
+    t.page.doFileAttrs();
+    Notebook &book = t.harness.notebook;
+    book.show();
+    QVERIFY(book.setPageIndex(8));
+    QVERIFY(QTest::qWaitForWindowExposed(&book));
+    QWidget &page = *t.harness.page(8);
+    QMenu *menu = t.page.attributeTable->menu();
+    QCOMPARE(captions(*menu), QStringList({"Copy", "Save as CSV…"}));
+
+    // On a figure: the table's menu.
+    const QPoint onFigure = t.page.lblSzReadOnly->geometry().center();
+    QTest::mouseClick(book.windowHandle(), Qt::RightButton, {}, page.mapTo(&book, onFigure));
+    QTRY_VERIFY(menu->isVisible());
+    menu->hide();
+
+    // On a share chart: its picture menu instead.
+    const QPoint onChart = t.page.Chart3->geometry().center();
+    QTest::mouseClick(book.windowHandle(), Qt::RightButton, {}, page.mapTo(&book, onChart));
+    QTRY_VERIFY(t.page.Chart3->pictureMenu()->isVisible());
+    QVERIFY(!menu->isVisible());
+    t.page.Chart3->pictureMenu()->hide();
+
+    // Ctrl+C on the page, which a click gives the focus.
+    QCOMPARE(page.focusPolicy(), Qt::ClickFocus);
+    markClipboard();
+    QTest::keyClick(&page, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(clipboardText().startsWith(tsvLines({kHeadings}) +
+                                       "Hidden\t60 %\t3,000\t50 %\t1,250,000\n"));
 }
 
 QTEST_MAIN(tst_AttributePage)

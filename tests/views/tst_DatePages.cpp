@@ -1,6 +1,8 @@
 #include "chart/Chart.h"
 #include "chart/ChartLayout.h"
+#include "ExportFixture.h"
 #include "PageFixture.h"
+#include "platform/fake/RecordingMessages.h"
 #include "ScanFixture.h"
 #include "TextRecorder.h"
 #include "views/DatePages.h"
@@ -8,9 +10,11 @@
 
 #include <fcntl.h>
 #include <QDateTime>
+#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <sys/stat.h>
 
@@ -151,6 +155,12 @@ qint64 localNoon(int days)
     return QDateTime(QDate::currentDate().addDays(days), QTime(12, 0)).toSecsSinceEpoch();
 }
 
+// A whole number as an English user reads it, from Qt's own formatting.
+QString grouped(double n)
+{
+    return QLocale(QLocale::English).toString(qint64(n));
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Date)
@@ -179,6 +189,8 @@ private slots:
     void dateTablesDrawTheirCellsThroughTheSharedHandler();
     void scannedFilesFallInTheBucketsOfTheirAges();
     void combinedListingStaysAtHandDuringAScan();
+    void copyAndCsvOfEachTableGiveItsHeadingsAndFigures_data();
+    void copyAndCsvOfEachTableGiveItsHeadingsAndFigures();
 };
 
 void tst_DatePages::tableRowsRunFromOverFourYearsDownToNotRecorded_data()
@@ -441,7 +453,6 @@ void tst_DatePages::listingShowsTheTableOfThePageShownWithoutRebuilding()
     tab->findChild<QRadioButton *>(listing)->click();
     QVERIFY(!table->isHidden());
     QVERIFY(plot->isHidden());
-    QVERIFY(!table->isEnabled());
     // The tables of the other pages stay where they were.
     for (StringGrid *other :
          {f.pages.gridAccess, f.pages.gridCreate, f.pages.gridModify, f.pages.gridCombine})
@@ -545,8 +556,8 @@ void tst_DatePages::noCellOfTheDateTablesCanBeSelected()
         f.showPage(t.page);
         t.listing->click();
         QVERIFY(grid.isVisible());
-        QVERIFY(!grid.isEnabled());
-        grid.setEnabled(true);
+        // It takes the focus, for Ctrl+C and its menu, but never a cell.
+        QVERIFY(grid.isEnabled());
         grid.setFocus();
         QSignalSpy selected(&grid, &DrawGrid::cellSelected);
         QSignalSpy clicked(&grid, &DrawGrid::cellClicked);
@@ -679,6 +690,111 @@ void tst_DatePages::combinedListingStaysAtHandDuringAScan()
     QTRY_VERIFY_WITH_TIMEOUT(!w.scanRunning(), 30000);
     QTRY_COMPARE_WITH_TIMEOUT(d.Series6->points().size(), std::size_t(10), 30000);
     QVERIFY(!d.gridCombine->isHidden());
+}
+
+void tst_DatePages::copyAndCsvOfEachTableGiveItsHeadingsAndFigures_data()
+{
+    QTest::addColumn<int>("table");
+    QTest::addColumn<QString>("fileName");
+    QTest::newRow("Access") << 0 << "Accessed dates.csv";
+    QTest::newRow("Created") << 1 << "Created dates.csv";
+    QTest::newRow("Modified") << 2 << "Modified dates.csv";
+    QTest::newRow("Combined") << 3 << "Combined dates.csv";
+}
+
+void tst_DatePages::copyAndCsvOfEachTableGiveItsHeadingsAndFigures()
+{
+    QFETCH(int, table);
+    QFETCH(QString, fileName);
+    DatesFixture f;
+    f.refresh();
+    f.harness.notebook.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.harness.notebook));
+    const struct
+    {
+        int page;
+        QRadioButton *listing;
+        StringGrid *grid;
+        TableExport *exporter;
+        QStringList headings;
+    } tables[] = {
+        {kAccess,
+         f.pages.rgAccess[0],
+         f.pages.gridAccess,
+         f.pages.accessTable,
+         {"Accessed Date", "Total file size", "Number of files"}},
+        {kCreated,
+         f.pages.rgCreate[0],
+         f.pages.gridCreate,
+         f.pages.createTable,
+         {"Created Date", "Total file size", "Number of files"}},
+        {kModified,
+         f.pages.rgModify[0],
+         f.pages.gridModify,
+         f.pages.modifyTable,
+         {"Modified Date", "Total file size", "Number of files"}},
+        {kCombined,
+         f.pages.rgCombine0,
+         f.pages.gridCombine,
+         f.pages.combineTable,
+         {"Combined dates", "Access Size", "Access # files", "Create Size", "Create # files",
+          "Modify Size", "Modify # files"}},
+    };
+    const auto &t = tables[table];
+
+    // Row r holds bucket 10 - r, "Over 4 years" at the top.
+    QList<QStringList> shown{t.headings};
+    QList<QStringList> plain{t.headings};
+    for (int row = 1; row <= kAgeBuckets; ++row) {
+        const int k = kAgeBuckets - row;
+        const QList<double> figures[] = {
+            {accessMB(k) * kMB, 10.0 + k},
+            {createdMB(k) * kMB, 100.0 + k},
+            {modifiedMB(k) * kMB, 1000.0 + k},
+        };
+        QList<double> cells = table < 3 ? figures[table] : figures[0] + figures[1] + figures[2];
+        QStringList shownRow{kBucketLabels[k]};
+        QStringList plainRow{kBucketLabels[k]};
+        for (const double n : cells) {
+            shownRow << grouped(n);
+            plainRow << QString::number(qint64(n));
+        }
+        shown << shownRow;
+        plain << plainRow;
+    }
+    QCOMPARE(shown[1].mid(0, 3), table == 0   ? QStringList({"Over 4 years", "9,961,472", "19"})
+                                 : table == 1 ? QStringList({"Over 4 years", "21,495,808", "109"})
+                                 : table == 2 ? QStringList({"Over 4 years", "28,573,696", "1,009"})
+                                              : QStringList({"Over 4 years", "9,961,472", "19"}));
+
+    f.showPage(t.page);
+    t.listing->click();
+    StringGrid &grid = *t.grid;
+    QVERIFY(grid.isVisible());
+
+    markClipboard();
+    t.exporter->copyAction()->trigger();
+    QCOMPARE(clipboardText(), tsvLines(shown));
+
+    markClipboard();
+    QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboardText(), tsvLines(shown));
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("dates.csv"));
+    RecordingMessages messages;
+    CsvChooserStub chooser(path);
+    t.exporter->saveAction()->trigger();
+    QCOMPARE(chooser.suggestedName, fileName);
+    QVERIFY(messages.shown().empty());
+    QCOMPARE(fileBytes(path), csvLines(plain));
+
+    QCOMPARE(grid.contextMenu(), t.exporter->menu());
+    QCOMPARE(captions(*grid.contextMenu()), QStringList({"Copy", "Save as CSV…"}));
+    QTest::mouseClick(grid.viewport(), Qt::RightButton, {}, grid.cellRect(1, 2).center());
+    QTRY_VERIFY(grid.contextMenu()->isVisible());
+    grid.contextMenu()->hide();
+    QCOMPARE(QPoint(grid.col(), grid.row()), QPoint(20, 20));
 }
 
 QTEST_MAIN(tst_DatePages)

@@ -1,5 +1,6 @@
 #include "chart/Chart.h"
 #include "chart/ChartLayout.h"
+#include "ExportFixture.h"
 #include "PageFixture.h"
 #include "ScanFixture.h"
 #include "views/OverhangPage.h"
@@ -8,8 +9,10 @@
 #include <QAbstractTextDocumentLayout>
 #include <QFrame>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTemporaryDir>
 
 using namespace vorin;
 using namespace vorin::testing;
@@ -122,6 +125,8 @@ private slots:
     void scanOfEmptyFilesSwitchesTheTabOff();
     void twoSingleDriveRunsLeaveOnlyTheSecondRunsFigures();
     void runOverTwoDrivesLeavesTheTabOff();
+    void copyAndCsvGiveTheTableWithItsHeadingsAndShares();
+    void rightClickOnThePageOrItsCoverOffersTheTable();
 };
 
 void tst_OverhangPage::tableHasItsTextsInFiveRows24PixelsApart()
@@ -629,6 +634,92 @@ void tst_OverhangPage::runOverTwoDrivesLeavesTheTabOff()
     QVERIFY(!w.OvcNotebook1->pageEnabled(3));
     QVERIFY(!w.pageBuilderCalls().contains(QStringLiteral("doOverHang")));
     QCOMPARE(wasted(*w.overhangPage), before);
+}
+
+namespace {
+
+const QStringList kOverhangHeadings = {"FAT Partion size", "FAT 32 Size", "Cluster size",
+                                       "Percent wasted", "Wasted space"};
+
+// 40,000 bytes counted, wasting 0, 10,000, 40,000, 60,000 and 120,000 bytes
+// at 4K to 64K: 0, 20, 50, 60 and 75 % of the space used.
+void fillRoundWaste(Statistics &s)
+{
+    s.filesSelected = 10;
+    s.sizeBandBytes[1] = 30000;
+    s.sizeBandBytes[5] = 10000;
+    s.overhang4K = 0;
+    s.overhang8K = 10000;
+    s.overhang16K = 40000;
+    s.overhang32K = 60000;
+    s.overhang64K = 120000;
+}
+
+} // namespace
+
+void tst_OverhangPage::copyAndCsvGiveTheTableWithItsHeadingsAndShares()
+{
+    OverhangSetup t;
+    fillRoundWaste(t.harness.stats);
+    t.page.doOverHang(4096);
+    // The shares as the bars' marks show them, 64K at the bottom.
+    QCOMPARE(marks(*t.page.chartOverhang), (QStringList{"75 %", "60 %", "50 %", "20 %", "0 %"}));
+
+    markClipboard();
+    t.page.overhangTable->copyAction()->trigger();
+    QCOMPARE(clipboardText(),
+             tsvLines({kOverhangHeadings,
+                       {"255 MB", "Less than 8GB", "4K", "0 %", "0"},
+                       {"256 MB - 511 MB", "Less than 16GB", "8K", "20 %", "10,000"},
+                       {"512 MB - 1023 MB", "Less than 32GB", "16K", "50 %", "40,000"},
+                       {"1 GB - 2 GB", "32GB or more", "32K", "60 %", "60,000"},
+                       {"2 GB - 4 GB", "", "64K", "75 %", "120,000"}}));
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("overhang.csv"));
+    CsvChooserStub chooser(path);
+    t.page.overhangTable->saveAction()->trigger();
+    QCOMPARE(chooser.suggestedName, QStringLiteral("Cluster overhang.csv"));
+    QVERIFY(t.env.messages.shown().empty());
+    QCOMPARE(fileBytes(path),
+             csvLines({kOverhangHeadings,
+                       {"255 MB", "Less than 8GB", "4K", "0 %", "0"},
+                       {"256 MB - 511 MB", "Less than 16GB", "8K", "20 %", "10000"},
+                       {"512 MB - 1023 MB", "Less than 32GB", "16K", "50 %", "40000"},
+                       {"1 GB - 2 GB", "32GB or more", "32K", "60 %", "60000"},
+                       {"2 GB - 4 GB", "", "64K", "75 %", "120000"}}));
+}
+
+void tst_OverhangPage::rightClickOnThePageOrItsCoverOffersTheTable()
+{
+    OverhangSetup t;
+    fillRoundWaste(t.harness.stats);
+    Notebook &book = t.harness.notebook;
+    book.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&book));
+    QWidget &page = *t.harness.page(3);
+    QMenu *menu = t.page.overhangTable->menu();
+    QCOMPARE(captions(*menu), QStringList({"Copy", "Save as CSV…"}));
+    const QPoint onFigure = page.mapTo(&book, t.page.lblOver[1]->geometry().center());
+
+    t.page.doOverHang(4096);
+    QTest::mouseClick(book.windowHandle(), Qt::RightButton, {}, onFigure);
+    QTRY_VERIFY(menu->isVisible());
+    menu->hide();
+
+    // Ctrl+C on the page, which a click gives the focus.
+    QCOMPARE(page.focusPolicy(), Qt::ClickFocus);
+    markClipboard();
+    QTest::keyClick(&page, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(clipboardText().startsWith(tsvLines({kOverhangHeadings}) +
+                                       "255 MB\tLess than 8GB\t4K\t0 %\t0\n"));
+
+    // A drive of other clusters: the cover hides the figures, the menu stays.
+    t.page.doOverHang(2048);
+    QVERIFY(t.page.pnlCluster->isVisible());
+    QTest::mouseClick(book.windowHandle(), Qt::RightButton, {}, onFigure);
+    QTRY_VERIFY(menu->isVisible());
+    menu->hide();
 }
 
 QTEST_MAIN(tst_OverhangPage)

@@ -1,6 +1,8 @@
 #include "chart/Chart.h"
 #include "chart/ChartLayout.h"
+#include "ExportFixture.h"
 #include "PageFixture.h"
+#include "platform/fake/RecordingMessages.h"
 #include "ScanFixture.h"
 #include "TextRecorder.h"
 #include "views/PageParts.h"
@@ -11,6 +13,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace vorin;
@@ -92,7 +95,7 @@ class tst_SizesPage : public QObject
     Q_OBJECT
 
 private slots:
-    void pageStartsWithTheSizeChartAndAHiddenDisabledTable();
+    void pageStartsWithTheSizeChartAndAHiddenTable();
     void tableRowsRunFromTheLargestBandDownInLocaleNumbers_data();
     void tableRowsRunFromTheLargestBandDownInLocaleNumbers();
     void showingThePageMovesTheSelectionOffTheTable();
@@ -113,9 +116,11 @@ private slots:
     void cellTextIsClippedToItsCell();
     void tableDrawsItsCellsThroughTheSharedHandler();
     void scannedFilesFallInTheirBandsAtTheBounds();
+    void copyAndCsvGiveTheHeadingsAndTheFiguresOfTheTable();
+    void rightClickAndCtrlCOnTheTableCopyItAndSelectNothing();
 };
 
-void tst_SizesPage::pageStartsWithTheSizeChartAndAHiddenDisabledTable()
+void tst_SizesPage::pageStartsWithTheSizeChartAndAHiddenTable()
 {
     SizesFixture f;
     QCOMPARE(f.page.rgSize[0]->text(), QStringLiteral("Listing"));
@@ -123,7 +128,6 @@ void tst_SizesPage::pageStartsWithTheSizeChartAndAHiddenDisabledTable()
     QCOMPARE(f.page.rgSize[2]->text(), QStringLiteral("Chart by Number of Files"));
     QVERIFY(f.page.rgSize[1]->isChecked());
     QVERIFY(f.page.gridSizes->isHidden());
-    QVERIFY(!f.page.gridSizes->isEnabled());
     QVERIFY(!f.page.Chart1->isHidden());
     QCOMPARE(f.page.gridSizes->colCount(), 3);
     QCOMPARE(f.page.gridSizes->rowCount(), 13);
@@ -273,7 +277,6 @@ void tst_SizesPage::listingShowsTheTableInPlaceOfTheChart()
     f.page.rgSize[0]->click();
     QVERIFY(!f.page.gridSizes->isHidden());
     QVERIFY(f.page.Chart1->isHidden());
-    QVERIFY(!f.page.gridSizes->isEnabled()); // a table to read, not to use
 
     // The chart comes back rebuilt from the figures of now.
     f.harness.stats.sizeBandCount[5] = 77;
@@ -379,12 +382,9 @@ void tst_SizesPage::noCellIsSelectedByMouseOrKeyboard()
     f.showOnScreen();
     StringGrid &grid = *f.page.gridSizes;
     QVERIFY(grid.isVisible());
-    // As built the table takes no input at all; even once it does, the
-    // refusal holds.
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.cellRect(1, 3).center());
-    QCOMPARE(QPoint(grid.col(), grid.row()), QPoint(20, 20));
-
-    grid.setEnabled(true);
+    // The table takes the focus, for Ctrl+C and its menu, but never a cell.
+    QVERIFY(grid.isEnabled());
+    QVERIFY(grid.focusPolicy() & Qt::ClickFocus);
     grid.setFocus();
     QSignalSpy selected(&grid, &DrawGrid::cellSelected);
     QSignalSpy clicked(&grid, &DrawGrid::cellClicked);
@@ -524,6 +524,66 @@ void tst_SizesPage::scannedFilesFallInTheirBandsAtTheBounds()
     QCOMPARE(points.size(), std::size_t(12));
     QCOMPARE(points[0].value, 36693 / kMB);
     QCOMPARE(points[11].value, 16777217 / kMB);
+}
+
+void tst_SizesPage::copyAndCsvGiveTheHeadingsAndTheFiguresOfTheTable()
+{
+    SizesFixture f;
+    f.page.doFileSizes();
+    f.page.rgSize[0]->click();
+    // The copy as the table shows it, the file with plain numbers, largest
+    // band first.
+    const QStringList headings = {"File size", "Total file size", "Number of files"};
+    QList<QStringList> shown{headings};
+    QList<QStringList> plain{headings};
+    for (int row = 1; row <= kSizeBands; ++row) {
+        const int band = kSizeBands + 1 - row;
+        shown << f.page.gridSizes->rowTexts(row);
+        plain << QStringList{kBandLabels[band - 1], QString::number(qint64(bandBytes(band))),
+                             QString::number(qint64(bandFiles(band)))};
+    }
+    QCOMPARE(shown[1], QStringList({"Over 16MB", "18.874.375", "12.012"}));
+    QCOMPARE(shown[12], QStringList({"0 - 16K", "1.572.871", "1.001"}));
+
+    markClipboard();
+    f.page.sizesTable->copyAction()->trigger();
+    QCOMPARE(clipboardText(), tsvLines(shown));
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("sizes.csv"));
+    RecordingMessages messages;
+    CsvChooserStub chooser(path);
+    f.page.sizesTable->saveAction()->trigger();
+    QCOMPARE(chooser.suggestedName, QStringLiteral("File sizes.csv"));
+    QVERIFY(messages.shown().empty());
+    QCOMPARE(fileBytes(path), csvLines(plain));
+    QVERIFY(fileBytes(path).contains("Over 16MB,18874375,12012\r\n"));
+}
+
+void tst_SizesPage::rightClickAndCtrlCOnTheTableCopyItAndSelectNothing()
+{
+    SizesFixture f;
+    f.page.doFileSizes();
+    f.page.rgSize[0]->click();
+    f.showOnScreen();
+    StringGrid &grid = *f.page.gridSizes;
+    QMenu *menu = grid.contextMenu();
+    QVERIFY(menu);
+    QCOMPARE(menu, f.page.sizesTable->menu());
+    QCOMPARE(captions(*menu), QStringList({"Copy", "Save as CSV…"}));
+    QTest::mouseClick(grid.viewport(), Qt::RightButton, {}, grid.cellRect(1, 4).center());
+    QTRY_VERIFY(menu->isVisible());
+    menu->hide();
+
+    markClipboard();
+    QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+    QList<QStringList> shown;
+    for (int row = 0; row <= kSizeBands; ++row)
+        shown << grid.rowTexts(row);
+    QCOMPARE(clipboardText(), tsvLines(shown));
+    QVERIFY(clipboardText().startsWith(QStringLiteral(
+        "File size\tTotal file size\tNumber of files\nOver 16MB\t18.874.375\t12.012\n")));
+    QCOMPARE(QPoint(grid.col(), grid.row()), QPoint(20, 20));
 }
 
 QTEST_MAIN(tst_SizesPage)

@@ -15,13 +15,16 @@
 #include "widgets/StringGrid.h"
 #include "widgets/TiledPanel.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #ifdef VORIN_HAVE_WHICHDRIVE
@@ -125,6 +128,7 @@ private slots:
     void pagesWithAVisibleChartOpenItsPreview();
     void pagesWithAHiddenChartPrintTheWindowImage();
     void chartPageAndWindowImagePageBothReachPaper();
+    void everyChartOfThePagesSavesItsPictureAtItsSize();
 #ifdef VORIN_HAVE_WHICHDRIVE
     void collectingAsksTheWizardForDrivesAndMode();
     void cancellingTheWizardStartsNothing();
@@ -1033,6 +1037,56 @@ void tst_Statistics::chartPageAndWindowImagePageBothReachPaper()
     for (const chart::Chart *c : w.findChildren<chart::Chart *>())
         QCOMPARE(c->model().settings().background, normal);
     QCOMPARE(w.datePages->gridAccess->cellColor(), normal);
+}
+
+void tst_Statistics::everyChartOfThePagesSavesItsPictureAtItsSize()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    w.show();
+    runAndWait(w, allFilesOf({"c: [sys]"}));
+
+    // Each picture goes to a file named after its chart, without a dialog.
+    QTemporaryDir folder;
+    struct Chooser
+    {
+        explicit Chooser(chart::PictureFileChooser c)
+            : previous(chart::installPictureFileChooser(std::move(c)))
+        {}
+        ~Chooser() { chart::installPictureFileChooser(std::move(previous)); }
+        chart::PictureFileChooser previous;
+    } chooser([&folder](QWidget *parent, const QString &) {
+        return folder.filePath(parent->objectName() + QStringLiteral(".png"));
+    });
+    std::set<QString> names;
+    for (chart::Chart *c : w.findChildren<chart::Chart *>()) {
+        names.insert(c->objectName());
+        QStringList captions;
+        for (const QAction *action : c->pictureMenu()->actions())
+            captions << action->text();
+        QCOMPARE(captions, QStringList({"Copy picture", "Save as PNG…"}));
+        c->savePictureAction()->trigger();
+        const QImage saved(folder.filePath(c->objectName() + QStringLiteral(".png")), "PNG");
+        QCOMPARE(saved.size(), c->size());
+        bool hasPoints = false;
+        for (int i = 0; i < c->model().seriesCount(); ++i)
+            hasPoints = hasPoints || !c->model().series(i).points().empty();
+        if (hasPoints) {
+            std::set<QRgb> colours;
+            for (int y = 0; y < saved.height(); ++y)
+                for (int x = 0; x < saved.width(); ++x)
+                    colours.insert(saved.pixel(x, y));
+            QVERIFY2(colours.size() >= 3, qPrintable(c->objectName()));
+        }
+    }
+    std::set<QString> expected = {"chartSpaceBar", "pieTotal",    "chartPie",    "Chart1",
+                                  "chartAccess",   "chartCreate", "chartModify", "chartCombine",
+                                  "chartOverhang", "Chart2",      "Chart3",      "Chart4"};
+    for (int i = 1; i <= 11; ++i)
+        expected.insert(QStringLiteral("pie%1").arg(i));
+    QCOMPARE(names, expected);
+    for (const auto &shown : env.messages.shown())
+        QVERIFY2(shown.kind != RecordingMessages::Shown::Error, shown.text.c_str());
 }
 
 #ifdef VORIN_HAVE_WHICHDRIVE

@@ -1,8 +1,10 @@
 #include "chart/Chart.h"
+#include "ExportFixture.h"
 #include "PageFixture.h"
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeSettingsFile.h"
 #include "platform/fake/FakeVolumes.h"
+#include "platform/fake/RecordingMessages.h"
 #include "selection/TypeFilter.h"
 #include "views/TypesPage.h"
 #include "widgets/MenuButton.h"
@@ -16,6 +18,7 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace vorin;
@@ -131,6 +134,9 @@ private slots:
     void columnsAfterTypeAreRightAligned();
     void numbersFollowALocaleWithoutCommas_data();
     void numbersFollowALocaleWithoutCommas();
+    void copyAndCsvOfTheListingGiveItsHeadingsFiguresAndTotals_data();
+    void copyAndCsvOfTheListingGiveItsHeadingsFiguresAndTotals();
+    void ctrlCOnTheListingCopiesItInTheOrderShownAndKeepsTheSort();
 };
 
 void tst_TypesPage::tableShowsKeyDescriptionAndFiguresPerType()
@@ -358,13 +364,21 @@ void tst_TypesPage::sortMenuServesTheGridAndTheSortButton()
     QCOMPARE(f.page.gridTypes->contextMenu(), f.page.PopupMenu1);
     QCOMPARE(f.page.btSort->popupMenu(), f.page.PopupMenu1);
     QCOMPARE(f.page.btSort->text(), QStringLiteral("&Sort"));
-    QStringList captions;
-    for (QAction *action : f.page.PopupMenu1->actions()) {
-        QVERIFY(action->isCheckable());
-        captions << action->text();
-    }
-    QCOMPARE(captions, QStringList({"Sort by &Extension", "Sort by &Type", "Sort by &Size",
-                                    "Sort by &Number of files", "Sort by &Average File Size"}));
+    // The five sorts first, then, apart, the copy and the save of the table.
+    QCOMPARE(captions(*f.page.PopupMenu1),
+             QStringList({"Sort by &Extension", "Sort by &Type", "Sort by &Size",
+                          "Sort by &Number of files", "Sort by &Average File Size", "-", "Copy",
+                          "Save as CSV…"}));
+    const QList<QAction *> actions = f.page.PopupMenu1->actions();
+    for (int i = 0; i < 5; ++i)
+        QVERIFY(actions[i]->isCheckable());
+    QCOMPARE(actions.mid(0, 5),
+             QList<QAction *>({f.page.SortbyExtension, f.page.SortbyType, f.page.SortbySize,
+                               f.page.SortbyNumFiles, f.page.SortbyAverageFileSize1}));
+    QCOMPARE(actions[6], f.page.typesTable->copyAction());
+    QCOMPARE(actions[7], f.page.typesTable->saveAction());
+    QVERIFY(!actions[6]->isCheckable());
+    QVERIFY(!actions[7]->isCheckable());
     QCOMPARE(f.checkedSort(), QStringLiteral("SortbyExtension"));
 }
 
@@ -624,6 +638,76 @@ void tst_TypesPage::numbersFollowALocaleWithoutCommas()
     QCOMPARE(f.slices()[0].value, 1'234'567.0);
     QCOMPARE(f.slices()[1].value, 20'000.0);
     QCOMPARE(f.page.stripCommas(grouped("1_234_567")), QStringLiteral("1234567"));
+}
+
+void tst_TypesPage::copyAndCsvOfTheListingGiveItsHeadingsFiguresAndTotals_data()
+{
+    QTest::addColumn<QString>("thousands");
+    QTest::addColumn<QString>("decimal");
+    QTest::newRow("English") << ","
+                             << ".";
+    QTest::newRow("German") << "."
+                            << ",";
+    QTest::newRow("French") << QStringLiteral("\u202f") << ",";
+}
+
+void tst_TypesPage::copyAndCsvOfTheListingGiveItsHeadingsFiguresAndTotals()
+{
+    QFETCH(QString, thousands);
+    QFETCH(QString, decimal);
+    TypesFixture f(LocaleSeparators{thousands.toStdString(), decimal.toStdString()});
+    const auto grouped = [&thousands](const char *digits) {
+        return QString::fromLatin1(digits).replace(QLatin1Char('_'), thousands);
+    };
+    f.machine.registry.add(".b", "b.file", "Text, \"plain\" été");
+    f.addType(".A", 1000, 1'234'567);
+    f.addType(".B", 20, 20'000);
+    f.fill(Listing);
+
+    markClipboard();
+    f.page.typesTable->copyAction()->trigger();
+    QCOMPARE(clipboardText(), "Extension\tType\tSize\t# Files\tAvg File Size\n"
+                              ".A\tA File\t" +
+                                  grouped("1_234_567") + "\t" + grouped("1_000") + "\t" +
+                                  grouped("1_235") +
+                                  "\n"
+                                  ".B\t\"Text, \"\"plain\"\" été\"\t" +
+                                  grouped("20_000") + "\t20\t" + grouped("1_000") +
+                                  "\n"
+                                  "\tTotals\t" +
+                                  grouped("1_254_567") + "\t" + grouped("1_020") + "\t\n");
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("types.csv"));
+    RecordingMessages messages;
+    CsvChooserStub chooser(path);
+    f.page.typesTable->saveAction()->trigger();
+    QCOMPARE(chooser.suggestedName, QStringLiteral("File types.csv"));
+    QVERIFY(messages.shown().empty());
+    QCOMPARE(fileBytes(path), QStringLiteral("Extension,Type,Size,# Files,Avg File Size\r\n"
+                                             ".A,A File,1234567,1000,1235\r\n"
+                                             ".B,\"Text, \"\"plain\"\" été\",20000,20,1000\r\n"
+                                             ",Totals,1254567,1020,\r\n")
+                                  .toUtf8());
+}
+
+void tst_TypesPage::ctrlCOnTheListingCopiesItInTheOrderShownAndKeepsTheSort()
+{
+    TypesFixture f;
+    f.addType(".A", 1, 5000);
+    f.addType(".B", 300, 300);
+    f.addType(".C", 20, 2000);
+    f.fill(Listing);
+    f.page.SortbyNumFiles->trigger();
+    markClipboard();
+    QTest::keyClick(f.page.gridTypes, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboardText(), QStringLiteral("Extension\tType\tSize\t# Files\tAvg File Size\n"
+                                             ".B\tB File\t300\t300\t1\n"
+                                             ".C\tC File\t2,000\t20\t100\n"
+                                             ".A\tA File\t5,000\t1\t5,000\n"
+                                             "\tTotals\t7,300\t321\t\n"));
+    QCOMPARE(f.checkedSort(), QStringLiteral("SortbyNumFiles"));
+    QCOMPARE(f.column(0), QStringList({".B", ".C", ".A"}));
 }
 
 QTEST_MAIN(tst_TypesPage)

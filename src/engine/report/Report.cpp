@@ -2,8 +2,8 @@
 
 #include "engine/Drives.h"
 #include "engine/ScanRun.h"
-#include "platform/FileSystem.h"
 #include "platform/FileTypeRegistry.h"
+#include "platform/FolderVolumes.h"
 #include "platform/Messages.h"
 #include "platform/Volumes.h"
 #include "selection/StatFiles.h"
@@ -17,7 +17,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
+#include <memory>
 #include <mutex>
 #include <ostream>
 #include <thread>
@@ -27,8 +27,45 @@ namespace vorin {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: vorin-report [--json] [--threads N] [--include EXT,...|--exclude EXT,...] "
-    "TARGET...  |  vorin-report --drives";
+    "usage: vorin-report [--json|--csv] [--threads N] [--include EXT,...|--exclude EXT,...] "
+    "TARGET...  |  vorin-report --drives  |  vorin-report --help";
+
+constexpr std::string_view kHelp =
+    R"(Usage: vorin-report [OPTION]... TARGET...
+       vorin-report --drives
+Counts the files of drives or directories as Vorin 99 does and prints the
+tables of its statistics pages: file types, size bands, the ages of the three
+file dates, attributes, cluster overhang (one target only) and the time of day.
+
+A TARGET is a drive as --drives names it (c:), or a directory, which is
+counted as a drive of its own on the next free letter after the drives
+(g: [/home/ann/Music]). The walk stays on the target's file system.
+
+Options:
+  --json             print one JSON object with every figure
+  --csv              print the tables as one CSV table with the columns
+                     table,key,label,files,bytes (tables: types, sizes,
+                     accessAge, createdAge, modifiedAge, modifiedTime,
+                     createdTime, accessTime, attributes; numbers without
+                     separators)
+  --threads N        walk with N threads, 1 to 64 (1 suits rotating disks);
+                     default: one per core, at most eight
+  --include EXT,...  count only files of these types (doc, .doc or *.doc,
+                     in any case)
+  --exclude EXT,...  count every file but those of these types
+  --drives           list the drives with their roots, types and space
+  --help             print this help and exit
+  --version          print the version and exit
+  --                 take every argument after it as a target
+
+Ctrl-C stops the walk and prints what was counted (JSON: "complete": false).
+
+Exit status:
+  0    done
+  1    nothing could be scanned
+  2    bad command line, or a target that is no drive or readable directory
+  130  interrupted
+)";
 
 // "doc", ".doc" and "*.doc", in any case, give the type entry "*.doc\t".
 std::string typeEntryFor(std::string_view text)
@@ -92,99 +129,48 @@ bool isOption(std::string_view arg, std::string_view name)
                            arg[name.size()] == '=');
 }
 
-// The drives of the machine plus the directories named on the command line,
-// each of which stands for a drive of its own on a letter no drive uses.
-class TargetVolumes final : public Volumes
-{
-public:
-    explicit TargetVolumes(const Volumes &base) : m_base(base) {}
-
-    char addDirectory(const std::string &path)
-    {
-        for (char letter = 'z'; letter >= 'c'; --letter) {
-            if (m_base.find(letter) || m_extra.count(letter))
-                continue;
-            Volume volume;
-            volume.letter = letter;
-            volume.type = kDriveFixed;
-            volume.root = path;
-            volume.label = path;
-            m_extra[letter] = volume;
-            return letter;
-        }
-        throw ReportUsageError("too many directories: no drive letter is left for " + path);
-    }
-
-    [[nodiscard]] std::vector<Volume> list() const override
-    {
-        std::vector<Volume> volumes = m_base.list();
-        for (const auto &[letter, volume] : m_extra)
-            volumes.push_back(volume);
-        std::sort(volumes.begin(), volumes.end(),
-                  [](const Volume &a, const Volume &b) { return a.letter < b.letter; });
-        return volumes;
-    }
-    [[nodiscard]] std::optional<Volume> find(char letter) const override
-    {
-        const auto it = m_extra.find(letter);
-        return it != m_extra.end() ? std::optional<Volume>(it->second) : m_base.find(letter);
-    }
-    [[nodiscard]] bool ready(char letter) const override
-    {
-        const auto it = m_extra.find(letter);
-        return it != m_extra.end() ? fileSystemFigures(it->second.root).has_value()
-                                   : m_base.ready(letter);
-    }
-    [[nodiscard]] DiskSpace space(char letter) const override
-    {
-        const auto it = m_extra.find(letter);
-        if (it == m_extra.end())
-            return m_base.space(letter);
-        const std::optional<FileSystemFigures> figures = fileSystemFigures(it->second.root);
-        return figures ? figures->space : DiskSpace{};
-    }
-    [[nodiscard]] std::int64_t allocationUnit(char letter) const override
-    {
-        const auto it = m_extra.find(letter);
-        if (it == m_extra.end())
-            return m_base.allocationUnit(letter);
-        const std::optional<FileSystemFigures> figures = fileSystemFigures(it->second.root);
-        return figures ? figures->allocationUnit : 0;
-    }
-    [[nodiscard]] char currentDriveLetter() const override { return m_base.currentDriveLetter(); }
-
-private:
-    const Volumes &m_base;
-    std::map<char, Volume> m_extra;
-};
-
-// The drive entries of the targets, in command-line order.
+// The drive entries of the targets, in command-line order. A directory
+// becomes a drive of its own after the machine's drives, as in the window
+// ("g: [/home/ann/Music]"); the root of a drive stands for that drive.
 std::vector<std::string> resolveTargets(const std::vector<std::string> &targets,
-                                        TargetVolumes &volumes, const Volumes &base)
+                                        FolderVolumes &volumes, const Volumes &machine)
 {
-    const std::vector<std::string> listed = makeDriveEntries(base);
-    std::vector<std::string> entries;
+    std::vector<char> letters;
     for (const std::string &target : targets) {
         const bool driveName = target.size() == 2 && target[1] == ':' &&
                                asciiLower(target[0]) >= 'a' && asciiLower(target[0]) <= 'z';
         if (driveName) {
             const char letter = asciiLower(target[0]);
-            if (!base.find(letter))
+            if (!machine.find(letter))
                 throw ReportUsageError("no such drive: " + target);
-            std::string entry(1, letter);
-            entry += ':';
-            for (const std::string &e : listed)
-                if (!e.empty() && asciiLower(e.front()) == letter)
-                    entry = e;
-            entries.push_back(entry);
+            letters.push_back(letter);
             continue;
         }
-        const std::optional<std::string> resolved = resolveDirectory(target);
-        if (!resolved)
-            throw ReportUsageError("no such drive or directory: " + target);
-        const std::string &path = *resolved;
-        const char letter = volumes.addDirectory(path);
-        entries.push_back(std::string(1, letter) + ": [" + path + "]");
+        const FolderOutcome outcome = volumes.addFolder(target);
+        if (outcome.refusal) {
+            switch (*outcome.refusal) {
+            case FolderRefusal::Missing:
+            case FolderRefusal::NotAFolder:
+                throw ReportUsageError("no such drive or directory: " + target);
+            case FolderRefusal::Unreadable:
+                throw ReportUsageError("cannot read directory: " + target);
+            case FolderRefusal::NoLetterLeft:
+                throw ReportUsageError("too many directories: no drive letter is left for " +
+                                       target);
+            }
+        }
+        letters.push_back(outcome.letter);
+    }
+
+    const std::vector<std::string> listed = makeDriveEntries(volumes);
+    std::vector<std::string> entries;
+    for (const char letter : letters) {
+        std::string entry(1, letter);
+        entry += ':';
+        for (const std::string &e : listed)
+            if (asciiLower(e.front()) == letter)
+                entry = e;
+        entries.push_back(entry);
     }
     return entries;
 }
@@ -351,8 +337,16 @@ ReportOptions parseReportArguments(const std::vector<std::string> &args)
             options.targets.emplace_back(arg);
         } else if (arg == "--") {
             targetsOnly = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            return options;
+        } else if (arg == "--version") {
+            options.version = true;
+            return options;
         } else if (arg == "--json") {
             options.json = true;
+        } else if (arg == "--csv") {
+            options.csv = true;
         } else if (arg == "--drives") {
             options.listDrives = true;
         } else if (isOption(arg, "--threads")) {
@@ -367,11 +361,18 @@ ReportOptions parseReportArguments(const std::vector<std::string> &args)
             throw ReportUsageError("unknown option " + std::string(arg));
         }
     }
+    if (options.json && options.csv)
+        throw ReportUsageError("--json and --csv cannot be combined");
     if (options.listDrives && !options.targets.empty())
         throw ReportUsageError("--drives takes no target");
     if (!options.listDrives && options.targets.empty())
         throw ReportUsageError("no drive or directory given");
     return options;
+}
+
+std::string_view reportHelp()
+{
+    return kHelp;
 }
 
 std::string jsonString(std::string_view bytes)
@@ -459,6 +460,63 @@ void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t cl
         << ",\"unreadableDirectories\":" << unreadableDirectories
         << ",\"hardLinksSkipped\":" << hardLinksSkipped
         << ",\"complete\":" << (complete ? "true" : "false") << "}\n";
+}
+
+std::string csvField(std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(text);
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    for (const char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+void writeReportCsv(std::ostream &out, const Statistics &stats, const FileTypeRegistry &registry)
+{
+    const auto row = [&out](std::string_view table, std::string_view key, std::string_view label,
+                            const std::string &files, const std::string &bytes) {
+        out << table << ',' << csvField(key) << ',' << csvField(label) << ',' << files << ','
+            << bytes << "\r\n";
+    };
+    row("table", "key", "label", "files", "bytes");
+    for (const TypeTotal &type : stats.lbTypes)
+        row("types", type.key, typeDescription(type.key, registry), std::to_string(type.files),
+            std::to_string(type.bytes));
+    for (int band = 1; band <= kSizeBands; ++band)
+        row("sizes", std::to_string(band), sizeBandLabel(band), whole(stats.sizeBandCount[band]),
+            whole(stats.sizeBandBytes[band]));
+    const auto ages = [&](std::string_view table, const std::array<double, kAgeBuckets> &count,
+                          const std::array<double, kAgeBuckets> &bytes) {
+        for (int bucket = 0; bucket < kAgeBuckets; ++bucket)
+            row(table, std::to_string(bucket), ageBucketLabel(bucket), whole(count[bucket]),
+                whole(bytes[bucket]));
+    };
+    ages("accessAge", stats.accessAgeCount, stats.accessAgeBytes);
+    ages("createdAge", stats.createdAgeCount, stats.createdAgeBytes);
+    ages("modifiedAge", stats.modifiedAgeCount, stats.modifiedAgeBytes);
+    // The time of day counts files only.
+    const auto slots = [&](std::string_view table, const std::array<double, kTimeSlots> &count) {
+        for (int slot = 0; slot < kTimeSlots; ++slot)
+            row(table, std::to_string(slot), slotTime(slot), whole(count[slot]), "");
+    };
+    slots("modifiedTime", stats.modifiedTimeSlots);
+    slots("createdTime", stats.createdTimeSlots);
+    slots("accessTime", stats.accessTimeSlots);
+    const auto attribute = [&](std::string_view key, std::string_view label, std::int64_t count,
+                               double bytes) {
+        row("attributes", key, label, std::to_string(count), whole(bytes));
+    };
+    attribute("readOnly", "Read-only", stats.readOnlyCount, stats.readOnlyBytes);
+    attribute("hidden", "Hidden", stats.hiddenCount, stats.hiddenBytes);
+    attribute("system", "System", stats.systemCount, stats.systemBytes);
+    attribute("archive", "Archive", stats.archiveCount, stats.archiveBytes);
 }
 
 void writeReportText(std::ostream &out, const Statistics &stats,
@@ -556,14 +614,24 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
     std::ostream &err = *env.err;
     ReportOptions options;
     std::vector<std::string> entries;
-    TargetVolumes volumes(*env.volumes);
+    // The environment's drives live longer than the run; they are not owned.
+    FolderVolumes volumes(
+        std::shared_ptr<const Volumes>(std::shared_ptr<const Volumes>(), env.volumes));
     try {
         options = parseReportArguments(args);
-        if (!options.listDrives)
+        if (!options.listDrives && !options.help && !options.version)
             entries = resolveTargets(options.targets, volumes, *env.volumes);
     } catch (const ReportUsageError &e) {
         err << "vorin-report: " << e.what() << "  (" << kUsage << ")\n";
         return 2;
+    }
+    if (options.help) {
+        out << kHelp << std::flush;
+        return 0;
+    }
+    if (options.version) {
+        out << "vorin-report " << env.version << '\n' << std::flush;
+        return 0;
     }
     if (options.listDrives) {
         writeDrives(out, *env.volumes, env.locale);
@@ -605,6 +673,8 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
     if (options.json)
         writeReportJson(out, run.statistics(), run.clusterSize(), run.unreadableDirectories(),
                         run.hardLinksSkipped(), complete, *env.registry);
+    else if (options.csv)
+        writeReportCsv(out, run.statistics(), *env.registry);
     else
         writeReportText(out, run.statistics(), entries, run.clusterSize(),
                         run.unreadableDirectories(), run.hardLinksSkipped(), run.status(),

@@ -28,7 +28,10 @@ public:
 struct ReportOptions
 {
     bool json = false;
+    bool csv = false;
     bool listDrives = false;
+    bool help = false;    // --help: the usage, the options, the exit codes
+    bool version = false; // --version
     int threads = 0;
     bool includeTypes = false;
     bool excludeTypes = false;
@@ -36,9 +39,13 @@ struct ReportOptions
     std::vector<std::string> targets;
 };
 
-// vorin-report [--json] [--threads N] [--include EXT,...|--exclude EXT,...] TARGET...
-// vorin-report --drives
+// vorin-report [--json|--csv] [--threads N] [--include EXT,...|--exclude EXT,...] TARGET...
+// vorin-report --drives | --help | --version
+// --help and --version end the reading: what follows them is not looked at.
 [[nodiscard]] ReportOptions parseReportArguments(const std::vector<std::string> &args);
+
+// What --help prints.
+[[nodiscard]] std::string_view reportHelp();
 
 // What the report needs from its surroundings; main() fills it with the
 // machine's, tests with fakes.
@@ -54,10 +61,12 @@ struct ReportEnvironment
     bool showProgress = false; // standard error is a terminal
     // Set from a signal handler to stop the walk; what was counted is printed.
     const std::atomic<bool> *interrupt = nullptr;
+    std::string version; // what --version prints after the program's name
 };
 
-// Runs the report; returns the exit status: 0 done, 1 nothing could be
-// scanned, 2 bad command line or missing target, 130 interrupted.
+// Runs the report; returns the exit status: 0 done (also after --help and
+// --version), 1 nothing could be scanned, 2 bad command line or a target that
+// is no drive or readable directory, 130 interrupted.
 [[nodiscard]] int runReport(const std::vector<std::string> &args, const ReportEnvironment &env);
 
 // One JSON object with the accumulators under their own names, then the
@@ -66,6 +75,18 @@ struct ReportEnvironment
 void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t clusterSize,
                      std::int64_t unreadableDirectories, std::int64_t hardLinksSkipped,
                      bool complete, const FileTypeRegistry &registry);
+
+// The tables of the pages as one table of the columns table,key,label,files,
+// bytes, in CSV (RFC 4180: fields quoted where they hold a comma, a quote or a
+// line break, lines ending in CR LF), numbers without separators. Tables:
+// types (key: the extension, label: its description), sizes (band 1 to 12),
+// accessAge, createdAge, modifiedAge (bucket 0 to 9), modifiedTime,
+// createdTime, accessTime (half hour 0 to 47, label its start "06:30", no
+// bytes), attributes (readOnly, hidden, system, archive).
+void writeReportCsv(std::ostream &out, const Statistics &stats, const FileTypeRegistry &registry);
+
+// One CSV field: as it is, or in quotes with its quotes doubled.
+[[nodiscard]] std::string csvField(std::string_view text);
 
 // The tables of the statistics pages, as text.
 void writeReportText(std::ostream &out, const Statistics &stats,

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Runs the built vorin-report on a small tree: exit codes, a one-line error,
-# and JSON that parses with the figures of the tree.
+# JSON that parses with the figures of the tree, --help and --version, the
+# CSV table, and the drive a directory is named as.
 set -euo pipefail
 report="$1"
 tree="$(mktemp -d /tmp/vorin-report-cli-XXXXXX)"
-trap 'rm -rf "$tree"' EXIT
+trap 'rm -rf "$tree" "$tree.out" "$tree.err"' EXIT
 mkdir "$tree/sub" "$tree/.hidden-dir"
 printf 'hello' > "$tree/a.txt"
 truncate -s 20000 "$tree/sub/b.doc"
@@ -41,4 +42,43 @@ PY
 else
     case "$json" in *'"filesProcessed":3,'*'"hardLinksSkipped":1,"complete":true}'*) ;; *) fail "JSON: $json" ;; esac
 fi
+# --help and --version: standard output, nothing on standard error, status 0.
+"$report" --help > "$tree.out" 2> "$tree.err" || fail "--help gave exit status $?"
+[ ! -s "$tree.err" ] || fail "--help wrote to standard error"
+for option in --json --csv --threads --include --exclude --drives --help --version 'Exit status:' \
+              '  130  interrupted'; do
+    grep -qF -e "$option" "$tree.out" || fail "--help does not name $option"
+done
+version="$("$report" --version 2> "$tree.err")" || fail "--version gave exit status $?"
+[ ! -s "$tree.err" ] || fail "--version wrote to standard error"
+[[ "$version" =~ ^vorin-report\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version: $version"
+set +e
+"$report" --csv --json "$tree" > "$tree.out" 2> "$tree.err"; status=$?
+set -e
+[ "$status" -eq 2 ] && [ ! -s "$tree.out" ] && [ "$(wc -l < "$tree.err")" -eq 1 ] ||
+    fail "--csv --json: status $status, output $(cat "$tree.out" "$tree.err")"
+
+# A directory is named as the drive after the machine's last one, with its path.
+last="$("$report" --drives | tail -n 1 | cut -c1)"
+next="$(printf "\\$(printf '%03o' $(( $(printf '%d' "'$last") + 1 )))")"
+real="$(cd "$tree" && pwd -P)"
+first="$("$report" "$tree" | head -n 1)"
+[ "$first" = "Drives:  $next: [$real]" ] || fail "the directory is named \"$first\", not $next: [$real]"
+
+# CSV: a name with a comma and a quote in its extension, whose type the
+# register does not know, so its description ("X,"Y File") has them too.
+csvtree="$tree/csv"
+mkdir "$csvtree"
+printf '12345' > "$csvtree/say \"hi\", bob.x,\"y"
+printf '1' > "$csvtree/n.txt"
+csv="$(TZ=UTC "$report" --csv "$csvtree")"
+crlf=$'\r'
+expect() {
+    grep -qxF -e "$1$crlf" <<< "$csv" || fail "CSV has no line $1: $csv"
+}
+expect 'table,key,label,files,bytes'
+expect 'types,".X,""Y","X,""Y File",1,5'
+expect 'sizes,1,0 - 16K,2,6'
+expect 'attributes,hidden,Hidden,0,0'
+[ "$(wc -l <<< "$csv")" -eq $((1 + 2 + 12 + 30 + 144 + 4)) ] || fail "CSV lines: $csv"
 echo "vorin-report: ok"

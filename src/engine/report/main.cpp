@@ -36,5 +36,6 @@ int main(int argc, char **argv)
     env.err = &std::cerr;
     env.showProgress = vorin::standardErrorIsTerminal();
     env.interrupt = &interrupted;
+    env.version = VORIN_VERSION;
     return vorin::runReport(args, env);
 }
