@@ -2,7 +2,8 @@
 # Runs the cross-built vorin-report.exe under Wine: the drive list names
 # Wine's drives with their types, drive c: is reported as JSON, and a small
 # tree made here, reached through Wine's drive z: (the Linux root), gives its
-# figures and exit codes.
+# figures and exit codes, its CSV table, and the drive it is named as; --help
+# and --version answer.
 set -euo pipefail
 wine="$1"
 report="$2"
@@ -45,4 +46,31 @@ PY
 else
     case "$tree_json" in *'"filesProcessed":2,'*'"complete":true}'*) ;; *) fail "JSON: $tree_json" ;; esac
 fi
+
+help="$(run --help)" || fail "--help gave exit status $?"
+for option in --json --csv --threads --include --exclude --drives --help --version 'Exit status:'; do
+    grep -qF -e "$option" <<<"$help" || fail "--help does not name $option"
+done
+version="$(run --version)" || fail "--version gave exit status $?"
+[[ "$version" =~ ^vorin-report\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version: $version"
+
+# A directory is a drive of its own, labelled with its path; Wine's z: is the
+# last letter, so it takes the lowest free one.
+free=""
+for letter in {c..z}; do
+    if ! grep -q "^$letter: " <<<"$drives"; then free=$letter; break; fi
+done
+[ -n "$free" ] || fail "no free letter in: $drives"
+text="$(run "$windowsTree")"
+first="${text%%$'\n'*}"
+[ "$first" = "Drives:  $free: [$windowsTree]" ] ||
+    fail "the directory is named \"$first\", not $free: [$windowsTree]"
+
+csv="$(run --csv "$windowsTree")"
+expect() { grep -qxF -e "$1" <<<"$csv" || fail "CSV has no line $1: $csv"; }
+expect 'table,key,label,files,bytes'
+expect 'sizes,1,0 - 16K,1,5'
+expect 'sizes,2,16K - 32K,1,20000'
+grep -q '^types,\.DOC,' <<<"$csv" || fail "CSV has no .DOC type: $csv"
+[ "$(wc -l <<<"$csv")" -eq $((1 + 2 + 12 + 30 + 144 + 4)) ] || fail "CSV lines: $csv"
 echo "vorin-report.exe under Wine: ok"
