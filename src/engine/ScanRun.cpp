@@ -105,7 +105,7 @@ bool ScanRun::begin(std::vector<std::string> drives, TypeFilter filter)
 
 ScanRun::DriveStep ScanRun::prepareDrive(std::size_t index)
 {
-    if (m_abortRequested.load())
+    if (abortRequested())
         return DriveStep::Stop;
     m_currentDrive = m_drives.at(index);
     const char letter = firstCharacter(m_currentDrive);
@@ -150,6 +150,7 @@ void ScanRun::scanDrive()
     walk.threads = m_options.threads;
     walk.observer = m_options.observer;
     walk.linkedFiles = &m_linkedFiles;
+    walk.interrupt = m_options.interrupt;
     m_walk = walkTree(*m_options.reader, m_root, context, m_driveStats, m_progress,
                       m_abortRequested, walk);
 }
@@ -166,7 +167,7 @@ void ScanRun::finishDrive()
     m_unreadable += m_walk.unreadableDirectories;
     m_hardLinksSkipped += m_walk.hardLinksSkipped;
 
-    const bool aborted = m_abortRequested.load();
+    const bool aborted = abortRequested();
     m_hooks.refreshPages(m_drives.size() == 1);
     // Appended piece by piece: GCC 12 sees an overlap that is not there in
     // " " + std::string at -O3.

@@ -55,6 +55,9 @@ struct RunOptions
     std::optional<LocaleSeparators> locale;  // default: the user's locale
     const DirectoryReader *reader = nullptr; // nullptr: the platform's reader
     WalkObserver *observer = nullptr;
+    // Set from outside, e.g. by a signal handler: stops the run as
+    // requestAbort() does, checked by the walk itself.
+    const std::atomic<bool> *interrupt = nullptr;
 };
 
 // One statistics run over the drives chosen in the wizard: the capacity check,
@@ -108,7 +111,10 @@ public:
     // from a signal handler (the flag is lock-free).
     void requestAbort() { m_abortRequested.store(true); }
     [[nodiscard]] std::atomic<bool> &abortFlag() { return m_abortRequested; }
-    [[nodiscard]] bool abortRequested() const { return m_abortRequested.load(); }
+    [[nodiscard]] bool abortRequested() const
+    {
+        return m_abortRequested.load() || (m_options.interrupt && m_options.interrupt->load());
+    }
     [[nodiscard]] bool scanRunning() const { return m_scanRunning.load(); }
 
     [[nodiscard]] const WalkProgress &progress() const { return m_progress; }

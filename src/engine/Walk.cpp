@@ -181,11 +181,13 @@ class Walker
 {
 public:
     Walker(DirectoryReader &reader, const CrunchContext &context, Statistics &stats,
-           WalkProgress &progress, const std::atomic<bool> &abort, WalkObserver *observer,
-           LinkedFiles &linkedFiles, bool ordered, std::size_t openBudget, WorkQueue *queue)
+           WalkProgress &progress, const std::atomic<bool> &abort,
+           const std::atomic<bool> *interrupt, WalkObserver *observer, LinkedFiles &linkedFiles,
+           bool ordered, std::size_t openBudget, WorkQueue *queue)
         : m_reader(reader), m_zone(*context.zone), m_context(context), m_stats(stats),
-          m_progress(progress), m_abort(abort), m_observer(observer), m_linkedFiles(linkedFiles),
-          m_ordered(ordered), m_openBudget(std::max<std::size_t>(openBudget, 2)), m_queue(queue)
+          m_progress(progress), m_abort(abort), m_interrupt(interrupt), m_observer(observer),
+          m_linkedFiles(linkedFiles), m_ordered(ordered),
+          m_openBudget(std::max<std::size_t>(openBudget, 2)), m_queue(queue)
     {
         m_context.zone = &m_zone;
         m_context.hooks = &progress;
@@ -215,7 +217,11 @@ public:
     [[nodiscard]] std::int64_t hardLinksSkipped() const { return m_hardLinksSkipped; }
 
 private:
-    [[nodiscard]] bool aborted() const { return m_abort.load(std::memory_order_relaxed); }
+    [[nodiscard]] bool aborted() const
+    {
+        return m_abort.load(std::memory_order_relaxed) ||
+               (m_interrupt && m_interrupt->load(std::memory_order_relaxed));
+    }
 
     Level &level(std::size_t depth)
     {
@@ -556,6 +562,7 @@ private:
     Statistics &m_stats;
     WalkProgress &m_progress;
     const std::atomic<bool> &m_abort;
+    const std::atomic<bool> *m_interrupt;
     WalkObserver *m_observer;
     LinkedFiles &m_linkedFiles;
     const bool m_ordered;
@@ -608,8 +615,8 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
     }
 
     if (threads == 1) {
-        Walker walker(*first, context, stats, progress, abort, options.observer, linkedFiles, true,
-                      budget, nullptr);
+        Walker walker(*first, context, stats, progress, abort, options.interrupt, options.observer,
+                      linkedFiles, true, budget, nullptr);
         walker.walk(rootHandle, rootPath);
         walker.flush();
         result.unreadableDirectories = walker.unreadable();
@@ -625,8 +632,8 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
             if (i > 0)
                 readers.push_back(readers.front()->clone());
             walkers.push_back(std::make_unique<Walker>(*readers[i], context, partial[i], progress,
-                                                       abort, options.observer, linkedFiles, false,
-                                                       budget, &queue));
+                                                       abort, options.interrupt, options.observer,
+                                                       linkedFiles, false, budget, &queue));
         }
         auto work = [&queue, &walkers](std::size_t i) {
             SharedDirectory item;
@@ -653,7 +660,7 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
             result.hardLinksSkipped += walkers[i]->hardLinksSkipped();
         }
     }
-    result.aborted = abort.load();
+    result.aborted = abort.load() || (options.interrupt && options.interrupt->load());
     return result;
 }
 

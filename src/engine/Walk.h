@@ -97,6 +97,9 @@ struct WalkOptions
     // The run's record of files of several names, shared by its drives;
     // nullptr: the walk keeps one of its own.
     LinkedFiles *linkedFiles = nullptr;
+    // A second stop flag, checked as often as abort: one a signal handler
+    // sets, so that Ctrl-C stops the walk without a thread to pass it on.
+    const std::atomic<bool> *interrupt = nullptr;
 };
 
 struct WalkResult
@@ -120,8 +123,8 @@ struct WalkResult
 // device than root. A file of several names (hard links) is counted at the
 // first of them found and skipped at the others. Results are added to stats; with several threads
 // each fills its own record and they are merged at the end, so the figures do not depend on the
-// thread count. abort ends the walk within one directory entry. Blocks until done; runs on any
-// thread and never touches a window.
+// thread count. abort (or options.interrupt) ends the walk within one directory entry. Blocks until
+// done; runs on any thread and never touches a window.
 //
 // Costs: one open directory per level and thread, one listing buffer of 32 KiB
 // per level (one thread) or per thread (several); nothing per file but for

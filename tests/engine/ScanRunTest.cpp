@@ -5,6 +5,7 @@
 #include "platform/fake/RecordingMessages.h"
 #include "TreeFixture.h"
 
+#include <atomic>
 #include <ctime>
 #include <gtest/gtest.h>
 #include <string>
@@ -186,6 +187,29 @@ TEST_F(ScanRunTest, anAbortDuringTheFirstOfThreeDrivesKeepsItsPartialCounts)
               (std::vector<std::string>{"run", "disable", "pages", "enable", "stop"}));
     EXPECT_EQ(run.currentDrive(), "c: [system]");
     EXPECT_EQ(hooks.ended, std::vector<bool>{true});
+}
+
+// What a signal handler does: sets a flag of its own, which the walk watches.
+class InterruptAfterFirstFile final : public WalkObserver
+{
+public:
+    void fileCounted(std::string_view, const DirectoryEntry &) override { flag.store(true); }
+    std::atomic<bool> flag{false};
+};
+
+TEST_F(ScanRunTest, anInterruptFlagStopsTheRunAsAnAbortDoes)
+{
+    InterruptAfterFirstFile observer;
+    options.observer = &observer;
+    options.interrupt = &observer.flag;
+    ScanRun run(volumes, hooks, options);
+    run.run({"c: [system]", "d: [data]", "e: [more]"}, TypeFilter());
+
+    EXPECT_TRUE(run.abortRequested());
+    EXPECT_EQ(run.statistics().filesProcessed, 1);
+    EXPECT_EQ(hooks.statuses.back(), "Finished - 1 files processed INCOMPLETE ... ABORTED");
+    EXPECT_EQ(hooks.captions,
+              std::vector<std::string>{"File Statistics for drive(s) incomplete ... aborted."});
 }
 
 TEST_F(ScanRunTest, drivesWithoutCapacityStopTheRunBeforeAnythingIsCleared)
