@@ -20,15 +20,16 @@ WalkProgress::WalkProgress()
     m_directory.reserve(4096);
 }
 
-void WalkProgress::showProgress(std::string_view drive, std::string_view directory)
+bool WalkProgress::publish(std::string_view drive, std::string_view directory)
 {
     // Another thread publishing right now says the same thing well enough.
     std::unique_lock lock(m_mutex, std::try_to_lock);
     if (!lock.owns_lock())
-        return;
+        return false;
     m_drive.assign(drive);
     m_directory.assign(directory);
     m_shown = true;
+    return true;
 }
 
 std::string WalkProgress::statusText() const
@@ -157,6 +158,30 @@ private:
     std::atomic<int> m_queued{0};
 };
 
+// The bookkeeping's progress calls of one walking thread (every third file),
+// passed on to the shared WalkProgress only when the thread has begun to
+// count another directory since it last did: the text is the same, and a
+// lock and two copies per three files are not paid for nothing.
+class DirectoryPublisher final : public StatisticsHooks
+{
+public:
+    explicit DirectoryPublisher(WalkProgress &progress) : m_progress(progress) {}
+
+    // The thread counts the files of another directory from now on.
+    void directoryChanged() { m_pending = true; }
+
+    void showProgress(std::string_view drive, std::string_view directory) override
+    {
+        if (m_pending && m_progress.publish(drive, directory))
+            m_pending = false;
+    }
+    void clearTypesTable() override {}
+
+private:
+    WalkProgress &m_progress;
+    bool m_pending = true;
+};
+
 // One directory on the way down from the walk's root.
 struct Level
 {
@@ -187,10 +212,11 @@ public:
         : m_reader(reader), m_zone(*context.zone), m_context(context), m_stats(stats),
           m_progress(progress), m_abort(abort), m_interrupt(interrupt), m_observer(observer),
           m_linkedFiles(linkedFiles), m_ordered(ordered),
-          m_openBudget(std::max<std::size_t>(openBudget, 2)), m_queue(queue)
+          m_openBudget(std::max<std::size_t>(openBudget, 2)), m_queue(queue), m_publisher(progress)
     {
         m_context.zone = &m_zone;
-        m_context.hooks = &progress;
+        m_context.hooks = &m_publisher;
+        m_context.types = &m_types;
         m_path.reserve(4096);
     }
 
@@ -246,6 +272,7 @@ private:
     void listDirectory(std::size_t depth)
     {
         Level &current = m_levels[depth];
+        m_publisher.directoryChanged();
         current.subdirectories.clear();
         current.next = 0;
         current.listingKept = false;
@@ -392,6 +419,7 @@ private:
         Level &current = m_levels[depth];
         if (aborted() || !current.hasFiles || !ensureOpen(depth))
             return;
+        m_publisher.directoryChanged();
         if (current.listingKept) {
             countListed(current, *current.kept);
             return;
@@ -568,6 +596,8 @@ private:
     const bool m_ordered;
     const std::size_t m_openBudget;
     WorkQueue *m_queue;
+    DirectoryPublisher m_publisher;
+    TypeIndex m_types;
 
     std::deque<Level> m_levels;
     std::string m_path;

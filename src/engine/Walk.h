@@ -26,7 +26,12 @@ public:
 
     // Called by the bookkeeping every third file of a walking thread. A thread
     // that finds another one publishing just goes on.
-    void showProgress(std::string_view drive, std::string_view directory) override;
+    void showProgress(std::string_view drive, std::string_view directory) override
+    {
+        (void)publish(drive, directory);
+    }
+    // The same; false when another thread was publishing, and nothing was done.
+    [[nodiscard]] bool publish(std::string_view drive, std::string_view directory);
     void clearTypesTable() override {}
 
     void addFiles(std::int64_t n) { m_files.fetch_add(n, std::memory_order_relaxed); }

@@ -19,12 +19,6 @@ std::string_view entryPattern(std::string_view entry)
     return entry.substr(0, entry.find('\t'));
 }
 
-std::string_view fileExtension(std::string_view fileName)
-{
-    const auto dot = fileName.rfind('.');
-    return dot == std::string_view::npos ? std::string_view() : fileName.substr(dot);
-}
-
 TypeFilter::TypeFilter(bool allFiles, bool includeTypes, bool excludeTypes,
                        std::vector<std::string> chosenEntries)
     : m_allFiles(allFiles), m_includeTypes(includeTypes), m_excludeTypes(excludeTypes),

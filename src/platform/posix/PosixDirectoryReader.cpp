@@ -41,6 +41,18 @@ FileTime fileTime(const struct statx_timestamp &t)
 // openat2 down.
 std::atomic<bool> s_openat2Works{true};
 
+// The length of a listed name that has room bytes in its record. The kernel
+// ends the name with a NUL and pads the record to a multiple of eight bytes,
+// so the NUL is among the last eight: the bytes before them are the name's,
+// and only those eight need looking at.
+std::size_t nameLength(const char *name, std::size_t room)
+{
+    std::size_t length = room > 8 ? room - 8 : 0;
+    while (length < room && name[length] != '\0')
+        ++length;
+    return length;
+}
+
 bool isMountRoot(const struct statx &sx)
 {
 #ifdef STATX_ATTR_MOUNT_ROOT
@@ -209,7 +221,7 @@ ListStatus PosixDirectoryReader::list(Handle dir, NameBatch &batch)
             std::memcpy(&type, record + offsetof(struct dirent64, d_type), sizeof type);
             const char *nameStart = record + offsetof(struct dirent64, d_name);
             const std::size_t room = length - offsetof(struct dirent64, d_name);
-            const std::string_view name(nameStart, ::strnlen(nameStart, room));
+            const std::string_view name(nameStart, nameLength(nameStart, room));
             offset += length;
             if (length == 0)
                 return ListStatus::Failed;
@@ -234,9 +246,9 @@ bool PosixDirectoryReader::rewind(Handle dir)
 
 Described PosixDirectoryReader::describe(Handle dir, std::string_view name, DirectoryEntry &entry)
 {
-    struct statx sx
-    {
-    };
+    // Not cleared first: the kernel writes the whole record, and clearing
+    // its 256 bytes costs more than the rest of this function.
+    struct statx sx;
     if (::statx(dir, name.data(), kStatFlags, kFileMask, &sx) != 0)
         return errno == ENOENT || errno == ENOTDIR ? Described::Vanished : Described::Denied;
     entry.name = name;
