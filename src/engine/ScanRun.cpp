@@ -125,6 +125,8 @@ ScanRun::DriveStep ScanRun::prepareDrive(std::size_t index)
     // not made for several threads.
     const std::optional<Volume> volume = m_volumes.find(asciiLower(letter));
     m_root = volume ? volume->root : std::string();
+    m_walkThreads =
+        m_options.threads > 0 ? m_options.threads : m_volumes.walkThreads(asciiLower(letter));
     m_driveStats = Statistics{};
     // The walk counts on from the run's total, so that the progress text
     // shows for the run's first file and every third one after it.
@@ -147,7 +149,7 @@ void ScanRun::scanDrive()
     context.overhangEnabled = m_drives.size() == 1;
     context.currentDrive = m_currentDrive;
     WalkOptions walk;
-    walk.threads = m_options.threads;
+    walk.threads = m_walkThreads;
     walk.observer = m_options.observer;
     walk.linkedFiles = &m_linkedFiles;
     walk.interrupt = m_options.interrupt;

@@ -49,7 +49,7 @@ public:
 
 struct RunOptions
 {
-    int threads = 0;                         // walking threads; 0: one per core, at most 8
+    int threads = 0; // walking threads; 0: as suits each drive's storage (Volumes::walkThreads)
     const UtcOffsetSource *zone = nullptr;   // nullptr: the system's time zone
     std::optional<std::int64_t> today;       // local day number; default: today
     std::optional<LocaleSeparators> locale;  // default: the user's locale
@@ -123,6 +123,9 @@ public:
     [[nodiscard]] const TypeFilter &filter() const { return m_filter; }
     [[nodiscard]] const std::string &currentDrive() const { return m_currentDrive; }
     [[nodiscard]] std::int32_t clusterSize() const { return m_clusterSize; }
+    // The threads walking the drive being scanned (or the last one scanned):
+    // the run's own count, or else the drive's choice.
+    [[nodiscard]] int walkThreads() const { return m_walkThreads; }
     [[nodiscard]] double selectedCapacity() const { return m_selectedCapacity; }
     [[nodiscard]] bool statisticsCollected() const { return m_statisticsCollected; }
     [[nodiscard]] std::int64_t unreadableDirectories() const { return m_unreadable; }
@@ -160,6 +163,7 @@ private:
     std::string m_letters;
     std::string m_currentDrive;
     std::int32_t m_clusterSize = 0;
+    int m_walkThreads = 0;
     std::string m_caption;
     std::string m_status;
     std::int64_t m_unreadable = 0;

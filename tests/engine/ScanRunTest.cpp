@@ -212,6 +212,48 @@ TEST_F(ScanRunTest, anInterruptFlagStopsTheRunAsAnAbortDoes)
               std::vector<std::string>{"File Statistics for drive(s) incomplete ... aborted."});
 }
 
+// Drives of every kind of storage, on a machine of two cores.
+std::vector<int> threadsOfEachDrive(ScanRun &run, const std::vector<std::string> &drives)
+{
+    std::vector<int> threads;
+    if (!run.begin(drives, TypeFilter()))
+        return threads;
+    for (std::size_t i = 0; i < run.driveCount(); ++i) {
+        if (run.prepareDrive(i) != ScanRun::DriveStep::Scan)
+            continue;
+        run.scanDrive();
+        threads.push_back(run.walkThreads());
+        run.finishDrive();
+    }
+    run.end();
+    return threads;
+}
+
+TEST_F(ScanRunTest, eachDriveIsWalkedWithTheThreadsItsStorageSuits)
+{
+    volumes.setCores(2);
+    volumes.setStorage('c', StorageKind::Rotational);
+    volumes.setStorage('d', StorageKind::SolidState);
+    volumes.setStorage('e', StorageKind::Network);
+    volumes.add(volume('f', kDriveFixed, e.root(), "unknown"), {1 * kGiB, 2 * kGiB}, 512);
+    options.threads = 0;
+    ScanRun run(volumes, hooks, options);
+
+    EXPECT_EQ(threadsOfEachDrive(run, {"c: [system]", "d: [data]", "e: [more]", "f: [unknown]"}),
+              (std::vector<int>{2, 8, 16, 2}));
+    EXPECT_EQ(run.statistics().filesProcessed, 3 + 1 + 1 + 1);
+}
+
+TEST_F(ScanRunTest, aThreadCountOfTheRunOverridesTheDrivesChoice)
+{
+    volumes.setCores(2);
+    volumes.setStorage('d', StorageKind::SolidState);
+    options.threads = 3;
+    ScanRun run(volumes, hooks, options);
+
+    EXPECT_EQ(threadsOfEachDrive(run, {"c: [system]", "d: [data]"}), (std::vector<int>{3, 3}));
+}
+
 TEST_F(ScanRunTest, drivesWithoutCapacityStopTheRunBeforeAnythingIsCleared)
 {
     ScanRun run(volumes, hooks, options);

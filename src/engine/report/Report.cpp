@@ -94,6 +94,26 @@ bool isOption(std::string_view arg, std::string_view name)
                            arg[name.size()] == '=');
 }
 
+// The drive whose root holds path: the longest root that is a leading run
+// of whole components of it; 0 when none is.
+char driveHolding(const std::vector<Volume> &volumes, std::string_view path)
+{
+    char letter = 0;
+    std::size_t longest = 0;
+    for (const Volume &volume : volumes) {
+        const std::string_view root = volume.root;
+        const bool holds = root == "/" ? path.starts_with('/')
+                                       : path.starts_with(root) &&
+                                             (path.size() == root.size() ||
+                                              path[root.size()] == '/' || root.ends_with('/'));
+        if (holds && !root.empty() && (letter == 0 || root.size() > longest)) {
+            letter = volume.letter;
+            longest = root.size();
+        }
+    }
+    return letter;
+}
+
 // The drives of the machine plus the directories named on the command line,
 // each of which stands for a drive of its own on a letter no drive uses.
 class TargetVolumes final : public Volumes
@@ -164,6 +184,15 @@ public:
         return ::statvfs(it->second.root.c_str(), &fs) == 0 ? std::int64_t(fs.f_bsize) : 0;
     }
     [[nodiscard]] char currentDriveLetter() const override { return m_base.currentDriveLetter(); }
+    // A directory is walked as the drive that holds it would be.
+    [[nodiscard]] int walkThreads(char letter) const override
+    {
+        const auto it = m_extra.find(letter);
+        if (it == m_extra.end())
+            return m_base.walkThreads(letter);
+        const char holder = driveHolding(m_base.list(), it->second.root);
+        return holder != 0 ? m_base.walkThreads(holder) : Volumes::walkThreads(letter);
+    }
 
 private:
     const Volumes &m_base;
@@ -434,12 +463,15 @@ std::string jsonString(std::string_view bytes)
 }
 
 void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t clusterSize,
-                     std::int64_t unreadableDirectories, std::int64_t hardLinksSkipped,
-                     bool complete, const FileTypeRegistry &registry)
+                     const std::vector<int> &walkThreads, std::int64_t unreadableDirectories,
+                     std::int64_t hardLinksSkipped, bool complete, const FileTypeRegistry &registry)
 {
     out << "{\"filesProcessed\":" << stats.filesProcessed
         << ",\"filesSelected\":" << stats.filesSelected << ",\"clusterSize\":" << clusterSize
-        << ",\"types\":[";
+        << ",\"walkThreads\":[";
+    for (std::size_t i = 0; i < walkThreads.size(); ++i)
+        out << (i == 0 ? "" : ",") << walkThreads[i];
+    out << "],\"types\":[";
     bool first = true;
     for (const TypeTotal &type : stats.lbTypes) {
         out << (first ? "" : ",") << "{\"key\":" << jsonString(type.key)
@@ -602,6 +634,7 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
     ScanRun run(volumes, hooks, runOptions);
     if (!run.begin(entries, std::move(filter)))
         return 1;
+    std::vector<int> walkThreads;
     {
         // Only a terminal gets a progress line, and only then a thread to
         // write it: while a second thread lives, the kernel counts every use
@@ -616,6 +649,7 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
             if (step == ScanRun::DriveStep::Skip)
                 continue;
             run.scanDrive();
+            walkThreads.push_back(run.walkThreads());
             run.finishDrive();
         }
     }
@@ -624,8 +658,9 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
     const bool interrupted = run.abortRequested();
     const bool complete = !interrupted && messages.errors == 0;
     if (options.json)
-        writeReportJson(out, run.statistics(), run.clusterSize(), run.unreadableDirectories(),
-                        run.hardLinksSkipped(), complete, *env.registry);
+        writeReportJson(out, run.statistics(), run.clusterSize(), walkThreads,
+                        run.unreadableDirectories(), run.hardLinksSkipped(), complete,
+                        *env.registry);
     else
         writeReportText(out, run.statistics(), entries, run.clusterSize(),
                         run.unreadableDirectories(), run.hardLinksSkipped(), run.status(),
