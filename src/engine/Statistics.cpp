@@ -283,26 +283,36 @@ void countTimes(Statistics &stats, const Zone &zone, const DirectoryEntry &entry
     countAge(stats.modifiedAgeCount, stats.modifiedAgeBytes, modified, today, bytes);
 }
 
-// A type key's bytes with A-Z in upper case, in one word (zero-padded: names
-// hold no NUL byte, so no two keys give the same word); false for a key longer
-// than a word.
-bool packKey(std::string_view key, std::uint64_t &packed)
+// A-Z to upper case in all eight bytes of a word at once: a byte below 0x80
+// whose low seven bits are at least 'a' and at most 'z' loses its 0x20 bit.
+std::uint64_t upperCaseBytes(std::uint64_t word)
 {
-    if (key.size() > sizeof packed)
-        return false;
-    std::uint64_t word = 0;
-    for (std::size_t i = 0; i < key.size(); ++i)
-        word |= std::uint64_t{static_cast<unsigned char>(key[i])} << (8 * i);
-    // a-z to upper case in all eight bytes at once: a byte below 0x80 whose
-    // low seven bits are at least 'a' and at most 'z' loses its 0x20 bit.
     constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
     constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
     const std::uint64_t low = word & ~kHigh;
     const std::uint64_t atLeastA = low + (0x80 - 'a') * kOnes;
     const std::uint64_t aboveZ = low + (0x80 - 'z' - 1) * kOnes;
     const std::uint64_t lower = (atLeastA & ~aboveZ) & ~word & kHigh;
-    packed = word ^ (lower >> 2);
+    return word ^ (lower >> 2);
+}
+
+// A type key's bytes with A-Z in upper case in one word, its first byte
+// lowest (zero-padded: names hold no NUL byte, so no two keys give the same
+// word); false for a key longer than a word.
+bool packKey(std::string_view key, std::uint64_t &packed)
+{
+    if (key.size() > sizeof packed)
+        return false;
+    std::uint64_t word = 0;
+    for (std::size_t i = key.size(); i > 0; --i)
+        word = word << 8 | static_cast<unsigned char>(key[i - 1]);
+    packed = upperCaseBytes(word);
     return true;
+}
+
+std::size_t homeSlot(std::uint64_t packed, std::size_t slots)
+{
+    return (packed * 0x9E3779B97F4A7C15ULL) >> (64 - std::countr_zero(slots));
 }
 
 } // namespace
@@ -328,11 +338,10 @@ void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_
     else
         countTimes(stats, zone, entry, context.today, bytes);
 
-    const std::string_view key = fileExtension(entry.name);
     if (context.types)
-        context.types->count(stats, key, size);
+        context.types->countName(stats, entry.name, size);
     else
-        insertType(stats, key, size, false);
+        insertType(stats, fileExtension(entry.name), size, false);
 
     const auto band = static_cast<std::size_t>(sizeBand(size));
     stats.sizeBandCount[band] += 1;
@@ -355,7 +364,13 @@ void TypeIndex::startOver(const Statistics &stats)
     m_slots.fill(Slot{});
     m_record = &stats;
     m_lines = stats.lbTypes.data();
-    m_lineCount = stats.lbTypes.size();
+    m_linesEnd = stats.lbTypes.data() + stats.lbTypes.size();
+}
+
+bool TypeIndex::fits(const Statistics &stats) const
+{
+    return m_record == &stats && m_lines == stats.lbTypes.data() &&
+           m_linesEnd == stats.lbTypes.data() + stats.lbTypes.size();
 }
 
 void TypeIndex::count(Statistics &stats, std::string_view key, std::int64_t size)
@@ -365,12 +380,47 @@ void TypeIndex::count(Statistics &stats, std::string_view key, std::int64_t size
         insertType(stats, key, size, false);
         return;
     }
-    if (m_record != &stats || m_lines != stats.lbTypes.data() ||
-        m_lineCount != stats.lbTypes.size())
+    countSlowly(stats, key, packed, size);
+}
+
+void TypeIndex::countName(Statistics &stats, std::string_view fileName, std::int64_t size)
+{
+    // The key's bytes are gathered from the name's end back to its dot; a
+    // name without a dot among its last eight bytes takes the long way.
+    const std::size_t end = fileName.size();
+    const std::size_t stop = end > sizeof(std::uint64_t) ? end - sizeof(std::uint64_t) : 0;
+    std::uint64_t word = 0;
+    for (std::size_t i = end; i > stop; --i) {
+        const auto c = static_cast<unsigned char>(fileName[i - 1]);
+        word = word << 8 | c;
+        if (c != '.')
+            continue;
+        const std::uint64_t packed = upperCaseBytes(word);
+        if (fits(stats)) {
+            const Slot &slot = m_slots[homeSlot(packed, kSlots)];
+            if (slot.key == packed && slot.line != kEmpty) {
+                if (slot.line != kRejected) {
+                    TypeTotal &line = stats.lbTypes[static_cast<std::size_t>(slot.line)];
+                    line.files += 1;
+                    line.bytes += size;
+                }
+                return;
+            }
+        }
+        countSlowly(stats, fileName.substr(i - 1), packed, size);
+        return;
+    }
+    count(stats, fileExtension(fileName), size);
+}
+
+void TypeIndex::countSlowly(Statistics &stats, std::string_view key, std::uint64_t packed,
+                            std::int64_t size)
+{
+    if (!fits(stats))
         startOver(stats);
-    // A few slots from the key's hash on; the first empty one ends the search.
+    // A few slots from the key's home on; the first empty one ends the search.
     constexpr std::size_t kProbes = 4;
-    const std::size_t home = (packed * 0x9E3779B97F4A7C15ULL) >> (64 - std::countr_zero(kSlots));
+    const std::size_t home = homeSlot(packed, kSlots);
     Slot *free = nullptr;
     for (std::size_t i = 0; i < kProbes; ++i) {
         Slot &slot = m_slots[(home + i) % kSlots];
@@ -389,7 +439,7 @@ void TypeIndex::count(Statistics &stats, std::string_view key, std::int64_t size
     }
     insertType(stats, key, size, false);
     // A new line moves the lines after it: every remembered place may be wrong.
-    if (m_lineCount != stats.lbTypes.size() || m_lines != stats.lbTypes.data()) {
+    if (!fits(stats)) {
         startOver(stats);
         free = &m_slots[home];
     }

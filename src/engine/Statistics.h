@@ -105,6 +105,9 @@ class TypeIndex
 public:
     // Counts a file of size bytes under key, as insertType(stats, key, size, false) does.
     void count(Statistics &stats, std::string_view key, std::int64_t size);
+    // The same for the key of a file name (fileExtension), found and packed
+    // in one pass from the name's end.
+    void countName(Statistics &stats, std::string_view fileName, std::int64_t size);
 
 private:
     static constexpr std::size_t kSlots = 256; // a power of two
@@ -116,11 +119,15 @@ private:
         std::int32_t line = kEmpty;
     };
     void startOver(const Statistics &stats);
+    [[nodiscard]] bool fits(const Statistics &stats) const;
+    // Searches the slots around home for key (packed) and fills one on a miss.
+    void countSlowly(Statistics &stats, std::string_view key, std::uint64_t packed,
+                     std::int64_t size);
 
     std::array<Slot, kSlots> m_slots{};
     const void *m_record = nullptr;
     const TypeTotal *m_lines = nullptr;
-    std::size_t m_lineCount = 0;
+    const TypeTotal *m_linesEnd = nullptr;
 };
 
 // The per-file context of the bookkeeping, fixed for one drive of a run.

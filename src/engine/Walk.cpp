@@ -210,8 +210,8 @@ public:
            const std::atomic<bool> *interrupt, WalkObserver *observer, LinkedFiles &linkedFiles,
            bool ordered, std::size_t openBudget, WorkQueue *queue)
         : m_reader(reader), m_zone(*context.zone), m_context(context), m_stats(stats),
-          m_progress(progress), m_abort(abort), m_interrupt(interrupt), m_observer(observer),
-          m_linkedFiles(linkedFiles), m_ordered(ordered),
+          m_progress(progress), m_abort(abort), m_interrupt(interrupt ? *interrupt : abort),
+          m_observer(observer), m_linkedFiles(linkedFiles), m_ordered(ordered),
           m_openBudget(std::max<std::size_t>(openBudget, 2)), m_queue(queue), m_publisher(progress)
     {
         m_context.zone = &m_zone;
@@ -246,7 +246,7 @@ private:
     [[nodiscard]] bool aborted() const
     {
         return m_abort.load(std::memory_order_relaxed) ||
-               (m_interrupt && m_interrupt->load(std::memory_order_relaxed));
+               m_interrupt.load(std::memory_order_relaxed);
     }
 
     Level &level(std::size_t depth)
@@ -590,7 +590,7 @@ private:
     Statistics &m_stats;
     WalkProgress &m_progress;
     const std::atomic<bool> &m_abort;
-    const std::atomic<bool> *m_interrupt;
+    const std::atomic<bool> &m_interrupt; // abort again when there is none
     WalkObserver *m_observer;
     LinkedFiles &m_linkedFiles;
     const bool m_ordered;

@@ -36,10 +36,8 @@ TypeFilter::TypeFilter(bool allFiles, bool includeTypes, bool excludeTypes,
         m_extensions.push_back(extractExtension(entry));
 }
 
-bool TypeFilter::isThisSelected(std::string_view fileName) const
+bool TypeFilter::isChosenTypeSelected(std::string_view fileName) const
 {
-    if (m_allFiles)
-        return true;
     const std::string_view ext = fileExtension(fileName);
     for (const std::string &chosen : m_extensions) {
         if (chosen.size() == ext.size() &&

@@ -39,7 +39,10 @@ public:
     TypeFilter(bool allFiles, bool includeTypes, bool excludeTypes,
                std::vector<std::string> chosenEntries);
 
-    [[nodiscard]] bool isThisSelected(std::string_view fileName) const;
+    [[nodiscard]] bool isThisSelected(std::string_view fileName) const
+    {
+        return m_allFiles || isChosenTypeSelected(fileName);
+    }
 
     [[nodiscard]] bool allFiles() const { return m_allFiles; }
     [[nodiscard]] bool includeTypes() const { return m_includeTypes; }
@@ -48,6 +51,8 @@ public:
     [[nodiscard]] const std::vector<std::string> &chosenEntries() const { return m_entries; }
 
 private:
+    [[nodiscard]] bool isChosenTypeSelected(std::string_view fileName) const;
+
     bool m_allFiles = true;
     bool m_includeTypes = false;
     bool m_excludeTypes = false;
