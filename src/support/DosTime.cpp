@@ -33,20 +33,41 @@ void CachedUtcOffsets::fill(std::int64_t day) const
     constexpr std::int64_t kDay = 86400;
     Slot &slot = m_slots[static_cast<std::uint64_t>(day) % kSlots];
     const std::int64_t first = day * kDay;
-    const std::int64_t last = first + kDay - 1;
-    slot.offsetBefore = m_source.utcOffsetSeconds(first);
-    slot.offsetAfter = m_source.utcOffsetSeconds(last);
-    slot.changeAt = first;
-    if (slot.offsetBefore != slot.offsetAfter) {
-        std::int64_t lo = first; // has offsetBefore
-        std::int64_t hi = last;  // has offsetAfter
+    const std::int32_t before = m_source.utcOffsetSeconds(first);
+    const std::int32_t after = m_source.utcOffsetSeconds(first + kDay - 1);
+    slot.tag = tagOf(day);
+    const bool wholeMinutes = before % 60 == 0 && before / 60 > kAside &&
+                              before / 60 <= std::numeric_limits<std::int16_t>::max();
+    if (before == after && wholeMinutes) {
+        slot.minutes = static_cast<std::int16_t>(before / 60);
+        return;
+    }
+    slot.minutes = kAside;
+    Change &change = m_changes[static_cast<std::uint64_t>(day) % kChangeSlots];
+    change.offsetBefore = before;
+    change.offsetAfter = after;
+    change.changeAt = first;
+    if (before != after) {
+        std::int64_t lo = first;            // has offsetBefore
+        std::int64_t hi = first + kDay - 1; // has offsetAfter
         while (hi - lo > 1) {
             const std::int64_t mid = lo + (hi - lo) / 2;
-            (m_source.utcOffsetSeconds(mid) == slot.offsetBefore ? lo : hi) = mid;
+            (m_source.utcOffsetSeconds(mid) == before ? lo : hi) = mid;
         }
-        slot.changeAt = hi;
+        change.changeAt = hi;
     }
-    slot.day = day;
+    change.day = day;
+}
+
+std::int32_t CachedUtcOffsets::changingOffset(std::int64_t day, std::int64_t utcSeconds) const
+{
+    const Change *change = &m_changes[static_cast<std::uint64_t>(day) % kChangeSlots];
+    if (change->day != day) {
+        // Another day kept aside took the slot since: ask again.
+        m_slots[static_cast<std::uint64_t>(day) % kSlots].tag = kNoTag;
+        fill(day);
+    }
+    return utcSeconds < change->changeAt ? change->offsetBefore : change->offsetAfter;
 }
 
 bool CachedUtcOffsets::longWay(FileTime time, LocalDaySecond &out) const

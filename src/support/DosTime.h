@@ -64,10 +64,9 @@ public:
         constexpr std::int64_t kDay = 86400;
         // Floor division, so that instants before 1970 fall on the right day.
         const std::int64_t day = utcSeconds / kDay - (utcSeconds % kDay < 0 ? 1 : 0);
-        const Slot &slot = m_slots[static_cast<std::uint64_t>(day) % kSlots];
-        if (slot.day != day) [[unlikely]]
-            fill(day);
-        return utcSeconds < slot.changeAt ? slot.offsetBefore : slot.offsetAfter;
+        if (day < kFirstCachedDay || day > kLastCachedDay) [[unlikely]]
+            return m_source.utcOffsetSeconds(utcSeconds); // some 300,000 years away
+        return offsetOnDay(day, utcSeconds);
     }
 
     // A file time turned to local time, as localDosSeconds does, split into
@@ -83,10 +82,7 @@ public:
             // Positive here: unsigned division is a multiplication.
             const auto day = static_cast<std::int64_t>(static_cast<std::uint64_t>(t) / kDay);
             const std::int64_t rest = t - day * kDay;
-            const Slot &slot = m_slots[static_cast<std::uint64_t>(day) % kSlots];
-            if (slot.day != day) [[unlikely]]
-                fill(day);
-            const std::int32_t offset = t < slot.changeAt ? slot.offsetBefore : slot.offsetAfter;
+            const std::int32_t offset = offsetOnDay(day, t);
             if (offset > -kDay && offset < kDay) [[likely]] {
                 std::int64_t second = rest + offset;
                 std::int64_t localDay = day;
@@ -107,19 +103,54 @@ public:
 private:
     [[nodiscard]] bool longWay(FileTime time, LocalDaySecond &out) const;
 
+    // The offset at utcSeconds, which falls on day (a day that fits a slot).
+    [[nodiscard]] std::int32_t offsetOnDay(std::int64_t day, std::int64_t utcSeconds) const
+    {
+        const Slot &slot = m_slots[static_cast<std::uint64_t>(day) % kSlots];
+        if (slot.tag != tagOf(day)) [[unlikely]]
+            fill(day);
+        return slot.minutes != kAside ? slot.minutes * 60 : changingOffset(day, utcSeconds);
+    }
+
+    // Four bytes a day, so that the table stays small enough for the
+    // processor's cache between one file's statx and the next: which of the
+    // days of its slot it holds (the day divided by the slots), and the
+    // offset of the whole day in minutes, or kAside on the day or two a year
+    // when it changes (or for an offset of odd seconds), which is kept aside.
     static constexpr int kSlots = 4096; // eleven years of days
+    static constexpr std::int16_t kNoTag = std::numeric_limits<std::int16_t>::min();
+    static constexpr std::int16_t kAside = std::numeric_limits<std::int16_t>::min();
+    static constexpr std::int64_t kFirstCachedDay =
+        (std::int64_t{std::numeric_limits<std::int16_t>::min()} + 1) * kSlots;
+    static constexpr std::int64_t kLastCachedDay =
+        (std::int64_t{std::numeric_limits<std::int16_t>::max()} + 1) * kSlots - 1;
+    static std::int16_t tagOf(std::int64_t day)
+    {
+        // Floor division by the slots, which are a power of two.
+        return static_cast<std::int16_t>(day >> 12);
+    }
+    static_assert(kSlots == 1 << 12);
     struct Slot
+    {
+        std::int16_t tag = kNoTag;
+        std::int16_t minutes = 0;
+    };
+    static constexpr int kChangeSlots = 64;
+    struct Change
     {
         std::int64_t day = std::numeric_limits<std::int64_t>::min();
         std::int64_t changeAt = 0; // first second with offsetAfter
         std::int32_t offsetBefore = 0;
         std::int32_t offsetAfter = 0;
     };
-    // Asks the zone about day and files the answer in its slot.
+    // Asks the zone about day and files the answer in its slot (and, for a
+    // day of change, in its change slot).
     void fill(std::int64_t day) const;
+    [[nodiscard]] std::int32_t changingOffset(std::int64_t day, std::int64_t utcSeconds) const;
 
     const UtcOffsetSource &m_source;
     mutable Slot m_slots[kSlots];
+    mutable Change m_changes[kChangeSlots];
 };
 
 // Calendar helpers on the proleptic Gregorian calendar; day 0 is 1970-01-01.

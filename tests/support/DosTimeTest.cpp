@@ -134,10 +134,21 @@ TEST(DosTime, cachedLocalDayAndSecondAgreeWithLocalDosSeconds)
     FixedOffset west(-12 * 3600);
     FixedOffset dayAhead(86400);
     FixedOffset farBehind(-30 * 3600);
+    // A change at noon every third day: far more days of change than the
+    // cache keeps aside at once.
+    class Restless final : public UtcOffsetSource
+    {
+    public:
+        std::int32_t utcOffsetSeconds(std::int64_t t) const override
+        {
+            const std::int64_t period = (t - 43200) / (3 * 86400) - ((t - 43200) % (3 * 86400) < 0);
+            return period % 2 == 0 ? 3600 : 7200;
+        }
+    } restless;
     const std::vector<std::int64_t> edges = {kFirstDosSecond, kEndDosSecond, utc(2000, 3, 26, 1),
                                              utc(2000, 10, 29, 1), 0};
     for (const UtcOffsetSource *zone : std::initializer_list<const UtcOffsetSource *>{
-             &summer, &east, &west, &dayAhead, &farBehind}) {
+             &summer, &east, &west, &dayAhead, &farBehind, &restless}) {
         CachedUtcOffsets cached(*zone);
         const auto check = [&](std::int64_t t) {
             const std::optional<std::int64_t> expected = localDosSeconds(FileTime{t}, *zone);
