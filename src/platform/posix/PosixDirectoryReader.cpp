@@ -1,6 +1,7 @@
 #include "platform/posix/PosixDirectoryReader.h"
 
 #include <atomic>
+#include <bit>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
@@ -43,14 +44,25 @@ std::atomic<bool> s_openat2Works{true};
 
 // The length of a listed name that has room bytes in its record. The kernel
 // ends the name with a NUL and pads the record to a multiple of eight bytes,
-// so the NUL is among the last eight: the bytes before them are the name's,
-// and only those eight need looking at.
+// so the NUL is among the record's last eight bytes and everything before it
+// is the name's (or, for a short name, the record's own fields): those eight
+// bytes are read as one word and the first zero byte of the name's part is
+// the end.
 std::size_t nameLength(const char *name, std::size_t room)
 {
-    std::size_t length = room > 8 ? room - 8 : 0;
-    while (length < room && name[length] != '\0')
-        ++length;
-    return length;
+    if constexpr (std::endian::native != std::endian::little)
+        return ::strnlen(name, room);
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    std::uint64_t word = 0;
+    std::memcpy(&word, name + room - 8,
+                sizeof word); // within the record: it has 19 bytes before the name
+    if (room < 8)
+        word |= (std::uint64_t{1} << (8 * (8 - room))) - 1; // the fields before the name
+    const std::uint64_t zeros = (word - kOnes) & ~word & kHigh;
+    if (zeros == 0)
+        return ::strnlen(name, room); // not as the kernel writes records
+    return room - 8 + static_cast<std::size_t>(std::countr_zero(zeros)) / 8;
 }
 
 bool isMountRoot(const struct statx &sx)
