@@ -315,6 +315,7 @@ void MimeRegistry::loadGlobs() const
     // (written as the glob __NOGLOBS__) loses the globs of the less
     // important ones.
     std::unordered_set<std::string> cleared;
+    m_globs.reserve(2048); // a desktop's database has about a thousand globs
     for (const fs::path &directory : m_directories) {
         bool weighted = true;
         std::optional<std::string> text = readWholeFile(directory / "globs2");
