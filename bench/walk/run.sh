@@ -132,10 +132,10 @@ paired() { # a b
     [ -f "$1" ] && [ -f "$2" ] || return 0
     paste "$1" "$2" | awk '{ printf "%.6f\n", $1 / $2 }' | median
 }
-ratio() { # mode index against-index [time|cpu]
+ratio() { # mode index against-index [time|cpu [decimals]]
     local r
     r=$(paired "$work/$1.${4:-time}.$2" "$work/$1.${4:-time}.$3")
-    [ -n "$r" ] && printf "%.2f" "$r" || printf "skipped"
+    [ -n "$r" ] && printf "%.${5:-2}f" "$r" || printf "skipped"
 }
 seconds() { # mode index
     [ -f "$work/$1.time.$2" ] && median < "$work/$1.time.$2" | awk '{ printf "%.3f s", $1 / 1e6 }' ||
@@ -160,11 +160,11 @@ found=$("$limit" "$tree" | cut -d' ' -f1)
     echo
     echo "du itself (median): $(seconds warm 0) warm, $(seconds cold 0) cold."
     awk '{ printf "vorin-report --threads 64, the most it takes: peak memory %.1f MB.\n", $1 / 1024 }' "$work/usage64"
-    echo "vorin-report --threads 1 against the limit walker (paired): $(ratio warm "$one_index" "$limit_index") warm, $(ratio cold "$one_index" "$limit_index") cold; in CPU time $(ratio warm "$one_index" "$limit_index" cpu) warm."
+    echo "vorin-report --threads 1 against the limit walker (paired): $(ratio warm "$one_index" "$limit_index" time 3) warm, $(ratio cold "$one_index" "$limit_index" time 3) cold; in CPU time $(ratio warm "$one_index" "$limit_index" cpu 3) warm."
     if [ "${names[1]}" = "gdu -n -p -x" ]; then
-        echo "vorin-report (default) against gdu (paired): $(ratio warm "$default_index" 1) warm, $(ratio cold "$default_index" 1) cold."
+        echo "vorin-report (default) against gdu (paired): $(ratio warm "$default_index" 1 time 3) warm, $(ratio cold "$default_index" 1 time 3) cold."
     fi
     if [ -n "$baseline_index" ]; then
-        echo "Against the baseline (paired): --threads 1 $(ratio warm "$one_index" "$baseline_index") warm, $(ratio cold "$one_index" "$baseline_index") cold; default $(ratio warm "$default_index" $((baseline_index + 1))) warm, $(ratio cold "$default_index" $((baseline_index + 1))) cold."
+        echo "Against the baseline (paired): --threads 1 $(ratio warm "$one_index" "$baseline_index" time 3) warm, $(ratio cold "$one_index" "$baseline_index" time 3) cold; default $(ratio warm "$default_index" $((baseline_index + 1)) time 3) warm, $(ratio cold "$default_index" $((baseline_index + 1)) time 3) cold."
     fi
 } | tee "${OUT:-/dev/null}"
