@@ -24,8 +24,10 @@ class WalkProgress final : public StatisticsHooks
 public:
     WalkProgress();
 
-    // Called by the bookkeeping every third file of a walking thread. A thread
-    // that finds another one publishing just goes on.
+    // The drive and the directory being counted. A walking thread passes the
+    // bookkeeping's call (every third file) on only when it has begun another
+    // directory since it last published. A thread that finds another one
+    // publishing just goes on.
     void showProgress(std::string_view drive, std::string_view directory) override
     {
         (void)publish(drive, directory);
