@@ -79,6 +79,7 @@ void runCrunch(benchmark::State &state, const TypeFilter *filter)
         // As the walk does: a cache of the zone and an index of the type lines per thread.
         TypeIndex types;
         CrunchContext context{filter, &zone, localToday(), true, nullptr, "c: [/]"};
+        context.zoneCache = &zone;
         context.types = &types;
         for (int i = 0; i < kEntries; ++i) {
             crunchNumbers(stats, context, "/home/user/documents",

@@ -6,7 +6,6 @@
 #include <bit>
 #include <cstdlib>
 #include <optional>
-#include <typeinfo>
 
 namespace vorin {
 namespace {
@@ -332,11 +331,10 @@ void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_
 
     // The walk hands each thread a cache of its own, whose hits are worth
     // inlining: three lookups per file.
-    const UtcOffsetSource &zone = *context.zone;
-    if (typeid(zone) == typeid(CachedUtcOffsets))
-        countTimes(stats, static_cast<const CachedUtcOffsets &>(zone), entry, context.today, bytes);
+    if (context.zoneCache)
+        countTimes(stats, *context.zoneCache, entry, context.today, bytes);
     else
-        countTimes(stats, zone, entry, context.today, bytes);
+        countTimes(stats, *context.zone, entry, context.today, bytes);
 
     if (context.types)
         context.types->countName(stats, entry.name, size);

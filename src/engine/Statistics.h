@@ -139,6 +139,9 @@ struct CrunchContext
     bool overhangEnabled = false;          // the Overhang page is on (one-drive runs)
     StatisticsHooks *hooks = nullptr;
     std::string_view currentDrive;
+    // The calling thread's own cache of zone, read inline (the walk gives
+    // each thread one); nullptr asks zone.
+    const CachedUtcOffsets *zoneCache = nullptr;
     // The calling thread's own index of the type lines; nullptr searches them.
     TypeIndex *types = nullptr;
 };
@@ -154,8 +157,7 @@ struct PackedTimes
 void clearVariables(Statistics &stats, StatisticsHooks *hooks);
 
 // Counts one regular file found in directory. Allocates nothing unless the
-// file brings a type not seen before. A zone that is a CachedUtcOffsets is
-// read without virtual calls.
+// file brings a type not seen before.
 void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_view directory,
                    const DirectoryEntry &entry);
 

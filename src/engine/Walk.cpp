@@ -215,6 +215,7 @@ public:
           m_openBudget(std::max<std::size_t>(openBudget, 2)), m_queue(queue), m_publisher(progress)
     {
         m_context.zone = &m_zone;
+        m_context.zoneCache = &m_zone;
         m_context.hooks = &m_publisher;
         m_context.types = &m_types;
         m_path.reserve(4096);

@@ -502,6 +502,7 @@ TEST(Statistics, aCachedZoneAndATypeIndexCountAsThePlainZoneAndSearchDo)
         const std::int64_t today = daysFromCivil(2026, 6, 15);
         const CrunchContext plain{nullptr, &zone, today, true, nullptr, "c:"};
         CrunchContext quick{nullptr, &cached, today, true, nullptr, "c:"};
+        quick.zoneCache = &cached;
         quick.types = &types;
 
         std::vector<std::string> names;
