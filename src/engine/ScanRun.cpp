@@ -143,7 +143,8 @@ void ScanRun::scanDrive()
     if (m_root.empty())
         return;
     CrunchContext context;
-    context.filter = &m_filter;
+    // No filter to ask when every file counts: one look fewer per file.
+    context.filter = m_filter.allFiles() ? nullptr : &m_filter;
     context.zone = m_options.zone;
     context.today = m_today;
     context.overhangEnabled = m_drives.size() == 1;
