@@ -76,7 +76,11 @@ void runCrunch(benchmark::State &state, const TypeFilter *filter)
     CachedUtcOffsets zone(system);
     for (auto _ : state) {
         Statistics stats;
-        const CrunchContext context{filter, &zone, localToday(), true, nullptr, "c: [/]"};
+        // As the walk does: a cache of the zone and an index of the type lines per thread.
+        TypeIndex types;
+        CrunchContext context{filter, &zone, localToday(), true, nullptr, "c: [/]"};
+        context.zoneCache = &zone;
+        context.types = &types;
         for (int i = 0; i < kEntries; ++i) {
             crunchNumbers(stats, context, "/home/user/documents",
                           data.entries[static_cast<std::size_t>(i % kDistinct)]);

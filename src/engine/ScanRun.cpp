@@ -105,7 +105,7 @@ bool ScanRun::begin(std::vector<std::string> drives, TypeFilter filter)
 
 ScanRun::DriveStep ScanRun::prepareDrive(std::size_t index)
 {
-    if (m_abortRequested.load())
+    if (abortRequested())
         return DriveStep::Stop;
     m_currentDrive = m_drives.at(index);
     const char letter = firstCharacter(m_currentDrive);
@@ -125,6 +125,8 @@ ScanRun::DriveStep ScanRun::prepareDrive(std::size_t index)
     // not made for several threads.
     const std::optional<Volume> volume = m_volumes.find(asciiLower(letter));
     m_root = volume ? volume->root : std::string();
+    m_walkThreads =
+        m_options.threads > 0 ? m_options.threads : m_volumes.walkThreads(asciiLower(letter));
     m_driveStats = Statistics{};
     // The walk counts on from the run's total, so that the progress text
     // shows for the run's first file and every third one after it.
@@ -141,15 +143,17 @@ void ScanRun::scanDrive()
     if (m_root.empty())
         return;
     CrunchContext context;
-    context.filter = &m_filter;
+    // No filter to ask when every file counts: one look fewer per file.
+    context.filter = m_filter.allFiles() ? nullptr : &m_filter;
     context.zone = m_options.zone;
     context.today = m_today;
     context.overhangEnabled = m_drives.size() == 1;
     context.currentDrive = m_currentDrive;
     WalkOptions walk;
-    walk.threads = m_options.threads;
+    walk.threads = m_walkThreads;
     walk.observer = m_options.observer;
     walk.linkedFiles = &m_linkedFiles;
+    walk.interrupt = m_options.interrupt;
     m_walk = walkTree(*m_options.reader, m_root, context, m_driveStats, m_progress,
                       m_abortRequested, walk);
 }
@@ -166,7 +170,7 @@ void ScanRun::finishDrive()
     m_unreadable += m_walk.unreadableDirectories;
     m_hardLinksSkipped += m_walk.hardLinksSkipped;
 
-    const bool aborted = m_abortRequested.load();
+    const bool aborted = abortRequested();
     m_hooks.refreshPages(m_drives.size() == 1);
     // Appended piece by piece: GCC 12 sees an overlap that is not there in
     // " " + std::string at -O3.

@@ -49,12 +49,15 @@ public:
 
 struct RunOptions
 {
-    int threads = 0;                         // walking threads; 0: one per core, at most 8
+    int threads = 0; // walking threads; 0: as suits each drive's storage (Volumes::walkThreads)
     const UtcOffsetSource *zone = nullptr;   // nullptr: the system's time zone
     std::optional<std::int64_t> today;       // local day number; default: today
     std::optional<LocaleSeparators> locale;  // default: the user's locale
     const DirectoryReader *reader = nullptr; // nullptr: the platform's reader
     WalkObserver *observer = nullptr;
+    // Set from outside, e.g. by a signal handler: stops the run as
+    // requestAbort() does, checked by the walk itself.
+    const std::atomic<bool> *interrupt = nullptr;
 };
 
 // One statistics run over the drives chosen in the wizard: the capacity check,
@@ -108,7 +111,10 @@ public:
     // from a signal handler (the flag is lock-free).
     void requestAbort() { m_abortRequested.store(true); }
     [[nodiscard]] std::atomic<bool> &abortFlag() { return m_abortRequested; }
-    [[nodiscard]] bool abortRequested() const { return m_abortRequested.load(); }
+    [[nodiscard]] bool abortRequested() const
+    {
+        return m_abortRequested.load() || (m_options.interrupt && m_options.interrupt->load());
+    }
     [[nodiscard]] bool scanRunning() const { return m_scanRunning.load(); }
 
     [[nodiscard]] const WalkProgress &progress() const { return m_progress; }
@@ -117,6 +123,9 @@ public:
     [[nodiscard]] const TypeFilter &filter() const { return m_filter; }
     [[nodiscard]] const std::string &currentDrive() const { return m_currentDrive; }
     [[nodiscard]] std::int32_t clusterSize() const { return m_clusterSize; }
+    // The threads walking the drive being scanned (or the last one scanned):
+    // the run's own count, or else the drive's choice.
+    [[nodiscard]] int walkThreads() const { return m_walkThreads; }
     [[nodiscard]] double selectedCapacity() const { return m_selectedCapacity; }
     [[nodiscard]] bool statisticsCollected() const { return m_statisticsCollected; }
     [[nodiscard]] std::int64_t unreadableDirectories() const { return m_unreadable; }
@@ -154,6 +163,7 @@ private:
     std::string m_letters;
     std::string m_currentDrive;
     std::int32_t m_clusterSize = 0;
+    int m_walkThreads = 0;
     std::string m_caption;
     std::string m_status;
     std::int64_t m_unreadable = 0;

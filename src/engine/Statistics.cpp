@@ -3,6 +3,7 @@
 #include "selection/TypeFilter.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <optional>
 
@@ -106,7 +107,8 @@ int findType(const Statistics &stats, std::string_view key)
 
 void insertType(Statistics &stats, std::string_view key, std::int64_t size, bool registerOnly)
 {
-    if (typeKeyLength(key) > kMaxTypeKeyLength)
+    // A key of five bytes or fewer cannot have more than five characters.
+    if (key.size() > kMaxTypeKeyLength && typeKeyLength(key) > kMaxTypeKeyLength)
         return;
     const int i = findType(stats, key);
     if (i >= 0) {
@@ -133,15 +135,31 @@ int ageInDays(std::uint32_t packed, std::int64_t today)
     return static_cast<int>(std::llabs(today - day));
 }
 
+namespace {
+
+constexpr int kOldestBound = 1460; // days; older files are all in bucket 9
+
+// The bucket of every age up to the oldest bound, looked up rather than
+// searched: a spread of ages would mispredict the search's branches.
+constexpr std::array<std::uint8_t, kOldestBound + 1> kAgeBucketOfDays = [] {
+    constexpr int kUpper[] = {7, 30, 60, 120, 365, 730, 1095, kOldestBound};
+    std::array<std::uint8_t, kOldestBound + 1> table{};
+    int bucket = 1;
+    for (int days = 0; days <= kOldestBound; ++days) {
+        if (days > kUpper[bucket - 1])
+            ++bucket;
+        table[static_cast<std::size_t>(days)] = static_cast<std::uint8_t>(bucket);
+    }
+    return table;
+}();
+
+} // namespace
+
 int ageToIndex(int days)
 {
-    static constexpr int kUpper[] = {7, 30, 60, 120, 365, 730, 1095, 1460};
     if (days < 0)
         return 0;
-    for (int i = 0; i < 8; ++i)
-        if (days <= kUpper[i])
-            return i + 1;
-    return 9;
+    return days > kOldestBound ? 9 : kAgeBucketOfDays[static_cast<std::size_t>(days)];
 }
 
 int halfHourIndex(std::uint32_t packed)
@@ -154,10 +172,12 @@ int halfHourIndex(std::uint32_t packed)
 
 int sizeBand(std::int64_t size)
 {
-    for (std::size_t b = 0; b < kBandUpperBounds.size(); ++b)
-        if (size <= kBandUpperBounds[b])
-            return static_cast<int>(b) + 1;
-    return kSizeBands;
+    // The bounds are the powers of two from 16K (2^14, band 1) to 16 MB
+    // (2^24, band 11): above 16K, a size of up to 2^k bytes is in band k - 13.
+    if (size <= kBandUpperBounds.front())
+        return 1;
+    const int band = std::bit_width(static_cast<std::uint64_t>(size - 1)) - 13;
+    return std::min(band, kSizeBands);
 }
 
 void collectFileAttr(Statistics &stats, std::uint32_t attributes, std::int64_t size)
@@ -205,13 +225,24 @@ struct LocalStamp
     int slot = 0;
 };
 
-LocalStamp localStamp(FileTime time, const UtcOffsetSource &zone)
+LocalStamp localStamp(FileTime time, const CachedUtcOffsets &zone)
 {
-    constexpr std::int64_t kDay = 86400;
+    LocalDaySecond local;
+    if (!zone.localDaySecond(time, local))
+        return {};
+    return {true, local.day, static_cast<int>(static_cast<std::uint32_t>(local.second) / 1800)};
+}
+
+template <typename Zone> LocalStamp localStamp(FileTime time, const Zone &zone)
+{
+    constexpr std::uint64_t kDay = 86400;
     const std::optional<std::int64_t> local = localDosSeconds(time, zone);
     if (!local)
         return {};
-    return {true, *local / kDay, static_cast<int>(*local % kDay / 1800)};
+    // Within the packed form's range, so not negative: unsigned division is cheaper.
+    const auto seconds = static_cast<std::uint64_t>(*local);
+    return {true, static_cast<std::int64_t>(seconds / kDay),
+            static_cast<int>(seconds % kDay / 1800)};
 }
 
 void countAge(std::array<double, kAgeBuckets> &count, std::array<double, kAgeBuckets> &bytes,
@@ -230,6 +261,59 @@ void countSlot(std::array<double, kTimeSlots> &slots, const LocalStamp &stamp)
         slots[static_cast<std::size_t>(stamp.slot)] += 1;
 }
 
+template <typename Zone>
+void countTimes(Statistics &stats, const Zone &zone, const DirectoryEntry &entry,
+                std::int64_t today, double bytes)
+{
+    // One loop, so that the conversion is compiled once, inline.
+    const FileTime times[] = {entry.lastAccess, entry.creation, entry.lastWrite};
+    LocalStamp stamps[3];
+    for (std::size_t i = 0; i < 3; ++i)
+        stamps[i] = localStamp(times[i], zone);
+    const LocalStamp &access = stamps[0];
+    const LocalStamp &created = stamps[1];
+    const LocalStamp &modified = stamps[2];
+    countSlot(stats.createdTimeSlots, created);
+    countSlot(stats.modifiedTimeSlots, modified);
+    countSlot(stats.accessTimeSlots, access);
+
+    countAge(stats.accessAgeCount, stats.accessAgeBytes, access, today, bytes);
+    countAge(stats.createdAgeCount, stats.createdAgeBytes, created, today, bytes);
+    countAge(stats.modifiedAgeCount, stats.modifiedAgeBytes, modified, today, bytes);
+}
+
+// A-Z to upper case in all eight bytes of a word at once: a byte below 0x80
+// whose low seven bits are at least 'a' and at most 'z' loses its 0x20 bit.
+std::uint64_t upperCaseBytes(std::uint64_t word)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    const std::uint64_t low = word & ~kHigh;
+    const std::uint64_t atLeastA = low + (0x80 - 'a') * kOnes;
+    const std::uint64_t aboveZ = low + (0x80 - 'z' - 1) * kOnes;
+    const std::uint64_t lower = (atLeastA & ~aboveZ) & ~word & kHigh;
+    return word ^ (lower >> 2);
+}
+
+// A type key's bytes with A-Z in upper case in one word, its first byte
+// lowest (zero-padded: names hold no NUL byte, so no two keys give the same
+// word); false for a key longer than a word.
+bool packKey(std::string_view key, std::uint64_t &packed)
+{
+    if (key.size() > sizeof packed)
+        return false;
+    std::uint64_t word = 0;
+    for (std::size_t i = key.size(); i > 0; --i)
+        word = word << 8 | static_cast<unsigned char>(key[i - 1]);
+    packed = upperCaseBytes(word);
+    return true;
+}
+
+std::size_t homeSlot(std::uint64_t packed, std::size_t slots)
+{
+    return (packed * 0x9E3779B97F4A7C15ULL) >> (64 - std::countr_zero(slots));
+}
+
 } // namespace
 
 void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_view directory,
@@ -245,18 +329,17 @@ void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_
     const auto bytes = static_cast<double>(size);
     collectFileAttr(stats, entry.attributes, size);
 
-    const LocalStamp access = localStamp(entry.lastAccess, *context.zone);
-    const LocalStamp created = localStamp(entry.creation, *context.zone);
-    const LocalStamp modified = localStamp(entry.lastWrite, *context.zone);
-    countSlot(stats.createdTimeSlots, created);
-    countSlot(stats.modifiedTimeSlots, modified);
-    countSlot(stats.accessTimeSlots, access);
+    // The walk hands each thread a cache of its own, whose hits are worth
+    // inlining: three lookups per file.
+    if (context.zoneCache)
+        countTimes(stats, *context.zoneCache, entry, context.today, bytes);
+    else
+        countTimes(stats, *context.zone, entry, context.today, bytes);
 
-    countAge(stats.accessAgeCount, stats.accessAgeBytes, access, context.today, bytes);
-    countAge(stats.createdAgeCount, stats.createdAgeBytes, created, context.today, bytes);
-    countAge(stats.modifiedAgeCount, stats.modifiedAgeBytes, modified, context.today, bytes);
-
-    insertType(stats, fileExtension(entry.name), size, false);
+    if (context.types)
+        context.types->countName(stats, entry.name, size);
+    else
+        insertType(stats, fileExtension(entry.name), size, false);
 
     const auto band = static_cast<std::size_t>(sizeBand(size));
     stats.sizeBandCount[band] += 1;
@@ -266,12 +349,103 @@ void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_
         double *sums[] = {&stats.overhang4K, &stats.overhang8K, &stats.overhang16K,
                           &stats.overhang32K, &stats.overhang64K};
         for (std::size_t i = 0; i < kOverhangClusterSizes.size(); ++i) {
-            // The cluster sizes are powers of two: a mask, not a division, per size.
-            const std::int64_t rest = size & (kOverhangClusterSizes[i] - 1);
-            if (rest != 0)
-                *sums[i] += static_cast<double>(kOverhangClusterSizes[i] - rest);
+            // The cluster sizes are powers of two: masks, not divisions, and
+            // no branch; a file that fills its last cluster wastes 0.
+            const std::int64_t mask = kOverhangClusterSizes[i] - 1;
+            *sums[i] += static_cast<double>((kOverhangClusterSizes[i] - (size & mask)) & mask);
         }
     }
+}
+
+void TypeIndex::startOver(const Statistics &stats)
+{
+    m_slots.fill(Slot{});
+    m_record = &stats;
+    m_lines = stats.lbTypes.data();
+    m_linesEnd = stats.lbTypes.data() + stats.lbTypes.size();
+}
+
+bool TypeIndex::fits(const Statistics &stats) const
+{
+    return m_record == &stats && m_lines == stats.lbTypes.data() &&
+           m_linesEnd == stats.lbTypes.data() + stats.lbTypes.size();
+}
+
+void TypeIndex::count(Statistics &stats, std::string_view key, std::int64_t size)
+{
+    std::uint64_t packed = 0;
+    if (!packKey(key, packed)) {
+        insertType(stats, key, size, false);
+        return;
+    }
+    countSlowly(stats, key, packed, size);
+}
+
+void TypeIndex::countName(Statistics &stats, std::string_view fileName, std::int64_t size)
+{
+    // The key's bytes are gathered from the name's end back to its dot; a
+    // name without a dot among its last eight bytes takes the long way.
+    const std::size_t end = fileName.size();
+    const std::size_t stop = end > sizeof(std::uint64_t) ? end - sizeof(std::uint64_t) : 0;
+    std::uint64_t word = 0;
+    for (std::size_t i = end; i > stop; --i) {
+        const auto c = static_cast<unsigned char>(fileName[i - 1]);
+        word = word << 8 | c;
+        if (c != '.')
+            continue;
+        const std::uint64_t packed = upperCaseBytes(word);
+        if (fits(stats)) {
+            const Slot &slot = m_slots[homeSlot(packed, kSlots)];
+            if (slot.key == packed && slot.line != kEmpty) {
+                if (slot.line != kRejected) {
+                    TypeTotal &line = stats.lbTypes[static_cast<std::size_t>(slot.line)];
+                    line.files += 1;
+                    line.bytes += size;
+                }
+                return;
+            }
+        }
+        countSlowly(stats, fileName.substr(i - 1), packed, size);
+        return;
+    }
+    count(stats, fileExtension(fileName), size);
+}
+
+void TypeIndex::countSlowly(Statistics &stats, std::string_view key, std::uint64_t packed,
+                            std::int64_t size)
+{
+    if (!fits(stats))
+        startOver(stats);
+    // A few slots from the key's home on; the first empty one ends the search.
+    constexpr std::size_t kProbes = 4;
+    const std::size_t home = homeSlot(packed, kSlots);
+    Slot *free = nullptr;
+    for (std::size_t i = 0; i < kProbes; ++i) {
+        Slot &slot = m_slots[(home + i) % kSlots];
+        if (slot.line == kEmpty) {
+            free = &slot;
+            break;
+        }
+        if (slot.key == packed) {
+            if (slot.line != kRejected) {
+                TypeTotal &line = stats.lbTypes[static_cast<std::size_t>(slot.line)];
+                line.files += 1;
+                line.bytes += size;
+            }
+            return;
+        }
+    }
+    insertType(stats, key, size, false);
+    // A new line moves the lines after it: every remembered place may be wrong.
+    if (!fits(stats)) {
+        startOver(stats);
+        free = &m_slots[home];
+    }
+    if (!free)
+        free = &m_slots[home]; // all taken: the newest key takes its home slot
+    const int line = findType(stats, key);
+    free->key = packed;
+    free->line = line >= 0 ? line : kRejected;
 }
 
 void Statistics::merge(const Statistics &other)

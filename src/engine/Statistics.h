@@ -92,6 +92,44 @@ public:
 // "Processing drive c: [/] ... standby : /home/ann"
 [[nodiscard]] std::string processingText(std::string_view drive, std::string_view directory);
 
+// Where the type lines of one record are, by key, so that a file's type is
+// found by one probe of a small table instead of a search of the record's
+// sorted lines. Short keys only (eight bytes or fewer, which is every type of
+// five ordinary characters); the others take the search. A hit is trusted
+// only while the record is the one the table was filled for and no line has
+// been added since (a new line moves those after it); otherwise the table
+// starts over. Rejected keys (more than five characters) are remembered too.
+// One per walking thread: not to be shared.
+class TypeIndex
+{
+public:
+    // Counts a file of size bytes under key, as insertType(stats, key, size, false) does.
+    void count(Statistics &stats, std::string_view key, std::int64_t size);
+    // The same for the key of a file name (fileExtension), found and packed
+    // in one pass from the name's end.
+    void countName(Statistics &stats, std::string_view fileName, std::int64_t size);
+
+private:
+    static constexpr std::size_t kSlots = 256; // a power of two
+    static constexpr std::int32_t kEmpty = -1;
+    static constexpr std::int32_t kRejected = -2;
+    struct Slot
+    {
+        std::uint64_t key = 0; // the key's bytes in upper case, zero-padded
+        std::int32_t line = kEmpty;
+    };
+    void startOver(const Statistics &stats);
+    [[nodiscard]] bool fits(const Statistics &stats) const;
+    // Searches the slots around home for key (packed) and fills one on a miss.
+    void countSlowly(Statistics &stats, std::string_view key, std::uint64_t packed,
+                     std::int64_t size);
+
+    std::array<Slot, kSlots> m_slots{};
+    const void *m_record = nullptr;
+    const TypeTotal *m_lines = nullptr;
+    const TypeTotal *m_linesEnd = nullptr;
+};
+
 // The per-file context of the bookkeeping, fixed for one drive of a run.
 struct CrunchContext
 {
@@ -101,6 +139,11 @@ struct CrunchContext
     bool overhangEnabled = false;          // the Overhang page is on (one-drive runs)
     StatisticsHooks *hooks = nullptr;
     std::string_view currentDrive;
+    // The calling thread's own cache of zone, read inline (the walk gives
+    // each thread one); nullptr asks zone.
+    const CachedUtcOffsets *zoneCache = nullptr;
+    // The calling thread's own index of the type lines; nullptr searches them.
+    TypeIndex *types = nullptr;
 };
 
 // The three file times of an entry, packed in local time.

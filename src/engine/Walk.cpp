@@ -20,15 +20,16 @@ WalkProgress::WalkProgress()
     m_directory.reserve(4096);
 }
 
-void WalkProgress::showProgress(std::string_view drive, std::string_view directory)
+bool WalkProgress::publish(std::string_view drive, std::string_view directory)
 {
     // Another thread publishing right now says the same thing well enough.
     std::unique_lock lock(m_mutex, std::try_to_lock);
     if (!lock.owns_lock())
-        return;
+        return false;
     m_drive.assign(drive);
     m_directory.assign(directory);
     m_shown = true;
+    return true;
 }
 
 std::string WalkProgress::statusText() const
@@ -157,6 +158,30 @@ private:
     std::atomic<int> m_queued{0};
 };
 
+// The bookkeeping's progress calls of one walking thread (every third file),
+// passed on to the shared WalkProgress only when the thread has begun to
+// count another directory since it last did: the text is the same, and a
+// lock and two copies per three files are not paid for nothing.
+class DirectoryPublisher final : public StatisticsHooks
+{
+public:
+    explicit DirectoryPublisher(WalkProgress &progress) : m_progress(progress) {}
+
+    // The thread counts the files of another directory from now on.
+    void directoryChanged() { m_pending = true; }
+
+    void showProgress(std::string_view drive, std::string_view directory) override
+    {
+        if (m_pending && m_progress.publish(drive, directory))
+            m_pending = false;
+    }
+    void clearTypesTable() override {}
+
+private:
+    WalkProgress &m_progress;
+    bool m_pending = true;
+};
+
 // One directory on the way down from the walk's root.
 struct Level
 {
@@ -181,14 +206,18 @@ class Walker
 {
 public:
     Walker(DirectoryReader &reader, const CrunchContext &context, Statistics &stats,
-           WalkProgress &progress, const std::atomic<bool> &abort, WalkObserver *observer,
-           LinkedFiles &linkedFiles, bool ordered, std::size_t openBudget, WorkQueue *queue)
+           WalkProgress &progress, const std::atomic<bool> &abort,
+           const std::atomic<bool> *interrupt, WalkObserver *observer, LinkedFiles &linkedFiles,
+           bool ordered, std::size_t openBudget, WorkQueue *queue)
         : m_reader(reader), m_zone(*context.zone), m_context(context), m_stats(stats),
-          m_progress(progress), m_abort(abort), m_observer(observer), m_linkedFiles(linkedFiles),
-          m_ordered(ordered), m_openBudget(std::max<std::size_t>(openBudget, 2)), m_queue(queue)
+          m_progress(progress), m_abort(abort), m_interrupt(interrupt ? *interrupt : abort),
+          m_observer(observer), m_linkedFiles(linkedFiles), m_ordered(ordered),
+          m_openBudget(std::max<std::size_t>(openBudget, 2)), m_queue(queue), m_publisher(progress)
     {
         m_context.zone = &m_zone;
-        m_context.hooks = &progress;
+        m_context.zoneCache = &m_zone;
+        m_context.hooks = &m_publisher;
+        m_context.types = &m_types;
         m_path.reserve(4096);
     }
 
@@ -215,7 +244,11 @@ public:
     [[nodiscard]] std::int64_t hardLinksSkipped() const { return m_hardLinksSkipped; }
 
 private:
-    [[nodiscard]] bool aborted() const { return m_abort.load(std::memory_order_relaxed); }
+    [[nodiscard]] bool aborted() const
+    {
+        return m_abort.load(std::memory_order_relaxed) ||
+               m_interrupt.load(std::memory_order_relaxed);
+    }
 
     Level &level(std::size_t depth)
     {
@@ -240,6 +273,7 @@ private:
     void listDirectory(std::size_t depth)
     {
         Level &current = m_levels[depth];
+        m_publisher.directoryChanged();
         current.subdirectories.clear();
         current.next = 0;
         current.listingKept = false;
@@ -386,6 +420,7 @@ private:
         Level &current = m_levels[depth];
         if (aborted() || !current.hasFiles || !ensureOpen(depth))
             return;
+        m_publisher.directoryChanged();
         if (current.listingKept) {
             countListed(current, *current.kept);
             return;
@@ -557,11 +592,14 @@ private:
     Statistics &m_stats;
     WalkProgress &m_progress;
     const std::atomic<bool> &m_abort;
+    const std::atomic<bool> &m_interrupt; // abort again when there is none
     WalkObserver *m_observer;
     LinkedFiles &m_linkedFiles;
     const bool m_ordered;
     const std::size_t m_openBudget;
     WorkQueue *m_queue;
+    DirectoryPublisher m_publisher;
+    TypeIndex m_types;
 
     std::deque<Level> m_levels;
     std::string m_path;
@@ -612,8 +650,8 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
     }
 
     if (threads == 1) {
-        Walker walker(*first, context, stats, progress, abort, options.observer, linkedFiles, true,
-                      budget, nullptr);
+        Walker walker(*first, context, stats, progress, abort, options.interrupt, options.observer,
+                      linkedFiles, true, budget, nullptr);
         walker.walk(rootHandle, rootPath);
         walker.flush();
         result.unreadableDirectories = walker.unreadable();
@@ -629,8 +667,8 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
             if (i > 0)
                 readers.push_back(readers.front()->clone());
             walkers.push_back(std::make_unique<Walker>(*readers[i], context, partial[i], progress,
-                                                       abort, options.observer, linkedFiles, false,
-                                                       budget, &queue));
+                                                       abort, options.interrupt, options.observer,
+                                                       linkedFiles, false, budget, &queue));
         }
         auto work = [&queue, &walkers](std::size_t i) {
             SharedDirectory item;
@@ -657,7 +695,7 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
             result.hardLinksSkipped += walkers[i]->hardLinksSkipped();
         }
     }
-    result.aborted = abort.load();
+    result.aborted = abort.load() || (options.interrupt && options.interrupt->load());
     return result;
 }
 

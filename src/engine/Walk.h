@@ -24,9 +24,16 @@ class WalkProgress final : public StatisticsHooks
 public:
     WalkProgress();
 
-    // Called by the bookkeeping every third file of a walking thread. A thread
-    // that finds another one publishing just goes on.
-    void showProgress(std::string_view drive, std::string_view directory) override;
+    // The drive and the directory being counted. A walking thread passes the
+    // bookkeeping's call (every third file) on only when it has begun another
+    // directory since it last published. A thread that finds another one
+    // publishing just goes on.
+    void showProgress(std::string_view drive, std::string_view directory) override
+    {
+        (void)publish(drive, directory);
+    }
+    // The same; false when another thread was publishing, and nothing was done.
+    [[nodiscard]] bool publish(std::string_view drive, std::string_view directory);
     void clearTypesTable() override {}
 
     void addFiles(std::int64_t n) { m_files.fetch_add(n, std::memory_order_relaxed); }
@@ -97,6 +104,9 @@ struct WalkOptions
     // The run's record of files of several names, shared by its drives;
     // nullptr: the walk keeps one of its own.
     LinkedFiles *linkedFiles = nullptr;
+    // A second stop flag, checked as often as abort: one a signal handler
+    // sets, so that Ctrl-C stops the walk without a thread to pass it on.
+    const std::atomic<bool> *interrupt = nullptr;
 };
 
 struct WalkResult
@@ -120,8 +130,8 @@ struct WalkResult
 // device than root. A file of several names (hard links) is counted at the
 // first of them found and skipped at the others. Results are added to stats; with several threads
 // each fills its own record and they are merged at the end, so the figures do not depend on the
-// thread count. abort ends the walk within one directory entry. Blocks until done; runs on any
-// thread and never touches a window.
+// thread count. abort (or options.interrupt) ends the walk within one directory entry. Blocks until
+// done; runs on any thread and never touches a window.
 //
 // Costs: one open directory per level and thread, one listing buffer of 32 KiB
 // per level (one thread) or per thread (several); nothing per file but for

@@ -182,6 +182,15 @@ std::int64_t FolderVolumes::allocationUnit(char letter) const
     return figures ? figures->allocationUnit : 0;
 }
 
+int FolderVolumes::walkThreads(char letter) const
+{
+    const Folder *folder = folderOf(letter);
+    if (folder == nullptr)
+        return m_machine->walkThreads(letter);
+    return folder->holder != 0 ? m_machine->walkThreads(folder->holder)
+                               : Volumes::walkThreads(letter);
+}
+
 char FolderVolumes::currentDriveLetter() const
 {
     return m_machine->currentDriveLetter();

@@ -58,6 +58,8 @@ public:
     [[nodiscard]] DiskSpace space(char letter) const override;
     [[nodiscard]] std::int64_t allocationUnit(char letter) const override;
     [[nodiscard]] char currentDriveLetter() const override;
+    // A folder is walked with the threads that suit the drive holding it.
+    [[nodiscard]] int walkThreads(char letter) const override;
 
 private:
     struct Folder

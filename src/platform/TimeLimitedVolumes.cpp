@@ -143,6 +143,11 @@ char TimeLimitedVolumes::currentDriveLetter() const
     return m_shared->inner->currentDriveLetter();
 }
 
+int TimeLimitedVolumes::walkThreads(char letter) const
+{
+    return m_shared->inner->walkThreads(letter);
+}
+
 int TimeLimitedVolumes::queriesRunning() const
 {
     const std::lock_guard lock(m_shared->mutex);

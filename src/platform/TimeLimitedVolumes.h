@@ -16,8 +16,9 @@ namespace vorin {
 // (space 0 of 0, no allocation unit) and the thread is left behind to finish
 // on its own. Until that late query returns, every further question about the
 // same drive is answered "not ready" at once, without a new thread, so a hung
-// drive costs one waiting thread however often it is asked about. list, find
-// and currentDriveLetter read no file system and pass straight through.
+// drive costs one waiting thread however often it is asked about. list, find,
+// currentDriveLetter and walkThreads read no file system and pass straight
+// through.
 //
 // The inner drives are shared with the helper threads, so they live as long
 // as the last late query. Safe to use from several threads at once.
@@ -35,6 +36,7 @@ public:
     [[nodiscard]] DiskSpace space(char letter) const override;
     [[nodiscard]] std::int64_t allocationUnit(char letter) const override;
     [[nodiscard]] char currentDriveLetter() const override;
+    [[nodiscard]] int walkThreads(char letter) const override;
 
     // Helper threads whose query has not returned yet (answered late or not
     // yet at all).

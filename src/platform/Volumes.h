@@ -35,6 +35,28 @@ struct Volume
     bool folder = false;
 };
 
+// How a drive answers many small reads (inodes, directory blocks) at once,
+// which decides how many walking threads suit it: each thread keeps one
+// read in flight.
+enum class StorageKind {
+    Unknown,    // the system does not say
+    Rotational, // a spinning disk or optical drive: reads in flight make the head seek between them
+    SolidState, // flash: many reads in flight cost little more than one
+    Network,    // a file server: every read is a round trip, worth overlapping
+    Virtual,    // a virtual machine's disk, served by the host (virtio, Xen): the
+                // guest cannot tell what lies behind it, and behind it is
+                // nearly always solid-state or network storage with latency to hide
+    Memory,     // tmpfs, ramfs: nothing to wait for
+};
+
+// The walking threads for a drive of this kind on a machine with this many
+// cores: several per core where reads wait on a device or a server, at least
+// eight and at most 32 (solid-state and virtual disks: four per core; network
+// drives: eight per core, at least 16); two on a spinning disk, one reading
+// while the other counts; one per core, at most eight, where nothing waits
+// (memory) or nothing is known.
+[[nodiscard]] int walkThreadsFor(StorageKind kind, unsigned cores);
+
 struct DiskSpace
 {
     double freeBytes = 0;
@@ -59,6 +81,11 @@ public:
     [[nodiscard]] virtual std::int64_t allocationUnit(char letter) const = 0;
     // The drive that holds the process's current directory; 0 when none does.
     [[nodiscard]] virtual char currentDriveLetter() const = 0;
+    // How many threads should walk this drive, for its storage and this
+    // machine's cores. Asks no file system (the answer is known when the
+    // drive list is read), so it never blocks. This default knows nothing of
+    // the storage: one thread per core, at most eight. Decorators forward it.
+    [[nodiscard]] virtual int walkThreads(char letter) const;
 };
 
 } // namespace vorin

@@ -19,12 +19,6 @@ std::string_view entryPattern(std::string_view entry)
     return entry.substr(0, entry.find('\t'));
 }
 
-std::string_view fileExtension(std::string_view fileName)
-{
-    const auto dot = fileName.rfind('.');
-    return dot == std::string_view::npos ? std::string_view() : fileName.substr(dot);
-}
-
 TypeFilter::TypeFilter(bool allFiles, bool includeTypes, bool excludeTypes,
                        std::vector<std::string> chosenEntries)
     : m_allFiles(allFiles), m_includeTypes(includeTypes), m_excludeTypes(excludeTypes),
@@ -42,10 +36,8 @@ TypeFilter::TypeFilter(bool allFiles, bool includeTypes, bool excludeTypes,
         m_extensions.push_back(extractExtension(entry));
 }
 
-bool TypeFilter::isThisSelected(std::string_view fileName) const
+bool TypeFilter::isChosenTypeSelected(std::string_view fileName) const
 {
-    if (m_allFiles)
-        return true;
     const std::string_view ext = fileExtension(fileName);
     for (const std::string &chosen : m_extensions) {
         if (chosen.size() == ext.size() &&

@@ -17,8 +17,15 @@ namespace vorin {
 [[nodiscard]] std::string_view entryPattern(std::string_view entry);
 
 // The extension of a file name: from its last "." to the end, dot included;
-// empty when the name has no dot ("archive.tar.gz" gives ".gz").
-[[nodiscard]] std::string_view fileExtension(std::string_view fileName);
+// empty when the name has no dot ("archive.tar.gz" gives ".gz"). Inline: the
+// walk asks once or twice per file.
+[[nodiscard]] inline std::string_view fileExtension(std::string_view fileName)
+{
+    for (std::size_t i = fileName.size(); i > 0; --i)
+        if (fileName[i - 1] == '.')
+            return fileName.substr(i - 1);
+    return {};
+}
 
 // Decides, for every file a scan meets, whether it is counted: all files,
 // only the chosen types, or all but the chosen types. Matching is literal
@@ -32,7 +39,10 @@ public:
     TypeFilter(bool allFiles, bool includeTypes, bool excludeTypes,
                std::vector<std::string> chosenEntries);
 
-    [[nodiscard]] bool isThisSelected(std::string_view fileName) const;
+    [[nodiscard]] bool isThisSelected(std::string_view fileName) const
+    {
+        return m_allFiles || isChosenTypeSelected(fileName);
+    }
 
     [[nodiscard]] bool allFiles() const { return m_allFiles; }
     [[nodiscard]] bool includeTypes() const { return m_includeTypes; }
@@ -41,6 +51,8 @@ public:
     [[nodiscard]] const std::vector<std::string> &chosenEntries() const { return m_entries; }
 
 private:
+    [[nodiscard]] bool isChosenTypeSelected(std::string_view fileName) const;
+
     bool m_allFiles = true;
     bool m_includeTypes = false;
     bool m_excludeTypes = false;

@@ -28,30 +28,57 @@ CivilDate civilFromDays(std::int64_t days)
     return {static_cast<int>(year), month, day};
 }
 
-std::int32_t CachedUtcOffsets::utcOffsetSeconds(std::int64_t utcSeconds) const
+void CachedUtcOffsets::fill(std::int64_t day) const
 {
     constexpr std::int64_t kDay = 86400;
-    // Floor division, so that instants before 1970 fall on the right day.
-    const std::int64_t day = utcSeconds / kDay - (utcSeconds % kDay < 0 ? 1 : 0);
     Slot &slot = m_slots[static_cast<std::uint64_t>(day) % kSlots];
-    if (slot.day != day) {
-        const std::int64_t first = day * kDay;
-        const std::int64_t last = first + kDay - 1;
-        slot.offsetBefore = m_source.utcOffsetSeconds(first);
-        slot.offsetAfter = m_source.utcOffsetSeconds(last);
-        slot.changeAt = first;
-        if (slot.offsetBefore != slot.offsetAfter) {
-            std::int64_t lo = first; // has offsetBefore
-            std::int64_t hi = last;  // has offsetAfter
-            while (hi - lo > 1) {
-                const std::int64_t mid = lo + (hi - lo) / 2;
-                (m_source.utcOffsetSeconds(mid) == slot.offsetBefore ? lo : hi) = mid;
-            }
-            slot.changeAt = hi;
-        }
-        slot.day = day;
+    const std::int64_t first = day * kDay;
+    const std::int32_t before = m_source.utcOffsetSeconds(first);
+    const std::int32_t after = m_source.utcOffsetSeconds(first + kDay - 1);
+    slot.tag = tagOf(day);
+    const bool wholeMinutes = before % 60 == 0 && before / 60 > kAside &&
+                              before / 60 <= std::numeric_limits<std::int16_t>::max();
+    if (before == after && wholeMinutes) {
+        slot.minutes = static_cast<std::int16_t>(before / 60);
+        return;
     }
-    return utcSeconds < slot.changeAt ? slot.offsetBefore : slot.offsetAfter;
+    slot.minutes = kAside;
+    Change &change = m_changes[static_cast<std::uint64_t>(day) % kChangeSlots];
+    change.offsetBefore = before;
+    change.offsetAfter = after;
+    change.changeAt = first;
+    if (before != after) {
+        std::int64_t lo = first;            // has offsetBefore
+        std::int64_t hi = first + kDay - 1; // has offsetAfter
+        while (hi - lo > 1) {
+            const std::int64_t mid = lo + (hi - lo) / 2;
+            (m_source.utcOffsetSeconds(mid) == before ? lo : hi) = mid;
+        }
+        change.changeAt = hi;
+    }
+    change.day = day;
+}
+
+std::int32_t CachedUtcOffsets::changingOffset(std::int64_t day, std::int64_t utcSeconds) const
+{
+    const Change *change = &m_changes[static_cast<std::uint64_t>(day) % kChangeSlots];
+    if (change->day != day) {
+        // Another day kept aside took the slot since: ask again.
+        m_slots[static_cast<std::uint64_t>(day) % kSlots].tag = kNoTag;
+        fill(day);
+    }
+    return utcSeconds < change->changeAt ? change->offsetBefore : change->offsetAfter;
+}
+
+bool CachedUtcOffsets::longWay(FileTime time, LocalDaySecond &out) const
+{
+    constexpr std::int64_t kDay = 86400;
+    const std::optional<std::int64_t> local = localDosSeconds(time, *this);
+    if (!local)
+        return false;
+    // Within the packed range, so not negative.
+    out = {*local / kDay, static_cast<std::int32_t>(*local % kDay)};
+    return true;
 }
 
 std::uint32_t packDosDateTime(std::int64_t localSeconds)
@@ -73,14 +100,8 @@ std::uint32_t packDosDateTime(std::int64_t localSeconds)
 
 std::optional<std::int64_t> localDosSeconds(FileTime time, const UtcOffsetSource &zone)
 {
-    // Guard the addition: a wild time from a broken file system must not overflow.
-    constexpr std::int64_t kLimit = std::int64_t{1} << 50;
-    if (!time.recorded() || time.seconds < -kLimit || time.seconds > kLimit)
-        return std::nullopt;
-    const std::int64_t local = time.seconds + zone.utcOffsetSeconds(time.seconds);
-    if (local < kFirstDosSecond || local >= kEndDosSecond)
-        return std::nullopt;
-    return local;
+    return detail::localDosSecondsWith(
+        time, [&zone](std::int64_t t) { return zone.utcOffsetSeconds(t); });
 }
 
 std::uint32_t dosDateTime(FileTime time, const UtcOffsetSource &zone)

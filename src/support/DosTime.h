@@ -27,6 +27,19 @@ public:
     [[nodiscard]] virtual std::int32_t utcOffsetSeconds(std::int64_t utcSeconds) const = 0;
 };
 
+// The local times the packed form can hold: 1980-01-01 00:00 up to, not
+// including, 2108-01-01 00:00, in seconds since 1970-01-01.
+inline constexpr std::int64_t kFirstDosSecond = 315532800;
+inline constexpr std::int64_t kEndDosSecond = 4354819200;
+
+// A local time as the bookkeeping files it: the day (since 1970-01-01) and
+// the second of that day.
+struct LocalDaySecond
+{
+    std::int64_t day = 0;
+    std::int32_t second = 0;
+};
+
 // Remembers the offset per day of UTC, in a small direct-mapped table: the
 // offset at the day's start, at its end and, on the one day a year when they
 // differ, the second of the change (found once by halving). Every zone in use
@@ -38,19 +51,106 @@ class CachedUtcOffsets final : public UtcOffsetSource
 {
 public:
     explicit CachedUtcOffsets(const UtcOffsetSource &source) : m_source(source) {}
-    [[nodiscard]] std::int32_t utcOffsetSeconds(std::int64_t utcSeconds) const override;
+    [[nodiscard]] std::int32_t utcOffsetSeconds(std::int64_t utcSeconds) const override
+    {
+        return offsetAt(utcSeconds);
+    }
+
+    // The same answer without the virtual call, for the walk's bookkeeping,
+    // which asks three times per file: a table hit is a handful of
+    // instructions when the compiler sees them.
+    [[nodiscard]] std::int32_t offsetAt(std::int64_t utcSeconds) const
+    {
+        constexpr std::int64_t kDay = 86400;
+        // Floor division, so that instants before 1970 fall on the right day.
+        const std::int64_t day = utcSeconds / kDay - (utcSeconds % kDay < 0 ? 1 : 0);
+        if (day < kFirstCachedDay || day > kLastCachedDay) [[unlikely]]
+            return m_source.utcOffsetSeconds(utcSeconds); // some 300,000 years away
+        return offsetOnDay(day, utcSeconds);
+    }
+
+    // A file time turned to local time, as localDosSeconds does, split into
+    // its day and second; false when not recorded or out of the packed
+    // range. A time well inside that range, in a zone less than a day off
+    // UTC (every real one), takes a short way: one division, one table
+    // probe, no range checks after it.
+    [[nodiscard]] bool localDaySecond(FileTime time, LocalDaySecond &out) const
+    {
+        constexpr std::int64_t kDay = 86400;
+        const std::int64_t t = time.seconds;
+        if (t >= kFirstDosSecond + kDay && t < kEndDosSecond - kDay) [[likely]] {
+            // Positive here: unsigned division is a multiplication.
+            const auto day = static_cast<std::int64_t>(static_cast<std::uint64_t>(t) / kDay);
+            const std::int64_t rest = t - day * kDay;
+            const std::int32_t offset = offsetOnDay(day, t);
+            if (offset > -kDay && offset < kDay) [[likely]] {
+                std::int64_t second = rest + offset;
+                std::int64_t localDay = day;
+                if (second < 0) {
+                    second += kDay;
+                    --localDay;
+                } else if (second >= kDay) {
+                    second -= kDay;
+                    ++localDay;
+                }
+                out = {localDay, static_cast<std::int32_t>(second)};
+                return true;
+            }
+        }
+        return longWay(time, out);
+    }
 
 private:
+    [[nodiscard]] bool longWay(FileTime time, LocalDaySecond &out) const;
+
+    // The offset at utcSeconds, which falls on day (a day that fits a slot).
+    [[nodiscard]] std::int32_t offsetOnDay(std::int64_t day, std::int64_t utcSeconds) const
+    {
+        const Slot &slot = m_slots[static_cast<std::uint64_t>(day) % kSlots];
+        if (slot.tag != tagOf(day)) [[unlikely]]
+            fill(day);
+        return slot.minutes != kAside ? slot.minutes * 60 : changingOffset(day, utcSeconds);
+    }
+
+    // Four bytes a day, so that the table stays small enough for the
+    // processor's cache between one file's statx and the next: which of the
+    // days of its slot it holds (the day divided by the slots), and the
+    // offset of the whole day in minutes, or kAside on the day or two a year
+    // when it changes (or for an offset of odd seconds), which is kept aside.
     static constexpr int kSlots = 4096; // eleven years of days
+    static constexpr std::int16_t kNoTag = std::numeric_limits<std::int16_t>::min();
+    static constexpr std::int16_t kAside = std::numeric_limits<std::int16_t>::min();
+    static constexpr std::int64_t kFirstCachedDay =
+        (std::int64_t{std::numeric_limits<std::int16_t>::min()} + 1) * kSlots;
+    static constexpr std::int64_t kLastCachedDay =
+        (std::int64_t{std::numeric_limits<std::int16_t>::max()} + 1) * kSlots - 1;
+    static std::int16_t tagOf(std::int64_t day)
+    {
+        // Floor division by the slots, which are a power of two.
+        return static_cast<std::int16_t>(day >> 12);
+    }
+    static_assert(kSlots == 1 << 12);
     struct Slot
+    {
+        std::int16_t tag = kNoTag;
+        std::int16_t minutes = 0;
+    };
+    static constexpr int kChangeSlots = 64;
+    struct Change
     {
         std::int64_t day = std::numeric_limits<std::int64_t>::min();
         std::int64_t changeAt = 0; // first second with offsetAfter
         std::int32_t offsetBefore = 0;
         std::int32_t offsetAfter = 0;
     };
+    // Asks the zone about day and files the answer in its slot (and, for a
+    // day of change, in its change slot).
+    void fill(std::int64_t day) const;
+    [[nodiscard]] std::int32_t changingOffset(std::int64_t day, std::int64_t utcSeconds) const;
+
     const UtcOffsetSource &m_source;
     mutable Slot m_slots[kSlots];
+    mutable Change m_changes[kChangeSlots];
 };
 
 // Calendar helpers on the proleptic Gregorian calendar; day 0 is 1970-01-01.
@@ -69,15 +169,32 @@ struct CivilDate
 // 2107-12-31 23:59:58 cannot be packed and gives 0, "not recorded".
 [[nodiscard]] std::uint32_t packDosDateTime(std::int64_t localSeconds);
 
-// The local times the packed form can hold: 1980-01-01 00:00 up to, not
-// including, 2108-01-01 00:00, in seconds since 1970-01-01.
-inline constexpr std::int64_t kFirstDosSecond = 315532800;
-inline constexpr std::int64_t kEndDosSecond = 4354819200;
-
 // A file time in UTC turned to local time, in seconds since 1970-01-01; empty
 // when the time is not recorded or the packed form cannot hold it.
 [[nodiscard]] std::optional<std::int64_t> localDosSeconds(FileTime time,
                                                           const UtcOffsetSource &zone);
+
+namespace detail {
+template <typename OffsetAt>
+[[nodiscard]] std::optional<std::int64_t> localDosSecondsWith(FileTime time, OffsetAt offsetAt)
+{
+    // Guard the addition: a wild time from a broken file system must not overflow.
+    constexpr std::int64_t kLimit = std::int64_t{1} << 50;
+    if (!time.recorded() || time.seconds < -kLimit || time.seconds > kLimit)
+        return std::nullopt;
+    const std::int64_t local = time.seconds + offsetAt(time.seconds);
+    if (local < kFirstDosSecond || local >= kEndDosSecond)
+        return std::nullopt;
+    return local;
+}
+} // namespace detail
+
+// The same through a cache, inline, for the walk's bookkeeping.
+[[nodiscard]] inline std::optional<std::int64_t> localDosSeconds(FileTime time,
+                                                                 const CachedUtcOffsets &zone)
+{
+    return detail::localDosSecondsWith(time, [&zone](std::int64_t t) { return zone.offsetAt(t); });
+}
 
 // A file time in UTC, turned to local time and packed; 0 when not recorded or
 // out of the packed range.

@@ -19,7 +19,7 @@ struct Services
     SettingsFile &settings;
     const FileTypeRegistry &registry;
     LocaleSeparators locale;
-    int walkThreads = 0;          // 0: one per core, at most eight
+    int walkThreads = 0;          // 0: as suits each drive's storage (Volumes::walkThreads)
     TimeOfDayFormat timeFormat{}; // how the user writes a time of day, "%H:%M" unless told
     // The drives of the folders the program was started with: the wizard
     // opens with them selected. Empty: the drive of the current directory.

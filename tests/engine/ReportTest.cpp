@@ -7,11 +7,13 @@
 #include "TreeFixture.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
 #include <sstream>
+#include <string>
 
 namespace vorin {
 namespace {
@@ -505,6 +507,36 @@ TEST_F(ReportTest, aDriveLetterNamesADriveOfTheDriveList)
               std::string::npos)
         << out.str();
     EXPECT_EQ(runReport({"--json", "r:"}, env), 2);
+}
+
+// A directory named on the command line is walked as the drive that holds
+// it would be; --threads overrides that.
+TEST_F(ReportTest, aDirectoryIsWalkedWithTheThreadsOfTheDriveThatHoldsIt)
+{
+    buildTree();
+    char *real = ::realpath(tree.root().c_str(), nullptr);
+    ASSERT_NE(real, nullptr);
+    const std::string root = real;
+    std::free(real);
+    Volume holder;
+    holder.letter = 'q';
+    holder.type = kDriveFixed;
+    holder.root = root.substr(0, root.rfind('/'));
+    volumes.add(holder, {1e9, 2e9}, 512);
+    volumes.setStorage('q', StorageKind::Rotational);
+    volumes.setCores(4);
+
+    ASSERT_EQ(run({"--json"}), 0) << err.str();
+    EXPECT_NE(out.str().find(",\"walkThreads\":[2],\"types\":["), std::string::npos) << out.str();
+
+    out.str("");
+    ASSERT_EQ(run({"--json", "--threads", "5"}), 0) << err.str();
+    EXPECT_NE(out.str().find(",\"walkThreads\":[5],"), std::string::npos) << out.str();
+
+    volumes.setStorage('q', StorageKind::SolidState);
+    out.str("");
+    ASSERT_EQ(run({"--json"}), 0) << err.str();
+    EXPECT_NE(out.str().find(",\"walkThreads\":[16],"), std::string::npos) << out.str();
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "platform/fake/RecordingMessages.h"
 #include "TreeFixture.h"
 
+#include <atomic>
 #include <ctime>
 #include <gtest/gtest.h>
 #include <string>
@@ -185,6 +186,71 @@ TEST_F(ScanRunTest, anAbortDuringTheFirstOfThreeDrivesKeepsItsPartialCounts)
               (std::vector<std::string>{"run", "disable", "pages", "enable", "stop"}));
     EXPECT_EQ(run.currentDrive(), "c: [system]");
     EXPECT_EQ(hooks.ended, std::vector<bool>{true});
+}
+
+// What a signal handler does: sets a flag of its own, which the walk watches.
+class InterruptAfterFirstFile final : public WalkObserver
+{
+public:
+    void fileCounted(std::string_view, const DirectoryEntry &) override { flag.store(true); }
+    std::atomic<bool> flag{false};
+};
+
+TEST_F(ScanRunTest, anInterruptFlagStopsTheRunAsAnAbortDoes)
+{
+    InterruptAfterFirstFile observer;
+    options.observer = &observer;
+    options.interrupt = &observer.flag;
+    ScanRun run(volumes, hooks, options);
+    run.run({"c: [system]", "d: [data]", "e: [more]"}, TypeFilter());
+
+    EXPECT_TRUE(run.abortRequested());
+    EXPECT_EQ(run.statistics().filesProcessed, 1);
+    EXPECT_EQ(hooks.statuses.back(), "Finished - 1 files processed INCOMPLETE ... ABORTED");
+    EXPECT_EQ(hooks.captions,
+              std::vector<std::string>{"File Statistics for drive(s) incomplete ... aborted."});
+}
+
+// Drives of every kind of storage, on a machine of two cores.
+std::vector<int> threadsOfEachDrive(ScanRun &run, const std::vector<std::string> &drives)
+{
+    std::vector<int> threads;
+    if (!run.begin(drives, TypeFilter()))
+        return threads;
+    for (std::size_t i = 0; i < run.driveCount(); ++i) {
+        if (run.prepareDrive(i) != ScanRun::DriveStep::Scan)
+            continue;
+        run.scanDrive();
+        threads.push_back(run.walkThreads());
+        run.finishDrive();
+    }
+    run.end();
+    return threads;
+}
+
+TEST_F(ScanRunTest, eachDriveIsWalkedWithTheThreadsItsStorageSuits)
+{
+    volumes.setCores(2);
+    volumes.setStorage('c', StorageKind::Rotational);
+    volumes.setStorage('d', StorageKind::SolidState);
+    volumes.setStorage('e', StorageKind::Network);
+    volumes.add(volume('f', kDriveFixed, e.root(), "unknown"), {1 * kGiB, 2 * kGiB}, 512);
+    options.threads = 0;
+    ScanRun run(volumes, hooks, options);
+
+    EXPECT_EQ(threadsOfEachDrive(run, {"c: [system]", "d: [data]", "e: [more]", "f: [unknown]"}),
+              (std::vector<int>{2, 8, 16, 2}));
+    EXPECT_EQ(run.statistics().filesProcessed, 3 + 1 + 1 + 1);
+}
+
+TEST_F(ScanRunTest, aThreadCountOfTheRunOverridesTheDrivesChoice)
+{
+    volumes.setCores(2);
+    volumes.setStorage('d', StorageKind::SolidState);
+    options.threads = 3;
+    ScanRun run(volumes, hooks, options);
+
+    EXPECT_EQ(threadsOfEachDrive(run, {"c: [system]", "d: [data]"}), (std::vector<int>{3, 3}));
 }
 
 TEST_F(ScanRunTest, drivesWithoutCapacityStopTheRunBeforeAnythingIsCleared)

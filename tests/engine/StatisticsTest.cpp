@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace vorin {
 namespace {
@@ -483,6 +485,74 @@ TEST(Statistics, crunchCountsDatesAsThePackedConvertersDo)
     EXPECT_EQ(fast.createdTimeSlots, slow.createdTimeSlots);
     EXPECT_EQ(fast.modifiedTimeSlots, slow.modifiedTimeSlots);
     EXPECT_GT(fast.modifiedAgeCount[0], 0) << "some times fall before 1980";
+}
+
+// The walk gives every thread a cache of the zone and an index of the type
+// lines, both read on short ways; the figures must be those of the plain zone
+// and the plain search, whatever the zone's offsets (a change each week, a
+// zone more than a day off UTC) and whatever the keys: letter case, keys
+// longer than a word, keys of more than five characters, and so many keys
+// that the index must give slots up and start over as lines come.
+TEST(Statistics, aCachedZoneAndATypeIndexCountAsThePlainZoneAndSearchDo)
+{
+    for (const std::int32_t far : {7200, 30 * 3600, -26 * 3600}) {
+        FixedUtcOffset zone([far](std::int64_t t) { return (t / 86400) % 7 == 0 ? far : -18000; });
+        CachedUtcOffsets cached(zone);
+        TypeIndex types;
+        const std::int64_t today = daysFromCivil(2026, 6, 15);
+        const CrunchContext plain{nullptr, &zone, today, true, nullptr, "c:"};
+        CrunchContext quick{nullptr, &cached, today, true, nullptr, "c:"};
+        quick.zoneCache = &cached;
+        quick.types = &types;
+
+        std::vector<std::string> names;
+        for (int i = 0; i < 700; ++i) {
+            std::string name = "file" + std::to_string(i) + ".";
+            for (int k = 0; k <= i % 9; ++k)
+                name += static_cast<char>((i * 7 + k) % 3 == 0 ? 'a' + (i + k) % 26
+                                                               : 'A' + (i * 3 + k) % 26);
+            names.push_back(name);
+        }
+        names.insert(names.end(), {"Makefile", ".profile", "x.\xC3\xA9t\xC3\xA9", "y.\xFF\xFE",
+                                   "z." + std::string(12, 'q'), "w.tXt", "v.TxT", "u.txt"});
+
+        Statistics fast, slow;
+        std::uint64_t x = 99;
+        for (int i = 0; i < 30000; ++i) {
+            x = x * 6364136223846793005ULL + 1442695040888963407ULL;
+            DirectoryEntry e;
+            // Mostly a few common types, now and then a rare one.
+            const std::size_t pick = (x >> 40) % 10 < 8 ? (x >> 20) % 12 : (x >> 20) % names.size();
+            e.name = names[pick];
+            e.size = static_cast<std::int64_t>((x >> 8) % 70000000);
+            e.lastAccess = {static_cast<std::int64_t>(x >> 30) - (1LL << 33)};
+            e.creation =
+                i % 5 == 0 ? FileTime{} : FileTime{static_cast<std::int64_t>(x % 4600000000ULL)};
+            e.lastWrite = {kEndDosSecond + static_cast<std::int64_t>(x % 400000) - 200000};
+            if (i % 3 == 0)
+                e.lastWrite = {kFirstDosSecond + static_cast<std::int64_t>(x % 400000) - 200000};
+            crunchNumbers(fast, quick, "/", e);
+            crunchNumbers(slow, plain, "/", e);
+        }
+        EXPECT_EQ(fast, slow) << "offset " << far;
+        EXPECT_GT(slow.lbTypes.size(), 100u);
+    }
+}
+
+// One index may serve records in turn (as when a test or a tool reuses it):
+// it notices the change and gives each its own lines.
+TEST(Statistics, aTypeIndexKeepsRecordsApart)
+{
+    TypeIndex types;
+    Statistics a, b;
+    insertType(b, ".zip", 0, true);
+    for (int i = 0; i < 3; ++i) {
+        types.count(a, ".txt", 1);
+        types.count(b, ".TXT", 2);
+        types.count(a, ".doc", 4);
+    }
+    EXPECT_EQ(a.lbTypes, (std::vector<TypeTotal>{{".DOC", 3, 12}, {".TXT", 3, 3}}));
+    EXPECT_EQ(b.lbTypes, (std::vector<TypeTotal>{{".TXT", 3, 6}, {".ZIP", 0, 0}}));
 }
 
 } // namespace

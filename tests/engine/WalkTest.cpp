@@ -78,10 +78,12 @@ protected:
         options.observer = observer;
         options.maxOpenLevels = maxOpenLevels;
         options.linkedFiles = linkedFiles;
+        options.interrupt = interrupt;
         return walkTree(*m_reader, root, context, stats, progress, abort, options);
     }
 
     LinkedFiles *linkedFiles = nullptr;
+    const std::atomic<bool> *interrupt = nullptr;
 
     FixedUtcOffset m_zone{0};
     std::unique_ptr<DirectoryReader> m_reader = makeDirectoryReader();
@@ -545,6 +547,24 @@ TEST_F(WalkTest, anAbortEndsTheWalkAtTheNextEntryAndKeepsWhatWasCounted)
     EXPECT_EQ(stats.filesProcessed, 10);
     EXPECT_EQ(recorder.files.size(), 10u);
     EXPECT_EQ(progress.filesProcessed(), 10);
+}
+
+TEST_F(WalkTest, anInterruptFlagEndsTheWalkAsAnAbortDoes)
+{
+    makeGeneratedTree(tree);
+    std::atomic<bool> interrupted{false};
+    interrupt = &interrupted;
+    Recorder recorder;
+    recorder.then = [this, &interrupted](const Counted &) {
+        if (stats.filesProcessed == 10)
+            interrupted = true;
+    };
+
+    const WalkResult result = walk(tree.root(), 1, &recorder);
+
+    EXPECT_TRUE(result.aborted);
+    EXPECT_EQ(stats.filesProcessed, 10);
+    EXPECT_FALSE(abort.load());
 }
 
 TEST_F(WalkTest, anAbortStopsEveryThread)

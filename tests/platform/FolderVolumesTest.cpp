@@ -166,6 +166,20 @@ TEST_F(FolderVolumesTest, aFolderIsOfTheTypeOfTheDeepestDriveHoldingItAndAnswers
     EXPECT_EQ(volumes.currentDriveLetter(), 'c');
 }
 
+TEST_F(FolderVolumesTest, aFolderIsWalkedWithTheThreadsOfTheDriveHoldingIt)
+{
+    machine->setCores(2);
+    machine->setStorage('c', StorageKind::Rotational);
+    machine->setStorage('d', StorageKind::Network);
+    (void)volumes.addFolders(
+        {(scratch / "home" / "ann" / "Music").string(), (scratch / "share" / "photos").string()});
+
+    EXPECT_EQ(volumes.walkThreads('e'), machine->walkThreads('c'));
+    EXPECT_EQ(volumes.walkThreads('f'), machine->walkThreads('d'));
+    EXPECT_NE(volumes.walkThreads('e'), volumes.walkThreads('f'));
+    EXPECT_EQ(volumes.walkThreads('d'), machine->walkThreads('d'));
+}
+
 TEST_F(FolderVolumesTest, aFolderIsReadyWhileItsDriveIsAndItIsStillThere)
 {
     (void)volumes.addFolder((scratch / "Pictures").string());

@@ -86,6 +86,25 @@ TEST(TimeLimitedVolumes, answersOfDrivesThatReplyPassThrough)
     EXPECT_TRUE(settles(volumes));
 }
 
+// The walking threads of a drive ask no file system: a hung drive answers
+// for its storage at once, like the drive list.
+TEST(TimeLimitedVolumes, walkThreadsPassStraightThroughEvenForAHungDrive)
+{
+    auto drives = twoDrives();
+    drives->setStorage('c', StorageKind::SolidState);
+    drives->setStorage('f', StorageKind::Network);
+    drives->setCores(2);
+    auto latched = std::make_shared<LatchedVolumes>(drives);
+    TimeLimitedVolumes volumes(latched, kShortWait);
+    const ReleaseOnExit release{*latched, volumes};
+    latched->hold('f');
+
+    EXPECT_EQ(volumes.walkThreads('c'), 8);
+    EXPECT_EQ(volumes.walkThreads('f'), 16);
+    EXPECT_EQ(volumes.queriesRunning(), 0);
+    EXPECT_EQ(latched->questions('f'), 0);
+}
+
 TEST(TimeLimitedVolumes, characterThatNamesNoDriveIsAnsweredWithoutAThread)
 {
     const TimeLimitedVolumes volumes(twoDrives(), kGenerousWait);

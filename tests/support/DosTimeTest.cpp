@@ -3,7 +3,11 @@
 #include "support/Utility.h"
 
 #include <gtest/gtest.h>
+#include <initializer_list>
+#include <limits>
+#include <optional>
 #include <ostream>
+#include <vector>
 
 namespace vorin {
 namespace {
@@ -118,6 +122,56 @@ TEST(DosTime, cachedOffsetsAskTwicePerDayAndMatchTheSource)
     for (int i = 0; i < 86400; i += 13)
         (void)counting.utcOffsetSeconds(utc(2010, 5, 5) + i);
     EXPECT_EQ(fixed.calls, 2);
+}
+
+// The short way to a local day and second must agree with the long one
+// everywhere: around the ends of the packed range, across a change of
+// offset, for times not recorded or absurd, and for offsets of a day or more.
+TEST(DosTime, cachedLocalDayAndSecondAgreeWithLocalDosSeconds)
+{
+    SummerTime summer;
+    FixedOffset east(14 * 3600);
+    FixedOffset west(-12 * 3600);
+    FixedOffset dayAhead(86400);
+    FixedOffset farBehind(-30 * 3600);
+    // A change at noon every third day: far more days of change than the
+    // cache keeps aside at once.
+    class Restless final : public UtcOffsetSource
+    {
+    public:
+        std::int32_t utcOffsetSeconds(std::int64_t t) const override
+        {
+            const std::int64_t period = (t - 43200) / (3 * 86400) - ((t - 43200) % (3 * 86400) < 0);
+            return period % 2 == 0 ? 3600 : 7200;
+        }
+    } restless;
+    const std::vector<std::int64_t> edges = {kFirstDosSecond, kEndDosSecond, utc(2000, 3, 26, 1),
+                                             utc(2000, 10, 29, 1), 0};
+    for (const UtcOffsetSource *zone : std::initializer_list<const UtcOffsetSource *>{
+             &summer, &east, &west, &dayAhead, &farBehind, &restless}) {
+        CachedUtcOffsets cached(*zone);
+        const auto check = [&](std::int64_t t) {
+            const std::optional<std::int64_t> expected = localDosSeconds(FileTime{t}, *zone);
+            LocalDaySecond got;
+            ASSERT_EQ(cached.localDaySecond(FileTime{t}, got), expected.has_value()) << t;
+            if (expected) {
+                ASSERT_EQ(got.day, *expected / 86400) << t;
+                ASSERT_EQ(got.second, *expected % 86400) << t;
+            }
+        };
+        for (const std::int64_t edge : edges)
+            for (std::int64_t d = -3 * 86400; d <= 3 * 86400; d += 599)
+                check(edge + d);
+        std::uint64_t x = 7;
+        for (int i = 0; i < 20000; ++i) {
+            x = x * 6364136223846793005ULL + 1442695040888963407ULL;
+            check(static_cast<std::int64_t>(x % 5000000000ULL) - 300000000);
+        }
+        check(std::numeric_limits<std::int64_t>::max());
+        check(std::numeric_limits<std::int64_t>::min() + 1);
+        LocalDaySecond unused;
+        EXPECT_FALSE(cached.localDaySecond(FileTime{}, unused));
+    }
 }
 
 TEST(DosTime, convertersPickTheirOwnTime)

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <thread>
 
@@ -48,8 +49,9 @@ Options:
                      accessAge, createdAge, modifiedAge, modifiedTime,
                      createdTime, accessTime, attributes; numbers without
                      separators)
-  --threads N        walk with N threads, 1 to 64 (1 suits rotating disks);
-                     default: one per core, at most eight
+  --threads N        walk with N threads, 1 to 64; default: what the drive's
+                     storage suits (many on solid-state and network drives,
+                     two on rotating disks)
   --include EXT,...  count only files of these types (doc, .doc or *.doc,
                      in any case)
   --exclude EXT,...  count every file but those of these types
@@ -220,8 +222,8 @@ std::string terminalText(std::string_view text, std::size_t width)
     return out;
 }
 
-// Watches a run from a thread of its own: passes an interrupt on as an abort
-// and, on a terminal, rewrites one progress line at most ten times a second.
+// Watches a run on a terminal from a thread of its own: rewrites one progress
+// line at most ten times a second.
 class Monitor
 {
 public:
@@ -237,7 +239,7 @@ public:
         }
         m_wake.notify_all();
         m_thread.join();
-        if (m_env.showProgress && m_shown)
+        if (m_shown)
             *m_env.err << "\r\x1b[K" << std::flush;
     }
     Monitor(const Monitor &) = delete;
@@ -249,9 +251,7 @@ private:
         std::unique_lock lock(m_mutex);
         while (!m_stop) {
             m_wake.wait_for(lock, std::chrono::milliseconds(100));
-            if (m_env.interrupt && m_env.interrupt->load())
-                m_run.requestAbort();
-            if (m_env.showProgress && !m_stop) {
+            if (!m_stop) {
                 const std::int64_t files = m_run.progress().filesProcessed();
                 *m_env.err << "\r\x1b[K" << formatInt(files, m_env.locale) << " files  "
                            << terminalText(m_run.progress().currentDirectory(), 60) << std::flush;
@@ -419,12 +419,15 @@ std::string jsonString(std::string_view bytes)
 }
 
 void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t clusterSize,
-                     std::int64_t unreadableDirectories, std::int64_t hardLinksSkipped,
-                     bool complete, const FileTypeRegistry &registry)
+                     const std::vector<int> &walkThreads, std::int64_t unreadableDirectories,
+                     std::int64_t hardLinksSkipped, bool complete, const FileTypeRegistry &registry)
 {
     out << "{\"filesProcessed\":" << stats.filesProcessed
         << ",\"filesSelected\":" << stats.filesSelected << ",\"clusterSize\":" << clusterSize
-        << ",\"types\":[";
+        << ",\"walkThreads\":[";
+    for (std::size_t i = 0; i < walkThreads.size(); ++i)
+        out << (i == 0 ? "" : ",") << walkThreads[i];
+    out << "],\"types\":[";
     bool first = true;
     for (const TypeTotal &type : stats.lbTypes) {
         out << (first ? "" : ",") << "{\"key\":" << jsonString(type.key)
@@ -649,20 +652,27 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
     runOptions.zone = env.zone;
     runOptions.today = env.today;
     runOptions.locale = env.locale;
+    // The walk watches the interrupt itself.
+    runOptions.interrupt = env.interrupt;
     ScanRun run(volumes, hooks, runOptions);
     if (!run.begin(entries, std::move(filter)))
         return 1;
+    std::vector<int> walkThreads;
     {
-        Monitor monitor(run, env);
+        // Only a terminal gets a progress line, and only then a thread to
+        // write it: while a second thread lives, the kernel counts every use
+        // of a descriptor, which slows each file's statx by a few percent.
+        std::optional<Monitor> monitor;
+        if (env.showProgress)
+            monitor.emplace(run, env);
         for (std::size_t i = 0; i < run.driveCount(); ++i) {
-            if (env.interrupt && env.interrupt->load())
-                run.requestAbort();
             const ScanRun::DriveStep step = run.prepareDrive(i);
             if (step == ScanRun::DriveStep::Stop)
                 break;
             if (step == ScanRun::DriveStep::Skip)
                 continue;
             run.scanDrive();
+            walkThreads.push_back(run.walkThreads());
             run.finishDrive();
         }
     }
@@ -671,8 +681,9 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
     const bool interrupted = run.abortRequested();
     const bool complete = !interrupted && messages.errors == 0;
     if (options.json)
-        writeReportJson(out, run.statistics(), run.clusterSize(), run.unreadableDirectories(),
-                        run.hardLinksSkipped(), complete, *env.registry);
+        writeReportJson(out, run.statistics(), run.clusterSize(), walkThreads,
+                        run.unreadableDirectories(), run.hardLinksSkipped(), complete,
+                        *env.registry);
     else if (options.csv)
         writeReportCsv(out, run.statistics(), *env.registry);
     else

@@ -71,10 +71,12 @@ struct ReportEnvironment
 
 // One JSON object with the accumulators under their own names, then the
 // directories that could not be read and the names of files already counted
-// under another name (hardLinksSkipped).
+// under another name (hardLinksSkipped). walkThreads: the threads that walked
+// each drive scanned, in order.
 void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t clusterSize,
-                     std::int64_t unreadableDirectories, std::int64_t hardLinksSkipped,
-                     bool complete, const FileTypeRegistry &registry);
+                     const std::vector<int> &walkThreads, std::int64_t unreadableDirectories,
+                     std::int64_t hardLinksSkipped, bool complete,
+                     const FileTypeRegistry &registry);
 
 // The tables of the pages as one table of the columns table,key,label,files,
 // bytes, in CSV (RFC 4180: fields quoted where they hold a comma, a quote or a

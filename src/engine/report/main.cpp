@@ -6,6 +6,7 @@
 #include "platform/System.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -37,5 +38,10 @@ int main(int argc, char **argv)
     env.showProgress = vorin::standardErrorIsTerminal();
     env.interrupt = &interrupted;
     env.version = VORIN_VERSION;
-    return vorin::runReport(args, env);
+    const int status = vorin::runReport(args, env);
+    // Everything is written; the drive table and the file types' tables need
+    // no taking apart, which would cost a quick run a tenth of its start.
+    std::cout.flush();
+    std::cerr.flush();
+    std::_Exit(status);
 }

@@ -4,13 +4,15 @@
 
 #include <cstdint>
 #include <map>
+#include <thread>
 #include <utility>
 
 namespace vorin {
 
 // An in-memory drive table for tests: each letter stands for a directory
-// (usually a temporary one) with the type, label, sizes, allocation unit and
-// readiness the test chose. Nothing is asked of the file system. Letters a and
+// (usually a temporary one) with the type, label, sizes, allocation unit,
+// readiness and storage the test chose, on a machine of as many cores as the
+// test says (this machine's unless told). Nothing is asked of the file system. Letters a and
 // b may be added to check that the drive list leaves them out.
 class FakeVolumes final : public Volumes
 {
@@ -21,6 +23,7 @@ public:
         DiskSpace space;
         std::int64_t allocationUnit = 0;
         bool ready = true;
+        StorageKind storage = StorageKind::Unknown;
     };
 
     // Adds or replaces the drive of volume.letter (taken in lower case).
@@ -36,6 +39,8 @@ public:
     void remove(char letter) { m_drives.erase(letter); }
     void setReady(char letter, bool ready) { m_drives.at(letter).ready = ready; }
     void setCurrentDrive(char letter) { m_current = letter; }
+    void setStorage(char letter, StorageKind storage) { m_drives.at(letter).storage = storage; }
+    void setCores(unsigned cores) { m_cores = cores; }
 
     [[nodiscard]] std::vector<Volume> list() const override
     {
@@ -66,10 +71,18 @@ public:
         return it != m_drives.end() && it->second.ready ? it->second.allocationUnit : 0;
     }
     [[nodiscard]] char currentDriveLetter() const override { return m_current; }
+    // A letter no drive has knows nothing of its storage.
+    [[nodiscard]] int walkThreads(char letter) const override
+    {
+        const auto it = m_drives.find(letter);
+        return walkThreadsFor(it != m_drives.end() ? it->second.storage : StorageKind::Unknown,
+                              m_cores);
+    }
 
 private:
     std::map<char, Drive> m_drives;
     char m_current = 0;
+    unsigned m_cores = std::thread::hardware_concurrency();
 };
 
 } // namespace vorin

@@ -74,6 +74,10 @@ public:
         return m_inner->allocationUnit(letter);
     }
     [[nodiscard]] char currentDriveLetter() const override { return m_inner->currentDriveLetter(); }
+    [[nodiscard]] int walkThreads(char letter) const override
+    {
+        return m_inner->walkThreads(letter);
+    }
 
 private:
     static std::size_t slot(char letter)

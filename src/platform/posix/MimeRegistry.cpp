@@ -1,13 +1,13 @@
 #include "platform/posix/MimeRegistry.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
 #include <optional>
-#include <set>
-#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_set>
 
 namespace vorin {
@@ -40,14 +40,33 @@ std::string_view trim(std::string_view text)
     return text.substr(first, last - first + 1);
 }
 
+// Read with plain system calls: the report reads the glob list on every run,
+// and a stream costs it more than the reading.
 std::optional<std::string> readWholeFile(const fs::path &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
-    std::string contents{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad())
-        return std::nullopt;
+    std::string contents;
+    struct stat st
+    {
+    };
+    if (::fstat(fd, &st) == 0 && st.st_size > 0)
+        contents.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        contents.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
     return contents;
 }
 
@@ -296,7 +315,7 @@ void MimeRegistry::loadGlobs() const
     // (written as the glob __NOGLOBS__) loses the globs of the less
     // important ones.
     std::unordered_set<std::string> cleared;
-    std::set<std::string> extensions;
+    m_globs.reserve(2048); // a desktop's database has about a thousand globs
     for (const fs::path &directory : m_directories) {
         bool weighted = true;
         std::optional<std::string> text = readWholeFile(directory / "globs2");
@@ -309,10 +328,11 @@ void MimeRegistry::loadGlobs() const
             continue;
 
         std::vector<std::string> clearedHere;
-        std::istringstream lines(*text);
-        std::string line;
-        while (std::getline(lines, line)) {
-            std::string_view rest = trim(line);
+        std::string_view lines = *text;
+        while (!lines.empty()) {
+            const auto newline = lines.find('\n');
+            std::string_view rest = trim(lines.substr(0, newline));
+            lines.remove_prefix(newline == std::string_view::npos ? lines.size() : newline + 1);
             if (rest.empty() || rest.front() == '#')
                 continue;
             int weight = 50;
@@ -349,14 +369,11 @@ void MimeRegistry::loadGlobs() const
                 clearedHere.push_back(type);
                 continue;
             }
-            if (isPlainExtensionGlob(pattern))
-                extensions.insert(asciiLower(pattern.substr(1)));
             m_globs[asciiLower(pattern)].push_back(
                 {weight, std::move(type), std::string(pattern), caseSensitive});
         }
         cleared.insert(clearedHere.begin(), clearedHere.end());
     }
-    m_extensions.assign(extensions.begin(), extensions.end());
 }
 
 std::string MimeRegistry::className(std::string_view ext) const
@@ -411,6 +428,13 @@ std::string MimeRegistry::readDescription(const std::string &type) const
 std::vector<std::string> MimeRegistry::registeredExtensions() const
 {
     std::call_once(m_globsLoaded, [this] { loadGlobs(); });
+    // Listed only when asked for (the extension picker does, the report not).
+    std::call_once(m_extensionsListed, [this] {
+        for (const auto &[pattern, globs] : m_globs)
+            if (isPlainExtensionGlob(pattern))
+                m_extensions.push_back(pattern.substr(1));
+        std::sort(m_extensions.begin(), m_extensions.end());
+    });
     return m_extensions;
 }
 

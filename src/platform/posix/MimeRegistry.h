@@ -53,7 +53,8 @@ private:
     mutable std::once_flag m_globsLoaded;
     // Keyed by the lower-cased pattern; each list in the order of importance.
     mutable std::unordered_map<std::string, std::vector<Glob>> m_globs;
-    mutable std::vector<std::string> m_extensions;
+    mutable std::once_flag m_extensionsListed;
+    mutable std::vector<std::string> m_extensions; // sorted
 
     mutable std::mutex m_descriptionsMutex;
     mutable std::map<std::string, std::string, std::less<>> m_descriptions;

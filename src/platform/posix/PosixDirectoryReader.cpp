@@ -1,6 +1,7 @@
 #include "platform/posix/PosixDirectoryReader.h"
 
 #include <atomic>
+#include <bit>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
@@ -40,6 +41,29 @@ FileTime fileTime(const struct statx_timestamp &t)
 // Cleared for the whole process once the kernel (or a seccomp filter) turns
 // openat2 down.
 std::atomic<bool> s_openat2Works{true};
+
+// The length of a listed name that has room bytes in its record. The kernel
+// ends the name with a NUL and pads the record to a multiple of eight bytes,
+// so the NUL is among the record's last eight bytes and everything before it
+// is the name's (or, for a short name, the record's own fields): those eight
+// bytes are read as one word and the first zero byte of the name's part is
+// the end.
+std::size_t nameLength(const char *name, std::size_t room)
+{
+    if constexpr (std::endian::native != std::endian::little)
+        return ::strnlen(name, room);
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    std::uint64_t word = 0;
+    std::memcpy(&word, name + room - 8,
+                sizeof word); // within the record: it has 19 bytes before the name
+    if (room < 8)
+        word |= (std::uint64_t{1} << (8 * (8 - room))) - 1; // the fields before the name
+    const std::uint64_t zeros = (word - kOnes) & ~word & kHigh;
+    if (zeros == 0)
+        return ::strnlen(name, room); // not as the kernel writes records
+    return room - 8 + static_cast<std::size_t>(std::countr_zero(zeros)) / 8;
+}
 
 bool isMountRoot(const struct statx &sx)
 {
@@ -209,7 +233,7 @@ ListStatus PosixDirectoryReader::list(Handle dir, NameBatch &batch)
             std::memcpy(&type, record + offsetof(struct dirent64, d_type), sizeof type);
             const char *nameStart = record + offsetof(struct dirent64, d_name);
             const std::size_t room = length - offsetof(struct dirent64, d_name);
-            const std::string_view name(nameStart, ::strnlen(nameStart, room));
+            const std::string_view name(nameStart, nameLength(nameStart, room));
             offset += length;
             if (length == 0)
                 return ListStatus::Failed;
@@ -234,9 +258,9 @@ bool PosixDirectoryReader::rewind(Handle dir)
 
 Described PosixDirectoryReader::describe(Handle dir, std::string_view name, DirectoryEntry &entry)
 {
-    struct statx sx
-    {
-    };
+    // Not cleared first: the kernel writes the whole record, and clearing
+    // its 256 bytes costs more than the rest of this function.
+    struct statx sx;
     if (::statx(dir, name.data(), kStatFlags, kFileMask, &sx) != 0)
         return errno == ENOENT || errno == ENOTDIR ? Described::Vanished : Described::Denied;
     entry.name = name;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/statvfs.h>
+#include <thread>
 #include <unistd.h>
 #include <unordered_map>
 #include <unordered_set>
@@ -197,6 +198,99 @@ bool isRemovableDevice(const std::string &sysfsRoot, unsigned major, unsigned mi
     return readsOne(device.parent_path() / "removable");
 }
 
+bool readsLine(const std::filesystem::path &file, std::string &line)
+{
+    std::ifstream in(file);
+    return static_cast<bool>(std::getline(in, line));
+}
+
+// Kinds from the one that suits the fewest threads to the one that suits the
+// most: a stacked device is as slow as its slowest member.
+int slowness(StorageKind kind)
+{
+    switch (kind) {
+    case StorageKind::Rotational:
+        return 0;
+    case StorageKind::Unknown:
+        return 1;
+    case StorageKind::Memory:
+        return 2;
+    case StorageKind::Virtual:
+        return 3;
+    case StorageKind::SolidState:
+        return 4;
+    case StorageKind::Network:
+        return 5;
+    }
+    return 1;
+}
+
+// A disk's driver cannot learn the medium behind a virtual machine's disk;
+// virtio and Xen disks sit under a device named so.
+bool isVirtualMachineDisk(const std::filesystem::path &device)
+{
+    for (const std::filesystem::path &part : device) {
+        const std::string name = part.string();
+        if (name.starts_with("virtio") || name.starts_with("vbd-") || name == "xen")
+            return true;
+    }
+    return false;
+}
+
+StorageKind deviceStorage(const std::filesystem::path &canonicalDevice, int depth)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (depth > 8)
+        return StorageKind::Unknown;
+    fs::path device = canonicalDevice;
+    // A partition has no queue of its own: its disk's decides.
+    if (fs::exists(device / "partition", error) || !fs::exists(device / "queue", error))
+        if (fs::exists(device.parent_path() / "queue", error))
+            device = device.parent_path();
+    const std::string name = device.filename().string();
+    if (name.starts_with("nbd") || name.starts_with("rbd"))
+        return StorageKind::Network;
+
+    // Device-mapper and md RAID volumes list the devices they are made of.
+    bool stacked = false;
+    StorageKind slowest = StorageKind::Network;
+    for (fs::directory_iterator it(device / "slaves", error), end; !error && it != end;
+         it.increment(error)) {
+        const fs::path member = fs::canonical(it->path(), error);
+        if (error)
+            return StorageKind::Unknown;
+        const StorageKind kind = deviceStorage(member, depth + 1);
+        if (!stacked || slowness(kind) < slowness(slowest))
+            slowest = kind;
+        stacked = true;
+    }
+    if (stacked)
+        return slowest;
+
+    std::string rotational;
+    if (!readsLine(device / "queue" / "rotational", rotational))
+        return StorageKind::Unknown;
+    if (rotational == "0")
+        return StorageKind::SolidState;
+    if (rotational != "1")
+        return StorageKind::Unknown;
+    return isVirtualMachineDisk(device) ? StorageKind::Virtual : StorageKind::Rotational;
+}
+
+StorageKind storageAt(const std::string &sysfsRoot, const std::filesystem::path &link)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path root = fs::canonical(sysfsRoot, error);
+    if (error)
+        return StorageKind::Unknown;
+    const fs::path device = fs::canonical(root / link, error);
+    if (error)
+        return StorageKind::Unknown;
+    return deviceStorage(device, 0);
+}
+
 int driveTypeOf(const MountCandidate &candidate, const std::string &sysfsRoot)
 {
     switch (candidate.kind) {
@@ -237,6 +331,46 @@ bool queryFileSystem(const std::string &root, struct statvfs &info)
 }
 
 } // namespace
+
+StorageKind blockDeviceStorage(const std::string &sysfsRoot, unsigned major, unsigned minor)
+{
+    if (major == 0)
+        return StorageKind::Unknown;
+    return storageAt(sysfsRoot, std::filesystem::path("dev") / "block" /
+                                    (std::to_string(major) + ':' + std::to_string(minor)));
+}
+
+StorageKind namedBlockDeviceStorage(const std::string &sysfsRoot, const std::string &name)
+{
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+        return StorageKind::Unknown;
+    return storageAt(sysfsRoot, std::filesystem::path("class") / "block" / name);
+}
+
+StorageKind mountStorage(const MountCandidate &mount, const std::string &sysfsRoot)
+{
+    switch (mount.kind) {
+    case MountKind::Network:
+        return StorageKind::Network;
+    case MountKind::Ram:
+        return StorageKind::Memory;
+    case MountKind::Disk:
+    case MountKind::Optical:
+    case MountKind::Other:
+        break;
+    }
+    if (mount.major != 0)
+        return blockDeviceStorage(sysfsRoot, mount.major, mount.minor);
+    // btrfs and some others report a device number of their own; the source
+    // names the device (/dev/mapper/... links to /dev/dm-N).
+    if (!mount.source.starts_with("/dev/"))
+        return StorageKind::Unknown;
+    std::error_code error;
+    std::filesystem::path device = std::filesystem::canonical(mount.source, error);
+    if (error)
+        device = mount.source;
+    return namedBlockDeviceStorage(sysfsRoot, device.filename().string());
+}
 
 std::string decodeMountInfoField(std::string_view field)
 {
@@ -356,8 +490,10 @@ void PosixVolumes::build(std::string_view mountInfo)
     if (candidates.size() > kMaxDrives)
         candidates.resize(kMaxDrives);
     m_volumes.clear();
+    m_storage.clear();
     char letter = kFirstLetter;
     for (MountCandidate &candidate : candidates) {
+        m_storage.push_back(mountStorage(candidate, m_sysfsRoot));
         Volume volume;
         volume.letter = letter++;
         volume.type = driveTypeOf(candidate, m_sysfsRoot);
@@ -414,6 +550,19 @@ std::int64_t PosixVolumes::allocationUnit(char letter) const
     if (!volume || !queryFileSystem(volume->root, info))
         return 0;
     return std::int64_t(info.f_frsize != 0 ? info.f_frsize : info.f_bsize);
+}
+
+StorageKind PosixVolumes::storage(char letter) const
+{
+    for (std::size_t i = 0; i < m_volumes.size(); ++i)
+        if (m_volumes[i].letter == letter)
+            return m_storage[i];
+    return StorageKind::Unknown;
+}
+
+int PosixVolumes::walkThreads(char letter) const
+{
+    return walkThreadsFor(storage(letter), std::thread::hardware_concurrency());
 }
 
 char PosixVolumes::currentDriveLetter() const

@@ -45,6 +45,26 @@ struct MountCandidate
 // components of an absolute path; 0 when none is.
 [[nodiscard]] char driveLetterOfPath(const std::vector<Volume> &volumes, std::string_view path);
 
+// What storage the block device major:minor is, from the sysfs tree under
+// sysfsRoot: a partition is its disk's; a stacked device (device-mapper,
+// md RAID) is the slowest of the devices it is made of (a spinning member
+// makes the whole seek); a disk is solid-state or rotational as the kernel
+// marks it (queue/rotational), except that a virtual machine's disk (virtio,
+// Xen), which the kernel marks rotational for want of knowing, is Virtual,
+// and network block devices (nbd, rbd) are Network. Unknown when sysfs
+// does not say.
+[[nodiscard]] StorageKind blockDeviceStorage(const std::string &sysfsRoot, unsigned major,
+                                             unsigned minor);
+// The same for a block device known by its name (sda2, dm-0), as
+// /sys/class/block lists it.
+[[nodiscard]] StorageKind namedBlockDeviceStorage(const std::string &sysfsRoot,
+                                                  const std::string &name);
+
+// The storage of a mount: network and RAM file systems by their type, disks
+// through sysfs, by the device number or, for file systems that report an
+// anonymous one (btrfs), by the device named as the mount's source.
+[[nodiscard]] StorageKind mountStorage(const MountCandidate &mount, const std::string &sysfsRoot);
+
 // The mount table of this machine as drives c: to z:. The table is read once,
 // when the object is made (refresh() reads it again); readiness, space and
 // allocation unit are asked of the file system (statvfs) on every call, so a
@@ -63,6 +83,12 @@ public:
     [[nodiscard]] DiskSpace space(char letter) const override;
     [[nodiscard]] std::int64_t allocationUnit(char letter) const override;
     [[nodiscard]] char currentDriveLetter() const override;
+    // walkThreadsFor the drive's storage and this machine's cores.
+    [[nodiscard]] int walkThreads(char letter) const override;
+
+    // The storage of a drive, learnt when the mount table was read; Unknown
+    // for a letter no drive has.
+    [[nodiscard]] StorageKind storage(char letter) const;
 
     // Reads the mount table again (the machine's own one unless a text was given).
     void refresh();
@@ -74,6 +100,7 @@ private:
     std::string m_mountInfo;
     std::string m_sysfsRoot;
     std::vector<Volume> m_volumes;
+    std::vector<StorageKind> m_storage; // one per volume
 };
 
 } // namespace vorin

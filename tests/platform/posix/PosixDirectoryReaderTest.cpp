@@ -103,6 +103,32 @@ TEST_P(PosixDirectoryReaderTest, listsEveryNameButDotAndDotDotWithTheirKinds)
     reader.close(root);
 }
 
+// A name's length is read from the end of its record: names of every length
+// up to the longest a file system takes come out whole, whatever their bytes.
+TEST_P(PosixDirectoryReaderTest, namesOfEveryLengthAreListedWhole)
+{
+    std::vector<std::string> names;
+    for (std::size_t length = 1; length <= 255; ++length) {
+        std::string name;
+        for (std::size_t i = 0; i < length; ++i)
+            name += static_cast<char>(i % 7 == 6 ? '\x80' + static_cast<char>(length % 64)
+                                                 : 'a' + static_cast<char>((i + length) % 26));
+        names.push_back(name);
+        touch(name);
+    }
+    DirectoryReader::Handle root = DirectoryReader::kNoHandle;
+    ASSERT_EQ(reader.openRoot(m_root, root), OpenStatus::Ok);
+    std::vector<std::string> listed;
+    NameBatch batch;
+    while (reader.list(root, batch) == ListStatus::More)
+        for (const ListedName &n : batch.names)
+            listed.emplace_back(n.name);
+    reader.close(root);
+    std::sort(names.begin(), names.end());
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, names);
+}
+
 TEST_P(PosixDirectoryReaderTest, aLinkToADirectoryIsNeverOpenedAsOne)
 {
     ASSERT_EQ(::mkdir((m_root + "/dir").c_str(), 0755), 0);

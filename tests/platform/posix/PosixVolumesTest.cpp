@@ -8,8 +8,11 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <stdexcept>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -376,6 +379,159 @@ TEST(PosixVolumesTest, aDriveWhoseMountPointIsGoneIsNotReady)
     // A letter with no drive behind it.
     EXPECT_FALSE(volumes.ready('q'));
     EXPECT_EQ(volumes.space('q').totalBytes, 0.0);
+}
+
+// A /sys of block devices of every sort the walk's thread count cares about.
+class StorageSysfs
+{
+public:
+    StorageSysfs()
+    {
+        std::string pattern = (fs::temp_directory_path() / "vorin-storage-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        m_root = pattern;
+        const std::string nvme = "devices/pci0000:00/0000:00:1d.0/nvme/nvme0/nvme0n1";
+        disk(nvme, "0");
+        partition(nvme + "/nvme0n1p1", "259:1");
+        partition(nvme + "/nvme0n1p2", "259:2");
+        const std::string sata =
+            "devices/pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0/block/sda";
+        disk(sata, "1");
+        partition(sata + "/sda1", "8:1");
+        // The kernel marks a virtio disk rotational for want of knowing better.
+        const std::string virtio = "devices/pci0000:00/0000:00:02.0/virtio1/block/vda";
+        disk(virtio, "1");
+        link("dev/block/254:0", virtio);
+        const std::string xen = "devices/vbd-51712/block/xvda";
+        disk(xen, "1");
+        link("dev/block/202:0", xen);
+        // A volume over a solid-state and a spinning partition seeks like the latter.
+        const std::string mixed = "devices/virtual/block/dm-0";
+        disk(mixed, "0");
+        link("dev/block/253:0", mixed);
+        link(mixed + "/slaves/nvme0n1p1", nvme + "/nvme0n1p1");
+        link(mixed + "/slaves/sda1", sata + "/sda1");
+        // An encrypted solid-state partition that marks itself rotational: its member decides.
+        const std::string crypt = "devices/virtual/block/dm-1";
+        disk(crypt, "1");
+        link("dev/block/253:1", crypt);
+        link(crypt + "/slaves/nvme0n1p2", nvme + "/nvme0n1p2");
+        // RAID over a dm volume over a virtio disk: stacks of stacks.
+        const std::string inner = "devices/virtual/block/dm-2";
+        disk(inner, "1");
+        link(inner + "/slaves/vda", virtio);
+        const std::string raid = "devices/virtual/block/md0";
+        disk(raid, "0");
+        link("dev/block/9:0", raid);
+        link(raid + "/slaves/dm-2", inner);
+        // A network block device, and a device that says nothing.
+        disk("devices/virtual/block/nbd0", "1");
+        link("dev/block/43:0", "devices/virtual/block/nbd0");
+        fs::create_directories(m_root / "devices/virtual/block/zram0");
+        link("dev/block/252:0", "devices/virtual/block/zram0");
+        link("class/block/nvme0n1p2", nvme + "/nvme0n1p2");
+    }
+    ~StorageSysfs() { fs::remove_all(m_root); }
+    StorageSysfs(const StorageSysfs &) = delete;
+    StorageSysfs &operator=(const StorageSysfs &) = delete;
+
+    [[nodiscard]] std::string root() const { return m_root.string(); }
+
+private:
+    void disk(const std::string &path, const char *rotational)
+    {
+        fs::create_directories(m_root / path / "queue");
+        fs::create_directories(m_root / path / "slaves");
+        std::ofstream(m_root / path / "queue" / "rotational") << rotational << '\n';
+    }
+    void partition(const std::string &path, const std::string &device)
+    {
+        fs::create_directories(m_root / path);
+        std::ofstream(m_root / path / "partition") << "1\n";
+        link("dev/block/" + device, path);
+    }
+    // A relative link at `at` to `target`, both below the root, as sysfs makes them.
+    void link(const std::string &at, const std::string &target)
+    {
+        const fs::path from = m_root / at;
+        fs::create_directories(from.parent_path());
+        fs::create_symlink(fs::relative(m_root / target, from.parent_path()), from);
+    }
+
+    fs::path m_root;
+};
+
+struct StorageCase
+{
+    unsigned major;
+    unsigned minor;
+    StorageKind kind;
+};
+
+std::ostream &operator<<(std::ostream &out, const StorageCase &c)
+{
+    return out << c.major << ':' << c.minor;
+}
+
+class BlockDeviceStorageTest : public testing::TestWithParam<StorageCase>
+{
+};
+
+TEST_P(BlockDeviceStorageTest, partitionsAreTheirDisksAndStacksTheirSlowestMember)
+{
+    const StorageSysfs sysfs;
+    EXPECT_EQ(blockDeviceStorage(sysfs.root(), GetParam().major, GetParam().minor),
+              GetParam().kind);
+}
+
+INSTANTIATE_TEST_SUITE_P(PosixVolumesTest, BlockDeviceStorageTest,
+                         testing::Values(StorageCase{259, 1, StorageKind::SolidState},
+                                         StorageCase{8, 1, StorageKind::Rotational},
+                                         StorageCase{254, 0, StorageKind::Virtual},
+                                         StorageCase{202, 0, StorageKind::Virtual},
+                                         StorageCase{253, 0, StorageKind::Rotational},
+                                         StorageCase{253, 1, StorageKind::SolidState},
+                                         StorageCase{9, 0, StorageKind::Virtual},
+                                         StorageCase{43, 0, StorageKind::Network},
+                                         StorageCase{252, 0, StorageKind::Unknown},
+                                         StorageCase{8, 99, StorageKind::Unknown},
+                                         StorageCase{0, 45, StorageKind::Unknown}));
+
+TEST(PosixVolumesTest, eachDriveKnowsItsStorageAndWalksWithThreadsToSuitIt)
+{
+    const StorageSysfs sysfs;
+    const std::string table = "1 0 254:0 / / rw - ext4 /dev/vda rw\n"
+                              "2 1 8:1 / /data rw - ext4 /dev/sda1 rw\n"
+                              "3 1 259:1 / /fast rw - xfs /dev/nvme0n1p1 rw\n"
+                              "4 1 0:45 / /home rw - btrfs /dev/nvme0n1p2 rw,subvol=/\n"
+                              "5 1 253:0 / /mixed rw - ext4 /dev/mapper/vg-mixed rw\n"
+                              "6 1 0:50 / /mnt/nfs rw - nfs4 server:/export rw\n"
+                              "7 1 0:27 / /tmp rw - tmpfs tmpfs rw\n"
+                              "8 1 0:60 / /mnt/other rw - btrfs /dev/nosuchdisk9 rw,subvol=/\n";
+    const PosixVolumes volumes(table, sysfs.root());
+
+    const std::vector<std::pair<char, StorageKind>> expected = {
+        {'c', StorageKind::Virtual},    {'d', StorageKind::Rotational},
+        {'e', StorageKind::SolidState}, {'f', StorageKind::SolidState},
+        {'g', StorageKind::Rotational}, {'h', StorageKind::Network},
+        {'i', StorageKind::Unknown},    {'j', StorageKind::Memory}};
+    ASSERT_EQ(volumes.list().size(), expected.size());
+    for (const auto &[letter, kind] : expected) {
+        EXPECT_EQ(volumes.storage(letter), kind) << letter << ": " << volumes.find(letter)->root;
+        EXPECT_EQ(volumes.walkThreads(letter),
+                  walkThreadsFor(kind, std::thread::hardware_concurrency()))
+            << letter;
+    }
+    EXPECT_EQ(volumes.storage('z'), StorageKind::Unknown);
+}
+
+TEST(PosixVolumesTest, withoutSysfsNoDiskStorageIsKnown)
+{
+    const PosixVolumes volumes(kDesktop, "/nonexistent/vorin-sysfs");
+    EXPECT_EQ(volumes.storage('c'), StorageKind::Unknown);
+    EXPECT_EQ(volumes.walkThreads('c'),
+              walkThreadsFor(StorageKind::Unknown, std::thread::hardware_concurrency()));
 }
 
 TEST(PosixVolumesTest, thisMachineHasDriveCAtTheRoot)
