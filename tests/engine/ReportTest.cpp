@@ -7,8 +7,8 @@
 #include "TreeFixture.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
@@ -514,14 +514,11 @@ TEST_F(ReportTest, aDriveLetterNamesADriveOfTheDriveList)
 TEST_F(ReportTest, aDirectoryIsWalkedWithTheThreadsOfTheDriveThatHoldsIt)
 {
     buildTree();
-    char *real = ::realpath(tree.root().c_str(), nullptr);
-    ASSERT_NE(real, nullptr);
-    const std::string root = real;
-    std::free(real);
+    const std::filesystem::path root = std::filesystem::canonical(tree.root());
     Volume holder;
     holder.letter = 'q';
     holder.type = kDriveFixed;
-    holder.root = root.substr(0, root.rfind('/'));
+    holder.root = root.parent_path().string();
     volumes.add(holder, {1e9, 2e9}, 512);
     volumes.setStorage('q', StorageKind::Rotational);
     volumes.setCores(4);
