@@ -99,6 +99,8 @@ enum DriveType : int {
 // the byte there begins none: a stray continuation byte, an overlong form, a
 // surrogate, a sequence cut short, anything above U+10FFFF.
 [[nodiscard]] std::size_t utf8SequenceLength(std::string_view s, std::size_t at);
+// Appends the UTF-8 form of one code point (at most U+10FFFF, no surrogate).
+void appendUtf8(std::string &out, char32_t code);
 // The characters of a text of any bytes: each well-formed UTF-8 sequence
 // counts one, and so does every byte that is part of none. UTF-8 text counts
 // its code points; Latin-1 and stray bytes count byte by byte, never zero.

@@ -1,5 +1,7 @@
 #include "platform/posix/MimeRegistry.h"
 
+#include "support/Utility.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -17,19 +19,6 @@ namespace fs = std::filesystem;
 
 // Globs and file names compare without regard to case in ASCII only; the
 // database's globs are ASCII, and a locale's idea of case has no place here.
-char asciiLower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string asciiLower(std::string_view text)
-{
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](char c) { return asciiLower(c); });
-    return result;
-}
-
 std::string_view trim(std::string_view text)
 {
     constexpr std::string_view kBlanks = " \t\r\n";
@@ -91,25 +80,6 @@ bool isMimeTypeName(std::string_view type)
                part.find('\0') == std::string_view::npos;
     };
     return valid(media) && valid(subtype);
-}
-
-void appendUtf8(std::string &out, char32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 // The text of one entity, without & and ;, or nothing when it is not one we
