@@ -66,6 +66,10 @@ void setUpCombinedBars(chart::Chart &c)
     }
 }
 
+// The columns of the tables, as laid out; wider figures widen them.
+const QList<int> kDateWidths = {194, 189, 140};
+const QList<int> kCombinedWidths = {119, 97, 78, 86, 71, 85, 72};
+
 } // namespace
 
 DatePages::DatePages(const std::array<QWidget *, 4> &pages, PageContext &context)
@@ -73,7 +77,7 @@ DatePages::DatePages(const std::array<QWidget *, 4> &pages, PageContext &context
 {
     const LocaleSeparators &locale = context.services.locale;
     const QRect chartPlace(4, 4, 616, 300);
-    const QList<int> widths = {194, 189, 140};
+    const QList<int> &widths = kDateWidths;
 
     chartAccess = makeChart(pages[0], QStringLiteral("chartAccess"), chartPlace, locale);
     gridAccess = makeListingGrid(pages[0], QStringLiteral("gridAccess"), 3, 11, widths);
@@ -91,8 +95,7 @@ DatePages::DatePages(const std::array<QWidget *, 4> &pages, PageContext &context
     SpeedButton3 = makeNoteButton(pages[2], QStringLiteral("SpeedButton3"));
 
     chartCombine = makeChart(pages[3], QStringLiteral("chartCombine"), chartPlace, locale);
-    gridCombine = makeListingGrid(pages[3], QStringLiteral("gridCombine"), 7, 11,
-                                  {119, 97, 78, 86, 71, 85, 72});
+    gridCombine = makeListingGrid(pages[3], QStringLiteral("gridCombine"), 7, 11, kCombinedWidths);
     const std::array<QRadioButton *, 3> combine =
         makeViewButtons(pages[3], QStringLiteral("rbCombine"));
     rgCombine0 = combine[0];
@@ -147,6 +150,7 @@ void DatePages::fillGridDates(StringGrid *grid, const QString &title,
                                 toQt(formatWhole(bytes[bucket], locale)),
                                 toQt(formatWhole(counts[bucket], locale))});
     }
+    fitListingGrid(*grid, kDateWidths);
 }
 
 void DatePages::fillCombinedGridDates()
@@ -170,6 +174,7 @@ void DatePages::fillCombinedGridDates()
                   count(s.createdAgeCount[k]), toQt(formatWhole(s.modifiedAgeBytes[k], locale)),
                   count(s.modifiedAgeCount[k])});
     }
+    fitListingGrid(*gridCombine, kCombinedWidths);
 }
 
 void DatePages::doFileAges()

@@ -5,7 +5,10 @@
 #include "widgets/PainterGuard.h"
 #include "widgets/StringGrid.h"
 
+#include <algorithm>
 #include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QPainter>
 #include <QRadioButton>
@@ -92,6 +95,35 @@ TableExport *offerGridExport(StringGrid *grid, const QString &title,
         grid, title, [grid, numberColumns] { return gridTable(*grid, numberColumns); }, locale);
     grid->setContextMenu(table->menu());
     return table;
+}
+
+void fitListingGrid(StringGrid &grid, const QList<int> &widths)
+{
+    constexpr int kCellMargins = 2 * 3 + 2; // the 3-pixel insets and a pixel of air each side
+    constexpr int kSmallestLetters = 9;
+    const int available = grid.width() - 2 * grid.frameWidth();
+    QFont font = grid.font();
+    if (font.pixelSize() <= 0)
+        font.setPixelSize(QFontInfo(font).pixelSize());
+    QList<int> fitted;
+    for (;;) {
+        const QFontMetrics metrics(font);
+        fitted.clear();
+        int total = 0;
+        for (int column = 0; column < grid.colCount(); ++column) {
+            int need = column < widths.size() ? widths[column] : grid.defaultColWidth();
+            for (int row = 0; row < grid.rowCount(); ++row)
+                need = std::max(need,
+                                metrics.horizontalAdvance(grid.cell(column, row)) + kCellMargins);
+            fitted << need;
+            total += need;
+        }
+        if (total <= available || font.pixelSize() <= kSmallestLetters)
+            break;
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    grid.setFont(font);
+    grid.setColWidths(fitted);
 }
 
 void gridSizesDrawCell(const StringGrid &grid, QPainter &painter, const QRect &rect, int column,

@@ -55,6 +55,13 @@ class Chart;
 TableExport *offerGridExport(StringGrid *grid, const QString &title,
                              const QList<int> &numberColumns, const LocaleSeparators &locale);
 
+// Widens the columns of a listing table whose texts no longer fit the
+// widths it was laid out with (a drive of terabytes, a wider font), and, when
+// the table would then be wider than its place, takes its letters a pixel
+// smaller until it fits (down to 9 pixels; beyond that the table scrolls
+// sideways). The widths given stay the least each column gets.
+void fitListingGrid(StringGrid &grid, const QList<int> &widths);
+
 // Draws a cell's text 2 pixels below the cell's top edge: column 0 from 3
 // pixels right of the left edge, every other column right-aligned, ending 3
 // pixels left of the right edge; clipped to the cell.

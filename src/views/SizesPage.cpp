@@ -23,6 +23,9 @@ constexpr int rowOfBand(int band)
     return kSizeBands + 1 - band;
 }
 
+// The columns of the table, as laid out; wider figures widen them.
+const QList<int> kSizeWidths = {194, 189, 140};
+
 } // namespace
 
 SizesPage::SizesPage(QWidget *page, PageContext &context) : QObject(page), m_context(context)
@@ -31,8 +34,7 @@ SizesPage::SizesPage(QWidget *page, PageContext &context) : QObject(page), m_con
         makeChart(page, QStringLiteral("Chart1"), QRect(4, 4, 616, 300), context.services.locale);
     setUpShareBars(*Chart1, QStringLiteral("Series1"));
     Series1 = &Chart1->model().series(0);
-    gridSizes =
-        makeListingGrid(page, QStringLiteral("gridSizes"), 3, kSizeBands + 1, {194, 189, 140});
+    gridSizes = makeListingGrid(page, QStringLiteral("gridSizes"), 3, kSizeBands + 1, kSizeWidths);
     sizesTable =
         offerGridExport(gridSizes, QStringLiteral("File sizes"), {1, 2}, context.services.locale);
     rgSize = makeViewButtons(page, QStringLiteral("rgSize"));
@@ -64,6 +66,7 @@ void SizesPage::fillGridSizes()
                                                  toQt(formatWhole(s.sizeBandBytes[b], locale)),
                                                  toQt(formatWhole(s.sizeBandCount[b], locale))});
     }
+    fitListingGrid(*gridSizes, kSizeWidths);
 }
 
 void SizesPage::rgSizesClick()

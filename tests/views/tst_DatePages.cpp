@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <QDateTime>
+#include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
 #include <QPushButton>
@@ -170,6 +171,7 @@ class tst_DatePages : public QObject
     Q_OBJECT
 
 private slots:
+    void tablesWidenTheirColumnsForFiguresThatWouldNotFit();
     void tableRowsRunFromOverFourYearsDownToNotRecorded_data();
     void tableRowsRunFromOverFourYearsDownToNotRecorded();
     void singleChartsHaveTenBarsNotRecordedLowestInPaletteColours_data();
@@ -192,6 +194,43 @@ private slots:
     void copyAndCsvOfEachTableGiveItsHeadingsAndFigures_data();
     void copyAndCsvOfEachTableGiveItsHeadingsAndFigures();
 };
+
+// Every text of a table fits its column (with the cell's insets), and the
+// table fits its place.
+void expectTextsFit(const StringGrid &grid)
+{
+    const QFontMetrics metrics(grid.font());
+    int total = 0;
+    for (int column = 0; column < grid.colCount(); ++column) {
+        total += grid.colWidth(column);
+        for (int row = 0; row < grid.rowCount(); ++row)
+            QVERIFY2(metrics.horizontalAdvance(grid.cell(column, row)) + 6 <= grid.colWidth(column),
+                     qPrintable(grid.cell(column, row)));
+    }
+    QVERIFY(total <= grid.width() - 2 * grid.frameWidth());
+}
+
+void tst_DatePages::tablesWidenTheirColumnsForFiguresThatWouldNotFit()
+{
+    DatesFixture small;
+    small.refresh();
+    // Ordinary figures keep the columns as laid out.
+    QCOMPARE(small.pages.gridCombine->colWidth(2), 78);
+    QCOMPARE(small.pages.gridAccess->colWidth(1), 189);
+    expectTextsFit(*small.pages.gridCombine);
+
+    // A terabyte of files and millions of them in every bucket of every date.
+    DatesFixture big;
+    for (std::size_t k = 0; k < kAgeBuckets; ++k) {
+        Statistics &s = big.harness.stats;
+        s.accessAgeBytes[k] = s.createdAgeBytes[k] = s.modifiedAgeBytes[k] = 9.9e11;
+        s.accessAgeCount[k] = s.createdAgeCount[k] = s.modifiedAgeCount[k] = 12345678;
+    }
+    big.refresh();
+    QCOMPARE(big.pages.gridCombine->cell(3, 1), QStringLiteral("990,000,000,000"));
+    expectTextsFit(*big.pages.gridCombine);
+    expectTextsFit(*big.pages.gridAccess);
+}
 
 void tst_DatePages::tableRowsRunFromOverFourYearsDownToNotRecorded_data()
 {
