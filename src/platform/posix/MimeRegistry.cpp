@@ -3,6 +3,7 @@
 #include "support/Utility.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -10,7 +11,6 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <unordered_set>
 
 namespace vorin {
 namespace {
@@ -279,13 +279,65 @@ std::vector<std::filesystem::path> MimeRegistry::defaultDirectories()
     return result;
 }
 
+namespace {
+
+// FNV-1a over the pattern with A-Z in lower case: patterns that differ only
+// in case share a bucket.
+std::uint64_t patternHash(std::string_view pattern)
+{
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (const char c : pattern) {
+        hash ^= static_cast<unsigned char>(asciiLower(c));
+        hash *= 0x100000001b3ULL;
+    }
+    return hash;
+}
+
+} // namespace
+
+void MimeRegistry::addGlob(const Glob &glob) const
+{
+    const std::uint64_t hash = patternHash(glob.pattern);
+    const std::size_t mask = m_buckets.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        Bucket &bucket = m_buckets[i];
+        if (bucket.first == kEnd) {
+            bucket = {hash, static_cast<std::uint32_t>(m_globs.size()),
+                      static_cast<std::uint32_t>(m_globs.size())};
+            break;
+        }
+        if (bucket.hash == hash &&
+            equalsIgnoringAsciiCase(m_globs[bucket.first].pattern, glob.pattern)) {
+            m_globs[bucket.last].next = static_cast<std::uint32_t>(m_globs.size());
+            bucket.last = static_cast<std::uint32_t>(m_globs.size());
+            break;
+        }
+    }
+    m_globs.push_back(glob);
+}
+
+const MimeRegistry::Bucket *MimeRegistry::findBucket(std::string_view pattern) const
+{
+    if (m_buckets.empty())
+        return nullptr;
+    const std::uint64_t hash = patternHash(pattern);
+    const std::size_t mask = m_buckets.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Bucket &bucket = m_buckets[i];
+        if (bucket.first == kEnd)
+            return nullptr;
+        if (bucket.hash == hash && equalsIgnoringAsciiCase(m_globs[bucket.first].pattern, pattern))
+            return &bucket;
+    }
+}
+
 void MimeRegistry::loadGlobs() const
 {
-    // A type that a more important database redefines with glob-deleteall
-    // (written as the glob __NOGLOBS__) loses the globs of the less
-    // important ones.
-    std::unordered_set<std::string> cleared;
-    m_globs.reserve(2048); // a desktop's database has about a thousand globs
+    // The lists are kept as read, and the globs point into them: no line
+    // costs an allocation of its own. Reserved, so that no text moves.
+    m_texts.reserve(m_directories.size());
+    std::vector<bool> weightedTexts;
+    std::size_t lines = 0;
     for (const fs::path &directory : m_directories) {
         bool weighted = true;
         std::optional<std::string> text = readWholeFile(directory / "globs2");
@@ -296,35 +348,50 @@ void MimeRegistry::loadGlobs() const
         }
         if (!text)
             continue;
+        lines += static_cast<std::size_t>(std::count(text->begin(), text->end(), '\n')) + 1;
+        m_texts.push_back(std::move(*text));
+        weightedTexts.push_back(weighted);
+    }
+    if (m_texts.empty())
+        return;
+    m_globs.reserve(lines);
+    // At most half full, so that a search ends soon.
+    m_buckets.resize(std::bit_ceil(2 * lines + 16));
 
-        std::vector<std::string> clearedHere;
-        std::string_view lines = *text;
-        while (!lines.empty()) {
-            const auto newline = lines.find('\n');
-            std::string_view rest = trim(lines.substr(0, newline));
-            lines.remove_prefix(newline == std::string_view::npos ? lines.size() : newline + 1);
-            if (rest.empty() || rest.front() == '#')
+    // A type that a more important database redefines with glob-deleteall
+    // (written as the glob __NOGLOBS__) loses the globs of the less
+    // important ones.
+    std::vector<std::string_view> cleared;
+    for (std::size_t t = 0; t < m_texts.size(); ++t) {
+        const bool weighted = weightedTexts[t];
+        std::vector<std::string_view> clearedHere;
+        std::string_view rest = m_texts[t];
+        while (!rest.empty()) {
+            const auto newline = rest.find('\n');
+            std::string_view line = trim(rest.substr(0, newline));
+            rest.remove_prefix(newline == std::string_view::npos ? rest.size() : newline + 1);
+            if (line.empty() || line.front() == '#')
                 continue;
             int weight = 50;
             if (weighted) {
-                const auto colon = rest.find(':');
+                const auto colon = line.find(':');
                 if (colon == std::string_view::npos)
                     continue;
-                const auto [end, error] = std::from_chars(rest.data(), rest.data() + colon, weight);
-                if (error != std::errc() || end != rest.data() + colon)
+                const auto [end, error] = std::from_chars(line.data(), line.data() + colon, weight);
+                if (error != std::errc() || end != line.data() + colon)
                     continue;
-                rest.remove_prefix(colon + 1);
+                line.remove_prefix(colon + 1);
             }
-            const auto typeEnd = rest.find(':');
+            const auto typeEnd = line.find(':');
             if (typeEnd == std::string_view::npos || typeEnd == 0)
                 continue;
-            std::string type(rest.substr(0, typeEnd));
-            rest.remove_prefix(typeEnd + 1);
-            const auto patternEnd = weighted ? rest.find(':') : std::string_view::npos;
-            const std::string_view pattern = rest.substr(0, patternEnd);
+            const std::string_view type = line.substr(0, typeEnd);
+            line.remove_prefix(typeEnd + 1);
+            const auto patternEnd = weighted ? line.find(':') : std::string_view::npos;
+            const std::string_view pattern = line.substr(0, patternEnd);
             bool caseSensitive = false;
             if (patternEnd != std::string_view::npos) {
-                std::string_view flags = rest.substr(patternEnd + 1);
+                std::string_view flags = line.substr(patternEnd + 1);
                 flags = flags.substr(0, flags.find(':')); // later fields are reserved
                 while (!flags.empty()) {
                     const auto comma = flags.find(',');
@@ -333,16 +400,15 @@ void MimeRegistry::loadGlobs() const
                     flags.remove_prefix(comma == std::string_view::npos ? flags.size() : comma + 1);
                 }
             }
-            if (pattern.empty() || cleared.count(type) != 0)
+            if (pattern.empty() || std::find(cleared.begin(), cleared.end(), type) != cleared.end())
                 continue;
             if (pattern == "__NOGLOBS__") {
                 clearedHere.push_back(type);
                 continue;
             }
-            m_globs[asciiLower(pattern)].push_back(
-                {weight, std::move(type), std::string(pattern), caseSensitive});
+            addGlob({type, pattern, weight, caseSensitive, kEnd});
         }
-        cleared.insert(clearedHere.begin(), clearedHere.end());
+        cleared.insert(cleared.end(), clearedHere.begin(), clearedHere.end());
     }
 }
 
@@ -353,17 +419,27 @@ std::string MimeRegistry::className(std::string_view ext) const
         return {};
     std::string pattern = "*";
     pattern += ext;
-    const auto found = m_globs.find(asciiLower(pattern));
-    if (found == m_globs.end())
+    const Bucket *bucket = findBucket(pattern);
+    if (bucket == nullptr)
         return {};
+    // The heaviest glob wins; of equal weights, one written in the very case
+    // of the extension wins over one that matches only when case is ignored
+    // (a database lists "*.C" for C++ without regard to case too, and "*.c"
+    // must stay C), and then the first listed.
     const Glob *best = nullptr;
-    for (const Glob &glob : found->second) {
-        if (glob.caseSensitive && glob.pattern != pattern)
+    bool bestExact = false;
+    for (std::uint32_t i = bucket->first; i != kEnd; i = m_globs[i].next) {
+        const Glob &glob = m_globs[i];
+        const bool exact = glob.pattern == pattern;
+        if (glob.caseSensitive && !exact)
             continue;
-        if (best == nullptr || glob.weight > best->weight)
+        if (best == nullptr || glob.weight > best->weight ||
+            (glob.weight == best->weight && exact && !bestExact)) {
             best = &glob;
+            bestExact = exact;
+        }
     }
-    return best != nullptr ? best->type : std::string();
+    return best != nullptr ? std::string(best->type) : std::string();
 }
 
 std::string MimeRegistry::classDescription(std::string_view className) const
@@ -400,9 +476,13 @@ std::vector<std::string> MimeRegistry::registeredExtensions() const
     std::call_once(m_globsLoaded, [this] { loadGlobs(); });
     // Listed only when asked for (the extension picker does, the report not).
     std::call_once(m_extensionsListed, [this] {
-        for (const auto &[pattern, globs] : m_globs)
+        for (const Bucket &bucket : m_buckets) {
+            if (bucket.first == kEnd)
+                continue;
+            const std::string pattern = asciiLower(m_globs[bucket.first].pattern);
             if (isPlainExtensionGlob(pattern))
                 m_extensions.push_back(pattern.substr(1));
+        }
         std::sort(m_extensions.begin(), m_extensions.end());
     });
     return m_extensions;

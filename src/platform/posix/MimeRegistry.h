@@ -2,11 +2,12 @@
 
 #include "platform/FileTypeRegistry.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <mutex>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 namespace vorin {
@@ -17,7 +18,8 @@ namespace vorin {
 // its description is the type's untranslated comment.
 //
 // The glob list (about a thousand lines) is read once, on the first question,
-// from whichever thread asks first; descriptions are read from the per-type
+// from whichever thread asks first, and kept as it was read with an index of
+// its patterns; descriptions are read from the per-type
 // XML file when first asked for and then remembered. Every member is safe to
 // call from several threads at once.
 class MimeRegistry final : public FileTypeRegistry
@@ -37,22 +39,37 @@ public:
     [[nodiscard]] std::vector<std::string> registeredExtensions() const override;
 
 private:
+    // One line of a glob list. The texts point into m_texts, read once and
+    // never changed, so that a thousand lines cost no allocation each.
     struct Glob
     {
+        std::string_view type;
+        std::string_view pattern; // as written, for the case-sensitive ones
         int weight;
-        std::string type;
-        std::string pattern; // as written, for the case-sensitive ones
         bool caseSensitive;
+        std::uint32_t next; // the next glob of the same pattern (any case), or kEnd
+    };
+    static constexpr std::uint32_t kEnd = 0xFFFFFFFF;
+    // The first and last glob of one pattern, by the pattern's lower-case hash.
+    struct Bucket
+    {
+        std::uint64_t hash = 0;
+        std::uint32_t first = kEnd;
+        std::uint32_t last = kEnd;
     };
 
     void loadGlobs() const;
+    void addGlob(const Glob &glob) const;
+    // The bucket of pattern (letter case ignored), or nullptr.
+    [[nodiscard]] const Bucket *findBucket(std::string_view pattern) const;
     [[nodiscard]] std::string readDescription(const std::string &type) const;
 
     std::vector<std::filesystem::path> m_directories;
 
     mutable std::once_flag m_globsLoaded;
-    // Keyed by the lower-cased pattern; each list in the order of importance.
-    mutable std::unordered_map<std::string, std::vector<Glob>> m_globs;
+    mutable std::vector<std::string> m_texts; // one per database, reserved: never moved
+    mutable std::vector<Glob> m_globs;        // in the order of importance
+    mutable std::vector<Bucket> m_buckets;    // open addressing, a power of two
     mutable std::once_flag m_extensionsListed;
     mutable std::vector<std::string> m_extensions; // sorted
 
