@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 
 namespace vorin {
@@ -139,27 +140,34 @@ namespace {
 
 constexpr int kOldestBound = 1460; // days; older files are all in bucket 9
 
-// The bucket of every age up to the oldest bound, looked up rather than
-// searched: a spread of ages would mispredict the search's branches.
-constexpr std::array<std::uint8_t, kOldestBound + 1> kAgeBucketOfDays = [] {
+// The bucket of every age up to the oldest bound and one day past it (every
+// older age), looked up rather than searched: a spread of ages would
+// mispredict the search's branches, and the bound's own test as well.
+constexpr std::array<std::uint8_t, kOldestBound + 2> kAgeBucketOfDays = [] {
     constexpr int kUpper[] = {7, 30, 60, 120, 365, 730, 1095, kOldestBound};
-    std::array<std::uint8_t, kOldestBound + 1> table{};
+    std::array<std::uint8_t, kOldestBound + 2> table{};
     int bucket = 1;
     for (int days = 0; days <= kOldestBound; ++days) {
         if (days > kUpper[bucket - 1])
             ++bucket;
         table[static_cast<std::size_t>(days)] = static_cast<std::uint8_t>(bucket);
     }
+    table[kOldestBound + 1] = 9;
     return table;
 }();
+
+// The bucket of an age of days >= 0, however old.
+int bucketOfAge(std::int64_t days)
+{
+    return kAgeBucketOfDays[static_cast<std::size_t>(
+        std::min<std::int64_t>(days, kOldestBound + 1))];
+}
 
 } // namespace
 
 int ageToIndex(int days)
 {
-    if (days < 0)
-        return 0;
-    return days > kOldestBound ? 9 : kAgeBucketOfDays[static_cast<std::size_t>(days)];
+    return days < 0 ? 0 : bucketOfAge(days);
 }
 
 int halfHourIndex(std::uint32_t packed)
@@ -174,9 +182,10 @@ int sizeBand(std::int64_t size)
 {
     // The bounds are the powers of two from 16K (2^14, band 1) to 16 MB
     // (2^24, band 11): above 16K, a size of up to 2^k bytes is in band k - 13.
-    if (size <= kBandUpperBounds.front())
-        return 1;
-    const int band = std::bit_width(static_cast<std::uint64_t>(size - 1)) - 13;
+    // Sizes up to 16K are raised to it rather than tested: a spread of sizes
+    // would mispredict the test.
+    const std::int64_t last = std::max(size, kBandUpperBounds.front()) - 1;
+    const int band = std::bit_width(static_cast<std::uint64_t>(last)) - 13;
     return std::min(band, kSizeBands);
 }
 
@@ -248,8 +257,8 @@ template <typename Zone> LocalStamp localStamp(FileTime time, const Zone &zone)
 void countAge(std::array<double, kAgeBuckets> &count, std::array<double, kAgeBuckets> &bytes,
               const LocalStamp &stamp, std::int64_t today, double size)
 {
-    const int days = stamp.recorded ? static_cast<int>(std::llabs(today - stamp.day)) : -1;
-    const auto k = static_cast<std::size_t>(ageToIndex(days));
+    const auto k =
+        static_cast<std::size_t>(stamp.recorded ? bucketOfAge(std::llabs(today - stamp.day)) : 0);
     count[k] += 1;
     bytes[k] += size;
 }
@@ -293,6 +302,18 @@ std::uint64_t upperCaseBytes(std::uint64_t word)
     const std::uint64_t aboveZ = low + (0x80 - 'z' - 1) * kOnes;
     const std::uint64_t lower = (atLeastA & ~aboveZ) & ~word & kHigh;
     return word ^ (lower >> 2);
+}
+
+// The place (0 = lowest) of the highest byte of word equal to c, or -1.
+int lastByteEqualTo(std::uint64_t word, unsigned char c)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+    const std::uint64_t x = word ^ (c * kOnes); // the bytes equal to c are now 0
+    // The high bit of each byte of x that is 0, and of no other: exact, so
+    // the highest one found is the one wanted.
+    const std::uint64_t zero = ~(((x & kLow7) + kLow7) | x | kLow7);
+    return zero == 0 ? -1 : (63 - std::countl_zero(zero)) / 8;
 }
 
 // A type key's bytes with A-Z in upper case in one word, its first byte
@@ -383,32 +404,42 @@ void TypeIndex::count(Statistics &stats, std::string_view key, std::int64_t size
 
 void TypeIndex::countName(Statistics &stats, std::string_view fileName, std::int64_t size)
 {
-    // The key's bytes are gathered from the name's end back to its dot; a
-    // name without a dot among its last eight bytes takes the long way.
-    const std::size_t end = fileName.size();
-    const std::size_t stop = end > sizeof(std::uint64_t) ? end - sizeof(std::uint64_t) : 0;
+    // The key is the name from its last dot on, packed: the name's last
+    // eight bytes (all of a shorter name) read as one word, its first byte
+    // lowest, shifted down to that dot. A name without a dot among those
+    // bytes takes the long way.
+    constexpr std::size_t kWord = sizeof(std::uint64_t);
+    const std::size_t length = std::min(fileName.size(), kWord);
+    const char *tail = fileName.data() + fileName.size() - length;
     std::uint64_t word = 0;
-    for (std::size_t i = end; i > stop; --i) {
-        const auto c = static_cast<unsigned char>(fileName[i - 1]);
-        word = word << 8 | c;
-        if (c != '.')
-            continue;
-        const std::uint64_t packed = upperCaseBytes(word);
-        if (fits(stats)) {
-            const Slot &slot = m_slots[homeSlot(packed, kSlots)];
-            if (slot.key == packed && slot.line != kEmpty) {
-                if (slot.line != kRejected) {
-                    TypeTotal &line = stats.lbTypes[static_cast<std::size_t>(slot.line)];
-                    line.files += 1;
-                    line.bytes += size;
-                }
-                return;
-            }
-        }
-        countSlowly(stats, fileName.substr(i - 1), packed, size);
+    if (length == kWord && std::endian::native == std::endian::little) {
+        // One load and no loop: a loop would stop after as many bytes as the
+        // key has, a count that changes from file to file and mispredicts.
+        std::memcpy(&word, tail, kWord);
+    } else {
+        for (std::size_t i = length; i > 0; --i)
+            word = word << 8 | static_cast<unsigned char>(tail[i - 1]);
+    }
+    // The zero bytes above a short name are never taken for its dot.
+    const int dot = lastByteEqualTo(word, '.');
+    if (dot < 0) {
+        count(stats, fileExtension(fileName), size);
         return;
     }
-    count(stats, fileExtension(fileName), size);
+    const std::uint64_t packed = upperCaseBytes(word >> (8 * dot));
+    if (fits(stats)) {
+        const Slot &slot = m_slots[homeSlot(packed, kSlots)];
+        if (slot.key == packed && slot.line != kEmpty) {
+            if (slot.line != kRejected) {
+                TypeTotal &line = stats.lbTypes[static_cast<std::size_t>(slot.line)];
+                line.files += 1;
+                line.bytes += size;
+            }
+            return;
+        }
+    }
+    countSlowly(stats, std::string_view(tail + dot, length - static_cast<std::size_t>(dot)), packed,
+                size);
 }
 
 void TypeIndex::countSlowly(Statistics &stats, std::string_view key, std::uint64_t packed,

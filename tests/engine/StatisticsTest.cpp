@@ -514,7 +514,12 @@ TEST(Statistics, aCachedZoneAndATypeIndexCountAsThePlainZoneAndSearchDo)
             names.push_back(name);
         }
         names.insert(names.end(), {"Makefile", ".profile", "x.\xC3\xA9t\xC3\xA9", "y.\xFF\xFE",
-                                   "z." + std::string(12, 'q'), "w.tXt", "v.TxT", "u.txt"});
+                                   "z." + std::string(12, 'q'), "w.tXt", "v.TxT", "u.txt",
+                                   // dots at either end of a name's last eight
+                                   // bytes, twice among them, names shorter
+                                   // than a word
+                                   ".", "x.", ".x", "a.b", "a.b.c", "ab.cdefgh", "abc.defghij",
+                                   "k..", "m.n.opqrst"});
 
         Statistics fast, slow;
         std::uint64_t x = 99;
