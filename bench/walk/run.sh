@@ -19,6 +19,8 @@
 #   BUILD=dir        the Release build to use or make (default <repo>/build-bench-walk)
 #   FILES=n DIRS=n   the tree's size (default 100000 files in 5500 directories)
 #   RUNS=n           rounds per mode (default 7)
+#   PAIR_RUNS=n      alternating pairs of --threads 1 and the limit walker
+#                    alone, warm (default 31)
 #   MODES="warm cold"  which modes to run
 #   BASELINE=path    another vorin-report (an older build) to time beside this
 #                    one, with one thread and its default
@@ -126,6 +128,25 @@ for mode in $modes; do
     done
 done
 
+# The one-thread walk against the limit walker, the closest comparison: many
+# more rounds of the two alone, taking turns in alternating order, both pinned
+# to the same core so that neither gains or loses by the scheduler's moves
+# between cores (both walk with one thread). Warm only.
+pair_runs="${PAIR_RUNS:-31}"
+pin=()
+if command -v taskset > /dev/null; then
+    pin=(taskset -c "$(($(nproc) - 1))")
+fi
+if [[ " $modes " == *" warm "* ]]; then
+    for ((r = 0; r < pair_runs; r++)); do
+        for i in $([ $((r % 2)) -eq 0 ] && echo "$limit_index $one_index" || echo "$one_index $limit_index"); do
+            { time "${pin[@]}" ${commands[$i]} > /dev/null 2>&1; } 2> "$work/clock"
+            read -r real user sys < "$work/clock"
+            awk -v r="$real" 'BEGIN { printf "%d\n", r * 1e6 }' >> "$work/pair.time.$i"
+        done
+    done
+fi
+
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'; }
 # The median over the rounds of file a's figure divided by file b's of the same round.
 paired() { # a b
@@ -161,6 +182,9 @@ found=$("$limit" "$tree" | cut -d' ' -f1)
     echo "du itself (median): $(seconds warm 0) warm, $(seconds cold 0) cold."
     awk '{ printf "vorin-report --threads 64, the most it takes: peak memory %.1f MB.\n", $1 / 1024 }' "$work/usage64"
     echo "vorin-report --threads 1 against the limit walker (paired): $(ratio warm "$one_index" "$limit_index" time 3) warm, $(ratio cold "$one_index" "$limit_index" time 3) cold; in CPU time $(ratio warm "$one_index" "$limit_index" cpu 3) warm."
+    if [ -f "$work/pair.time.$one_index" ]; then
+        echo "The same, the two alone in $pair_runs alternating pairs${pin:+ pinned to one core}: $(ratio pair "$one_index" "$limit_index" time 3) warm."
+    fi
     if [ "${names[1]}" = "gdu -n -p -x" ]; then
         echo "vorin-report (default) against gdu (paired): $(ratio warm "$default_index" 1 time 3) warm, $(ratio cold "$default_index" 1 time 3) cold."
     fi
