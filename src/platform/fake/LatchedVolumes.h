@@ -3,6 +3,7 @@
 #include "platform/Volumes.h"
 
 #include <array>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -91,7 +92,11 @@ private:
         if (!m_held.at(slot(letter)))
             return;
         ++m_waiting;
-        m_changed.wait(lock, [this, letter] { return !m_held.at(slot(letter)); });
+        // In slices: a wakeup lost by the threads of Wine (the Windows
+        // tests run there) then costs a moment instead of the test.
+        while (!m_changed.wait_for(lock, std::chrono::milliseconds(50),
+                                   [this, letter] { return !m_held.at(slot(letter)); })) {
+        }
         --m_waiting;
     }
 
