@@ -28,22 +28,6 @@ constexpr int kCountX = 254, kCountWidth = 80;
 constexpr int kSizeChartX = 340;
 constexpr int kSizeX = 502, kSizeWidth = 118;
 
-QLabel *makeLabel(QWidget *page, const QString &name, const QString &text, const QRect &place,
-                  Qt::Alignment alignment, bool bold)
-{
-    auto *label = new QLabel(text, page);
-    if (!name.isEmpty())
-        label->setObjectName(name);
-    label->setGeometry(place);
-    label->setAlignment(alignment | Qt::AlignVCenter);
-    if (bold) {
-        QFont font = label->font();
-        font.setBold(true);
-        label->setFont(font);
-    }
-    return label;
-}
-
 chart::ChartSeries &setUpShareChart(chart::Chart &c, const QColor &colour)
 {
     chart::ChartModel &model = c.model();

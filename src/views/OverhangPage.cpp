@@ -60,22 +60,6 @@ const char *const kFat32Sizes[] = {"Less than 8GB", "Less than 16GB", "Less than
                                    "32GB or more", ""};
 const char *const kClusterCaptions[] = {"4K", "8K", "16K", "32K", "64K"};
 
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &place,
-                  Qt::Alignment alignment = Qt::AlignLeft, bool bold = false)
-{
-    auto *label = new QLabel(text, parent);
-    if (!name.isEmpty())
-        label->setObjectName(name);
-    label->setGeometry(place);
-    label->setAlignment(alignment | Qt::AlignVCenter);
-    if (bold) {
-        QFont font = label->font();
-        font.setBold(true);
-        label->setFont(font);
-    }
-    return label;
-}
-
 } // namespace
 
 QPixmap OverhangPage::arrowPicture()

@@ -10,6 +10,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QLabel>
 #include <QPainter>
 #include <QRadioButton>
 #include <QStyle>
@@ -30,6 +31,22 @@ chart::Chart *makeChart(QWidget *page, const QString &name, const QRect &geometr
     c->setGeometry(geometry);
     c->model().setSeparators(locale);
     return c;
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &place,
+                  Qt::Alignment alignment, bool bold)
+{
+    auto *label = new QLabel(text, parent);
+    if (!name.isEmpty())
+        label->setObjectName(name);
+    label->setGeometry(place);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    if (bold) {
+        QFont font = label->font();
+        font.setBold(true);
+        label->setFont(font);
+    }
+    return label;
 }
 
 QRadioButton *makeRadio(QWidget *parent, const QString &name, const QString &caption, int x, int y,

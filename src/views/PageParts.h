@@ -9,6 +9,7 @@
 #include <QString>
 
 class QFrame;
+class QLabel;
 class QPainter;
 class QRadioButton;
 class QToolButton;
@@ -30,6 +31,10 @@ class Chart;
 
 [[nodiscard]] chart::Chart *makeChart(QWidget *page, const QString &name, const QRect &geometry,
                                       const LocaleSeparators &locale);
+
+// A text at a fixed place, vertically centred; named when `name` is not empty.
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &place,
+                  Qt::Alignment alignment = Qt::AlignLeft, bool bold = false);
 
 [[nodiscard]] QRadioButton *makeRadio(QWidget *parent, const QString &name, const QString &caption,
                                       int x, int y, int width);
