@@ -24,25 +24,7 @@ constexpr int kDragThreshold = 5;
 const SaveFileKind kPicture{QStringLiteral("Save as PNG"), QStringLiteral("PNG pictures (*.png)"),
                             QStringLiteral("png"), QStandardPaths::PicturesLocation};
 
-QString askPictureFile(QWidget *parent, const QString &suggestedName)
-{
-    return askSaveFileName(parent, kPicture, suggestedName);
-}
-
-PictureFileChooser &pictureFileChooser()
-{
-    static PictureFileChooser chooser = askPictureFile;
-    return chooser;
-}
-
 } // namespace
-
-PictureFileChooser installPictureFileChooser(PictureFileChooser chooser)
-{
-    PictureFileChooser previous = std::move(pictureFileChooser());
-    pictureFileChooser() = chooser ? std::move(chooser) : PictureFileChooser(askPictureFile);
-    return previous;
-}
 
 Chart::Chart(QWidget *parent) : QWidget(parent)
 {
@@ -93,7 +75,7 @@ QString Chart::suggestedPictureName() const
 
 bool Chart::savePicture()
 {
-    const QString path = pictureFileChooser()(this, suggestedPictureName());
+    const QString path = askSaveFileName(this, kPicture, suggestedPictureName());
     if (path.isEmpty())
         return false;
     const QImage image = picture();

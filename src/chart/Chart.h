@@ -2,7 +2,6 @@
 
 #include "chart/ChartModel.h"
 
-#include <functional>
 #include <QImage>
 #include <QPoint>
 #include <QWidget>
@@ -11,14 +10,6 @@ class QAction;
 class QMenu;
 
 namespace vorin::chart {
-
-// Asks the user where to save a chart's picture, suggesting `suggestedName`;
-// an empty answer means the user cancelled.
-using PictureFileChooser = std::function<QString(QWidget *parent, const QString &suggestedName)>;
-
-// Installs the chooser every chart asks and returns the one it replaces. The
-// program's own opens a file dialog; tests install one that answers at once.
-PictureFileChooser installPictureFileChooser(PictureFileChooser chooser);
 
 // The chart on screen: owns its model, repaints when the model changes, and
 // turns mouse input into clicks, double-clicks and the user's zoom rectangle

@@ -75,17 +75,6 @@ QString joined(const TextTable &table, QChar separator, QStringView special, con
 const SaveFileKind kCsv{QStringLiteral("Save as CSV"), QStringLiteral("CSV files (*.csv)"),
                         QStringLiteral("csv"), QStandardPaths::DocumentsLocation};
 
-QString askCsvFile(QWidget *parent, const QString &suggestedName)
-{
-    return askSaveFileName(parent, kCsv, suggestedName);
-}
-
-CsvFileChooser &csvFileChooser()
-{
-    static CsvFileChooser chooser = askCsvFile;
-    return chooser;
-}
-
 } // namespace
 
 QString plainNumber(const QString &cell, const LocaleSeparators &locale)
@@ -152,13 +141,6 @@ TextTable gridTable(const StringGrid &grid, const QList<int> &numberColumns)
     return table;
 }
 
-CsvFileChooser installCsvFileChooser(CsvFileChooser chooser)
-{
-    CsvFileChooser previous = std::move(csvFileChooser());
-    csvFileChooser() = chooser ? std::move(chooser) : CsvFileChooser(askCsvFile);
-    return previous;
-}
-
 TableExport::TableExport(QWidget *owner, const QString &title, Source source,
                          const LocaleSeparators &locale)
     : QObject(owner), m_owner(owner), m_title(title), m_source(std::move(source)), m_locale(locale)
@@ -196,7 +178,7 @@ void TableExport::copyTable() const
 
 bool TableExport::saveTable()
 {
-    const QString path = csvFileChooser()(m_owner, m_title + QStringLiteral(".csv"));
+    const QString path = askSaveFileName(m_owner, kCsv, m_title + QStringLiteral(".csv"));
     if (path.isEmpty())
         return false;
     const QByteArray text = commaSeparated(table(), m_locale);

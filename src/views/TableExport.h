@@ -50,14 +50,6 @@ struct TextTable
 // that holds any text (an empty footer is left out).
 [[nodiscard]] TextTable gridTable(const StringGrid &grid, const QList<int> &numberColumns);
 
-// Asks the user where to save a table, suggesting `suggestedName`; an empty
-// answer means the user cancelled.
-using CsvFileChooser = std::function<QString(QWidget *parent, const QString &suggestedName)>;
-
-// Installs the chooser every table asks and returns the one it replaces. The
-// program's own opens a file dialog; tests install one that answers at once.
-CsvFileChooser installCsvFileChooser(CsvFileChooser chooser);
-
 // How one table of a page leaves the window: "Copy" puts it on the clipboard
 // as tab-separated text, as Ctrl+C does while `owner` (or a child of it that
 // has no use for the keys) has the focus; "Save as CSV…" writes it to a file

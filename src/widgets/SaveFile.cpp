@@ -10,7 +10,9 @@
 
 namespace vorin {
 
-QString askSaveFileName(QWidget *parent, const SaveFileKind &kind, const QString &suggestedName)
+namespace {
+
+QString askWithDialog(QWidget *parent, const SaveFileKind &kind, const QString &suggestedName)
 {
     // Remembered for this session, per kind of file.
     static std::map<QString, QString> lastFolders;
@@ -28,6 +30,26 @@ QString askSaveFileName(QWidget *parent, const SaveFileKind &kind, const QString
     const QString path = dialog.selectedFiles().constFirst();
     lastFolder = QFileInfo(path).absolutePath();
     return path;
+}
+
+SaveFileChooser &saveFileChooser()
+{
+    static SaveFileChooser chooser = askWithDialog;
+    return chooser;
+}
+
+} // namespace
+
+QString askSaveFileName(QWidget *parent, const SaveFileKind &kind, const QString &suggestedName)
+{
+    return saveFileChooser()(parent, kind, suggestedName);
+}
+
+SaveFileChooser installSaveFileChooser(SaveFileChooser chooser)
+{
+    SaveFileChooser previous = std::move(saveFileChooser());
+    saveFileChooser() = chooser ? std::move(chooser) : SaveFileChooser(askWithDialog);
+    return previous;
 }
 
 bool saveWhole(const QString &path, const QString &what,

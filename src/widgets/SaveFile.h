@@ -20,9 +20,20 @@ struct SaveFileKind
     QStandardPaths::StandardLocation firstFolder = QStandardPaths::DocumentsLocation;
 };
 
-// The platform's save dialog; the empty text when the user cancelled.
+// Asks the user where to save a file of `kind`, suggesting `suggestedName`;
+// the empty text when the user cancelled.
+using SaveFileChooser =
+    std::function<QString(QWidget *parent, const SaveFileKind &kind, const QString &suggestedName)>;
+
+// Asks through the installed chooser: the platform's save dialog, unless a
+// test installed one that answers at once. Every save of the program asks
+// here, so no test ever waits on a dialog.
 [[nodiscard]] QString askSaveFileName(QWidget *parent, const SaveFileKind &kind,
                                       const QString &suggestedName);
+
+// Installs the chooser askSaveFileName asks and returns the one it replaces;
+// an empty one puts the platform's dialog back.
+SaveFileChooser installSaveFileChooser(SaveFileChooser chooser);
 
 // Writes a file whole or not at all: `write` fills a temporary file beside
 // the target, which replaces the target only once complete, so a failure

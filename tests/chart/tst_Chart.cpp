@@ -1,6 +1,7 @@
 #include "chart/Chart.h"
 #include "chart/ChartLayout.h"
 #include "platform/fake/RecordingMessages.h"
+#include "SaveChooserStub.h"
 
 #include <QAction>
 #include <QApplication>
@@ -72,30 +73,7 @@ void fillHorizontalBars(Chart &chart)
         series.addPoint(v);
 }
 
-// Answers the save question without a dialog, and remembers what it was asked.
-class ChooserStub
-{
-public:
-    explicit ChooserStub(QString answer)
-        : m_previous(
-              installPictureFileChooser([this, answer](QWidget *parent, const QString &suggested) {
-                  ++asked;
-                  askedParent = parent;
-                  suggestedName = suggested;
-                  return answer;
-              }))
-    {}
-    ~ChooserStub() { installPictureFileChooser(std::move(m_previous)); }
-    ChooserStub(const ChooserStub &) = delete;
-    ChooserStub &operator=(const ChooserStub &) = delete;
-
-    int asked = 0;
-    QWidget *askedParent = nullptr;
-    QString suggestedName;
-
-private:
-    PictureFileChooser m_previous;
-};
+using ChooserStub = vorin::testing::SaveChooserStub;
 
 int distinctColours(const QImage &image)
 {

@@ -3,6 +3,7 @@
 // What the copy and CSV tests of the pages share: a "Save as CSV…" that
 // answers without a dialog, and a look at the clipboard and at saved files.
 
+#include "SaveChooserStub.h"
 #include "views/TableExport.h"
 
 #include <QAction>
@@ -15,30 +16,8 @@
 
 namespace vorin::testing {
 
-// Answers the save question with `answer` for its lifetime, and remembers
-// what it was asked.
-class CsvChooserStub
-{
-public:
-    explicit CsvChooserStub(QString answer)
-        : m_previous(installCsvFileChooser([this, answer](QWidget *parent, const QString &name) {
-              ++asked;
-              askedParent = parent;
-              suggestedName = name;
-              return answer;
-          }))
-    {}
-    ~CsvChooserStub() { installCsvFileChooser(std::move(m_previous)); }
-    CsvChooserStub(const CsvChooserStub &) = delete;
-    CsvChooserStub &operator=(const CsvChooserStub &) = delete;
-
-    int asked = 0;
-    QWidget *askedParent = nullptr;
-    QString suggestedName;
-
-private:
-    CsvFileChooser m_previous;
-};
+// The table tests' name for the shared stub.
+using CsvChooserStub = SaveChooserStub;
 
 inline QString clipboardText()
 {

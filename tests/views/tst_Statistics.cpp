@@ -12,6 +12,7 @@
 #include "widgets/MenuButton.h"
 #include "widgets/Notebook.h"
 #include "widgets/PickList.h"
+#include "widgets/SaveFile.h"
 #include "widgets/StringGrid.h"
 #include "widgets/TiledPanel.h"
 
@@ -1050,12 +1051,10 @@ void tst_Statistics::everyChartOfThePagesSavesItsPictureAtItsSize()
     QTemporaryDir folder;
     struct Chooser
     {
-        explicit Chooser(chart::PictureFileChooser c)
-            : previous(chart::installPictureFileChooser(std::move(c)))
-        {}
-        ~Chooser() { chart::installPictureFileChooser(std::move(previous)); }
-        chart::PictureFileChooser previous;
-    } chooser([&folder](QWidget *parent, const QString &) {
+        explicit Chooser(SaveFileChooser c) : previous(installSaveFileChooser(std::move(c))) {}
+        ~Chooser() { installSaveFileChooser(std::move(previous)); }
+        SaveFileChooser previous;
+    } chooser([&folder](QWidget *parent, const SaveFileKind &, const QString &) {
         return folder.filePath(parent->objectName() + QStringLiteral(".png"));
     });
     std::set<QString> names;
