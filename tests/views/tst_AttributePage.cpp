@@ -1,5 +1,6 @@
 #include "chart/Chart.h"
 #include "chart/ChartLayout.h"
+#include "ChartReading.h"
 #include "ExportFixture.h"
 #include "PageFixture.h"
 #include "ScanFixture.h"
@@ -23,22 +24,8 @@ struct AttributeSetup
     AttributePage page{harness.page(8), harness.context};
 };
 
-QList<double> values(const chart::ChartSeries &series)
-{
-    QList<double> out;
-    for (const chart::ChartPoint &p : series.points())
-        out << p.value;
-    return out;
-}
-
-QStringList marks(const chart::Chart &c)
-{
-    const chart::ChartLayout layout(c.model(), QRectF(QPointF(0, 0), QSizeF(c.size())));
-    QStringList texts;
-    for (const chart::MarkItem &mark : layout.geometry().marks)
-        texts << mark.text;
-    return texts;
-}
+using testing::marksOf;
+using testing::valuesOf;
 
 // The four counts and the four sizes as the page shows them, hidden first.
 QStringList figures(const AttributePage &p)
@@ -212,16 +199,16 @@ void tst_AttributePage::oneHiddenSystemFileGivesHalfAndHalf()
     QCOMPARE(figures(t.page), (QStringList{"1", "1,000", "0", "0", "1", "1,000", "0", "0"}));
     // Added archive, system, read-only, hidden: the hidden bar on top.
     const QList<double> shares{0, 50, 0, 50};
-    QCOMPARE(values(*t.page.HorizBarSeries4), shares);
-    QCOMPARE(values(*t.page.HorizBarSeries5), shares);
+    QCOMPARE(valuesOf(*t.page.HorizBarSeries4), shares);
+    QCOMPARE(valuesOf(*t.page.HorizBarSeries5), shares);
     for (std::size_t i = 0; i < 4; ++i) {
         QCOMPARE(t.page.HorizBarSeries4->pointColor(i), QColor(255, 0, 0));
         QCOMPARE(t.page.HorizBarSeries5->pointColor(i), QColor(0, 0, 255));
         QVERIFY(t.page.HorizBarSeries4->points()[i].label.isEmpty());
     }
     const QStringList shown{"0 %", "50 %", "0 %", "50 %"};
-    QCOMPARE(marks(*t.page.Chart2), shown);
-    QCOMPARE(marks(*t.page.Chart3), shown);
+    QCOMPARE(marksOf(*t.page.Chart2), shown);
+    QCOMPARE(marksOf(*t.page.Chart3), shown);
 }
 
 void tst_AttributePage::sharesAreOfTheFourAttributesTogether_data()
@@ -264,15 +251,15 @@ void tst_AttributePage::sharesAreOfTheFourAttributesTogether()
     s.systemBytes = bytes[2];
     s.archiveBytes = bytes[3];
     t.page.doFileAttrs();
-    const QList<double> files = values(*t.page.HorizBarSeries4);
-    const QList<double> sizes = values(*t.page.HorizBarSeries5);
+    const QList<double> files = valuesOf(*t.page.HorizBarSeries4);
+    const QList<double> sizes = valuesOf(*t.page.HorizBarSeries5);
     QCOMPARE(files.size(), fileShares.size());
     for (qsizetype i = 0; i < files.size(); ++i)
         QVERIFY(qAbs(files[i] - fileShares[i]) < 1e-9);
     QCOMPARE(sizes.size(), sizeShares.size());
     for (qsizetype i = 0; i < sizes.size(); ++i)
         QVERIFY(qAbs(sizes[i] - sizeShares[i]) < 1e-9);
-    QCOMPARE(marks(*t.page.Chart2), fileMarks);
+    QCOMPARE(marksOf(*t.page.Chart2), fileMarks);
 }
 
 void tst_AttributePage::noAttributesShowZerosAndEmptyCharts()
@@ -290,7 +277,7 @@ void tst_AttributePage::noAttributesShowZerosAndEmptyCharts()
     QCOMPARE(figures(t.page), QStringList(8, QStringLiteral("0")));
     QVERIFY(t.page.HorizBarSeries4->points().empty());
     QVERIFY(t.page.HorizBarSeries5->points().empty());
-    QVERIFY(marks(*t.page.Chart2).isEmpty());
+    QVERIFY(marksOf(*t.page.Chart2).isEmpty());
 }
 
 void tst_AttributePage::barsStandLevelWithTheirRows()
@@ -329,15 +316,15 @@ void tst_AttributePage::laterFiguresReplaceEverything()
     t.harness.stats.archiveCount = 5;
     t.harness.stats.archiveBytes = 15000;
     t.page.doFileAttrs();
-    QCOMPARE(values(*t.page.HorizBarSeries5), (QList<double>{75, 0, 25, 0}));
+    QCOMPARE(valuesOf(*t.page.HorizBarSeries5), (QList<double>{75, 0, 25, 0}));
 
     t.harness.stats = Statistics{};
     t.harness.stats.systemCount = 1234;
     t.harness.stats.systemBytes = 9876543.4;
     t.page.doFileAttrs();
     QCOMPARE(figures(t.page), (QStringList{"0", "0", "0", "0", "1,234", "9,876,543", "0", "0"}));
-    QCOMPARE(values(*t.page.HorizBarSeries4), (QList<double>{0, 100, 0, 0}));
-    QCOMPARE(values(*t.page.HorizBarSeries5), (QList<double>{0, 100, 0, 0}));
+    QCOMPARE(valuesOf(*t.page.HorizBarSeries4), (QList<double>{0, 100, 0, 0}));
+    QCOMPARE(valuesOf(*t.page.HorizBarSeries5), (QList<double>{0, 100, 0, 0}));
 }
 
 // A real scan: a hidden file, a read-only file, a hidden pipe (hidden and
@@ -360,14 +347,14 @@ void tst_AttributePage::scanCountsHiddenReadOnlyAndSystemFiles()
     QCOMPARE(w.statistics().filesSelected, 4);
     const AttributePage &page = *w.attributePage;
     QCOMPARE(figures(page), (QStringList{"2", "1,000", "1", "300", "1", "0", "0", "0"}));
-    QCOMPARE(values(*page.HorizBarSeries4), (QList<double>{0, 25, 25, 50}));
-    QCOMPARE(marks(*page.Chart3), (QStringList{"0 %", "0 %", "23.08 %", "76.92 %"}));
+    QCOMPARE(valuesOf(*page.HorizBarSeries4), (QList<double>{0, 25, 25, 50}));
+    QCOMPARE(marksOf(*page.Chart3), (QStringList{"0 %", "0 %", "23.08 %", "76.92 %"}));
 
     QVERIFY(QFile::remove(readOnly));
     runAndWait(w, allFilesOf({"f: [flags]"}));
     QCOMPARE(figures(page), (QStringList{"2", "1,000", "0", "0", "1", "0", "0", "0"}));
-    QCOMPARE(marks(*page.Chart2), (QStringList{"0 %", "33.33 %", "0 %", "66.67 %"}));
-    QCOMPARE(values(*page.HorizBarSeries5), (QList<double>{0, 0, 0, 100}));
+    QCOMPARE(marksOf(*page.Chart2), (QStringList{"0 %", "33.33 %", "0 %", "66.67 %"}));
+    QCOMPARE(valuesOf(*page.HorizBarSeries5), (QList<double>{0, 0, 0, 100}));
 }
 
 namespace {
@@ -396,8 +383,8 @@ void tst_AttributePage::copyAndCsvGiveTheFiguresWithTheirHeadingsAndShares()
     fillRoundShares(t.harness.stats);
     t.page.doFileAttrs();
     // The shares as the bars' marks show them, hidden at the top.
-    QCOMPARE(marks(*t.page.Chart2), QStringList({"20 %", "0 %", "20 %", "60 %"}));
-    QCOMPARE(marks(*t.page.Chart3), QStringList({"30 %", "0 %", "20 %", "50 %"}));
+    QCOMPARE(marksOf(*t.page.Chart2), QStringList({"20 %", "0 %", "20 %", "60 %"}));
+    QCOMPARE(marksOf(*t.page.Chart3), QStringList({"30 %", "0 %", "20 %", "50 %"}));
 
     markClipboard();
     t.page.attributeTable->copyAction()->trigger();

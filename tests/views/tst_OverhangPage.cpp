@@ -1,5 +1,6 @@
 #include "chart/Chart.h"
 #include "chart/ChartLayout.h"
+#include "ChartReading.h"
 #include "ExportFixture.h"
 #include "PageFixture.h"
 #include "ScanFixture.h"
@@ -69,22 +70,8 @@ QStringList wasted(const OverhangPage &p)
     return texts;
 }
 
-QList<double> values(const chart::ChartSeries &series)
-{
-    QList<double> out;
-    for (const chart::ChartPoint &p : series.points())
-        out << p.value;
-    return out;
-}
-
-QStringList marks(const chart::Chart &c)
-{
-    const chart::ChartLayout layout(c.model(), QRectF(QPointF(0, 0), QSizeF(c.size())));
-    QStringList texts;
-    for (const chart::MarkItem &mark : layout.geometry().marks)
-        texts << mark.text;
-    return texts;
-}
+using testing::marksOf;
+using testing::valuesOf;
 
 QLabel *labelWithText(QWidget &page, const QString &text)
 {
@@ -403,7 +390,7 @@ void tst_OverhangPage::noBytesCountedSwitchesTheTabOffAndChangesNothingElse()
     t.oneFile(1);
     t.page.doOverHang(4096);
     const QStringList before = wasted(t.page);
-    const QList<double> bars = values(*t.page.Series9);
+    const QList<double> bars = valuesOf(*t.page.Series9);
     const QString files = t.page.lblNumFiles->text();
     const QString used = t.page.lblLbl->text();
     const int arrowAt = t.page.imArrow->y();
@@ -418,7 +405,7 @@ void tst_OverhangPage::noBytesCountedSwitchesTheTabOffAndChangesNothingElse()
     QVERIFY(t.harness.notebook.pageEnabled(2));
     QVERIFY(t.harness.notebook.pageEnabled(4));
     QCOMPARE(wasted(t.page), before);
-    QCOMPARE(values(*t.page.Series9), bars);
+    QCOMPARE(valuesOf(*t.page.Series9), bars);
     QCOMPARE(t.page.lblNumFiles->text(), files);
     QCOMPARE(t.page.lblLbl->text(), used);
     QCOMPARE(t.page.imArrow->y(), arrowAt);
@@ -474,17 +461,17 @@ void tst_OverhangPage::barsAreTheWastedShareOfTheSpaceUsedAt64KTo4K()
     s.overhang64K = 120000;
     t.page.doOverHang(4096);
     // 64K, 32K, 16K, 8K, 4K: 100 W / (T + W).
-    QCOMPARE(values(*t.page.Series9), (QList<double>{75, 60, 50, 20, 0}));
+    QCOMPARE(valuesOf(*t.page.Series9), (QList<double>{75, 60, 50, 20, 0}));
     for (std::size_t i = 0; i < 5; ++i) {
         QCOMPARE(t.page.Series9->pointColor(i), QColor(255, 0, 0));
         QVERIFY(t.page.Series9->points()[i].label.isEmpty());
     }
-    QCOMPARE(marks(*t.page.chartOverhang), (QStringList{"75 %", "60 %", "50 %", "20 %", "0 %"}));
+    QCOMPARE(marksOf(*t.page.chartOverhang), (QStringList{"75 %", "60 %", "50 %", "20 %", "0 %"}));
 
     // A second analysis leaves its own five bars only.
     s.overhang64K = 40000;
     t.page.doOverHang(4096);
-    QCOMPARE(values(*t.page.Series9), (QList<double>{50, 60, 50, 20, 0}));
+    QCOMPARE(valuesOf(*t.page.Series9), (QList<double>{50, 60, 50, 20, 0}));
 }
 
 void tst_OverhangPage::barsStandLevelWithTheirRows()
@@ -608,8 +595,8 @@ void tst_OverhangPage::twoSingleDriveRunsLeaveOnlyTheSecondRunsFigures()
     // 4,096 bytes: 61,440 wasted at 64K ... 0 at 4K.
     const QList<double> expected{100.0 * 61440 / (4096 + 61440), 100.0 * 28672 / (4096 + 28672),
                                  100.0 * 12288 / (4096 + 12288), 50.0, 0.0};
-    QCOMPARE(values(*page.Series9), expected);
-    QCOMPARE(marks(*page.chartOverhang), (QStringList{"94 %", "88 %", "75 %", "50 %", "0 %"}));
+    QCOMPARE(valuesOf(*page.Series9), expected);
+    QCOMPARE(marksOf(*page.chartOverhang), (QStringList{"94 %", "88 %", "75 %", "50 %", "0 %"}));
     QCOMPARE(wasted(page), (QStringList{"0", "4,096", "12,288", "28,672", "61,440"}));
     QCOMPARE(page.lblNumFiles->text(), QStringLiteral("Number of files scanned: 1"));
     QVERIFY(page.pnlCluster->isHidden());
@@ -663,7 +650,7 @@ void tst_OverhangPage::copyAndCsvGiveTheTableWithItsHeadingsAndShares()
     fillRoundWaste(t.harness.stats);
     t.page.doOverHang(4096);
     // The shares as the bars' marks show them, 64K at the bottom.
-    QCOMPARE(marks(*t.page.chartOverhang), (QStringList{"75 %", "60 %", "50 %", "20 %", "0 %"}));
+    QCOMPARE(marksOf(*t.page.chartOverhang), (QStringList{"75 %", "60 %", "50 %", "20 %", "0 %"}));
 
     markClipboard();
     t.page.overhangTable->copyAction()->trigger();

@@ -1,5 +1,6 @@
 #include "chart/Chart.h"
 #include "chart/ChartLayout.h"
+#include "ChartReading.h"
 #include "PageFixture.h"
 #include "platform/fake/LatchedVolumes.h"
 #include "platform/TimeLimitedVolumes.h"
@@ -74,23 +75,13 @@ QStringList labelsOf(const chart::ChartSeries &series)
     return labels;
 }
 
-QList<double> valuesOf(const chart::ChartSeries &series)
-{
-    QList<double> values;
-    for (const chart::ChartPoint &point : series.points())
-        values << point.value;
-    return values;
-}
-
 QColor textColor(const QLabel &label)
 {
     return label.palette().color(QPalette::WindowText);
 }
 
-QString titleOf(const chart::Chart &chart)
-{
-    return chart.model().settings().titleLines.join(QLatin1Char('\n'));
-}
+using testing::titleOf;
+using testing::valuesOf;
 
 int rotationOf(const chart::Chart &chart)
 {
