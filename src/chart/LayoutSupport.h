@@ -1,0 +1,39 @@
+#pragma once
+
+// Small helpers that the chart layout's translation units (Projection.cpp,
+// ChartLayout.cpp, ChartAxes.cpp) share; not part of the chart's interface.
+
+#include "chart/ChartModel.h"
+
+#include <numbers>
+#include <QString>
+
+namespace vorin::chart {
+
+inline double radians(double degrees)
+{
+    return degrees * std::numbers::pi / 180.0;
+}
+
+// Degrees away from the plain front view: 360 and 0 are the front, 280 is 80
+// degrees turned.
+inline double turnFromFront(int degrees)
+{
+    int d = ((360 - degrees) % 360 + 360) % 360;
+    if (d > 180) {
+        d -= 360;
+    }
+    return d;
+}
+
+inline bool isBar(SeriesKind kind)
+{
+    return kind == SeriesKind::Bar || kind == SeriesKind::HorizontalBar;
+}
+
+// The text of a bar's or slice's mark in the series' mark style; empty when
+// the series shows no marks.
+QString markText(const ChartSeries &series, double value, double sum, const QString &label,
+                 const LocaleSeparators &separators);
+
+} // namespace vorin::chart
