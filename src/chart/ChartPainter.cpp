@@ -2,11 +2,11 @@
 
 #include "chart/ChartLayout.h"
 #include "chart/ChartModel.h"
+#include "chart/LayoutSupport.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <numbers>
 #include <QLinearGradient>
 #include <QPaintDevice>
 #include <QPainterPath>
@@ -18,11 +18,6 @@ namespace vorin::chart {
 namespace {
 
 constexpr double kScreenDpi = 96.0;
-
-double radians(double degrees)
-{
-    return degrees * std::numbers::pi / 180.0;
-}
 
 QPolygonF projectedQuad(const Projection &projection, const std::array<Point3D, 4> &corners)
 {

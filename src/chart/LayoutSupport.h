@@ -1,7 +1,7 @@
 #pragma once
 
-// Small helpers that the chart layout's translation units (Projection.cpp,
-// ChartLayout.cpp, ChartAxes.cpp) share; not part of the chart's interface.
+// Small helpers that the chart's layout and painting units share; not part of
+// the chart's interface.
 
 #include "chart/ChartModel.h"
 
