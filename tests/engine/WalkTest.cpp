@@ -2,6 +2,7 @@
 
 #include "platform/DirectoryReader.h"
 #include "platform/fake/FixedUtcOffset.h"
+#include "platform/fake/ForwardingDirectoryReader.h"
 #include "platform/fake/RefusingDirectoryReader.h"
 #include "TreeFixture.h"
 #ifndef _WIN32
@@ -772,7 +773,7 @@ TEST_F(WalkTest, everyNameOfAFileOfSeveralNamesCountsOnWindows)
 // after the first close of a directory opened under the name watched: the
 // moment between the walk closing a directory for want of descriptors and
 // opening it again.
-class CloseWatchingReader final : public DirectoryReader
+class CloseWatchingReader final : public ForwardingDirectoryReader
 {
 public:
     struct Watch
@@ -785,22 +786,18 @@ public:
 
     explicit CloseWatchingReader(std::shared_ptr<Watch> watch,
                                  std::unique_ptr<DirectoryReader> inner = makeDirectoryReader())
-        : m_inner(std::move(inner)), m_watch(std::move(watch))
+        : ForwardingDirectoryReader(std::move(inner)), m_watch(std::move(watch))
     {}
-    OpenStatus openRoot(const std::string &path, Handle &out) override
-    {
-        return m_inner->openRoot(path, out);
-    }
     OpenStatus openChild(Handle parent, std::string_view name, Handle &out) override
     {
-        const OpenStatus status = m_inner->openChild(parent, name, out);
+        const OpenStatus status = ForwardingDirectoryReader::openChild(parent, name, out);
         if (status == OpenStatus::Ok && name == m_watch->name)
             m_watch->handles.push_back(out);
         return status;
     }
     void close(Handle dir) override
     {
-        m_inner->close(dir);
+        ForwardingDirectoryReader::close(dir);
         auto &handles = m_watch->handles;
         const auto it = std::find(handles.begin(), handles.end(), dir);
         if (it == handles.end())
@@ -811,25 +808,12 @@ public:
             m_watch->closed();
         }
     }
-    ListStatus list(Handle dir, NameBatch &batch) override { return m_inner->list(dir, batch); }
-    bool rewind(Handle dir) override { return m_inner->rewind(dir); }
-    Described describe(Handle dir, std::string_view name, DirectoryEntry &entry) override
-    {
-        return m_inner->describe(dir, name, entry);
-    }
-    std::uint32_t directoryAttributes(Handle dir, std::string_view name) override
-    {
-        return m_inner->directoryAttributes(dir, name);
-    }
-    bool identify(Handle dir, FileIdentity &out) override { return m_inner->identify(dir, out); }
-    std::size_t handleLimit() const override { return m_inner->handleLimit(); }
     std::unique_ptr<DirectoryReader> clone() const override
     {
-        return std::make_unique<CloseWatchingReader>(m_watch, m_inner->clone());
+        return std::make_unique<CloseWatchingReader>(m_watch, inner().clone());
     }
 
 private:
-    std::unique_ptr<DirectoryReader> m_inner;
     std::shared_ptr<Watch> m_watch;
 };
 
