@@ -17,6 +17,8 @@
 #ifdef _WIN32
 #include <windows.h>
 // These need windows.h first.
+#include "Win32Files.h"
+
 #include <atomic>
 #else
 #include <dirent.h>
@@ -40,58 +42,6 @@ inline void check(bool ok, const std::string &what)
         throw std::runtime_error(what + ": error " + std::to_string(GetLastError()));
 }
 
-inline std::wstring wide(std::string_view text)
-{
-    if (text.empty())
-        return {};
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length);
-    return out;
-}
-
-inline std::string narrow(std::wstring_view text)
-{
-    if (text.empty())
-        return {};
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length,
-                        nullptr, nullptr);
-    return out;
-}
-
-inline FILETIME fileTimeAt(std::int64_t seconds)
-{
-    const auto ticks = static_cast<std::uint64_t>((seconds + 11644473600LL) * 10000000LL);
-    return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
-}
-
-inline void removeBelow(const std::wstring &directory)
-{
-    WIN32_FIND_DATAW data;
-    const HANDLE search = FindFirstFileW((directory + L"\\*").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        const std::wstring path = directory + L"\\" + name;
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
-                removeBelow(path);
-            RemoveDirectoryW(path.c_str());
-        } else {
-            DeleteFileW(path.c_str());
-        }
-    } while (FindNextFileW(search, &data));
-    FindClose(search);
-}
-
 class TempTree
 {
 public:
@@ -108,7 +58,7 @@ public:
                                            std::to_wstring(GetCurrentProcessId()) + L"-" +
                                            std::to_wstring(counter++);
             if (CreateDirectoryW(candidate.c_str(), nullptr)) {
-                m_root = narrow(candidate);
+                m_root = toUtf8(candidate);
                 break;
             }
             check(attempt < 100 && GetLastError() == ERROR_ALREADY_EXISTS, "CreateDirectoryW");
@@ -208,7 +158,7 @@ public:
 
     [[nodiscard]] static std::wstring extended(const std::string &path)
     {
-        return L"\\\\?\\" + wide(path);
+        return L"\\\\?\\" + toWide(path);
     }
 
 private:

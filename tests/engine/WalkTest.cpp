@@ -130,7 +130,7 @@ void expectedOrder(const std::string &path, std::vector<std::pair<std::string, s
     const HANDLE search = FindFirstFileW((TempTree::extended(path) + L"\\*").c_str(), &data);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
     do {
-        const std::string name = testing::narrow(data.cFileName);
+        const std::string name = toUtf8(data.cFileName);
         if (name == "." || name == "..")
             continue;
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
