@@ -19,22 +19,16 @@ class DirectoryReader;
 // thread while the walk runs on others. The file count is published in small
 // batches; the directory text is copied under a mutex into a buffer that keeps
 // its capacity, so reporting costs the walk no allocation per file.
-class WalkProgress final : public StatisticsHooks
+class WalkProgress final
 {
 public:
     WalkProgress();
 
     // The drive and the directory being counted. A walking thread passes the
     // bookkeeping's call (every third file) on only when it has begun another
-    // directory since it last published. A thread that finds another one
-    // publishing just goes on.
-    void showProgress(std::string_view drive, std::string_view directory) override
-    {
-        (void)publish(drive, directory);
-    }
-    // The same; false when another thread was publishing, and nothing was done.
+    // directory since it last published. False when another thread was
+    // publishing, and nothing was done: that one says the same well enough.
     [[nodiscard]] bool publish(std::string_view drive, std::string_view directory);
-    void clearTypesTable() override {}
 
     void addFiles(std::int64_t n) { m_files.fetch_add(n, std::memory_order_relaxed); }
     // Files met so far in the run, summed over the walking threads.

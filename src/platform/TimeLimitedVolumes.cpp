@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <numeric>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -21,7 +22,6 @@ struct TimeLimitedVolumes::Shared
     // of them outlived its caller's wait.
     std::array<int, 26> running{};
     std::array<bool, 26> hung{};
-    int allRunning = 0;
 };
 
 namespace {
@@ -38,7 +38,6 @@ void queryReturned(Shared &shared, int slot)
 {
     if (--shared.running[static_cast<std::size_t>(slot)] == 0)
         shared.hung[static_cast<std::size_t>(slot)] = false;
-    --shared.allRunning;
 }
 
 // Asks `question` of the inner drives on a helper thread and waits at most
@@ -64,7 +63,6 @@ Answer ask(const std::shared_ptr<Shared> &shared, std::chrono::milliseconds wait
         if (shared->hung[index])
             return notReady;
         ++shared->running[index];
-        ++shared->allRunning;
     }
     try {
         std::thread([shared, reply, letter, slot, question] {
@@ -151,7 +149,7 @@ int TimeLimitedVolumes::walkThreads(char letter) const
 int TimeLimitedVolumes::queriesRunning() const
 {
     const std::lock_guard lock(m_shared->mutex);
-    return m_shared->allRunning;
+    return std::accumulate(m_shared->running.begin(), m_shared->running.end(), 0);
 }
 
 bool TimeLimitedVolumes::hung(char letter) const

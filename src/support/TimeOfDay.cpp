@@ -1,6 +1,7 @@
 #include "support/TimeOfDay.h"
 
-#include <algorithm>
+#include "support/Utility.h"
+
 #include <cstddef>
 #include <vector>
 
@@ -233,17 +234,8 @@ namespace {
 // well-formed character.
 std::string firstCharacter(const std::string &word)
 {
-    if (word.empty())
-        return word;
-    const auto lead = static_cast<unsigned char>(word[0]);
-    std::size_t length = 1;
-    if (lead >= 0xF0)
-        length = 4;
-    else if (lead >= 0xE0)
-        length = 3;
-    else if (lead >= 0xC0)
-        length = 2;
-    return word.substr(0, std::min(length, word.size()));
+    const std::size_t length = utf8SequenceLength(word, 0);
+    return length == 0 ? word : word.substr(0, length);
 }
 
 } // namespace

@@ -85,7 +85,8 @@ std::optional<FileSystemFigures> fileSystemFigures(const std::string &path)
     };
     if (!fileSystemOf(path, fs))
         return std::nullopt;
-    // The fundamental block, as the mounted drives answer it.
+    // The fundamental block. Every free block counts, also those kept back
+    // for the superuser.
     const std::uint64_t unit = fs.f_frsize != 0 ? fs.f_frsize : fs.f_bsize;
     return FileSystemFigures{
         {double(fs.f_bfree) * double(unit), double(fs.f_blocks) * double(unit)},

@@ -1,5 +1,6 @@
 #include "platform/posix/PosixVolumes.h"
 
+#include "platform/FileSystem.h"
 #include "support/Utility.h"
 
 #include <algorithm>
@@ -8,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/statvfs.h>
 #include <thread>
 #include <unistd.h>
 #include <unordered_map>
@@ -321,15 +321,6 @@ std::string currentDirectory()
     }
 }
 
-bool queryFileSystem(const std::string &root, struct statvfs &info)
-{
-    int result = 0;
-    do
-        result = ::statvfs(root.c_str(), &info);
-    while (result != 0 && errno == EINTR);
-    return result == 0;
-}
-
 } // namespace
 
 StorageKind blockDeviceStorage(const std::string &sysfsRoot, unsigned major, unsigned minor)
@@ -519,37 +510,33 @@ std::optional<Volume> PosixVolumes::find(char letter) const
     return std::nullopt;
 }
 
+namespace {
+
+// What the file system at the drive's root answers; nothing for a letter no
+// drive has.
+std::optional<FileSystemFigures> figuresOf(const PosixVolumes &volumes, char letter)
+{
+    const std::optional<Volume> volume = volumes.find(letter);
+    return volume ? fileSystemFigures(volume->root) : std::nullopt;
+}
+
+} // namespace
+
 bool PosixVolumes::ready(char letter) const
 {
-    const std::optional<Volume> volume = find(letter);
-    struct statvfs info
-    {
-    };
-    return volume && queryFileSystem(volume->root, info);
+    return figuresOf(*this, letter).has_value();
 }
 
 DiskSpace PosixVolumes::space(char letter) const
 {
-    const std::optional<Volume> volume = find(letter);
-    struct statvfs info
-    {
-    };
-    if (!volume || !queryFileSystem(volume->root, info))
-        return {};
-    const double unit = double(info.f_frsize != 0 ? info.f_frsize : info.f_bsize);
-    // Every free block counts, also those kept back for the superuser.
-    return {double(info.f_bfree) * unit, double(info.f_blocks) * unit};
+    const std::optional<FileSystemFigures> figures = figuresOf(*this, letter);
+    return figures ? figures->space : DiskSpace{};
 }
 
 std::int64_t PosixVolumes::allocationUnit(char letter) const
 {
-    const std::optional<Volume> volume = find(letter);
-    struct statvfs info
-    {
-    };
-    if (!volume || !queryFileSystem(volume->root, info))
-        return 0;
-    return std::int64_t(info.f_frsize != 0 ? info.f_frsize : info.f_bsize);
+    const std::optional<FileSystemFigures> figures = figuresOf(*this, letter);
+    return figures ? figures->allocationUnit : 0;
 }
 
 StorageKind PosixVolumes::storage(char letter) const
