@@ -96,23 +96,8 @@ OverhangPage::OverhangPage(QWidget *page, PageContext &context) : QObject(page),
     const LocaleSeparators &locale = context.services.locale;
     chartOverhang = makeChart(page, QStringLiteral("chartOverhang"),
                               QRect(QPoint(kChartX, kChartTop), kChartSize), locale);
-    chartOverhang->model().edit([](chart::ChartSettings &s) {
-        s.titleVisible = false;
-        s.legend.visible = false;
-        s.leftAxis.visible = false;
-        s.bottomAxis.visible = false;
-        s.frameVisible = false;
-        s.view.depthPercent = 25;
-        // Room at the right for the mark of a bar that runs the whole width.
-        s.margins = chart::Margins{1, 2, 8, 2};
-        s.background = buttonFace();
-        s.pointsPerPage = 5;
-        s.userZoomAllowed = false;
-    });
-    Series9 = &chartOverhang->model().addSeries(chart::SeriesKind::HorizontalBar);
-    Series9->setColor(QColor(255, 0, 0));
-    Series9->setMarkStyle(chart::MarkStyle::Value);
-    Series9->setValueFormat(QStringLiteral("#,##0. %"));
+    Series9 = &setUpRowBars(*chartOverhang, lblCSize.size(), QColor(255, 0, 0),
+                            QStringLiteral("#,##0. %"));
 
     QLabel *title = makeLabel(page, QStringLiteral("lblTitle"),
                               QStringLiteral("Cluster overhang for FAT and FAT32 drives"),
@@ -223,15 +208,9 @@ TextTable OverhangPage::figureTable() const
                       QStringLiteral("Cluster size"), QStringLiteral("Percent wasted"),
                       QStringLiteral("Wasted space")};
     table.numberColumns = {4};
-    // The bars run 64K at the bottom to 4K at the top, the rows the other way
-    // round; no bars at all before a drive is counted.
-    const std::vector<chart::ChartPoint> &bars = Series9->points();
     for (std::size_t row = 0; row < lblCSize.size(); ++row) {
         const QString percent =
-            bars.size() == lblCSize.size()
-                ? chart::formatValue(bars[lblCSize.size() - 1 - row].value, Series9->valueFormat(),
-                                     m_context.services.locale)
-                : QString();
+            rowBarText(*Series9, row, lblCSize.size(), m_context.services.locale);
         table.rows << QStringList{QString::fromLatin1(kFatSizes[row]),
                                   QString::fromLatin1(kFat32Sizes[row]), lblCSize[row]->text(),
                                   percent, lblOver[row]->text()};
@@ -274,7 +253,7 @@ void OverhangPage::doOverHang(std::int32_t clusterSize)
     // 64K first, so that it is drawn at the bottom, level with its row.
     Series9->clear();
     for (auto it = waste.rbegin(); it != waste.rend(); ++it)
-        Series9->addPoint(100.0 * *it / (total + *it), QString(), QColor(255, 0, 0));
+        Series9->addPoint(100.0 * *it / (total + *it), QString(), Series9->color());
 }
 
 void OverhangPage::drawClusterArrow(std::int32_t clusterSize)
