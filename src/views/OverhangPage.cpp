@@ -20,8 +20,6 @@ namespace vorin {
 
 namespace {
 
-constexpr int kOverhangTab = 3;
-
 // The table: five rows 24 pixels apart, and where its columns stand. The
 // percent chart is placed so that its five bars, 4K at the top, stand level
 // with the rows.
@@ -225,7 +223,9 @@ void OverhangPage::doOverHang(std::int32_t clusterSize)
     for (int band = 1; band <= kSizeBands; ++band)
         total += s.sizeBandBytes.at(static_cast<std::size_t>(band));
     if (total <= 0) {
-        m_context.notebook.setPageEnabled(kOverhangTab, false);
+        // The page widget this page was built into is its parent.
+        Notebook &book = m_context.notebook;
+        book.setPageEnabled(book.indexOf(static_cast<const QWidget *>(parent())), false);
         return;
     }
     const LocaleSeparators &locale = m_context.services.locale;
