@@ -29,8 +29,6 @@ const char *const kModifiedNote =
     "the last file modification date.  Therefore all files have a file modification date.";
 const char *const kCombinedNote = "This chart combines the Accessed, Created and Modified charts";
 
-constexpr double kBytesPerMB = 1048576.0;
-
 // The combined chart's three series, each in its own colour, side by side
 // in the slot of a bucket.
 void setUpCombinedBars(chart::Chart &c)

@@ -238,9 +238,9 @@ void OverhangPage::doOverHang(std::int32_t clusterSize)
     pnlOverhang->show();
 
     // Both sizes in the unit of the total, so that they read side by side.
-    const bool megabytes = total >= 1048576.0;
+    const bool megabytes = total >= kBytesPerMB;
     const auto inUnit = [&](double bytes) {
-        return toQt(formatWhole(megabytes ? bytes / 1048576.0 : bytes / 1024.0, locale)) +
+        return toQt(formatWhole(megabytes ? bytes / kBytesPerMB : bytes / 1024.0, locale)) +
                (megabytes ? QStringLiteral(" MB") : QStringLiteral(" KB"));
     };
     lblSize->setText(inUnit(total));

@@ -28,6 +28,9 @@ class ChartSeries;
 // The pieces several result pages are built from, so that each page says
 // only what is its own.
 
+// The pages' megabyte, in which sizes are charted and written.
+inline constexpr double kBytesPerMB = 1048576.0;
+
 // The colour of the window's own face, which the listing tables share.
 [[nodiscard]] QColor buttonFace();
 

@@ -15,8 +15,6 @@ namespace vorin {
 
 namespace {
 
-constexpr double kBytesPerMB = 1048576.0;
-
 // Row r of the table holds band 13 - r: the largest files on top.
 constexpr int rowOfBand(int band)
 {
