@@ -61,13 +61,6 @@ QString twoDecimals(double x, const LocaleSeparators &locale)
     return toQt(chart::formatMask(x, kTwoDecimals.toStdString(), locale));
 }
 
-void setTextColor(QLabel &label, const QColor &color)
-{
-    QPalette palette = label.palette();
-    palette.setColor(QPalette::WindowText, color);
-    label.setPalette(palette);
-}
-
 QFrame *colourKey(QWidget *parent, const QString &name, const QColor &color, const QRect &geometry)
 {
     auto *key = new QFrame(parent);
