@@ -108,12 +108,9 @@ DatePages::DatePages(const std::array<QWidget *, 4> &pages, PageContext &context
     combineTable =
         offerGridExport(gridCombine, QStringLiteral("Combined dates"), {1, 2, 3, 4, 5, 6}, locale);
 
-    setUpShareBars(*chartAccess, QStringLiteral("HorizBarSeries1"));
-    HorizBarSeries1 = &chartAccess->model().series(0);
-    setUpShareBars(*chartCreate, QStringLiteral("HorizBarSeries2"));
-    HorizBarSeries2 = &chartCreate->model().series(0);
-    setUpShareBars(*chartModify, QStringLiteral("HorizBarSeries3"));
-    HorizBarSeries3 = &chartModify->model().series(0);
+    HorizBarSeries1 = &setUpShareBars(*chartAccess, QStringLiteral("HorizBarSeries1"));
+    HorizBarSeries2 = &setUpShareBars(*chartCreate, QStringLiteral("HorizBarSeries2"));
+    HorizBarSeries3 = &setUpShareBars(*chartModify, QStringLiteral("HorizBarSeries3"));
     setUpCombinedBars(*chartCombine);
     Series6 = &chartCombine->model().series(0);
     Series7 = &chartCombine->model().series(1);

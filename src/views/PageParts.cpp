@@ -161,7 +161,7 @@ bool gridSizesSelectCell(int, int)
     return false;
 }
 
-void setUpShareBars(chart::Chart &c, const QString &seriesTitle)
+chart::ChartSeries &setUpShareBars(chart::Chart &c, const QString &seriesTitle)
 {
     chart::ChartModel &model = c.model();
     model.edit([](chart::ChartSettings &s) {
@@ -179,6 +179,7 @@ void setUpShareBars(chart::Chart &c, const QString &seriesTitle)
     series.setMarkStyle(chart::MarkStyle::Percent);
     series.setPercentFormat(QStringLiteral("##0.# %"));
     series.setValueFormat(QStringLiteral("#,##0.##"));
+    return series;
 }
 
 chart::ChartSeries &setUpRowBars(chart::Chart &c, std::size_t rows, const QColor &colour,

@@ -83,8 +83,8 @@ void gridSizesDrawCell(const StringGrid &grid, QPainter &painter, const QRect &r
 // A horizontal bar chart of the Sizes and single-date pages: one series of
 // gradient bars whose marks show each bar's share of the sum ("##0.# %"), a
 // legend at the right listing the values in reverse order with 15-pixel
-// colour boxes. Adds the series.
-void setUpShareBars(chart::Chart &chart, const QString &seriesTitle);
+// colour boxes. Adds the series and returns it.
+chart::ChartSeries &setUpShareBars(chart::Chart &chart, const QString &seriesTitle);
 
 // The bar chart beside a figure table of the Attribute and Overhang pages:
 // one horizontal bar per table row, `rows` to the chart's height so that each
