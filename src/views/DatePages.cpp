@@ -186,14 +186,13 @@ void DatePages::doFileAges()
         const std::array<double, kAgeBuckets> &counts;
         const std::array<double, kAgeBuckets> &bytes;
         chart::ChartSeries *combined;
-        QColor colour;
     } dates[] = {
         {chartAccess, HorizBarSeries1, rgAccess[1], "Access Date", s.accessAgeCount,
-         s.accessAgeBytes, Series6, QColor(255, 0, 0)},
+         s.accessAgeBytes, Series6},
         {chartCreate, HorizBarSeries2, rgCreate[1], "Created Date", s.createdAgeCount,
-         s.createdAgeBytes, Series7, QColor(0, 128, 0)},
+         s.createdAgeBytes, Series7},
         {chartModify, HorizBarSeries3, rgModify[1], "Modified Date", s.modifiedAgeCount,
-         s.modifiedAgeBytes, Series8, QColor(255, 255, 0)},
+         s.modifiedAgeBytes, Series8},
     };
     for (const auto &d : dates) {
         const bool inMegabytes = d.bySize->isChecked();
@@ -202,8 +201,9 @@ void DatePages::doFileAges()
                                   (inMegabytes ? QStringLiteral(" (file sizes in MB)")
                                                : QStringLiteral(" (Number of files)")));
         fillAgeSeries(*d.series, inMegabytes ? d.bytes : d.counts, inMegabytes, QColor());
+        // The combined bars keep the colour of their date's series.
         fillAgeSeries(*d.combined, combinedInMegabytes ? d.bytes : d.counts, combinedInMegabytes,
-                      d.colour);
+                      d.combined->color());
     }
 }
 
