@@ -1,8 +1,8 @@
 #include "dialogs/SelectExtension.h"
 
+#include "dialogs/DialogSupport.h"
 #include "platform/FileTypeRegistry.h"
 #include "selection/StatFiles.h"
-#include "dialogs/DialogSupport.h"
 #include "support/Utility.h"
 #include "widgets/DialogKeys.h"
 #include "widgets/FontSubstitutes.h"

@@ -1,11 +1,11 @@
 #include "dialogs/StatList.h"
 
+#include "dialogs/DialogSupport.h"
+#include "dialogs/SelectExtension.h"
 #include "platform/FileTypeRegistry.h"
 #include "platform/Messages.h"
 #include "platform/SettingsFile.h"
 #include "selection/StatFiles.h"
-#include "dialogs/DialogSupport.h"
-#include "dialogs/SelectExtension.h"
 #include "widgets/DialogKeys.h"
 #include "widgets/HeadingLabel.h"
 #include "widgets/PickList.h"

@@ -38,13 +38,6 @@ QLabel *centredLabel(const QString &text, const char *name, QWidget *parent, int
     return label;
 }
 
-void colour(QLabel *label, const QColor &color)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-}
-
 } // namespace
 
 TfrmAbout::TfrmAbout(QWidget *parent)
@@ -84,8 +77,8 @@ TfrmAbout::TfrmAbout(QWidget *parent)
     Label6 = centredLabel(QStringLiteral("Freeware - use and share with others for free"), "Label6",
                           pnlAbout, 38);
     Label4 = centredLabel(QStringLiteral("Compliments of:"), "Label4", pnlAbout, 56);
-    colour(Label6, kNavy);
-    colour(Label4, kNavy);
+    setTextColor(*Label6, kNavy);
+    setTextColor(*Label4, kNavy);
 
     lblMaker = centredLabel(QStringLiteral("Vorin Software"), "lblMaker", pnlAbout, 78);
     lblStreet = centredLabel(QStringLiteral("14 Harbour Lane"), "lblStreet", pnlAbout, 94);
@@ -111,7 +104,7 @@ TfrmAbout::TfrmAbout(QWidget *parent)
 
     lblVisit = centredLabel(QStringLiteral("Visit our web site for the latest version!"),
                             "lblVisit", pnlAbout, 224);
-    colour(lblVisit, Qt::red);
+    setTextColor(*lblVisit, Qt::red);
     lblVoice = centredLabel(QStringLiteral("Voice: +44 1548 555 0199"), "lblVoice", pnlAbout, 250);
     lblFax = centredLabel(QStringLiteral("Fax: +44 1548 555 0198"), "lblFax", pnlAbout, 266);
 
@@ -120,7 +113,7 @@ TfrmAbout::TfrmAbout(QWidget *parent)
     QFont link = body;
     link.setUnderline(true);
     Label5->setFont(link);
-    colour(Label5, Qt::blue);
+    setTextColor(*Label5, Qt::blue);
     Label5->setCursor(Qt::PointingHandCursor);
     Label5->adjustSize();
     Label5->move((kPanelWidth - Label5->width()) / 2, 294);

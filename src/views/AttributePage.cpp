@@ -27,34 +27,13 @@ constexpr int kFilesChartX = 92;
 constexpr int kCountX = 254, kCountWidth = 80;
 constexpr int kSizeChartX = 340;
 constexpr int kSizeX = 502, kSizeWidth = 118;
-
-chart::ChartSeries &setUpShareChart(chart::Chart &c, const QColor &colour)
-{
-    chart::ChartModel &model = c.model();
-    model.edit([](chart::ChartSettings &s) {
-        s.titleVisible = false;
-        s.legend.visible = false;
-        s.leftAxis.visible = false;
-        s.bottomAxis.visible = false;
-        s.frameVisible = false;
-        s.view.depthPercent = 25;
-        // Room at the right for the mark of a bar that runs the whole width.
-        s.margins = chart::Margins{1, 2, 8, 2};
-        s.background = buttonFace();
-        s.pointsPerPage = 4;
-        s.userZoomAllowed = false;
-    });
-    chart::ChartSeries &series = model.addSeries(chart::SeriesKind::HorizontalBar);
-    series.setColor(colour);
-    series.setMarkStyle(chart::MarkStyle::Value);
-    series.setValueFormat(QStringLiteral("#,##0.## %"));
-    return series;
-}
+// Hidden, read-only, system and archive.
+constexpr std::size_t kRows = 4;
+const QString kShareFormat = QStringLiteral("#,##0.## %");
 
 // Four bars, archive at the bottom and hidden at the top, each the share of
 // the four attributes' sum; none when that sum is 0.
-void fillShares(chart::ChartSeries &series, const std::array<double, 4> &hiddenToArchive,
-                const QColor &colour)
+void fillShares(chart::ChartSeries &series, const std::array<double, kRows> &hiddenToArchive)
 {
     series.clear();
     double sum = 0;
@@ -63,7 +42,7 @@ void fillShares(chart::ChartSeries &series, const std::array<double, 4> &hiddenT
     if (sum <= 0)
         return;
     for (auto it = hiddenToArchive.rbegin(); it != hiddenToArchive.rend(); ++it)
-        series.addPoint(100.0 * *it / sum, QString(), colour);
+        series.addPoint(100.0 * *it / sum, QString(), series.color());
 }
 
 } // namespace
@@ -112,10 +91,10 @@ AttributePage::AttributePage(QWidget *page, PageContext &context)
     const LocaleSeparators &locale = context.services.locale;
     Chart2 = makeChart(page, QStringLiteral("Chart2"),
                        QRect(QPoint(kFilesChartX, kChartTop), kChartSize), locale);
-    HorizBarSeries4 = &setUpShareChart(*Chart2, QColor(255, 0, 0));
+    HorizBarSeries4 = &setUpRowBars(*Chart2, kRows, QColor(255, 0, 0), kShareFormat);
     Chart3 = makeChart(page, QStringLiteral("Chart3"),
                        QRect(QPoint(kSizeChartX, kChartTop), kChartSize), locale);
-    HorizBarSeries5 = &setUpShareChart(*Chart3, QColor(0, 0, 255));
+    HorizBarSeries5 = &setUpRowBars(*Chart3, kRows, QColor(0, 0, 255), kShareFormat);
 
     auto *note = makeLabel(page, QStringLiteral("lblNote"),
                            QStringLiteral("Note it is possible that some files may have more than "
@@ -139,13 +118,8 @@ TextTable AttributePage::figureTable() const
                       QStringLiteral("File Sizes")};
     table.numberColumns = {2, 4};
     const LocaleSeparators &locale = m_context.services.locale;
-    // The bars run archive at the bottom to hidden at the top, the rows the
-    // other way round; no bars at all while nothing is counted.
     const auto share = [&locale](const chart::ChartSeries &series, std::size_t row) {
-        const std::vector<chart::ChartPoint> &points = series.points();
-        if (points.size() != 4)
-            return QString();
-        return chart::formatValue(points[3 - row].value, series.valueFormat(), locale);
+        return rowBarText(series, row, kRows, locale);
     };
     const struct
     {
@@ -183,12 +157,9 @@ void AttributePage::doFileAttrs()
     }
     // A file with several attributes is in several sums, so the shares are
     // of the four together and always add up to 100 %.
-    fillShares(*HorizBarSeries4,
-               {double(s.hiddenCount), double(s.readOnlyCount), double(s.systemCount),
-                double(s.archiveCount)},
-               QColor(255, 0, 0));
-    fillShares(*HorizBarSeries5, {s.hiddenBytes, s.readOnlyBytes, s.systemBytes, s.archiveBytes},
-               QColor(0, 0, 255));
+    fillShares(*HorizBarSeries4, {double(s.hiddenCount), double(s.readOnlyCount),
+                                  double(s.systemCount), double(s.archiveCount)});
+    fillShares(*HorizBarSeries5, {s.hiddenBytes, s.readOnlyBytes, s.systemBytes, s.archiveBytes});
 }
 
 } // namespace vorin

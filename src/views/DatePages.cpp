@@ -29,8 +29,6 @@ const char *const kModifiedNote =
     "the last file modification date.  Therefore all files have a file modification date.";
 const char *const kCombinedNote = "This chart combines the Accessed, Created and Modified charts";
 
-constexpr double kBytesPerMB = 1048576.0;
-
 // The combined chart's three series, each in its own colour, side by side
 // in the slot of a bucket.
 void setUpCombinedBars(chart::Chart &c)
@@ -110,12 +108,9 @@ DatePages::DatePages(const std::array<QWidget *, 4> &pages, PageContext &context
     combineTable =
         offerGridExport(gridCombine, QStringLiteral("Combined dates"), {1, 2, 3, 4, 5, 6}, locale);
 
-    setUpShareBars(*chartAccess, QStringLiteral("HorizBarSeries1"));
-    HorizBarSeries1 = &chartAccess->model().series(0);
-    setUpShareBars(*chartCreate, QStringLiteral("HorizBarSeries2"));
-    HorizBarSeries2 = &chartCreate->model().series(0);
-    setUpShareBars(*chartModify, QStringLiteral("HorizBarSeries3"));
-    HorizBarSeries3 = &chartModify->model().series(0);
+    HorizBarSeries1 = &setUpShareBars(*chartAccess, QStringLiteral("HorizBarSeries1"));
+    HorizBarSeries2 = &setUpShareBars(*chartCreate, QStringLiteral("HorizBarSeries2"));
+    HorizBarSeries3 = &setUpShareBars(*chartModify, QStringLiteral("HorizBarSeries3"));
     setUpCombinedBars(*chartCombine);
     Series6 = &chartCombine->model().series(0);
     Series7 = &chartCombine->model().series(1);
@@ -191,14 +186,13 @@ void DatePages::doFileAges()
         const std::array<double, kAgeBuckets> &counts;
         const std::array<double, kAgeBuckets> &bytes;
         chart::ChartSeries *combined;
-        QColor colour;
     } dates[] = {
         {chartAccess, HorizBarSeries1, rgAccess[1], "Access Date", s.accessAgeCount,
-         s.accessAgeBytes, Series6, QColor(255, 0, 0)},
+         s.accessAgeBytes, Series6},
         {chartCreate, HorizBarSeries2, rgCreate[1], "Created Date", s.createdAgeCount,
-         s.createdAgeBytes, Series7, QColor(0, 128, 0)},
+         s.createdAgeBytes, Series7},
         {chartModify, HorizBarSeries3, rgModify[1], "Modified Date", s.modifiedAgeCount,
-         s.modifiedAgeBytes, Series8, QColor(255, 255, 0)},
+         s.modifiedAgeBytes, Series8},
     };
     for (const auto &d : dates) {
         const bool inMegabytes = d.bySize->isChecked();
@@ -207,8 +201,9 @@ void DatePages::doFileAges()
                                   (inMegabytes ? QStringLiteral(" (file sizes in MB)")
                                                : QStringLiteral(" (Number of files)")));
         fillAgeSeries(*d.series, inMegabytes ? d.bytes : d.counts, inMegabytes, QColor());
+        // The combined bars keep the colour of their date's series.
         fillAgeSeries(*d.combined, combinedInMegabytes ? d.bytes : d.counts, combinedInMegabytes,
-                      d.colour);
+                      d.combined->color());
     }
 }
 

@@ -20,8 +20,6 @@ namespace vorin {
 
 namespace {
 
-constexpr int kOverhangTab = 3;
-
 // The table: five rows 24 pixels apart, and where its columns stand. The
 // percent chart is placed so that its five bars, 4K at the top, stand level
 // with the rows.
@@ -96,23 +94,8 @@ OverhangPage::OverhangPage(QWidget *page, PageContext &context) : QObject(page),
     const LocaleSeparators &locale = context.services.locale;
     chartOverhang = makeChart(page, QStringLiteral("chartOverhang"),
                               QRect(QPoint(kChartX, kChartTop), kChartSize), locale);
-    chartOverhang->model().edit([](chart::ChartSettings &s) {
-        s.titleVisible = false;
-        s.legend.visible = false;
-        s.leftAxis.visible = false;
-        s.bottomAxis.visible = false;
-        s.frameVisible = false;
-        s.view.depthPercent = 25;
-        // Room at the right for the mark of a bar that runs the whole width.
-        s.margins = chart::Margins{1, 2, 8, 2};
-        s.background = buttonFace();
-        s.pointsPerPage = 5;
-        s.userZoomAllowed = false;
-    });
-    Series9 = &chartOverhang->model().addSeries(chart::SeriesKind::HorizontalBar);
-    Series9->setColor(QColor(255, 0, 0));
-    Series9->setMarkStyle(chart::MarkStyle::Value);
-    Series9->setValueFormat(QStringLiteral("#,##0. %"));
+    Series9 = &setUpRowBars(*chartOverhang, lblCSize.size(), QColor(255, 0, 0),
+                            QStringLiteral("#,##0. %"));
 
     QLabel *title = makeLabel(page, QStringLiteral("lblTitle"),
                               QStringLiteral("Cluster overhang for FAT and FAT32 drives"),
@@ -223,15 +206,9 @@ TextTable OverhangPage::figureTable() const
                       QStringLiteral("Cluster size"), QStringLiteral("Percent wasted"),
                       QStringLiteral("Wasted space")};
     table.numberColumns = {4};
-    // The bars run 64K at the bottom to 4K at the top, the rows the other way
-    // round; no bars at all before a drive is counted.
-    const std::vector<chart::ChartPoint> &bars = Series9->points();
     for (std::size_t row = 0; row < lblCSize.size(); ++row) {
         const QString percent =
-            bars.size() == lblCSize.size()
-                ? chart::formatValue(bars[lblCSize.size() - 1 - row].value, Series9->valueFormat(),
-                                     m_context.services.locale)
-                : QString();
+            rowBarText(*Series9, row, lblCSize.size(), m_context.services.locale);
         table.rows << QStringList{QString::fromLatin1(kFatSizes[row]),
                                   QString::fromLatin1(kFat32Sizes[row]), lblCSize[row]->text(),
                                   percent, lblOver[row]->text()};
@@ -246,7 +223,9 @@ void OverhangPage::doOverHang(std::int32_t clusterSize)
     for (int band = 1; band <= kSizeBands; ++band)
         total += s.sizeBandBytes.at(static_cast<std::size_t>(band));
     if (total <= 0) {
-        m_context.notebook.setPageEnabled(kOverhangTab, false);
+        // The page widget this page was built into is its parent.
+        Notebook &book = m_context.notebook;
+        book.setPageEnabled(book.indexOf(static_cast<const QWidget *>(parent())), false);
         return;
     }
     const LocaleSeparators &locale = m_context.services.locale;
@@ -259,9 +238,9 @@ void OverhangPage::doOverHang(std::int32_t clusterSize)
     pnlOverhang->show();
 
     // Both sizes in the unit of the total, so that they read side by side.
-    const bool megabytes = total >= 1048576.0;
+    const bool megabytes = total >= kBytesPerMB;
     const auto inUnit = [&](double bytes) {
-        return toQt(formatWhole(megabytes ? bytes / 1048576.0 : bytes / 1024.0, locale)) +
+        return toQt(formatWhole(megabytes ? bytes / kBytesPerMB : bytes / 1024.0, locale)) +
                (megabytes ? QStringLiteral(" MB") : QStringLiteral(" KB"));
     };
     lblSize->setText(inUnit(total));
@@ -274,7 +253,7 @@ void OverhangPage::doOverHang(std::int32_t clusterSize)
     // 64K first, so that it is drawn at the bottom, level with its row.
     Series9->clear();
     for (auto it = waste.rbegin(); it != waste.rend(); ++it)
-        Series9->addPoint(100.0 * *it / (total + *it), QString(), QColor(255, 0, 0));
+        Series9->addPoint(100.0 * *it / (total + *it), QString(), Series9->color());
 }
 
 void OverhangPage::drawClusterArrow(std::int32_t clusterSize)

@@ -161,7 +161,7 @@ bool gridSizesSelectCell(int, int)
     return false;
 }
 
-void setUpShareBars(chart::Chart &c, const QString &seriesTitle)
+chart::ChartSeries &setUpShareBars(chart::Chart &c, const QString &seriesTitle)
 {
     chart::ChartModel &model = c.model();
     model.edit([](chart::ChartSettings &s) {
@@ -179,6 +179,40 @@ void setUpShareBars(chart::Chart &c, const QString &seriesTitle)
     series.setMarkStyle(chart::MarkStyle::Percent);
     series.setPercentFormat(QStringLiteral("##0.# %"));
     series.setValueFormat(QStringLiteral("#,##0.##"));
+    return series;
+}
+
+chart::ChartSeries &setUpRowBars(chart::Chart &c, std::size_t rows, const QColor &colour,
+                                 const QString &valueFormat)
+{
+    chart::ChartModel &model = c.model();
+    model.edit([rows](chart::ChartSettings &s) {
+        s.titleVisible = false;
+        s.legend.visible = false;
+        s.leftAxis.visible = false;
+        s.bottomAxis.visible = false;
+        s.frameVisible = false;
+        s.view.depthPercent = 25;
+        // Room at the right for the mark of a bar that runs the whole width.
+        s.margins = chart::Margins{1, 2, 8, 2};
+        s.background = buttonFace();
+        s.pointsPerPage = static_cast<int>(rows);
+        s.userZoomAllowed = false;
+    });
+    chart::ChartSeries &series = model.addSeries(chart::SeriesKind::HorizontalBar);
+    series.setColor(colour);
+    series.setMarkStyle(chart::MarkStyle::Value);
+    series.setValueFormat(valueFormat);
+    return series;
+}
+
+QString rowBarText(const chart::ChartSeries &series, std::size_t row, std::size_t rows,
+                   const LocaleSeparators &locale)
+{
+    const std::vector<chart::ChartPoint> &bars = series.points();
+    if (bars.size() != rows || row >= rows)
+        return QString();
+    return chart::formatValue(bars[rows - 1 - row].value, series.valueFormat(), locale);
 }
 
 } // namespace vorin

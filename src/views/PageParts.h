@@ -3,6 +3,7 @@
 #include "support/LocaleSeparators.h"
 
 #include <array>
+#include <cstddef>
 #include <QColor>
 #include <QList>
 #include <QRect>
@@ -21,10 +22,14 @@ class StringGrid;
 class TableExport;
 namespace chart {
 class Chart;
-}
+class ChartSeries;
+} // namespace chart
 
 // The pieces several result pages are built from, so that each page says
 // only what is its own.
+
+// The pages' megabyte, in which sizes are charted and written.
+inline constexpr double kBytesPerMB = 1048576.0;
 
 // The colour of the window's own face, which the listing tables share.
 [[nodiscard]] QColor buttonFace();
@@ -78,7 +83,21 @@ void gridSizesDrawCell(const StringGrid &grid, QPainter &painter, const QRect &r
 // A horizontal bar chart of the Sizes and single-date pages: one series of
 // gradient bars whose marks show each bar's share of the sum ("##0.# %"), a
 // legend at the right listing the values in reverse order with 15-pixel
-// colour boxes. Adds the series.
-void setUpShareBars(chart::Chart &chart, const QString &seriesTitle);
+// colour boxes. Adds the series and returns it.
+chart::ChartSeries &setUpShareBars(chart::Chart &chart, const QString &seriesTitle);
+
+// The bar chart beside a figure table of the Attribute and Overhang pages:
+// one horizontal bar per table row, `rows` to the chart's height so that each
+// stands level with its row, in `colour`, marked with its value in
+// `valueFormat`; no title, legend, axes or frame, on the window's face. Adds
+// the series and returns it.
+chart::ChartSeries &setUpRowBars(chart::Chart &chart, std::size_t rows, const QColor &colour,
+                                 const QString &valueFormat);
+
+// The mark text of the bar level with table row `row` (from 0 at the top) of
+// such a chart, whose bars run from the bottom up; empty while the series
+// does not hold one bar for each of the `rows` rows.
+[[nodiscard]] QString rowBarText(const chart::ChartSeries &series, std::size_t row,
+                                 std::size_t rows, const LocaleSeparators &locale);
 
 } // namespace vorin

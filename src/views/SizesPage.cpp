@@ -15,8 +15,6 @@ namespace vorin {
 
 namespace {
 
-constexpr double kBytesPerMB = 1048576.0;
-
 // Row r of the table holds band 13 - r: the largest files on top.
 constexpr int rowOfBand(int band)
 {
@@ -32,8 +30,7 @@ SizesPage::SizesPage(QWidget *page, PageContext &context) : QObject(page), m_con
 {
     Chart1 =
         makeChart(page, QStringLiteral("Chart1"), QRect(4, 4, 616, 300), context.services.locale);
-    setUpShareBars(*Chart1, QStringLiteral("Series1"));
-    Series1 = &Chart1->model().series(0);
+    Series1 = &setUpShareBars(*Chart1, QStringLiteral("Series1"));
     gridSizes = makeListingGrid(page, QStringLiteral("gridSizes"), 3, kSizeBands + 1, kSizeWidths);
     sizesTable =
         offerGridExport(gridSizes, QStringLiteral("File sizes"), {1, 2}, context.services.locale);

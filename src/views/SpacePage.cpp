@@ -61,13 +61,6 @@ QString twoDecimals(double x, const LocaleSeparators &locale)
     return toQt(chart::formatMask(x, kTwoDecimals.toStdString(), locale));
 }
 
-void setTextColor(QLabel &label, const QColor &color)
-{
-    QPalette palette = label.palette();
-    palette.setColor(QPalette::WindowText, color);
-    label.setPalette(palette);
-}
-
 QFrame *colourKey(QWidget *parent, const QString &name, const QColor &color, const QRect &geometry)
 {
     auto *key = new QFrame(parent);
@@ -214,28 +207,29 @@ void SpacePage::buildFigures(QWidget *page)
                     {&lblFreeC, "lblFreeC", "Free Space:", 34},
                     {&label26, "label26", "Used Space:", 64}};
     for (const auto &c : captions) {
-        *c.label = new QLabel(QString::fromLatin1(c.caption), page);
-        (*c.label)->setObjectName(QString::fromLatin1(c.name));
+        *c.label = makeLabel(page, QString::fromLatin1(c.name), QString::fromLatin1(c.caption),
+                             QRect(218, c.y, 150, 26));
         (*c.label)->setFont(figureFont);
-        (*c.label)->setGeometry(218, c.y, 150, 26);
     }
+    // The figures stand right-aligned against their units.
     const struct
     {
         QLabel **label;
         const char *name;
         int x, y, width;
+        Qt::Alignment alignment;
     } figures[] = {
-        {&lblTotal, "lblTotal", 368, 5, 150}, {&lblTot, "lblTot", 522, 5, 50},
-        {&lblFree, "lblFree", 368, 34, 150},  {&lblPct, "lblPct", 522, 34, 50},
-        {&lblUsed, "lblUsed", 368, 64, 150},  {&lblPct2, "lblPct2", 522, 64, 50},
+        {&lblTotal, "lblTotal", 368, 5, 150, Qt::AlignRight},
+        {&lblTot, "lblTot", 522, 5, 50, Qt::AlignLeft},
+        {&lblFree, "lblFree", 368, 34, 150, Qt::AlignRight},
+        {&lblPct, "lblPct", 522, 34, 50, Qt::AlignLeft},
+        {&lblUsed, "lblUsed", 368, 64, 150, Qt::AlignRight},
+        {&lblPct2, "lblPct2", 522, 64, 50, Qt::AlignLeft},
     };
     for (const auto &f : figures) {
-        *f.label = new QLabel(page);
-        (*f.label)->setObjectName(QString::fromLatin1(f.name));
+        *f.label = makeLabel(page, QString::fromLatin1(f.name), QString(),
+                             QRect(f.x, f.y, f.width, 26), f.alignment);
         (*f.label)->setFont(figureFont);
-        (*f.label)->setAlignment(f.width > 50 ? Qt::AlignRight | Qt::AlignVCenter
-                                              : Qt::AlignLeft | Qt::AlignVCenter);
-        (*f.label)->setGeometry(f.x, f.y, f.width, 26);
     }
     Panel1 = colourKey(page, QStringLiteral("Panel1"), kFree, QRect(196, 39, 17, 17));
     Panel2 = colourKey(page, QStringLiteral("Panel2"), kUsed, QRect(196, 69, 17, 17));
@@ -296,11 +290,9 @@ void SpacePage::buildPiePanel(QWidget *page)
     connect(pieTotal, &chart::Chart::clicked, this, &SpacePage::pieTotalClick);
 
     colourKey(pnlPie, QStringLiteral("pieKeyFree"), kFree, QRect(470, 314, 12, 12));
-    auto *freeText = new QLabel(QStringLiteral("Free"), pnlPie);
-    freeText->setGeometry(486, 311, 40, 18);
+    makeLabel(pnlPie, QString(), QStringLiteral("Free"), QRect(486, 311, 40, 18));
     colourKey(pnlPie, QStringLiteral("pieKeyUsed"), kUsed, QRect(530, 314, 12, 12));
-    auto *usedText = new QLabel(QStringLiteral("Used"), pnlPie);
-    usedText->setGeometry(546, 311, 40, 18);
+    makeLabel(pnlPie, QString(), QStringLiteral("Used"), QRect(546, 311, 40, 18));
 
     ScrollBar3 = new QScrollBar(Qt::Horizontal, pnlPie);
     ScrollBar3->setObjectName(QStringLiteral("ScrollBar3"));

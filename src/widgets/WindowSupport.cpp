@@ -1,10 +1,19 @@
 #include "widgets/WindowSupport.h"
 
+#include <QColor>
 #include <QGuiApplication>
+#include <QPalette>
 #include <QScreen>
 #include <QWidget>
 
 namespace vorin {
+
+void setTextColor(QWidget &widget, const QColor &color)
+{
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget.setPalette(palette);
+}
 
 void centreOnScreen(QWidget &window)
 {

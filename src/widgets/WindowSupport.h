@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+class QColor;
 class QWidget;
 
 namespace vorin {
@@ -18,6 +19,10 @@ namespace vorin {
 {
     return text.toStdString();
 }
+
+// Draws the widget's own text (a label's, say) in `color`; the rest of its
+// palette stays as it is.
+void setTextColor(QWidget &widget, const QColor &color);
 
 // Puts a top-level window in the middle of the screen it is about to appear
 // on (its parent's, else the primary one).
