@@ -254,41 +254,40 @@ template <typename Zone> LocalStamp localStamp(FileTime time, const Zone &zone)
             static_cast<int>(seconds % kDay / 1800)};
 }
 
-void countAge(std::array<double, kAgeBuckets> &count, std::array<double, kAgeBuckets> &bytes,
-              const LocalStamp &stamp, std::int64_t today, double size)
+// The counters one of a file's three times goes to.
+struct TimeCounters
 {
-    const auto k =
-        static_cast<std::size_t>(stamp.recorded ? bucketOfAge(std::llabs(today - stamp.day)) : 0);
-    count[k] += 1;
-    bytes[k] += size;
-}
+    FileTime DirectoryEntry::*time;
+    std::array<double, kTimeSlots> Statistics::*slots;
+    std::array<double, kAgeBuckets> Statistics::*ageCount;
+    std::array<double, kAgeBuckets> Statistics::*ageBytes;
+};
 
-void countSlot(std::array<double, kTimeSlots> &slots, const LocalStamp &stamp)
-{
-    // Slot 0 stays empty, as in DropIntoHourSlot.
-    if (stamp.recorded && stamp.slot > 0)
-        slots[static_cast<std::size_t>(stamp.slot)] += 1;
-}
+constexpr TimeCounters kTimeCounters[] = {
+    {&DirectoryEntry::lastAccess, &Statistics::accessTimeSlots, &Statistics::accessAgeCount,
+     &Statistics::accessAgeBytes},
+    {&DirectoryEntry::creation, &Statistics::createdTimeSlots, &Statistics::createdAgeCount,
+     &Statistics::createdAgeBytes},
+    {&DirectoryEntry::lastWrite, &Statistics::modifiedTimeSlots, &Statistics::modifiedAgeCount,
+     &Statistics::modifiedAgeBytes},
+};
 
 template <typename Zone>
 void countTimes(Statistics &stats, const Zone &zone, const DirectoryEntry &entry,
                 std::int64_t today, double bytes)
 {
-    // One loop, so that the conversion is compiled once, inline.
-    const FileTime times[] = {entry.lastAccess, entry.creation, entry.lastWrite};
-    LocalStamp stamps[3];
-    for (std::size_t i = 0; i < 3; ++i)
-        stamps[i] = localStamp(times[i], zone);
-    const LocalStamp &access = stamps[0];
-    const LocalStamp &created = stamps[1];
-    const LocalStamp &modified = stamps[2];
-    countSlot(stats.createdTimeSlots, created);
-    countSlot(stats.modifiedTimeSlots, modified);
-    countSlot(stats.accessTimeSlots, access);
-
-    countAge(stats.accessAgeCount, stats.accessAgeBytes, access, today, bytes);
-    countAge(stats.createdAgeCount, stats.createdAgeBytes, created, today, bytes);
-    countAge(stats.modifiedAgeCount, stats.modifiedAgeBytes, modified, today, bytes);
+    // Each time is counted as soon as it is converted, so that nothing is
+    // kept on the stack between the three.
+    for (const TimeCounters &counters : kTimeCounters) {
+        const LocalStamp stamp = localStamp(entry.*counters.time, zone);
+        // Slot 0 stays empty, as in DropIntoHourSlot.
+        if (stamp.recorded && stamp.slot > 0)
+            (stats.*counters.slots)[static_cast<std::size_t>(stamp.slot)] += 1;
+        const auto k = static_cast<std::size_t>(
+            stamp.recorded ? bucketOfAge(std::llabs(today - stamp.day)) : 0);
+        (stats.*counters.ageCount)[k] += 1;
+        (stats.*counters.ageBytes)[k] += bytes;
+    }
 }
 
 // A-Z to upper case in all eight bytes of a word at once: a byte below 0x80
@@ -367,14 +366,17 @@ void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_
     stats.sizeBandBytes[band] += bytes;
 
     if (context.overhangEnabled) {
-        double *sums[] = {&stats.overhang4K, &stats.overhang8K, &stats.overhang16K,
-                          &stats.overhang32K, &stats.overhang64K};
-        for (std::size_t i = 0; i < kOverhangClusterSizes.size(); ++i) {
-            // The cluster sizes are powers of two: masks, not divisions, and
-            // no branch; a file that fills its last cluster wastes 0.
-            const std::int64_t mask = kOverhangClusterSizes[i] - 1;
-            *sums[i] += static_cast<double>((kOverhangClusterSizes[i] - (size & mask)) & mask);
-        }
+        // The cluster sizes are powers of two: what the last cluster leaves
+        // free is the negated size masked, with no division and no branch
+        // (0 for a file that fills it).
+        constexpr double Statistics::*kSums[] = {&Statistics::overhang4K, &Statistics::overhang8K,
+                                                 &Statistics::overhang16K, &Statistics::overhang32K,
+                                                 &Statistics::overhang64K};
+        static_assert(std::size(kSums) == kOverhangClusterSizes.size());
+        for (std::size_t i = 0; i < kOverhangClusterSizes.size(); ++i)
+            stats.*kSums[i] += static_cast<double>(static_cast<std::int64_t>(
+                (0 - static_cast<std::uint64_t>(size)) &
+                static_cast<std::uint64_t>(kOverhangClusterSizes[i] - 1)));
     }
 }
 
