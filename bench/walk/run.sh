@@ -20,7 +20,7 @@
 #   FILES=n DIRS=n   the tree's size (default 100000 files in 5500 directories)
 #   RUNS=n           rounds per mode (default 7)
 #   PAIR_RUNS=n      alternating pairs of --threads 1 and the limit walker
-#                    alone, warm (default 31)
+#                    alone, warm (default 61)
 #   MODES="warm cold"  which modes to run
 #   BASELINE=path    another vorin-report (an older build) to time beside this
 #                    one, with one thread and its default
@@ -132,7 +132,7 @@ done
 # more rounds of the two alone, taking turns in alternating order, both pinned
 # to the same core so that neither gains or loses by the scheduler's moves
 # between cores (both walk with one thread). Warm only.
-pair_runs="${PAIR_RUNS:-31}"
+pair_runs="${PAIR_RUNS:-61}"
 pin=()
 if command -v taskset > /dev/null; then
     pin=(taskset -c "$(($(nproc) - 1))")
@@ -148,6 +148,10 @@ if [[ " $modes " == *" warm "* ]]; then
 fi
 
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'; }
+# The lower and upper quartiles, as "a to b": the spread of a paired ratio.
+quartiles() {
+    sort -n | awk '{ v[NR] = $1 } END { if (NR) printf "%.3f to %.3f", v[int((NR + 3) / 4)], v[int((3 * NR + 1) / 4)] }'
+}
 # The median over the rounds of file a's figure divided by file b's of the same round.
 paired() { # a b
     [ -f "$1" ] && [ -f "$2" ] || return 0
@@ -183,7 +187,9 @@ found=$("$limit" "$tree" | cut -d' ' -f1)
     awk '{ printf "vorin-report --threads 64, the most it takes: peak memory %.1f MB.\n", $1 / 1024 }' "$work/usage64"
     echo "vorin-report --threads 1 against the limit walker (paired): $(ratio warm "$one_index" "$limit_index" time 3) warm, $(ratio cold "$one_index" "$limit_index" time 3) cold; in CPU time $(ratio warm "$one_index" "$limit_index" cpu 3) warm."
     if [ -f "$work/pair.time.$one_index" ]; then
-        echo "The same, the two alone in $pair_runs alternating pairs${pin:+ pinned to one core}: $(ratio pair "$one_index" "$limit_index" time 3) warm."
+        spread=$(paste "$work/pair.time.$one_index" "$work/pair.time.$limit_index" |
+            awk '{ printf "%.6f\n", $1 / $2 }' | quartiles)
+        echo "The same, the two alone in $pair_runs alternating pairs${pin:+ pinned to one core}: $(ratio pair "$one_index" "$limit_index" time 3) warm (half the pairs between $spread)."
     fi
     if [ "${names[1]}" = "gdu -n -p -x" ]; then
         echo "vorin-report (default) against gdu (paired): $(ratio warm "$default_index" 1 time 3) warm, $(ratio cold "$default_index" 1 time 3) cold."
