@@ -148,9 +148,9 @@ if [[ " $modes " == *" warm "* ]]; then
 fi
 
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'; }
-# The lower and upper quartiles, as "a to b": the spread of a paired ratio.
+# The lower and upper quartiles, as "a and b": the spread of a paired ratio.
 quartiles() {
-    sort -n | awk '{ v[NR] = $1 } END { if (NR) printf "%.3f to %.3f", v[int((NR + 3) / 4)], v[int((3 * NR + 1) / 4)] }'
+    sort -n | awk '{ v[NR] = $1 } END { if (NR) printf "%.3f and %.3f", v[int((NR + 3) / 4)], v[int((3 * NR + 1) / 4)] }'
 }
 # The median over the rounds of file a's figure divided by file b's of the same round.
 paired() { # a b
