@@ -158,11 +158,10 @@ private:
     std::atomic<int> m_queued{0};
 };
 
-// The bookkeeping's progress calls of one walking thread (every third file),
-// passed on to the shared WalkProgress only when the thread has begun to
-// count another directory since it last did: the text is the same, and a
-// lock and two copies per three files are not paid for nothing.
-class DirectoryPublisher final : public StatisticsHooks
+// Tells the shared WalkProgress which directory one walking thread counts
+// files in: once a directory, at its first file. The text is the same for all
+// of its files, and a lock and two copies a file are not paid for nothing.
+class DirectoryPublisher
 {
 public:
     explicit DirectoryPublisher(WalkProgress &progress) : m_progress(progress) {}
@@ -170,14 +169,22 @@ public:
     // The thread counts the files of another directory from now on.
     void directoryChanged() { m_pending = true; }
 
-    void showProgress(std::string_view drive, std::string_view directory) override
+    // A file of directory is being counted.
+    void fileCounted(std::string_view drive, std::string_view directory)
     {
-        if (m_pending && m_progress.publish(drive, directory))
-            m_pending = false;
+        if (m_pending) [[unlikely]]
+            publish(drive, directory);
     }
-    void clearTypesTable() override {}
 
 private:
+    void publish(std::string_view drive, std::string_view directory)
+    {
+        // Another thread publishing meanwhile says the same well enough;
+        // this one tries again at its next file.
+        if (m_progress.publish(drive, directory))
+            m_pending = false;
+    }
+
     WalkProgress &m_progress;
     bool m_pending = true;
 };
@@ -216,7 +223,9 @@ public:
     {
         m_context.zone = &m_zone;
         m_context.zoneCache = &m_zone;
-        m_context.hooks = &m_publisher;
+        // The walk says where it is itself (m_publisher), once a directory
+        // rather than the bookkeeping's every third file.
+        m_context.hooks = nullptr;
         m_context.types = &m_types;
         m_path.reserve(4096);
     }
@@ -304,6 +313,15 @@ private:
                     return;
                 if (m_queue && m_queue->hungry())
                     shareWork(depth);
+                // Files first: most names are files, and the file system
+                // said what they are.
+                if (listed.kind == NameKind::Other) [[likely]] {
+                    if (m_ordered)
+                        current.hasFiles = true;
+                    else
+                        describeAndCount(current, listed.name);
+                    continue;
+                }
                 switch (listed.kind) {
                 case NameKind::Directory:
                     addSubdirectory(current, listed.name);
@@ -326,11 +344,7 @@ private:
                         break;
                     }
                     break;
-                case NameKind::Other:
-                    if (m_ordered)
-                        current.hasFiles = true;
-                    else
-                        describeAndCount(current, listed.name);
+                case NameKind::Other: // taken above
                     break;
                 }
             }
@@ -478,6 +492,7 @@ private:
             ++m_hardLinksSkipped;
             return;
         }
+        m_publisher.fileCounted(m_context.currentDrive, m_path);
         crunchNumbers(m_stats, m_context, m_path, entry);
         ++m_stats.filesProcessed;
         if (++m_unpublished == kPublishEvery)

@@ -24,10 +24,10 @@ class WalkProgress final
 public:
     WalkProgress();
 
-    // The drive and the directory being counted. A walking thread passes the
-    // bookkeeping's call (every third file) on only when it has begun another
-    // directory since it last published. False when another thread was
-    // publishing, and nothing was done: that one says the same well enough.
+    // The drive and the directory being counted. A walking thread publishes
+    // at the first file it counts in each directory. False when another
+    // thread was publishing, and nothing was done: that one says the same
+    // well enough.
     [[nodiscard]] bool publish(std::string_view drive, std::string_view directory);
 
     void addFiles(std::int64_t n) { m_files.fetch_add(n, std::memory_order_relaxed); }

@@ -592,6 +592,25 @@ TEST_F(WalkTest, progressNamesTheDriveAndADirectoryOfTheWalk)
     EXPECT_EQ(progress.statusText(), processingText("c:", tree.path("inner")));
 }
 
+// The window shows the directory of the file being counted: every directory
+// is named from its first file on, even one of a single file.
+TEST_F(WalkTest, progressNamesEachDirectoryFromItsFirstFile)
+{
+    for (const char *dir : {"a", "a/deep", "b", "c"})
+        tree.dir(dir);
+    for (const char *file : {"a/1", "a/deep/2", "b/3", "b/4", "c/5", "6"})
+        tree.file(file, 1);
+    Recorder recorder;
+    std::vector<std::string> shown;
+    recorder.then = [&](const Counted &) { shown.push_back(progress.currentDirectory()); };
+
+    walk(tree.root(), 1, &recorder);
+
+    ASSERT_EQ(shown.size(), recorder.files.size());
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        EXPECT_EQ(shown[i], recorder.files[i].directory) << recorder.files[i].name;
+}
+
 TEST_F(WalkTest, aRootThatCannotBeOpenedCountsNothing)
 {
     const WalkResult result = walk(tree.path("missing"));
