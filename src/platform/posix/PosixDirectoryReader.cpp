@@ -1,5 +1,6 @@
 #include "platform/posix/PosixDirectoryReader.h"
 
+#include <array>
 #include <atomic>
 #include <bit>
 #include <cerrno>
@@ -80,16 +81,22 @@ bool isMountRoot(const struct statx &sx)
 
 std::uint32_t PosixDirectoryReader::posixAttributes(std::uint32_t mode, std::string_view name)
 {
-    std::uint32_t attributes = 0;
-    if (S_ISDIR(mode))
-        attributes |= kAttrDirectory;
+    // The attribute the kind of file gives, by the four type bits of the
+    // mode (S_IFMT >> 12), looked up rather than tested kind by kind: a
+    // directory, or a character or block device, a FIFO or a socket (system).
+    static constexpr std::array<std::uint8_t, 16> kByType = [] {
+        std::array<std::uint8_t, 16> byType{};
+        byType[S_IFDIR >> 12] = kAttrDirectory;
+        for (const unsigned kind : {S_IFCHR, S_IFBLK, S_IFIFO, S_IFSOCK})
+            byType[kind >> 12] = kAttrSystem;
+        return byType;
+    }();
+    std::uint32_t attributes = kByType[(mode & S_IFMT) >> 12];
     // A symbolic link's own mode is always rwxrwxrwx, so a link is never read-only.
     if ((mode & 0222) == 0)
         attributes |= kAttrReadOnly;
     if (!name.empty() && name.front() == '.')
         attributes |= kAttrHidden;
-    if (S_ISCHR(mode) || S_ISBLK(mode) || S_ISFIFO(mode) || S_ISSOCK(mode))
-        attributes |= kAttrSystem;
     return attributes;
 }
 
