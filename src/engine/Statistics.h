@@ -11,6 +11,7 @@
 namespace vorin {
 
 class TypeFilter;
+struct CrunchContext;
 
 // Files and bytes of one file type. The key is the extension in upper case
 // with its dot (".DOC"), at most five characters, or empty for files without
@@ -105,11 +106,14 @@ class TypeIndex
 public:
     // Counts a file of size bytes under key, as insertType(stats, key, size, false) does.
     void count(Statistics &stats, std::string_view key, std::int64_t size);
-    // The same for the key of a file name (fileExtension), found and packed
-    // in one pass from the name's end.
-    void countName(Statistics &stats, std::string_view fileName, std::int64_t size);
 
 private:
+    // The same for the key of a file name (fileExtension), found and packed
+    // in one pass from the name's end: the bookkeeping's way, inline there.
+    void countName(Statistics &stats, std::string_view fileName, std::int64_t size);
+    friend void crunchNumbers(Statistics &stats, const CrunchContext &context,
+                              std::string_view directory, const DirectoryEntry &entry);
+
     static constexpr std::size_t kSlots = 256; // a power of two
     static constexpr std::int32_t kEmpty = -1;
     static constexpr std::int32_t kRejected = -2;

@@ -36,8 +36,7 @@ void CachedUtcOffsets::fill(std::int64_t day) const
     const std::int32_t before = m_source.utcOffsetSeconds(first);
     const std::int32_t after = m_source.utcOffsetSeconds(first + kDay - 1);
     slot.tag = tagOf(day);
-    const bool wholeMinutes = before % 60 == 0 && before / 60 > kAside &&
-                              before / 60 <= std::numeric_limits<std::int16_t>::max();
+    const bool wholeMinutes = before % 60 == 0 && before > -kDay && before < kDay;
     if (before == after && wholeMinutes) {
         slot.minutes = static_cast<std::int16_t>(before / 60);
         return;

@@ -71,9 +71,11 @@ public:
 
     // A file time turned to local time, as localDosSeconds does, split into
     // its day and second; false when not recorded or out of the packed
-    // range. A time well inside that range, in a zone less than a day off
-    // UTC (every real one), takes a short way: one division, one table
-    // probe, no range checks after it.
+    // range. A time well inside that range, on a day already in the table
+    // with one offset all day, takes a short way: one division, one table
+    // probe, no range checks after it. Every other time (a day not met yet,
+    // the day or two a year when the offset changes) takes the long way,
+    // which also files the day.
     [[nodiscard]] bool localDaySecond(FileTime time, LocalDaySecond &out) const
     {
         constexpr std::int64_t kDay = 86400;
@@ -81,10 +83,11 @@ public:
         if (t >= kFirstDosSecond + kDay && t < kEndDosSecond - kDay) [[likely]] {
             // Positive here: unsigned division is a multiplication.
             const auto day = static_cast<std::int64_t>(static_cast<std::uint64_t>(t) / kDay);
-            const std::int64_t rest = t - day * kDay;
-            const std::int32_t offset = offsetOnDay(day, t);
-            if (offset > -kDay && offset < kDay) [[likely]] {
-                std::int64_t second = rest + offset;
+            const Slot &slot = m_slots[static_cast<std::uint64_t>(day) % kSlots];
+            if (slot.tag == tagOf(day) && slot.minutes != kAside) [[likely]] {
+                // Less than a day off UTC (fill keeps larger offsets aside),
+                // so the local time is on the day before, the day or the next.
+                std::int64_t second = t - day * kDay + slot.minutes * 60;
                 std::int64_t localDay = day;
                 if (second < 0) {
                     second += kDay;
@@ -116,7 +119,8 @@ private:
     // processor's cache between one file's statx and the next: which of the
     // days of its slot it holds (the day divided by the slots), and the
     // offset of the whole day in minutes, or kAside on the day or two a year
-    // when it changes (or for an offset of odd seconds), which is kept aside.
+    // when it changes (or for an offset of odd seconds, or of a day or more),
+    // which is kept aside.
     static constexpr int kSlots = 4096; // eleven years of days
     static constexpr std::int16_t kNoTag = std::numeric_limits<std::int16_t>::min();
     static constexpr std::int16_t kAside = std::numeric_limits<std::int16_t>::min();
