@@ -128,10 +128,6 @@ ScanRun::DriveStep ScanRun::prepareDrive(std::size_t index)
     m_walkThreads =
         m_options.threads > 0 ? m_options.threads : m_volumes.walkThreads(asciiLower(letter));
     m_driveStats = Statistics{};
-    // The walk counts on from the run's total, so that the progress text
-    // shows for the run's first file and every third one after it.
-    m_filesBefore = m_stats.filesProcessed;
-    m_driveStats.filesProcessed = m_filesBefore;
     m_walk = WalkResult{};
     // The status line shows no directory of the drive before.
     m_progress.clearText();
@@ -164,7 +160,6 @@ void ScanRun::finishDrive()
     // drive, and the pages show what the others gave.
     if (!m_walk.rootOpened)
         showSilentError("Can't open drive " + m_currentDrive);
-    m_driveStats.filesProcessed -= m_filesBefore;
     m_stats.merge(m_driveStats);
     m_driveStats = Statistics{};
     m_unreadable += m_walk.unreadableDirectories;

@@ -175,7 +175,6 @@ private:
     // The drive being scanned, handed from prepareDrive to scanDrive to finishDrive.
     std::string m_root;
     Statistics m_driveStats;
-    std::int64_t m_filesBefore = 0;
     WalkResult m_walk;
 };
 
