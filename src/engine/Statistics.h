@@ -83,8 +83,10 @@ class StatisticsHooks
 {
 public:
     virtual ~StatisticsHooks() = default;
-    // Every third file: the drive and directory being worked on. Called on the
-    // walking thread; an implementation copies the texts and returns at once.
+    // Every third file crunchNumbers counts: the drive and directory being
+    // worked on. Called on the counting thread; an implementation copies the
+    // texts and returns at once. (The walk passes no hooks: it publishes its
+    // directory itself, once a directory.)
     virtual void showProgress(std::string_view drive, std::string_view directory) = 0;
     // The types table is emptied when a run starts.
     virtual void clearTypesTable() = 0;
