@@ -27,9 +27,32 @@ constexpr int kFilesChartX = 92;
 constexpr int kCountX = 254, kCountWidth = 80;
 constexpr int kSizeChartX = 340;
 constexpr int kSizeX = 502, kSizeWidth = 118;
-// Hidden, read-only, system and archive.
-constexpr std::size_t kRows = 4;
 const QString kShareFormat = QStringLiteral("#,##0.## %");
+
+// The rows, top to bottom: each attribute's caption, its two labels and the
+// figures they show.
+struct AttributeRow
+{
+    const char *caption;
+    const char *countName;
+    const char *sizeName;
+    QLabel *AttributePage::*count;
+    QLabel *AttributePage::*size;
+    std::int64_t Statistics::*files;
+    double Statistics::*bytes;
+};
+
+constexpr AttributeRow kAttributeRows[] = {
+    {"Hidden", "lblNHidden", "lblSzHidden", &AttributePage::lblNHidden, &AttributePage::lblSzHidden,
+     &Statistics::hiddenCount, &Statistics::hiddenBytes},
+    {"Read-only", "lblNReadOnly", "lblSzReadOnly", &AttributePage::lblNReadOnly,
+     &AttributePage::lblSzReadOnly, &Statistics::readOnlyCount, &Statistics::readOnlyBytes},
+    {"System", "lblNSystem", "lblSzSystem", &AttributePage::lblNSystem, &AttributePage::lblSzSystem,
+     &Statistics::systemCount, &Statistics::systemBytes},
+    {"Archive", "lblNArchive", "lblSzArchive", &AttributePage::lblNArchive,
+     &AttributePage::lblSzArchive, &Statistics::archiveCount, &Statistics::archiveBytes},
+};
+constexpr std::size_t kRows = std::size(kAttributeRows);
 
 // Four bars, archive at the bottom and hidden at the top, each the share of
 // the four attributes' sum; none when that sum is 0.
@@ -63,28 +86,17 @@ AttributePage::AttributePage(QWidget *page, PageContext &context)
     makeLabel(page, QStringLiteral("lblHeadBytes"), QStringLiteral("File Sizes"),
               QRect(kSizeX, headingTop, kSizeWidth, headingHeight), Qt::AlignRight, true);
 
-    const struct
-    {
-        const char *caption;
-        const char *countName;
-        const char *sizeName;
-        QLabel **count;
-        QLabel **size;
-    } rows[] = {
-        {"Hidden", "lblNHidden", "lblSzHidden", &lblNHidden, &lblSzHidden},
-        {"Read-only", "lblNReadOnly", "lblSzReadOnly", &lblNReadOnly, &lblSzReadOnly},
-        {"System", "lblNSystem", "lblSzSystem", &lblNSystem, &lblSzSystem},
-        {"Archive", "lblNArchive", "lblSzArchive", &lblNArchive, &lblSzArchive},
-    };
     int top = kFirstRowTop;
-    for (const auto &row : rows) {
+    for (const AttributeRow &row : kAttributeRows) {
         makeLabel(page, QStringLiteral("lbl") + QString::fromLatin1(row.caption).remove('-'),
                   QString::fromLatin1(row.caption), QRect(kNameX, top, kNameWidth, kRowHeight),
                   Qt::AlignLeft, true);
-        *row.count = makeLabel(page, QString::fromLatin1(row.countName), QString(),
-                               QRect(kCountX, top, kCountWidth, kRowHeight), Qt::AlignRight, false);
-        *row.size = makeLabel(page, QString::fromLatin1(row.sizeName), QString(),
-                              QRect(kSizeX, top, kSizeWidth, kRowHeight), Qt::AlignRight, false);
+        this->*row.count =
+            makeLabel(page, QString::fromLatin1(row.countName), QString(),
+                      QRect(kCountX, top, kCountWidth, kRowHeight), Qt::AlignRight, false);
+        this->*row.size =
+            makeLabel(page, QString::fromLatin1(row.sizeName), QString(),
+                      QRect(kSizeX, top, kSizeWidth, kRowHeight), Qt::AlignRight, false);
         top += kRowPitch;
     }
 
@@ -121,19 +133,12 @@ TextTable AttributePage::figureTable() const
     const auto share = [&locale](const chart::ChartSeries &series, std::size_t row) {
         return rowBarText(series, row, kRows, locale);
     };
-    const struct
-    {
-        const char *caption;
-        const QLabel *count;
-        const QLabel *size;
-    } rows[] = {{"Hidden", lblNHidden, lblSzHidden},
-                {"Read-only", lblNReadOnly, lblSzReadOnly},
-                {"System", lblNSystem, lblSzSystem},
-                {"Archive", lblNArchive, lblSzArchive}};
-    for (std::size_t row = 0; row < std::size(rows); ++row)
-        table.rows << QStringList{QString::fromLatin1(rows[row].caption),
-                                  share(*HorizBarSeries4, row), rows[row].count->text(),
-                                  share(*HorizBarSeries5, row), rows[row].size->text()};
+    for (std::size_t row = 0; row < kRows; ++row) {
+        const AttributeRow &attribute = kAttributeRows[row];
+        table.rows << QStringList{QString::fromLatin1(attribute.caption),
+                                  share(*HorizBarSeries4, row), (this->*attribute.count)->text(),
+                                  share(*HorizBarSeries5, row), (this->*attribute.size)->text()};
+    }
     return table;
 }
 
@@ -141,25 +146,19 @@ void AttributePage::doFileAttrs()
 {
     const Statistics &s = m_context.statistics();
     const LocaleSeparators &locale = m_context.services.locale;
-    const struct
-    {
-        QLabel *count;
-        QLabel *size;
-        std::int64_t files;
-        double bytes;
-    } rows[] = {{lblNHidden, lblSzHidden, s.hiddenCount, s.hiddenBytes},
-                {lblNReadOnly, lblSzReadOnly, s.readOnlyCount, s.readOnlyBytes},
-                {lblNSystem, lblSzSystem, s.systemCount, s.systemBytes},
-                {lblNArchive, lblSzArchive, s.archiveCount, s.archiveBytes}};
-    for (const auto &row : rows) {
-        row.count->setText(toQt(formatInt(row.files, locale)));
-        row.size->setText(toQt(formatWhole(row.bytes, locale)));
+    std::array<double, kRows> files{};
+    std::array<double, kRows> bytes{};
+    for (std::size_t row = 0; row < kRows; ++row) {
+        const AttributeRow &attribute = kAttributeRows[row];
+        (this->*attribute.count)->setText(toQt(formatInt(s.*attribute.files, locale)));
+        (this->*attribute.size)->setText(toQt(formatWhole(s.*attribute.bytes, locale)));
+        files[row] = static_cast<double>(s.*attribute.files);
+        bytes[row] = s.*attribute.bytes;
     }
     // A file with several attributes is in several sums, so the shares are
     // of the four together and always add up to 100 %.
-    fillShares(*HorizBarSeries4, {double(s.hiddenCount), double(s.readOnlyCount),
-                                  double(s.systemCount), double(s.archiveCount)});
-    fillShares(*HorizBarSeries5, {s.hiddenBytes, s.readOnlyBytes, s.systemBytes, s.archiveBytes});
+    fillShares(*HorizBarSeries4, files);
+    fillShares(*HorizBarSeries5, bytes);
 }
 
 } // namespace vorin
