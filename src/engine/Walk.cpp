@@ -309,17 +309,19 @@ private:
             }
             ++chunks;
             for (const ListedName &listed : batch->names) {
+                // Files first: most names are files, and the file system
+                // said what they are. With one thread a file is only noted
+                // here; the stop is looked for when it is counted.
+                if (listed.kind == NameKind::Other && m_ordered) [[likely]] {
+                    current.hasFiles = true;
+                    continue;
+                }
                 if (aborted())
                     return;
                 if (m_queue && m_queue->hungry())
                     shareWork(depth);
-                // Files first: most names are files, and the file system
-                // said what they are.
-                if (listed.kind == NameKind::Other) [[likely]] {
-                    if (m_ordered)
-                        current.hasFiles = true;
-                    else
-                        describeAndCount(current, listed.name);
+                if (listed.kind == NameKind::Other) {
+                    describeAndCount(current, listed.name);
                     continue;
                 }
                 switch (listed.kind) {
