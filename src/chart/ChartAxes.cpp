@@ -146,6 +146,23 @@ std::vector<CategoryText> collectCategoryTexts(const ChartModel &model, const Da
 
 // The placed plot box with the ranges, tick values and category texts its axes
 // show; builds each axis along the box's edges.
+// An axis line from `from` to `to` over range, its ticks pointing along
+// tickDirection; labels and title still to come.
+AxisItem axisLine(const AxisSettings &settings, Point3D from, Point3D to, const AxisRange &range,
+                  Point3D tickDirection)
+{
+    AxisItem axis;
+    axis.settings = &settings;
+    axis.visible = settings.visible;
+    axis.lineVisible = settings.lineVisible;
+    axis.from = from;
+    axis.to = to;
+    axis.minimum = range.minimum;
+    axis.maximum = range.maximum;
+    axis.tickDirection = tickDirection;
+    return axis;
+}
+
 struct PlotAxes
 {
     QRectF plot;
@@ -241,15 +258,9 @@ void PlotAxes::addValueLabels(AxisItem &axis, bool alongX, const QString &format
 AxisItem PlotAxes::bottomAxis(const QRectF &area) const
 {
     const AxisSettings &bottomSettings = settings.bottomAxis;
-    AxisItem bottom;
-    bottom.settings = &bottomSettings;
-    bottom.visible = bottomSettings.visible;
-    bottom.lineVisible = bottomSettings.lineVisible;
-    bottom.from = Point3D{plot.left(), plot.bottom(), 0.0};
-    bottom.to = Point3D{plot.right(), plot.bottom(), 0.0};
-    bottom.minimum = horizontal.minimum;
-    bottom.maximum = horizontal.maximum;
-    bottom.tickDirection = Point3D{0.0, kTickLength, 0.0};
+    AxisItem bottom = axisLine(bottomSettings, Point3D{plot.left(), plot.bottom(), 0.0},
+                               Point3D{plot.right(), plot.bottom(), 0.0}, horizontal,
+                               Point3D{0.0, kTickLength, 0.0});
     if (horizontalBars) {
         addValueLabels(bottom, true, bottomSettings.format, 0.0, 0.0, bottomAlignment());
     } else {
@@ -267,15 +278,9 @@ AxisItem PlotAxes::bottomAxis(const QRectF &area) const
 AxisItem PlotAxes::leftAxis(const QRectF &area) const
 {
     const AxisSettings &leftSettings = settings.leftAxis;
-    AxisItem left;
-    left.settings = &leftSettings;
-    left.visible = leftSettings.visible;
-    left.lineVisible = leftSettings.lineVisible;
-    left.from = Point3D{plot.left(), plot.bottom(), 0.0};
-    left.to = Point3D{plot.left(), plot.top(), 0.0};
-    left.minimum = vertical.minimum;
-    left.maximum = vertical.maximum;
-    left.tickDirection = Point3D{-kTickLength, 0.0, 0.0};
+    AxisItem left =
+        axisLine(leftSettings, Point3D{plot.left(), plot.bottom(), 0.0},
+                 Point3D{plot.left(), plot.top(), 0.0}, vertical, Point3D{-kTickLength, 0.0, 0.0});
     if (horizontalBars) {
         addCategoryLabels(left, false, QFontMetricsF(pixelFont(leftSettings.labelFont)), 0,
                           leftSettings.labelSeparationPercent, Qt::AlignRight | Qt::AlignVCenter);
@@ -293,15 +298,11 @@ AxisItem PlotAxes::leftAxis(const QRectF &area) const
 
 AxisItem PlotAxes::rightAxis() const
 {
-    AxisItem right;
-    right.settings = &settings.rightAxis;
-    right.visible = settings.rightAxis.visible && !horizontalBars;
-    right.lineVisible = settings.rightAxis.lineVisible;
-    right.from = Point3D{plot.right(), plot.bottom(), depth};
-    right.to = Point3D{plot.right(), plot.top(), depth};
-    right.minimum = vertical.minimum;
-    right.maximum = vertical.maximum;
-    right.tickDirection = Point3D{kTickLength, 0.0, 0.0};
+    AxisItem right = axisLine(settings.rightAxis, Point3D{plot.right(), plot.bottom(), depth},
+                              Point3D{plot.right(), plot.top(), depth}, vertical,
+                              Point3D{kTickLength, 0.0, 0.0});
+    // Values only: a bar chart on its side has none to show on the right.
+    right.visible = right.visible && !horizontalBars;
     if (right.visible) {
         addValueLabels(right, false, settings.rightAxis.format, plot.right(), depth,
                        Qt::AlignLeft | Qt::AlignVCenter);
