@@ -309,9 +309,9 @@ private:
             }
             ++chunks;
             for (const ListedName &listed : batch->names) {
-                // Files first: most names are files, and the file system
-                // said what they are. With one thread a file is only noted
-                // here; the stop is looked for when it is counted.
+                // With one thread a file is only noted here, before anything
+                // else: most names are files, and the stop is looked for when
+                // the file is counted.
                 if (listed.kind == NameKind::Other && m_ordered) [[likely]] {
                     current.hasFiles = true;
                     continue;
@@ -320,10 +320,6 @@ private:
                     return;
                 if (m_queue && m_queue->hungry())
                     shareWork(depth);
-                if (listed.kind == NameKind::Other) {
-                    describeAndCount(current, listed.name);
-                    continue;
-                }
                 switch (listed.kind) {
                 case NameKind::Directory:
                     addSubdirectory(current, listed.name);
@@ -346,7 +342,8 @@ private:
                         break;
                     }
                     break;
-                case NameKind::Other: // taken above
+                case NameKind::Other: // several threads: counted right away
+                    describeAndCount(current, listed.name);
                     break;
                 }
             }
