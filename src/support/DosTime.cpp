@@ -31,7 +31,7 @@ CivilDate civilFromDays(std::int64_t days)
 void CachedUtcOffsets::fill(std::int64_t day) const
 {
     constexpr std::int64_t kDay = 86400;
-    Slot &slot = m_slots[static_cast<std::uint64_t>(day) % kSlots];
+    Slot &slot = slotOf(day);
     const std::int64_t first = day * kDay;
     const std::int32_t before = m_source.utcOffsetSeconds(first);
     const std::int32_t after = m_source.utcOffsetSeconds(first + kDay - 1);
@@ -63,7 +63,7 @@ std::int32_t CachedUtcOffsets::changingOffset(std::int64_t day, std::int64_t utc
     const Change *change = &m_changes[static_cast<std::uint64_t>(day) % kChangeSlots];
     if (change->day != day) {
         // Another day kept aside took the slot since: ask again.
-        m_slots[static_cast<std::uint64_t>(day) % kSlots].tag = kNoTag;
+        slotOf(day).tag = kNoTag;
         fill(day);
     }
     return utcSeconds < change->changeAt ? change->offsetBefore : change->offsetAfter;

@@ -83,7 +83,7 @@ public:
         if (t >= kFirstDosSecond + kDay && t < kEndDosSecond - kDay) [[likely]] {
             // Positive here: unsigned division is a multiplication.
             const auto day = static_cast<std::int64_t>(static_cast<std::uint64_t>(t) / kDay);
-            const Slot &slot = m_slots[static_cast<std::uint64_t>(day) % kSlots];
+            const Slot &slot = slotOf(day);
             if (slot.tag == tagOf(day) && slot.minutes != kAside) [[likely]] {
                 // Less than a day off UTC (fill keeps larger offsets aside),
                 // so the local time is on the day before, the day or the next.
@@ -109,7 +109,7 @@ private:
     // The offset at utcSeconds, which falls on day (a day that fits a slot).
     [[nodiscard]] std::int32_t offsetOnDay(std::int64_t day, std::int64_t utcSeconds) const
     {
-        const Slot &slot = m_slots[static_cast<std::uint64_t>(day) % kSlots];
+        const Slot &slot = slotOf(day);
         if (slot.tag != tagOf(day)) [[unlikely]]
             fill(day);
         return slot.minutes != kAside ? slot.minutes * 60 : changingOffset(day, utcSeconds);
@@ -139,6 +139,11 @@ private:
         std::int16_t tag = kNoTag;
         std::int16_t minutes = 0;
     };
+    // The slot that holds day, when it holds any.
+    [[nodiscard]] Slot &slotOf(std::int64_t day) const
+    {
+        return m_slots[static_cast<std::uint64_t>(day) % kSlots];
+    }
     static constexpr int kChangeSlots = 64;
     struct Change
     {
