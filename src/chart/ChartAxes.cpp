@@ -144,8 +144,6 @@ std::vector<CategoryText> collectCategoryTexts(const ChartModel &model, const Da
     return categoryTexts;
 }
 
-// The placed plot box with the ranges, tick values and category texts its axes
-// show; builds each axis along the box's edges.
 // An axis line from `from` to `to` over range, its ticks pointing along
 // tickDirection; labels and title still to come.
 AxisItem axisLine(const AxisSettings &settings, Point3D from, Point3D to, const AxisRange &range,
@@ -163,6 +161,8 @@ AxisItem axisLine(const AxisSettings &settings, Point3D from, Point3D to, const 
     return axis;
 }
 
+// The placed plot box with the ranges, tick values and category texts its axes
+// show; builds each axis along the box's edges.
 struct PlotAxes
 {
     QRectF plot;

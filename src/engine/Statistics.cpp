@@ -412,10 +412,11 @@ void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_
                                                  &Statistics::overhang16K, &Statistics::overhang32K,
                                                  &Statistics::overhang64K};
         static_assert(std::size(kSums) == kOverhangClusterSizes.size());
-        for (std::size_t i = 0; i < kOverhangClusterSizes.size(); ++i)
-            stats.*kSums[i] += static_cast<double>(static_cast<std::int64_t>(
-                (0 - static_cast<std::uint64_t>(size)) &
-                static_cast<std::uint64_t>(kOverhangClusterSizes[i] - 1)));
+        const std::uint64_t negated = 0 - static_cast<std::uint64_t>(size);
+        for (std::size_t i = 0; i < kOverhangClusterSizes.size(); ++i) {
+            const auto mask = static_cast<std::uint64_t>(kOverhangClusterSizes[i] - 1);
+            stats.*kSums[i] += static_cast<double>(static_cast<std::int64_t>(negated & mask));
+        }
     }
 }
 
