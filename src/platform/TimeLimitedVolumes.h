@@ -11,17 +11,18 @@ namespace vorin {
 // whose server has gone away can block a statvfs for minutes; the windows ask
 // drives on the user-interface thread, so such a drive would freeze them.
 //
-// ready, space and allocationUnit are asked of the inner drives on a helper
-// thread; when no answer comes within `wait`, the drive counts as not ready
-// (space 0 of 0, no allocation unit) and the thread is left behind to finish
-// on its own. Until that late query returns, every further question about the
-// same drive is answered "not ready" at once, without a new thread, so a hung
-// drive costs one waiting thread however often it is asked about. list, find,
-// currentDriveLetter and walkThreads read no file system and pass straight
-// through.
+// ready, space and allocationUnit are asked of the inner drives by a worker
+// thread of the drive's own, started at its first question; when no answer
+// comes within `wait`, the drive counts as not ready (space 0 of 0, no
+// allocation unit) and the worker is left to finish on its own. Until that
+// late question returns, every further question about the same drive is
+// answered "not ready" at once, so a hung drive costs one waiting thread
+// however often it is asked about. list, find, currentDriveLetter and
+// walkThreads read no file system and pass straight through.
 //
-// The inner drives are shared with the helper threads, so they live as long
-// as the last late query. Safe to use from several threads at once.
+// The inner drives are shared with the workers, so they live as long as the
+// last late question. Safe to use from several threads at once; questions
+// about one drive are answered in turn.
 class TimeLimitedVolumes final : public Volumes
 {
 public:
@@ -38,10 +39,10 @@ public:
     [[nodiscard]] char currentDriveLetter() const override;
     [[nodiscard]] int walkThreads(char letter) const override;
 
-    // Helper threads whose query has not returned yet (answered late or not
-    // yet at all).
+    // Questions asked of the inner drives that have not returned yet
+    // (answered late or not yet at all).
     [[nodiscard]] int queriesRunning() const;
-    // True while a query about this drive outlived its wait and is still running.
+    // True while a question about this drive outlived its wait and is still running.
     [[nodiscard]] bool hung(char letter) const;
 
     struct Shared;

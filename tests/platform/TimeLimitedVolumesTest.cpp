@@ -213,3 +213,16 @@ TEST(TimeLimitedVolumes, errorOfADriveThatAnswersInTimeReachesTheCaller)
     EXPECT_TRUE(settles(volumes));
     EXPECT_FALSE(volumes.hung('c'));
 }
+
+// Drives that answer at once, asked in quick succession as the windows do
+// when they fill the drive table: every answer comes back, none is late.
+TEST(TimeLimitedVolumes, questionsInQuickSuccessionAreAllAnswered)
+{
+    const TimeLimitedVolumes volumes(twoDrives(), kGenerousWait);
+    int answered = 0;
+    for (int i = 0; i < 400; ++i)
+        answered += volumes.ready('c') && volumes.allocationUnit('f') == 16384 &&
+                    volumes.space('c').totalBytes == 20 * kGiB;
+    EXPECT_EQ(answered, 400);
+    EXPECT_TRUE(settles(volumes));
+}
