@@ -16,7 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QSignalSpy>
+#include <QTest>
 #include <sys/stat.h>
 
 using namespace vorin;

@@ -3,7 +3,8 @@
 #include "widgets/StringGrid.h"
 
 #include <algorithm>
-#include <QtTest>
+#include <QSignalSpy>
+#include <QTest>
 #include <random>
 #include <vector>
 

@@ -21,7 +21,8 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QtTest>
+#include <QSignalSpy>
+#include <QTest>
 
 using namespace vorin;
 using namespace vorin::testing;

@@ -7,7 +7,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QSignalSpy>
+#include <QTest>
 
 using namespace vorin;
 using namespace vorin::testing;
