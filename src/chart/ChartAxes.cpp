@@ -88,17 +88,21 @@ DataExtents dataExtents(const ChartModel &model)
         }
     }
     if (d.anyLine) {
+        // With the bottom axis fixed, the values reach as high as any point
+        // that axis shows, past the page if need be.
+        const AxisSettings &xAxis = s.bottomAxis;
+        const bool fixedX = !xAxis.automatic && xAxis.maximum > xAxis.minimum;
         for (int i = 0; i < model.seriesCount(); ++i) {
             const ChartSeries &series = model.series(i);
             if (!series.isActive() || series.kind() != SeriesKind::Line) {
                 continue;
             }
             const auto &points = series.points();
-            const std::size_t shown =
-                s.pointsPerPage > 0
-                    ? std::min(points.size(), static_cast<std::size_t>(s.pointsPerPage))
-                    : points.size();
+            const std::size_t shown = shownLinePoints(model, series);
             for (std::size_t p = 0; p < shown; ++p) {
+                if (fixedX && (points[p].x < xAxis.minimum || points[p].x > xAxis.maximum)) {
+                    continue;
+                }
                 d.high = std::max(d.high, points[p].value);
                 d.low = std::min(d.low, points[p].value);
                 d.xLow = d.haveX ? std::min(d.xLow, points[p].x) : points[p].x;

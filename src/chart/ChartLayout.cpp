@@ -435,7 +435,6 @@ void ChartLayout::layoutLines(const ChartModel &model)
     const QRectF plot = g.plot;
     const AxisRange horizontal = g.horizontalRange;
     const AxisRange vertical = g.verticalRange;
-    const int perPage = model.settings().pointsPerPage;
     for (std::size_t order = 0; order < active.size(); ++order) {
         const ChartSeries &series = model.series(active[order]);
         LineItem line;
@@ -444,12 +443,7 @@ void ChartLayout::layoutLines(const ChartModel &model)
         line.pointers = series.pointersVisible();
         line.z0 = g.depth * static_cast<double>(order) / static_cast<double>(active.size());
         line.z1 = g.depth * static_cast<double>(order + 1) / static_cast<double>(active.size());
-        // A fixed axis decides what is shown; otherwise the page's points.
-        const bool fixedAxis = !model.settings().bottomAxis.automatic || model.isZoomed();
-        std::size_t shown = series.points().size();
-        if (perPage > 0 && !fixedAxis) {
-            shown = std::min(shown, static_cast<std::size_t>(perPage));
-        }
+        const std::size_t shown = shownLinePoints(model, series);
         for (std::size_t p = 0; p < shown; ++p) {
             const ChartPoint &point = series.points()[p];
             line.points.emplace_back(

@@ -5,6 +5,7 @@
 
 #include "chart/ChartModel.h"
 
+#include <algorithm>
 #include <numbers>
 #include <QString>
 
@@ -29,6 +30,18 @@ inline double turnFromFront(int degrees)
 inline bool isBar(SeriesKind kind)
 {
     return kind == SeriesKind::Bar || kind == SeriesKind::HorizontalBar;
+}
+
+// How many of a line series' points are drawn: all of them when the bottom
+// axis is fixed or zoomed (the axis decides what shows), else the page's.
+inline std::size_t shownLinePoints(const ChartModel &model, const ChartSeries &series)
+{
+    const ChartSettings &s = model.settings();
+    const std::size_t count = series.points().size();
+    if (s.pointsPerPage <= 0 || !s.bottomAxis.automatic || model.isZoomed()) {
+        return count;
+    }
+    return std::min(count, static_cast<std::size_t>(s.pointsPerPage));
 }
 
 // The text of a bar's or slice's mark in the series' mark style; empty when

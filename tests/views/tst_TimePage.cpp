@@ -66,6 +66,8 @@ private slots:
     void scrollBarSetsTheDepth_data();
     void scrollBarSetsTheDepth();
     void noteShowsItsTextAndChangesNothing();
+    void lastHalfHourStaysInsideThePlot_data();
+    void lastHalfHourStaysInsideThePlot();
     void filesModifiedAtTenPastTwoPeakAtSlot28_data();
     void filesModifiedAtTenPastTwoPeakAtSlot28();
 };
@@ -303,6 +305,35 @@ void tst_TimePage::noteShowsItsTextAndChangesNothing()
     QCOMPARE(t.page.Chart4->model().view(), view);
     QCOMPARE(t.page.sbTime->value(), 8);
     QVERIFY(!t.page.Series12->isActive());
+}
+
+void tst_TimePage::lastHalfHourStaysInsideThePlot_data()
+{
+    QTest::addColumn<QList<double>>("counts");
+    QList<double> allAtQuarterToMidnight(48, 0.0);
+    allAtQuarterToMidnight[47] = 9;
+    QList<double> peakAtTheEnd(48, 2.0);
+    peakAtTheEnd[0] = 0;
+    peakAtTheEnd[20] = 40;
+    peakAtTheEnd[47] = 250;
+    QTest::newRow("every file at 23:45") << allAtQuarterToMidnight;
+    QTest::newRow("the highest slot is the last") << peakAtTheEnd;
+}
+
+// The bottom axis shows all 48 half hours, so the value axis reaches as high
+// as the last one too, and its point is drawn inside the plot.
+void tst_TimePage::lastHalfHourStaysInsideThePlot()
+{
+    QFETCH(QList<double>, counts);
+    TimeSetup t;
+    std::copy(counts.begin(), counts.end(), t.harness.stats.modifiedTimeSlots.begin());
+    t.page.doFileTimes();
+    const chart::Chart &c = *t.page.Chart4;
+    const chart::ChartLayout layout(c.model(), QRectF(QPointF(0, 0), QSizeF(c.size())));
+    const chart::ChartGeometry &g = layout.geometry();
+    QVERIFY(g.verticalRange.maximum >= counts[47]);
+    QCOMPARE(g.lines.at(0).points.size(), std::size_t(48));
+    QVERIFY(g.lines.at(0).points[47].y() >= g.plot.top() - 1e-6);
 }
 
 void tst_TimePage::filesModifiedAtTenPastTwoPeakAtSlot28_data()
