@@ -281,11 +281,75 @@ void TfrmStatistics::changeBackgroundColor(const QColor &color)
     }
 }
 
+namespace {
+
+// The colours changeBackgroundColor overwrites, taken from every control of
+// the window so each gets its own back: a drive list drawn white, a chart in
+// a dark theme's colour, a palette the window only inherits.
+class SavedBackgrounds
+{
+public:
+    explicit SavedBackgrounds(QWidget &window)
+    {
+        const auto keep = [this](QWidget *widget) {
+            m_palettes.push_back(
+                {widget, widget->palette(), widget->testAttribute(Qt::WA_SetPalette)});
+        };
+        keep(&window);
+        for (Notebook *notebook : window.findChildren<Notebook *>())
+            keep(notebook);
+        for (PickList *list : window.findChildren<PickList *>())
+            keep(list->viewport());
+        for (chart::Chart *c : window.findChildren<chart::Chart *>())
+            m_charts.push_back({c, c->model().settings().background});
+        for (StringGrid *grid : window.findChildren<StringGrid *>())
+            m_grids.push_back({grid, grid->cellColor(), grid->fixedColor()});
+    }
+
+    void restore() const
+    {
+        // Set on the window first: its children inherit from it.
+        for (const OwnPalette &p : m_palettes)
+            p.widget->setPalette(p.own ? p.palette : QPalette());
+        for (const ChartBackground &c : m_charts)
+            c.chart->model().edit([&c](chart::ChartSettings &s) { s.background = c.background; });
+        for (const GridColours &g : m_grids) {
+            g.grid->setCellColor(g.cell);
+            g.grid->setFixedColor(g.fixed);
+        }
+    }
+
+private:
+    struct OwnPalette
+    {
+        QWidget *widget;
+        QPalette palette;
+        bool own; // set on the widget, not inherited from its parent
+    };
+    struct ChartBackground
+    {
+        chart::Chart *chart;
+        QColor background;
+    };
+    struct GridColours
+    {
+        StringGrid *grid;
+        QColor cell;
+        QColor fixed;
+    };
+    std::vector<OwnPalette> m_palettes;
+    std::vector<ChartBackground> m_charts;
+    std::vector<GridColours> m_grids;
+};
+
+} // namespace
+
 QImage TfrmStatistics::printableWindowImage()
 {
+    const SavedBackgrounds saved(*this);
     changeBackgroundColor(Qt::white);
     const QImage image = grab().toImage();
-    changeBackgroundColor(buttonFace());
+    saved.restore();
     return image;
 }
 
@@ -536,12 +600,10 @@ void TfrmStatistics::scanRunningChanged(bool running)
         Timer1->stop();
     } else {
         m_statisticsCollected = true;
-        // The rebuilt Types page may have started the pie rotation; the
-        // animation gets the state it had before the drive, either way.
+        // The animation gets the state it had before the drive: the rebuilt
+        // pages leave it alone.
         if (m_timer1WasActive)
             Timer1->start();
-        else
-            Timer1->stop();
     }
 }
 

@@ -20,10 +20,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QMap>
 #include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -121,6 +123,7 @@ private slots:
     void progressTextShowsTheDriveAndDirectoryDuringAScan();
     void destroyingTheWindowDuringAScanStopsTheWalk();
     void closingTheWindowDuringAScanFinishesTheDriveAsAborted();
+    void windowImageIsDrawnOnWhiteAndColoursComeBack_data();
     void windowImageIsDrawnOnWhiteAndColoursComeBack();
     void printingTheWindowImageWritesAPdf();
     void cancelledPrintDialogPrintsNothing();
@@ -862,21 +865,64 @@ void tst_Statistics::closingTheWindowDuringAScanFinishesTheDriveAsAborted()
     QVERIFY(w.btOK->isEnabled());
 }
 
+// Every colour a print could touch, control by control: of every control of
+// the window, or of those in `only`.
+QMap<const QWidget *, QString> controlColours(const TfrmStatistics &w,
+                                              const QMap<const QWidget *, QString> &only = {})
+{
+    QMap<const QWidget *, QString> colours;
+    QList<const QWidget *> widgets{&w};
+    for (const QWidget *child : w.findChildren<QWidget *>())
+        widgets << child;
+    for (const QWidget *widget : widgets) {
+        if (!only.isEmpty() && !only.contains(widget))
+            continue;
+        QString line = widget->metaObject()->className() + QLatin1Char(' ') + widget->objectName();
+        for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
+            line += QLatin1Char(' ') + widget->palette().color(role).name();
+        if (const auto *c = qobject_cast<const chart::Chart *>(widget))
+            line += QStringLiteral(" chart ") + c->model().settings().background.name();
+        if (const auto *grid = qobject_cast<const StringGrid *>(widget))
+            line += QStringLiteral(" grid ") + grid->cellColor().name() + QLatin1Char(' ') +
+                    grid->fixedColor().name();
+        colours.insert(widget, line);
+    }
+    return colours;
+}
+
+void tst_Statistics::windowImageIsDrawnOnWhiteAndColoursComeBack_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("the desktop's default colours") << false;
+    QTest::newRow("a dark theme") << true;
+}
+
 void tst_Statistics::windowImageIsDrawnOnWhiteAndColoursComeBack()
 {
+    QFETCH(bool, dark);
+    const QPalette desktop = QApplication::palette();
+    if (dark) {
+        QPalette night = desktop;
+        night.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+        night.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+        night.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+        QApplication::setPalette(night);
+    }
+    const auto restoreDesktop = qScopeGuard([&desktop] { QApplication::setPalette(desktop); });
     ViewsEnvironment env;
     TfrmStatistics w(env.services);
     w.show();
-    const QColor normal = w.palette().color(QPalette::Window);
+    const QMap<const QWidget *, QString> before = controlColours(w);
+    const QColor driveList = w.pckStatDrive->viewport()->palette().color(QPalette::Base);
     const QImage image = w.printableWindowImage();
     QCOMPARE(image.size(), QSize(632, 431) * image.devicePixelRatio());
     // Between the command row's left edge and the window's: plain background.
     QCOMPARE(image.pixelColor(QPoint(20, 396)), QColor(Qt::white));
-    QCOMPARE(w.palette().color(QPalette::Window), normal);
-    QCOMPARE(w.spacePage->chartSpaceBar->model().settings().background,
-             QApplication::palette().color(QPalette::Window));
-    QCOMPARE(w.datePages->gridAccess->cellColor(), QApplication::palette().color(QPalette::Window));
-    QCOMPARE(w.typesPage->gridTypes->cellColor(), QColor(Qt::white));
+    QCOMPARE(controlColours(w, before), before);
+    QCOMPARE(w.pckStatDrive->viewport()->palette().color(QPalette::Base), driveList);
+    // Colours that were only inherited stay inherited: a later theme change
+    // still reaches the window.
+    QVERIFY(!w.testAttribute(Qt::WA_SetPalette));
 }
 
 void tst_Statistics::printingTheWindowImageWritesAPdf()
@@ -1031,13 +1077,12 @@ void tst_Statistics::chartPageAndWindowImagePageBothReachPaper()
     const QString imagePdf = out.filePath(QStringLiteral("attribute.pdf"));
     previewed.clear();
     w.choosePrinter = [&] { return pdfPrinter(imagePdf); };
+    const QMap<const QWidget *, QString> before = controlColours(w);
     w.btPrintClick();
     QVERIFY(previewed.isEmpty());
     QVERIFY(isPdf(imagePdf));
     QCOMPARE(w.palette().color(QPalette::Window), normal);
-    for (const chart::Chart *c : w.findChildren<chart::Chart *>())
-        QCOMPARE(c->model().settings().background, normal);
-    QCOMPARE(w.datePages->gridAccess->cellColor(), normal);
+    QCOMPARE(controlColours(w, before), before);
 }
 
 void tst_Statistics::everyChartOfThePagesSavesItsPictureAtItsSize()
