@@ -158,6 +158,16 @@ DiskSpace getDiskSpace(const Volumes &volumes, char letter)
     return volumes.space(asciiLower(letter));
 }
 
+void SpaceTotal::add(char letter, const DiskSpace &space)
+{
+    const char owner = m_volumes.spaceOwner(letter);
+    if (std::find(m_owners.begin(), m_owners.end(), owner) != m_owners.end())
+        return;
+    m_owners.push_back(owner);
+    m_sum.freeBytes += space.freeBytes;
+    m_sum.totalBytes += space.totalBytes;
+}
+
 std::int32_t computeClusterSize(const Volumes &volumes, std::string_view entry)
 {
     const char letter = driveLetterOf(entry);

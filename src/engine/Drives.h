@@ -43,6 +43,23 @@ enum class UnlabelledCdRoms { Listed, LeftOut };
 [[nodiscard]] bool driveReady(const Volumes &volumes, char letter);
 [[nodiscard]] DiskSpace getDiskSpace(const Volumes &volumes, char letter);
 
+// The free and total space of several drives, each file system once: a folder
+// given a drive of its own answers the space of the file system that holds
+// it, which that file system's drive, or another folder on it, may count too.
+class SpaceTotal
+{
+public:
+    explicit SpaceTotal(const Volumes &volumes) : m_volumes(volumes) {}
+    // Adds the drive's space unless its file system is counted already.
+    void add(char letter, const DiskSpace &space);
+    [[nodiscard]] const DiskSpace &sum() const { return m_sum; }
+
+private:
+    const Volumes &m_volumes;
+    std::vector<char> m_owners;
+    DiskSpace m_sum;
+};
+
 // Bytes per cluster of the entry's drive: the allocation unit its file system
 // reports; derived from the volume size only when the system gives no answer;
 // 0 when the drive is not ready.

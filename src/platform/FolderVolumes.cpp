@@ -81,6 +81,14 @@ FolderOutcome FolderVolumes::addFolder(const std::string &path)
             folder.volume.fileSystem = drive->fileSystem;
         }
     }
+    folder.spaceOwner = folder.holder != 0 ? folder.holder : letter;
+    for (const Folder &earlier : m_folders) {
+        if (folder.holder == 0 && earlier.holder == 0 &&
+            onOneFileSystem(earlier.volume.root, real)) {
+            folder.spaceOwner = earlier.spaceOwner;
+            break;
+        }
+    }
     m_folders.push_back(std::move(folder));
     outcome.letter = letter;
     return outcome;
@@ -189,6 +197,12 @@ int FolderVolumes::walkThreads(char letter) const
         return m_machine->walkThreads(letter);
     return folder->holder != 0 ? m_machine->walkThreads(folder->holder)
                                : Volumes::walkThreads(letter);
+}
+
+char FolderVolumes::spaceOwner(char letter) const
+{
+    const Folder *folder = folderOf(letter);
+    return folder != nullptr ? folder->spaceOwner : m_machine->spaceOwner(letter);
 }
 
 char FolderVolumes::currentDriveLetter() const

@@ -60,6 +60,7 @@ public:
     [[nodiscard]] char currentDriveLetter() const override;
     // A folder is walked with the threads that suit the drive holding it.
     [[nodiscard]] int walkThreads(char letter) const override;
+    [[nodiscard]] char spaceOwner(char letter) const override;
 
 private:
     struct Folder
@@ -69,6 +70,8 @@ private:
         // none of them is (a RAM file system under /run, which gets no drive;
         // a share reached by its \\server\share name).
         char holder = 0;
+        // The holder, or with none the first folder on the same file system.
+        char spaceOwner = 0;
     };
     [[nodiscard]] const Folder *folderOf(char letter) const;
     [[nodiscard]] char nextFreeLetter() const;

@@ -192,6 +192,11 @@ char TimeLimitedVolumes::currentDriveLetter() const
     return m_shared->inner->currentDriveLetter();
 }
 
+char TimeLimitedVolumes::spaceOwner(char letter) const
+{
+    return m_shared->inner->spaceOwner(letter);
+}
+
 int TimeLimitedVolumes::walkThreads(char letter) const
 {
     return m_shared->inner->walkThreads(letter);

@@ -17,8 +17,8 @@ namespace vorin {
 // allocation unit) and the worker is left to finish on its own. Until that
 // late question returns, every further question about the same drive is
 // answered "not ready" at once, so a hung drive costs one waiting thread
-// however often it is asked about. list, find, currentDriveLetter and
-// walkThreads read no file system and pass straight through.
+// however often it is asked about. list, find, currentDriveLetter,
+// walkThreads and spaceOwner read no file system and pass straight through.
 //
 // The inner drives are shared with the workers, so they live as long as the
 // last late question. Safe to use from several threads at once; questions
@@ -38,6 +38,7 @@ public:
     [[nodiscard]] std::int64_t allocationUnit(char letter) const override;
     [[nodiscard]] char currentDriveLetter() const override;
     [[nodiscard]] int walkThreads(char letter) const override;
+    [[nodiscard]] char spaceOwner(char letter) const override;
 
     // Questions asked of the inner drives that have not returned yet
     // (answered late or not yet at all).

@@ -86,6 +86,11 @@ public:
     // drive list is read), so it never blocks. This default knows nothing of
     // the storage: one thread per core, at most eight. Decorators forward it.
     [[nodiscard]] virtual int walkThreads(char letter) const;
+    // The drive whose file system this drive's space is: the drive itself,
+    // or for a folder given a drive of its own, the drive that holds it (the
+    // first folder on the same file system when no drive holds it). Totals
+    // count each owner once. Asks no file system. Decorators forward it.
+    [[nodiscard]] virtual char spaceOwner(char letter) const { return letter; }
 };
 
 } // namespace vorin

@@ -318,8 +318,7 @@ void TfrmMain::doDiskSize()
         double totalBytes;
     };
     std::vector<Pair> pairs;
-    double freeSum = 0;
-    double capacitySum = 0;
+    SpaceTotal total(m_volumes);
     if (m_statistics.driveList != nullptr) {
         const PickList &list = *m_statistics.driveList;
         for (int i = 0; i < list.count(); ++i) {
@@ -336,8 +335,7 @@ void TfrmMain::doDiskSize()
             const DiskSpace space = getDiskSpace(m_volumes, letter);
             if (space.totalBytes < 0)
                 continue;
-            freeSum += space.freeBytes;
-            capacitySum += space.totalBytes;
+            total.add(letter, space);
             pairs.push_back(
                 {QString(QChar::fromLatin1(letter)), space.freeBytes, space.totalBytes});
         }
@@ -345,7 +343,7 @@ void TfrmMain::doDiskSize()
     // The total pair belongs to every chart of two or more drives, also when
     // all the free space happens to lie on the last drive.
     if (pairs.size() >= 2)
-        pairs.push_back({QStringLiteral("Total"), freeSum, capacitySum});
+        pairs.push_back({QStringLiteral("Total"), total.sum().freeBytes, total.sum().totalBytes});
 
     const auto small = [](double totalBytes) {
         return totalBytes > 0 && totalBytes / 1024.0 < kKbLimit;
@@ -367,7 +365,7 @@ void TfrmMain::doDiskSize()
     free.setValueFormat(markFormat);
     // The axis steps of a chart that holds nothing bigger than 10,000 KB are
     // fractions of an MB.
-    const QString axisFormat = small(capacitySum) ? kFineMb : kWholeMb;
+    const QString axisFormat = small(total.sum().totalBytes) ? kFineMb : kWholeMb;
     chartSpaceBar->model().edit([&axisFormat](chart::ChartSettings &s) {
         s.leftAxis.format = axisFormat;
         s.rightAxis.format = axisFormat;

@@ -261,6 +261,47 @@ TEST(DrivesTest, diskSpaceOfEitherCaseAndOfNoDrive)
     EXPECT_EQ(getDiskSpace(volumes, '1').totalBytes, 0.0);
 }
 
+struct SpaceTotalCase
+{
+    const char *ticked;
+    double freeBytes;
+    double totalBytes;
+};
+
+void PrintTo(const SpaceTotalCase &c, std::ostream *os)
+{
+    *os << c.ticked;
+}
+
+class SpaceTotalTest : public testing::TestWithParam<SpaceTotalCase>
+{
+};
+
+// c: and d: are disks; f: and g: folders on c:, h: a folder on d:.
+TEST_P(SpaceTotalTest, eachFileSystemIsCountedOnce)
+{
+    FakeVolumes volumes;
+    volumes.add(volume('c', kDriveFixed, "/"), {100.0, 1000.0});
+    volumes.add(volume('d', kDriveFixed, "/home"), {20.0, 50.0});
+    for (const char folder : {'f', 'g', 'h'}) {
+        volumes.add(volume(folder, kDriveFixed, "/folder"),
+                    folder == 'h' ? DiskSpace{20.0, 50.0} : DiskSpace{100.0, 1000.0});
+        volumes.setSpaceOwner(folder, folder == 'h' ? 'd' : 'c');
+    }
+    SpaceTotal total(volumes);
+    for (const char *letter = GetParam().ticked; *letter != 0; ++letter)
+        total.add(*letter, volumes.space(*letter));
+    EXPECT_EQ(total.sum().freeBytes, GetParam().freeBytes);
+    EXPECT_EQ(total.sum().totalBytes, GetParam().totalBytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drives, SpaceTotalTest,
+    testing::Values(SpaceTotalCase{"", 0.0, 0.0}, SpaceTotalCase{"cd", 120.0, 1050.0},
+                    SpaceTotalCase{"cf", 100.0, 1000.0}, SpaceTotalCase{"fc", 100.0, 1000.0},
+                    SpaceTotalCase{"fg", 100.0, 1000.0}, SpaceTotalCase{"cdfgh", 120.0, 1050.0},
+                    SpaceTotalCase{"fh", 120.0, 1050.0}));
+
 struct ClusterCase
 {
     const char *name;

@@ -166,6 +166,26 @@ TEST_F(FolderVolumesTest, aFolderIsOfTheTypeOfTheDeepestDriveHoldingItAndAnswers
     EXPECT_EQ(volumes.currentDriveLetter(), 'c');
 }
 
+// Totals count a file system once: each folder names the drive whose space it
+// answers, and folders on no drive of the machine the first of them.
+TEST_F(FolderVolumesTest, aFolderSharesTheSpaceOfTheDriveOrFolderWhoseFileSystemHoldsIt)
+{
+    (void)volumes.addFolders({(scratch / "home" / "ann" / "Music").string(),
+                              (scratch / "share" / "photos").string(),
+                              (scratch / "Pictures").string()});
+    const std::vector<std::pair<char, char>> owners = {
+        {'c', 'c'}, {'d', 'd'}, {'e', 'c'}, {'f', 'd'}, {'g', 'c'}};
+    for (const auto &[letter, owner] : owners)
+        EXPECT_EQ(volumes.spaceOwner(letter), owner) << letter;
+
+    auto elsewhere = std::make_shared<FakeVolumes>();
+    elsewhere->add(drive('c', kDriveRemote, scratch / "share"), {1, 2}, 512);
+    FolderVolumes folders(elsewhere);
+    (void)folders.addFolders({(scratch / "Pictures").string(), (scratch / "home").string()});
+    EXPECT_EQ(folders.spaceOwner('d'), 'd');
+    EXPECT_EQ(folders.spaceOwner('e'), 'd');
+}
+
 TEST_F(FolderVolumesTest, aFolderIsWalkedWithTheThreadsOfTheDriveHoldingIt)
 {
     machine->setCores(2);

@@ -402,6 +402,22 @@ private slots:
         QCOMPARE(valuesOf(f.window.Series5()).last(), QStringLiteral("21504.0000"));
     }
 
+    // c: holds the folder f:, which answers c:'s space: the total counts it once.
+    void aFolderOnAListedDiskAddsNothingToTheTotal()
+    {
+        Fixture f({QStringLiteral("c: [/]"), QStringLiteral("d: [/home]"),
+                   QStringLiteral("f: [/home2/ann/Music]")});
+        f.volumes.add(volume('c', "/"), DiskSpace{5 * kGb, 20 * kGb});
+        f.volumes.add(volume('d', "/home"), DiskSpace{100 * kMb, 2 * kGb});
+        f.volumes.add(volume('f', "/home2/ann/Music"), DiskSpace{5 * kGb, 20 * kGb});
+        f.volumes.setSpaceOwner('f', 'c');
+        f.window.doDiskSize();
+        QCOMPARE(valuesOf(f.window.Series4()),
+                 (QStringList{QStringLiteral("5120.0000"), QStringLiteral("100.0000"),
+                              QStringLiteral("5120.0000"), QStringLiteral("5220.0000")}));
+        QCOMPARE(valuesOf(f.window.Series5()).last(), QStringLiteral("17308.0000"));
+    }
+
     void drivesAreTakenInListOrderSelectedOrNot()
     {
         Fixture f({QStringLiteral("e: [/srv]"), QStringLiteral("c: [/]")});

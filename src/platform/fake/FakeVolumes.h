@@ -24,6 +24,7 @@ public:
         std::int64_t allocationUnit = 0;
         bool ready = true;
         StorageKind storage = StorageKind::Unknown;
+        char spaceOwner = 0; // 0: the drive itself
     };
 
     // Adds or replaces the drive of volume.letter (taken in lower case).
@@ -41,6 +42,8 @@ public:
     void setCurrentDrive(char letter) { m_current = letter; }
     void setStorage(char letter, StorageKind storage) { m_drives.at(letter).storage = storage; }
     void setCores(unsigned cores) { m_cores = cores; }
+    // The drive stands for a folder on the owner's file system.
+    void setSpaceOwner(char letter, char owner) { m_drives.at(letter).spaceOwner = owner; }
 
     [[nodiscard]] std::vector<Volume> list() const override
     {
@@ -77,6 +80,12 @@ public:
         const auto it = m_drives.find(letter);
         return walkThreadsFor(it != m_drives.end() ? it->second.storage : StorageKind::Unknown,
                               m_cores);
+    }
+
+    [[nodiscard]] char spaceOwner(char letter) const override
+    {
+        const auto it = m_drives.find(letter);
+        return it != m_drives.end() && it->second.spaceOwner != 0 ? it->second.spaceOwner : letter;
     }
 
 private:

@@ -79,6 +79,10 @@ public:
     {
         return m_inner->walkThreads(letter);
     }
+    [[nodiscard]] char spaceOwner(char letter) const override
+    {
+        return m_inner->spaceOwner(letter);
+    }
 
 private:
     static std::size_t slot(char letter)
