@@ -481,20 +481,21 @@ void PosixVolumes::build(std::string_view mountInfo)
     if (candidates.size() > kMaxDrives)
         candidates.resize(kMaxDrives);
     m_volumes.clear();
-    m_storage.clear();
     char letter = kFirstLetter;
-    for (MountCandidate &candidate : candidates) {
-        m_storage.push_back(mountStorage(candidate, m_sysfsRoot));
+    for (const MountCandidate &candidate : candidates) {
         Volume volume;
         volume.letter = letter++;
         volume.type = driveTypeOf(candidate, m_sysfsRoot);
         volume.root = candidate.mountPoint;
-        volume.label = std::move(candidate.mountPoint);
-        volume.fileSystem = std::move(candidate.fileSystem);
+        volume.label = candidate.mountPoint;
+        volume.fileSystem = candidate.fileSystem;
         if (candidate.kind == MountKind::Network)
-            volume.networkName = std::move(candidate.source);
+            volume.networkName = candidate.source;
         m_volumes.push_back(std::move(volume));
     }
+    m_mounts = std::move(candidates);
+    const std::lock_guard lock(m_storageMutex);
+    m_storage.assign(m_mounts.size(), std::nullopt);
 }
 
 std::vector<Volume> PosixVolumes::list() const
@@ -541,9 +542,14 @@ std::int64_t PosixVolumes::allocationUnit(char letter) const
 
 StorageKind PosixVolumes::storage(char letter) const
 {
-    for (std::size_t i = 0; i < m_volumes.size(); ++i)
-        if (m_volumes[i].letter == letter)
-            return m_storage[i];
+    for (std::size_t i = 0; i < m_volumes.size(); ++i) {
+        if (m_volumes[i].letter != letter)
+            continue;
+        const std::lock_guard lock(m_storageMutex);
+        if (!m_storage[i])
+            m_storage[i] = mountStorage(m_mounts[i], m_sysfsRoot);
+        return *m_storage[i];
+    }
     return StorageKind::Unknown;
 }
 

@@ -3,6 +3,8 @@
 #include "platform/Volumes.h"
 
 #include <cstdint>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,7 +70,10 @@ struct MountCandidate
 // The mount table of this machine as drives c: to z:. The table is read once,
 // when the object is made (refresh() reads it again); readiness, space and
 // allocation unit are asked of the file system (statvfs) on every call, so a
-// hung network mount can block the caller. Used on the user-interface thread.
+// hung network mount can block the caller. A drive's storage is looked up in
+// sysfs when it is first asked for (when the drive is first walked), not for
+// every mount when the table is read. Used on the user-interface thread;
+// storage and walkThreads may also be asked from a walking thread.
 class PosixVolumes final : public Volumes
 {
 public:
@@ -86,8 +91,8 @@ public:
     // walkThreadsFor the drive's storage and this machine's cores.
     [[nodiscard]] int walkThreads(char letter) const override;
 
-    // The storage of a drive, learnt when the mount table was read; Unknown
-    // for a letter no drive has.
+    // The storage of a drive, learnt at the first question and kept until the
+    // table is read again; Unknown for a letter no drive has.
     [[nodiscard]] StorageKind storage(char letter) const;
 
     // Reads the mount table again (the machine's own one unless a text was given).
@@ -100,7 +105,9 @@ private:
     std::string m_mountInfo;
     std::string m_sysfsRoot;
     std::vector<Volume> m_volumes;
-    std::vector<StorageKind> m_storage; // one per volume
+    std::vector<MountCandidate> m_mounts; // one per volume
+    mutable std::mutex m_storageMutex;
+    mutable std::vector<std::optional<StorageKind>> m_storage; // one per volume, once asked
 };
 
 } // namespace vorin

@@ -526,6 +526,23 @@ TEST(PosixVolumesTest, eachDriveKnowsItsStorageAndWalksWithThreadsToSuitIt)
     EXPECT_EQ(volumes.storage('z'), StorageKind::Unknown);
 }
 
+// Reading the table looks at no drive's storage: that waits until the drive
+// is walked, so the sysfs may come into being after the table was read.
+TEST(PosixVolumesTest, storageIsLookedUpWhenFirstAskedFor)
+{
+    const StorageSysfs sysfs;
+    const fs::path later = sysfs.root() + "-made-later";
+    const PosixVolumes volumes("1 0 254:0 / / rw - ext4 /dev/vda rw\n"
+                               "2 1 8:1 / /data rw - ext4 /dev/sda1 rw\n",
+                               later.string());
+    fs::create_directory_symlink(sysfs.root(), later);
+    EXPECT_EQ(volumes.storage('d'), StorageKind::Rotational);
+    EXPECT_EQ(volumes.walkThreads('c'),
+              walkThreadsFor(StorageKind::Virtual, std::thread::hardware_concurrency()));
+    fs::remove(later);
+    EXPECT_EQ(volumes.storage('d'), StorageKind::Rotational); // kept once learnt
+}
+
 TEST(PosixVolumesTest, withoutSysfsNoDiskStorageIsKnown)
 {
     const PosixVolumes volumes(kDesktop, "/nonexistent/vorin-sysfs");
