@@ -349,6 +349,7 @@ void MimeRegistry::loadGlobs() const
         if (!text)
             continue;
         lines += static_cast<std::size_t>(std::count(text->begin(), text->end(), '\n')) + 1;
+        m_databases.push_back(directory);
         m_texts.push_back(std::move(*text));
         weightedTexts.push_back(weighted);
     }
@@ -461,7 +462,8 @@ std::string MimeRegistry::classDescription(std::string_view className) const
 
 std::string MimeRegistry::readDescription(const std::string &type) const
 {
-    for (const fs::path &directory : m_directories) {
+    std::call_once(m_globsLoaded, [this] { loadGlobs(); });
+    for (const fs::path &directory : m_databases) {
         const std::optional<std::string> xml = readWholeFile(directory / (type + ".xml"));
         if (!xml)
             continue;

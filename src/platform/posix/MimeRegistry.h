@@ -19,8 +19,9 @@ namespace vorin {
 //
 // The glob list (about a thousand lines) is read once, on the first question,
 // from whichever thread asks first, and kept as it was read with an index of
-// its patterns; descriptions are read from the per-type
-// XML file when first asked for and then remembered. Every member is safe to
+// its patterns; that reading also finds which of the directories hold a
+// database, and only those are asked for the per-type XML file that a
+// description is read from when first asked for and then remembered. Every member is safe to
 // call from several threads at once.
 class MimeRegistry final : public FileTypeRegistry
 {
@@ -65,6 +66,7 @@ private:
     [[nodiscard]] std::string readDescription(const std::string &type) const;
 
     std::vector<std::filesystem::path> m_directories;
+    mutable std::vector<std::filesystem::path> m_databases; // those with a glob list
 
     mutable std::once_flag m_globsLoaded;
     mutable std::vector<std::string> m_texts; // one per database, reserved: never moved

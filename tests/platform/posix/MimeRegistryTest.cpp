@@ -217,6 +217,22 @@ TEST(MimeRegistryLayers, userDatabaseComesBeforeTheSystemOne)
     EXPECT_THAT(registry.registeredExtensions(), Contains(".csrc"));
 }
 
+// Which directories hold a database is found once: a description is looked
+// for only where a glob list was, not in every directory named.
+TEST(MimeRegistryLayers, descriptionsAreReadOnlyFromTheDatabasesFoundAtTheStart)
+{
+    ScratchDirectory scratch;
+    writeFile(scratch / "system" / "globs2", kGlobs2);
+    writeFile(scratch / "system" / "text" / "html.xml",
+              "<mime-type><comment>HTML page</comment></mime-type>");
+    MimeRegistry registry({scratch / "user", scratch / "system"});
+    EXPECT_EQ(registry.className(".html"), "text/html");
+    // Without a glob list, the user's directory is no database.
+    writeFile(scratch / "user" / "text" / "html.xml",
+              "<mime-type><comment>Stray file</comment></mime-type>");
+    EXPECT_EQ(registry.classDescription("text/html"), "HTML page");
+}
+
 TEST(MimeRegistryLayers, oldGlobsFileWithoutWeightsIsRead)
 {
     ScratchDirectory scratch;
