@@ -202,17 +202,24 @@ void TypesPage::doFileTypes(const TypeFilter &filter)
                                      toQt(formatWhole(double(t.files), locale)), average});
     }
     gridTypes->setRowTexts(rows + 1, {});
-    rgTypesClick();
+    // The pie's turning is the window's to keep across a refill.
+    showTypesView();
 }
 
 void TypesPage::rgTypesClick()
 {
+    showTypesView();
+    // A pie chosen turns; the listing stands still.
+    if (rgTypesIndex() == 0)
+        m_context.Timer1.stop();
+    else
+        m_context.Timer1.start();
+}
+
+void TypesPage::showTypesView()
+{
     const int item = rgTypesIndex();
     btSort->setVisible(item == 0);
-    if (btSort->isHidden())
-        m_context.Timer1.start();
-    else
-        m_context.Timer1.stop();
 
     int column = kSizeColumn;
     switch (item) {

@@ -39,9 +39,11 @@ public:
     // chosen type gets a row, with zeros when no file of it was found; the
     // run's own totals are left as they are.
     void doFileTypes(const TypeFilter &filter);
-    // Shows the listing (with its totals) or the pie of the chosen measure,
-    // after sorting the table by that measure.
+    // The view chosen: shows it and turns the pie, or stops it for the listing.
     void rgTypesClick();
+    // Shows the listing (with its totals) or the pie of the chosen measure,
+    // after sorting the table by that measure; the pie's turning stays as it is.
+    void showTypesView();
     // Sorts the data rows by the column of the sort menu item `sender` and
     // moves the check mark to it; a table with fewer than two types is left
     // alone, check marks included.

@@ -18,8 +18,8 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace vorin;
@@ -131,6 +131,7 @@ private slots:
     void viewSwitchingShowsTableOrPieAndRunsTheAnimationOnlyForPies();
     void rotationTickTurnsThePieAndMovesTheScrollBar();
     void scrollBarSetsTheRotation();
+    void refillLeavesThePieTurningAsItWas();
     void clickOnThePieTogglesTheAnimationOnly();
     void columnsAfterTypeAreRightAligned();
     void numbersFollowALocaleWithoutCommas_data();
@@ -573,20 +574,36 @@ void tst_TypesPage::scrollBarSetsTheRotation()
     QCOMPARE(f.page.Series2->rotation(), 0);
 }
 
+// The window stops the turning during a scan and gives it back after: the
+// refill of a pie view leaves it alone.
+void tst_TypesPage::refillLeavesThePieTurningAsItWas()
+{
+    TypesFixture f;
+    addThirteenTypes(f);
+    f.choose(PieBySize);
+    for (const bool turning : {false, true}) {
+        turning ? f.harness.timer1.start() : f.harness.timer1.stop();
+        f.page.doFileTypes(TypeFilter());
+        QCOMPARE(f.harness.timer1.isActive(), turning);
+        QCOMPARE(f.slices().size(), std::size_t(12));
+    }
+}
+
 void tst_TypesPage::clickOnThePieTogglesTheAnimationOnly()
 {
     TypesFixture f;
     addThirteenTypes(f);
     f.fill(PieBySize);
-    QVERIFY(f.harness.timer1.isActive());
+    // As the window is created: the pie is chosen and stands still.
+    QVERIFY(!f.harness.timer1.isActive());
     const QStringList rows = f.column(0);
     const int rotation = f.page.Series2->rotation();
 
     const QPoint centre = f.page.chartPie->rect().center();
     QTest::mouseClick(f.page.chartPie, Qt::LeftButton, {}, centre);
-    QVERIFY(!f.harness.timer1.isActive());
-    QTest::mouseClick(f.page.chartPie, Qt::LeftButton, {}, centre);
     QVERIFY(f.harness.timer1.isActive());
+    QTest::mouseClick(f.page.chartPie, Qt::LeftButton, {}, centre);
+    QVERIFY(!f.harness.timer1.isActive());
 
     QCOMPARE(f.page.rgTypesIndex(), 1);
     QCOMPARE(f.column(0), rows);
