@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTimer>
 #include <vector>
@@ -324,18 +325,27 @@ chart::Chart *SpacePage::pie(int number) const
     return m_pies.at(static_cast<std::size_t>(number - 1));
 }
 
-std::optional<char> SpacePage::readyLetter(const QString &entry) const
+std::optional<SpacePage::Measured> SpacePage::measure(const QString &entry)
 {
     if (entry.isEmpty())
         return std::nullopt;
     const char letter = entry.at(0).toLatin1();
+    if (m_answers)
+        if (const auto known = m_answers->find(letter); known != m_answers->end())
+            return known->second;
+    std::optional<Measured> measured;
     try {
-        if (driveReady(m_context.services.volumes, letter))
-            return driveLetterOf(std::string(1, letter));
+        const Volumes &volumes = m_context.services.volumes;
+        if (driveReady(volumes, letter)) {
+            const char drive = driveLetterOf(std::string(1, letter));
+            measured = Measured{drive, getDiskSpace(volumes, drive)};
+        }
     } catch (const InvalidDriveError &) {
         // An entry that names no drive has nothing to show.
     }
-    return std::nullopt;
+    if (m_answers)
+        m_answers->emplace(letter, measured);
+    return measured;
 }
 
 void SpacePage::showFigures(bool shown)
@@ -347,6 +357,8 @@ void SpacePage::showFigures(bool shown)
 
 void SpacePage::doDiskSize()
 {
+    m_answers.emplace();
+    const auto forget = qScopeGuard([this] { m_answers.reset(); });
     for (QLabel *label : {lblTotal, lblFree, lblUsed, lblTot, lblPct, lblPct2})
         label->clear();
     Series4().clear();
@@ -360,22 +372,23 @@ void SpacePage::doDiskSize()
         double totalBytes;
     };
     std::vector<Bar> bars;
-    double freeSum = 0;
-    double capacitySum = 0;
+    SpaceTotal sums(m_context.services.volumes);
     for (int i = 0; i < pckStatDrive->count(); ++i) {
         if (!pckStatDrive->selected(i))
             continue;
-        const std::optional<char> letter = readyLetter(pckStatDrive->item(i));
-        if (!letter)
+        const std::optional<Measured> drive = measure(pckStatDrive->item(i));
+        if (!drive)
             continue;
         ++m_measuredDrives;
-        const DiskSpace space = getDiskSpace(m_context.services.volumes, *letter);
-        freeSum += space.freeBytes;
-        capacitySum += space.totalBytes;
-        bars.push_back({QString(QChar::fromLatin1(*letter)), space.freeBytes, space.totalBytes});
+        const DiskSpace &space = drive->space;
+        sums.add(drive->letter, space);
+        bars.push_back(
+            {QString(QChar::fromLatin1(drive->letter)), space.freeBytes, space.totalBytes});
     }
     // The total pair belongs to every chart of two or more drives, also when
     // all the free space happens to lie on the last drive.
+    const double freeSum = sums.sum().freeBytes;
+    const double capacitySum = sums.sum().totalBytes;
     if (cbTotal->isChecked() && bars.size() >= 2)
         bars.push_back({QStringLiteral("Total"), freeSum, capacitySum});
 
@@ -453,21 +466,19 @@ void SpacePage::rgSpaceClick()
 
 void SpacePage::doPieCharts()
 {
-    const Volumes &volumes = m_context.services.volumes;
     const LocaleSeparators &locale = m_context.services.locale;
     int counter = 1;
-    double freeSum = 0;
-    double capacitySum = 0;
+    SpaceTotal sums(m_context.services.volumes);
     for (int i = 0; i < pckStatDrive->count() && counter <= kSmallPies; ++i) {
-        const std::optional<char> letter = readyLetter(pckStatDrive->item(i));
-        if (!letter)
+        const std::optional<Measured> drive = measure(pckStatDrive->item(i));
+        if (!drive)
             continue;
-        const DiskSpace space = getDiskSpace(volumes, *letter);
-        freeSum += space.freeBytes;
-        capacitySum += space.totalBytes;
+        const DiskSpace &space = drive->space;
+        sums.add(drive->letter, space);
         chart::Chart &drivePie = *pie(counter);
         drivePie.show();
-        const QString root = QString(QChar::fromLatin1(*letter)).toUpper() + QStringLiteral(":\\");
+        const QString root =
+            QString(QChar::fromLatin1(drive->letter)).toUpper() + QStringLiteral(":\\");
         fillPie(drivePie,
                 root + QStringLiteral("  ") +
                     freePercentText(space.freeBytes, space.totalBytes, locale) +
@@ -481,10 +492,11 @@ void SpacePage::doPieCharts()
         pie(counter)->hide();
 
     pieTotal->show();
+    const DiskSpace &sum = sums.sum();
     fillPie(*pieTotal,
-            QStringLiteral("TOTAL ") + freePercentText(freeSum, capacitySum, locale) +
+            QStringLiteral("TOTAL ") + freePercentText(sum.freeBytes, sum.totalBytes, locale) +
                 QStringLiteral("% free"),
-            freeSum, capacitySum);
+            sum.freeBytes, sum.totalBytes);
 }
 
 void SpacePage::pckStatDriveClick()

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/Volumes.h"
 #include "support/LocaleSeparators.h"
 #include "views/PageContext.h"
 
 #include <array>
+#include <map>
 #include <optional>
 #include <QObject>
 #include <QString>
@@ -110,13 +112,22 @@ private:
     void buildFigures(QWidget *page);
     void buildBarChart(QWidget *page);
     void buildPiePanel(QWidget *page);
-    // The letter of a list entry whose drive answers; nothing otherwise.
-    [[nodiscard]] std::optional<char> readyLetter(const QString &entry) const;
+    struct Measured
+    {
+        char letter;
+        DiskSpace space;
+    };
+    // The letter and space of a list entry whose drive answers; nothing
+    // otherwise. Within one recomputation each drive is asked once, so the
+    // pies of the pie view ask no drive the bars have asked already.
+    [[nodiscard]] std::optional<Measured> measure(const QString &entry);
     void showFigures(bool shown);
 
     PageContext &m_context;
     std::array<chart::Chart *, kSmallPies> m_pies{};
     int m_measuredDrives = 0;
+    // The answers of the recomputation under way; none between them.
+    std::optional<std::map<char, std::optional<Measured>>> m_answers;
     // Keeps a click on the drive list from starting a recomputation while
     // one is under way.
     bool driveClickBusy = false;

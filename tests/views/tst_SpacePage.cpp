@@ -21,7 +21,6 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace vorin;
@@ -132,6 +131,8 @@ private slots:
     void twoDrivesAddATotalPairThatTheCheckBoxTakesAway();
     void totalPairShowsAlsoWhenAllFreeSpaceIsOnTheLastDrive();
     void notReadyAndUnselectedDrivesGetNoBars();
+    void aFolderOnAListedDiskCountsOnceInTheTotals_data();
+    void aFolderOnAListedDiskCountsOnceInTheTotals();
     void unitSwitchesToMegabytesAtTenThousandKilobytes_data();
     void unitSwitchesToMegabytesAtTenThousandKilobytes();
     void capacityIsWrittenWithTwoDecimalsAndCutAtTheSeparator_data();
@@ -160,6 +161,7 @@ private slots:
     void selectAllAndDeselectAllRecomputeFromTheListsMenu();
     void deselectAllThenPieThenBarBringsTheListBackWithoutBars();
     void driveListClickIsNotTakenWhileARecomputationRuns();
+    void pieViewAsksEachDriveOncePerRecomputation();
     void blockedDriveIsLeftOutAndTheOthersAreShown();
     void viewsSurvivePageChangesAndScans();
 };
@@ -312,6 +314,49 @@ void tst_SpacePage::totalPairShowsAlsoWhenAllFreeSpaceIsOnTheLastDrive()
     QCOMPARE(labelsOf(s.page->Series4()), QStringList({"c", "d", "Total"}));
     QCOMPARE(valuesOf(s.page->Series4()), QList<double>({0, 5120, 5120}));
     QCOMPARE(valuesOf(s.page->Series5()), QList<double>({10240, 5120, 15360}));
+}
+
+void tst_SpacePage::aFolderOnAListedDiskCountsOnceInTheTotals_data()
+{
+    QTest::addColumn<QString>("ticked");
+    QTest::addColumn<double>("freeGiB");
+    QTest::addColumn<double>("capacityGiB");
+    QTest::addColumn<QString>("capacityText"); // in MB
+    QTest::newRow("the disk and a folder on it") << "cf" << 10.0 << 40.0 << "40,960";
+    QTest::newRow("two folders on the disk") << "fg" << 10.0 << 40.0 << "40,960";
+    QTest::newRow("both disks and both folders") << "cdfg" << 15.0 << 60.0 << "61,440";
+}
+
+// f: and g: are folders given drives of their own on c:; they answer c:'s
+// space. The totals count c: once; each drive keeps its own bar and pie.
+void tst_SpacePage::aFolderOnAListedDiskCountsOnceInTheTotals()
+{
+    QFETCH(QString, ticked);
+    QFETCH(double, freeGiB);
+    QFETCH(double, capacityGiB);
+    QFETCH(QString, capacityText);
+    FakeVolumes volumes;
+    addDrive(volumes, 'c', 10 * kGiB, 40 * kGiB);
+    addDrive(volumes, 'd', 5 * kGiB, 20 * kGiB);
+    for (const char folder : {'f', 'g'}) {
+        addDrive(volumes, folder, 10 * kGiB, 40 * kGiB);
+        volumes.setSpaceOwner(folder, 'c');
+    }
+    const SpaceSetup s(volumes);
+    SpacePage &p = *s.page;
+    s.listDrives(ticked);
+    p.doDiskSize();
+
+    QCOMPARE(labelsOf(p.Series4()).size(), ticked.size() + 1);
+    QCOMPARE(p.Series4().points().front().value, 10240.0);
+    QCOMPARE(p.Series4().points().back().value, freeGiB * 1024);
+    QCOMPARE(p.Series5().points().back().value, (capacityGiB - freeGiB) * 1024);
+    QCOMPARE(p.lblTotal->text(), capacityText);
+
+    p.rgSpace1->click();
+    QCOMPARE(valuesOf(p.pieTotal->model().series(0)),
+             QList<double>({(capacityGiB - freeGiB) * kGiB, freeGiB * kGiB}));
+    QCOMPARE(valuesOf(p.pie(1)->model().series(0)), QList<double>({30 * kGiB, 10 * kGiB}));
 }
 
 void tst_SpacePage::notReadyAndUnselectedDrivesGetNoBars()
@@ -947,6 +992,26 @@ void tst_SpacePage::driveListClickIsNotTakenWhileARecomputationRuns()
     // The guard is down again afterwards: the next click recomputes.
     volumes.onSpaceOfC = nullptr;
     p.cbTotalClick();
+    QCOMPARE(volumes.spaceQuestionsOfC, 2);
+}
+
+// The bars and the pies of one recomputation share the drives' answers: a
+// slow drive is waited for once.
+void tst_SpacePage::pieViewAsksEachDriveOncePerRecomputation()
+{
+    FakeVolumes fake;
+    addDrive(fake, 'c', 1 * kGiB, 4 * kGiB);
+    CallingBackVolumes volumes(fake);
+    const SpaceSetup s(volumes);
+    SpacePage &p = *s.page;
+    s.listDrives(QStringLiteral("c"));
+    p.rgSpace1->click();
+    volumes.spaceQuestionsOfC = 0;
+    p.doDiskSize();
+    QCOMPARE(volumes.spaceQuestionsOfC, 1);
+    QCOMPARE(valuesOf(p.pie(1)->model().series(0)), QList<double>({3 * kGiB, 1 * kGiB}));
+    // The next recomputation asks again.
+    p.doDiskSize();
     QCOMPARE(volumes.spaceQuestionsOfC, 2);
 }
 
