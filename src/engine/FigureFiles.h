@@ -145,9 +145,9 @@ public:
     // Files that leave space in their last cluster, and that space, over
     // everything offered (and not forgotten) here.
     [[nodiscard]] FigureTotal overhangTotal() const;
-    // Takes the file at path out of every list (after it went to the trash);
-    // false when no list held it.
-    bool forget(std::string_view folder, std::string_view name);
+    // Takes the file out of every list and out of the overhang total (after
+    // it went to the trash); false when no list held it.
+    bool forget(const KeptFile &file);
 
     // Kept files, each counted once; and the bytes the store holds.
     [[nodiscard]] std::size_t keptCount() const;
