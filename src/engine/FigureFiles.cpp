@@ -32,9 +32,10 @@ constexpr KindName kKindNames[] = {
     {FigureKind::AccessAge, "accessAge", 0, kAgeBuckets - 1},
     {FigureKind::CreatedAge, "createdAge", 0, kAgeBuckets - 1},
     {FigureKind::ModifiedAge, "modifiedAge", 0, kAgeBuckets - 1},
-    {FigureKind::AccessTime, "accessTime", 1, kTimeSlots - 1},
-    {FigureKind::CreatedTime, "createdTime", 1, kTimeSlots - 1},
-    {FigureKind::ModifiedTime, "modifiedTime", 1, kTimeSlots - 1},
+    // The half hour after midnight is a figure of the page too, always empty.
+    {FigureKind::AccessTime, "accessTime", 0, kTimeSlots - 1},
+    {FigureKind::CreatedTime, "createdTime", 0, kTimeSlots - 1},
+    {FigureKind::ModifiedTime, "modifiedTime", 0, kTimeSlots - 1},
 };
 
 // The date of an age or time figure, in the order of a file's facts.
@@ -174,8 +175,8 @@ std::optional<Figure> parseFigure(std::string_view name)
 std::string_view figureNameForms()
 {
     return "types:EXT (types:.ISO; types: for files without one), sizes:1..12, "
-           "accessAge:0..9, createdAge:0..9, modifiedAge:0..9, accessTime:1..47, "
-           "createdTime:1..47, modifiedTime:1..47, attributes:readOnly|hidden|system|archive, "
+           "accessAge:0..9, createdAge:0..9, modifiedAge:0..9, accessTime:0..47, "
+           "createdTime:0..47, modifiedTime:0..47, attributes:readOnly|hidden|system|archive, "
            "overhang";
 }
 
@@ -217,51 +218,6 @@ std::string KeptFile::typeKey() const
     return facts.typed ? asciiUpper(fileExtension(name)) : std::string();
 }
 
-FigureTotal figureTotal(const Statistics &stats, const Figure &figure, const FigureTotal &overhang)
-{
-    const auto at = [&figure](const auto &array) {
-        return array[static_cast<std::size_t>(figure.index)];
-    };
-    switch (figure.kind) {
-    case FigureKind::Type: {
-        const int line = findType(stats, figure.typeKey);
-        if (line < 0)
-            return {};
-        const TypeTotal &t = stats.lbTypes[static_cast<std::size_t>(line)];
-        return {t.files, static_cast<double>(t.bytes)};
-    }
-    case FigureKind::Size:
-        return {static_cast<std::int64_t>(at(stats.sizeBandCount)), at(stats.sizeBandBytes)};
-    case FigureKind::AccessAge:
-        return {static_cast<std::int64_t>(at(stats.accessAgeCount)), at(stats.accessAgeBytes)};
-    case FigureKind::CreatedAge:
-        return {static_cast<std::int64_t>(at(stats.createdAgeCount)), at(stats.createdAgeBytes)};
-    case FigureKind::ModifiedAge:
-        return {static_cast<std::int64_t>(at(stats.modifiedAgeCount)), at(stats.modifiedAgeBytes)};
-    case FigureKind::AccessTime:
-    case FigureKind::CreatedTime:
-    case FigureKind::ModifiedTime: {
-        // The half hours count files only; their bytes are the kept lists' business.
-        const auto &slots = figure.kind == FigureKind::AccessTime    ? stats.accessTimeSlots
-                            : figure.kind == FigureKind::CreatedTime ? stats.createdTimeSlots
-                                                                     : stats.modifiedTimeSlots;
-        return {static_cast<std::int64_t>(at(slots)), 0};
-    }
-    case FigureKind::Attribute: {
-        const std::pair<std::int64_t, double> kCounts[] = {
-            {stats.readOnlyCount, stats.readOnlyBytes},
-            {stats.hiddenCount, stats.hiddenBytes},
-            {stats.systemCount, stats.systemBytes},
-            {stats.archiveCount, stats.archiveBytes}};
-        const auto &[files, bytes] = kCounts[std::clamp(figure.index, 0, kAttributeFigures - 1)];
-        return {files, bytes};
-    }
-    case FigureKind::Overhang:
-        return overhang;
-    }
-    return {};
-}
-
 // ---------------------------------------------------------------------------
 
 struct FigureFiles::Store
@@ -291,12 +247,14 @@ struct FigureFiles::Store
         std::int64_t rank;
         std::uint32_t record;
     };
-    // A bounded list: a heap whose top is the file to let go first, and the
-    // rank below which no file gets in (-1 while there is room).
+    // A bounded list: a heap whose top is the file to let go first, the
+    // rank below which no file gets in (-1 while there is room), and the
+    // files and bytes (wasted bytes for the overhang) of every file offered.
     struct List
     {
         std::vector<Entry> heap;
         std::int64_t floor = -1;
+        FigureTotal total;
     };
 
     explicit Store(KeepOptions keep) : options(std::move(keep)), lists(kFixedLists) {}
@@ -321,8 +279,6 @@ struct FigureFiles::Store
     std::string currentPath;
     std::uint32_t currentFolder = kNone;
     static constexpr std::uint32_t kNone = 0xFFFFFFFF;
-
-    FigureTotal overhang;
 
     [[nodiscard]] std::string_view textAt(std::uint32_t at, std::uint32_t length) const
     {
@@ -535,11 +491,15 @@ struct FigureFiles::Store
     // `fill`, which sets its times and facts) only when a list takes it.
     template <typename Fill>
     void offer(std::string_view folder, std::string_view name, const FileFacts &facts,
-               std::string_view typeKey, std::uint32_t folderId, Fill fill)
+               std::string_view typeKey, std::uint32_t folderId, bool counted, Fill fill)
     {
         std::uint32_t id = kNone;
         forEachList(facts, typeKey, true, [&](List &list, std::int64_t rank) {
-            if (!admits(list, rank, folder, name))
+            if (counted) {
+                list.total.files += 1;
+                list.total.bytes += static_cast<double>(rank);
+            }
+            if (options.perFigure == 0 || !admits(list, rank, folder, name))
                 return;
             if (id == kNone) {
                 Record r;
@@ -594,14 +554,7 @@ void FigureFiles::keep(std::string_view directory, const DirectoryEntry &entry,
                        const FileFacts &facts, std::string_view typeKey)
 {
     Store &s = *m_store;
-    if (facts.overhangCounted && facts.wasted > 0 &&
-        (!s.options.only || s.options.only->kind == FigureKind::Overhang)) {
-        s.overhang.files += 1;
-        s.overhang.bytes += static_cast<double>(facts.wasted);
-    }
-    if (s.options.perFigure == 0)
-        return;
-    s.offer(directory, entry.name, facts, typeKey, Store::kNone, [&](Store::Record &r) {
+    s.offer(directory, entry.name, facts, typeKey, Store::kNone, true, [&](Store::Record &r) {
         r.created = entry.creation;
         r.accessed = entry.lastAccess;
         r.modified = entry.lastWrite;
@@ -613,8 +566,14 @@ void FigureFiles::merge(const FigureFiles &other)
 {
     Store &s = *m_store;
     const Store &o = *other.m_store;
-    s.overhang.files += o.overhang.files;
-    s.overhang.bytes += o.overhang.bytes;
+    const auto addTotal = [](Store::List &to, const Store::List &from) {
+        to.total.files += from.total.files;
+        to.total.bytes += from.total.bytes;
+    };
+    for (std::size_t i = 0; i < kFixedLists; ++i)
+        addTotal(s.lists[i], o.lists[i]);
+    for (std::size_t i = 0; i < o.typeLists.size(); ++i)
+        addTotal(*s.typeList(o.typeKeys[i], true), o.typeLists[i]);
     // Folders by path, so that a folder met by two threads is stored once.
     std::unordered_map<std::string, std::uint32_t, TransparentHash, std::equal_to<>> folderIds;
     for (std::uint32_t i = 0; i < s.folders.size(); ++i)
@@ -632,7 +591,7 @@ void FigureFiles::merge(const FigureFiles &other)
             s.textAt(s.folders[found->second].at, s.folders[found->second].length) == folder)
             folderId = found->second;
         const std::string typeKey = r.facts.typed ? asciiUpper(fileExtension(o.nameOf(r))) : "";
-        s.offer(folder, o.nameOf(r), r.facts, typeKey, folderId, [&r](Store::Record &to) {
+        s.offer(folder, o.nameOf(r), r.facts, typeKey, folderId, false, [&r](Store::Record &to) {
             to.created = r.created;
             to.accessed = r.accessed;
             to.modified = r.modified;
@@ -668,18 +627,20 @@ std::vector<KeptFile> FigureFiles::files(const Figure &figure) const
     return out;
 }
 
-FigureTotal FigureFiles::overhangTotal() const
+FigureTotal FigureFiles::total(const Figure &figure) const
 {
-    return m_store->overhang;
+    const Store::List *list = m_store->listOf(figure);
+    return list ? list->total : FigureTotal{};
 }
 
 bool FigureFiles::forget(const KeptFile &file)
 {
     Store &s = *m_store;
-    if (file.facts.overhangCounted && file.facts.wasted > 0) {
-        s.overhang.files -= 1;
-        s.overhang.bytes -= static_cast<double>(file.facts.wasted);
-    }
+    const std::string typeKey = file.typeKey();
+    s.forEachList(file.facts, typeKey, false, [](Store::List &list, std::int64_t rank) {
+        list.total.files -= 1;
+        list.total.bytes -= static_cast<double>(rank);
+    });
     std::uint32_t id = Store::kNone;
     for (std::uint32_t i = 0; i < s.records.size() && id == Store::kNone; ++i)
         if (s.records[i].refs > 0 && s.nameOf(s.records[i]) == file.name &&
@@ -689,7 +650,6 @@ bool FigureFiles::forget(const KeptFile &file)
         return false;
     // Held while it leaves its lists, so that its text stays readable.
     ++s.records[id].refs;
-    const std::string typeKey = file.typeKey();
     s.forEachList(s.records[id].facts, typeKey, false,
                   [&](Store::List &list, std::int64_t) { s.removeFrom(list, id); });
     s.release(id);

@@ -206,17 +206,27 @@ TEST_P(KeptListsTest, equalTheLargestOfASortOfEveryFile)
         const std::vector<std::string> expected = bruteForce(witness.files, figure, c.perFigure);
         EXPECT_EQ(pathsOf(kept.files(figure)), expected) << figureName(figure);
         stored.insert(expected.begin(), expected.end());
+        FigureTotal total;
+        for (const Seen &seen : witness.files)
+            if (inFigure(figure, seen.facts, seen.typeKey)) {
+                total.files += 1;
+                total.bytes += static_cast<double>(
+                    figure.kind == FigureKind::Overhang ? seen.facts.wasted : seen.facts.size);
+            }
+        EXPECT_EQ(kept.total(figure).files, total.files) << figureName(figure);
+        EXPECT_EQ(kept.total(figure).bytes, total.bytes) << figureName(figure);
     }
     EXPECT_EQ(kept.keptCount(), stored.size());
-
-    FigureTotal overhang;
-    for (const Seen &seen : witness.files)
-        if (seen.facts.wasted > 0) {
-            overhang.files += 1;
-            overhang.bytes += static_cast<double>(seen.facts.wasted);
-        }
-    EXPECT_EQ(kept.overhangTotal().files, overhang.files);
-    EXPECT_EQ(kept.overhangTotal().bytes, overhang.bytes);
+    // The totals are the page's figures.
+    for (int band = 1; band <= kSizeBands; ++band)
+        EXPECT_EQ(kept.total({FigureKind::Size, band, {}}).bytes, stats.sizeBandBytes[band]);
+    for (int slot = 0; slot < kTimeSlots; ++slot)
+        EXPECT_EQ(double(kept.total({FigureKind::AccessTime, slot, {}}).files),
+                  stats.accessTimeSlots[slot]);
+    EXPECT_EQ(kept.total({FigureKind::Attribute, 1, {}}).files, stats.hiddenCount);
+    EXPECT_EQ(kept.total({FigureKind::Overhang, 0, {}}).bytes, stats.overhang4K);
+    for (const TypeTotal &line : stats.lbTypes)
+        EXPECT_EQ(kept.total({FigureKind::Type, 0, line.key}).files, line.files) << line.key;
 }
 
 INSTANTIATE_TEST_SUITE_P(Walks, KeptListsTest,
@@ -233,7 +243,7 @@ TEST(FigureFilesTest, figureNamesReadBackAndOthersAreRefused)
                            "createdAge:9",
                            "modifiedAge:9",
                            "accessTime:28",
-                           "createdTime:1",
+                           "createdTime:0",
                            "modifiedTime:47",
                            "attributes:readOnly",
                            "attributes:hidden",
@@ -247,7 +257,7 @@ TEST(FigureFilesTest, figureNamesReadBackAndOthersAreRefused)
     }
     EXPECT_EQ(parseFigure("types:.iso")->typeKey, ".ISO");
     for (const char *name : {"", "sizes", "sizes:0", "sizes:13", "sizes:x", "sizes:1x",
-                             "accessAge:10", "accessTime:0", "accessTime:48", "attributes:Hidden",
+                             "accessAge:10", "accessTime:-1", "accessTime:48", "attributes:Hidden",
                              "types:iso", "types:.toolong", "overhang:4", "colours:1"})
         EXPECT_FALSE(parseFigure(name)) << name;
 }
@@ -329,13 +339,14 @@ TEST_P(TakenAwayTest, figuresEqualAWalkWithoutTheFile)
     const auto file = std::find_if(candidates.begin(), candidates.end(),
                                    [&gone](const KeptFile &f) { return f.name == gone; });
     ASSERT_NE(file, candidates.end());
-    const FigureTotal overhangBefore = kept.overhangTotal();
+    const Figure overhang{FigureKind::Overhang, 0, {}};
+    const FigureTotal overhangBefore = kept.total(overhang);
 
     uncount(stats, *file);
     EXPECT_TRUE(kept.forget(*file));
     tree.remove(file->path().substr(tree.root().size() + 1));
     EXPECT_EQ(stats, walk(nullptr));
-    EXPECT_EQ(kept.overhangTotal().files, overhangBefore.files - (file->facts.wasted > 0 ? 1 : 0));
+    EXPECT_EQ(kept.total(overhang).files, overhangBefore.files - (file->facts.wasted > 0 ? 1 : 0));
     for (const Figure &figure :
          {Figure{FigureKind::Overhang, 0, {}}, Figure{FigureKind::Size, 1, {}},
           Figure{FigureKind::Type, 0, file->typeKey()}}) {
