@@ -44,12 +44,12 @@ std::size_t dateOf(FigureKind kind)
     switch (kind) {
     case FigureKind::AccessAge:
     case FigureKind::AccessTime:
-        return kAccessed;
+        return kDateAccessed;
     case FigureKind::CreatedAge:
     case FigureKind::CreatedTime:
-        return kCreated;
+        return kDateCreated;
     default:
-        return kModified;
+        return kDateModified;
     }
 }
 

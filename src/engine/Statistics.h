@@ -198,7 +198,7 @@ int insertType(Statistics &stats, std::string_view key, std::int64_t size, bool 
 // What the last cluster of a file leaves empty; 0 for an unknown cluster size.
 [[nodiscard]] std::int64_t wastedBytes(std::int64_t size, std::int64_t clusterSize);
 // The three dates, in the order of a file's facts.
-enum FileDate : std::size_t { kAccessed = 0, kCreated = 1, kModified = 2 };
+enum FileDate : std::size_t { kDateAccessed = 0, kDateCreated = 1, kDateModified = 2 };
 void collectFileAttr(Statistics &stats, std::uint32_t attributes, std::int64_t size);
 void DropIntoHourSlot(Statistics &stats, const PackedTimes &times);
 

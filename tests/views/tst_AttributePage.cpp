@@ -430,7 +430,7 @@ void tst_AttributePage::rightClickOnThePageOffersTheTableAndOnAChartThePicture()
     QVERIFY(QTest::qWaitForWindowExposed(&book));
     QWidget &page = *t.harness.page(8);
     QMenu *menu = t.page.attributeTable->menu();
-    QCOMPARE(captions(*menu), QStringList({"Copy", "Save as CSV…"}));
+    QCOMPARE(captions(*menu), QStringList({"Show files", "-", "Copy", "Save as CSV…"}));
 
     // On a figure: the table's menu.
     const QPoint onFigure = t.page.lblSzReadOnly->geometry().center();

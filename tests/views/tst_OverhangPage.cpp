@@ -686,7 +686,7 @@ void tst_OverhangPage::rightClickOnThePageOrItsCoverOffersTheTable()
     QVERIFY(QTest::qWaitForWindowExposed(&book));
     QWidget &page = *t.harness.page(3);
     QMenu *menu = t.page.overhangTable->menu();
-    QCOMPARE(captions(*menu), QStringList({"Copy", "Save as CSV…"}));
+    QCOMPARE(captions(*menu), QStringList({"Show files", "-", "Copy", "Save as CSV…"}));
     const QPoint onFigure = page.mapTo(&book, t.page.lblOver[1]->geometry().center());
 
     t.page.doOverHang(4096);

@@ -108,9 +108,9 @@ private slots:
     void runWithoutFilesShowsZeroEverywhereAndTwelveEmptyBars();
     void marksShowSharesAndTheLegendListsValuesTopDown();
     void everyRedrawUndoesTheUserZoom();
-    void selectHandlerRefusesEveryCell_data();
-    void selectHandlerRefusesEveryCell();
-    void noCellIsSelectedByMouseOrKeyboard();
+    void selectHandlerTakesRowsOfFiguresOnly_data();
+    void selectHandlerTakesRowsOfFiguresOnly();
+    void rowsArePickedByMouseOrKeyboard();
     void cellTextStartsThreePixelsInOrEndsThreePixelsBeforeTheRightEdge_data();
     void cellTextStartsThreePixelsInOrEndsThreePixelsBeforeTheRightEdge();
     void cellTextIsClippedToItsCell_data();
@@ -358,24 +358,28 @@ void tst_SizesPage::everyRedrawUndoesTheUserZoom()
     QVERIFY(!f.page.Chart1->model().isZoomed());
 }
 
-void tst_SizesPage::selectHandlerRefusesEveryCell_data()
+void tst_SizesPage::selectHandlerTakesRowsOfFiguresOnly_data()
 {
     QTest::addColumn<int>("column");
     QTest::addColumn<int>("row");
-    QTest::newRow("first band cell") << 0 << 1;
-    QTest::newRow("last band cell") << 2 << 12;
-    QTest::newRow("heading") << 1 << 0;
-    QTest::newRow("wide date table") << 6 << 10;
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("first band cell") << 0 << 1 << true;
+    QTest::newRow("last band cell") << 2 << 12 << true;
+    QTest::newRow("heading") << 1 << 0 << false;
+    QTest::newRow("wide date table") << 6 << 10 << true;
 }
 
-void tst_SizesPage::selectHandlerRefusesEveryCell()
+void tst_SizesPage::selectHandlerTakesRowsOfFiguresOnly()
 {
     QFETCH(int, column);
     QFETCH(int, row);
-    QVERIFY(!gridSizesSelectCell(column, row));
+    QFETCH(bool, taken);
+    QCOMPARE(gridSizesSelectCell(column, row), taken);
 }
 
-void tst_SizesPage::noCellIsSelectedByMouseOrKeyboard()
+// A row is picked whole, by a click or the keys, so that Enter can open its
+// files; the table starts with none.
+void tst_SizesPage::rowsArePickedByMouseOrKeyboard()
 {
     SizesFixture f;
     f.page.doFileSizes();
@@ -383,23 +387,18 @@ void tst_SizesPage::noCellIsSelectedByMouseOrKeyboard()
     f.showOnScreen();
     StringGrid &grid = *f.page.gridSizes;
     QVERIFY(grid.isVisible());
-    // The table takes the focus, for Ctrl+C and its menu, but never a cell.
-    QVERIFY(grid.isEnabled());
+    QCOMPARE(QPoint(grid.col(), grid.row()), QPoint(20, 20));
+    QVERIFY(grid.rowSelect());
     QVERIFY(grid.focusPolicy() & Qt::ClickFocus);
     grid.setFocus();
-    QSignalSpy selected(&grid, &DrawGrid::cellSelected);
-    QSignalSpy clicked(&grid, &DrawGrid::cellClicked);
-    for (const QPoint cell : {QPoint(0, 1), QPoint(1, 6), QPoint(2, 12)}) {
-        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
-                          grid.cellRect(cell.x(), cell.y()).center());
-        QCOMPARE(QPoint(grid.col(), grid.row()), QPoint(20, 20));
-    }
-    QCOMPARE(clicked.count(), 3); // the clicks did arrive
-    for (const Qt::Key key :
-         {Qt::Key_Down, Qt::Key_Up, Qt::Key_Home, Qt::Key_End, Qt::Key_Left, Qt::Key_PageDown})
-        QTest::keyClick(&grid, key);
-    QCOMPARE(QPoint(grid.col(), grid.row()), QPoint(20, 20));
-    QCOMPARE(selected.count(), 0);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.cellRect(1, 6).center());
+    QCOMPARE(grid.row(), 6);
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QCOMPARE(grid.row(), 7);
+    QTest::keyClick(&grid, Qt::Key_Home);
+    QCOMPARE(grid.row(), 1);
+    QTest::keyClick(&grid, Qt::Key_Up);
+    QCOMPARE(grid.row(), 1); // never the heading
 }
 
 void tst_SizesPage::cellTextStartsThreePixelsInOrEndsThreePixelsBeforeTheRightEdge_data()
@@ -571,7 +570,7 @@ void tst_SizesPage::rightClickAndCtrlCOnTheTableCopyItAndSelectNothing()
     QMenu *menu = grid.contextMenu();
     QVERIFY(menu);
     QCOMPARE(menu, f.page.sizesTable->menu());
-    QCOMPARE(captions(*menu), QStringList({"Copy", "Save as CSV…"}));
+    QCOMPARE(captions(*menu), QStringList({"Show files", "-", "Copy", "Save as CSV…"}));
     QTest::mouseClick(grid.viewport(), Qt::RightButton, {}, grid.cellRect(1, 4).center());
     QTRY_VERIFY(menu->isVisible());
     menu->hide();

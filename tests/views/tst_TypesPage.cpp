@@ -366,12 +366,13 @@ void tst_TypesPage::sortMenuServesTheGridAndTheSortButton()
     QCOMPARE(f.page.gridTypes->contextMenu(), f.page.PopupMenu1);
     QCOMPARE(f.page.btSort->popupMenu(), f.page.PopupMenu1);
     QCOMPARE(f.page.btSort->text(), QStringLiteral("&Sort"));
-    // The five sorts first, then, apart, the copy and the save of the table.
+    // The files of the row first, then the five sorts, then, apart, the
+    // copy and the save of the table.
     QCOMPARE(captions(*f.page.PopupMenu1),
-             QStringList({"Sort by &Extension", "Sort by &Type", "Sort by &Size",
+             QStringList({"Show files", "-", "Sort by &Extension", "Sort by &Type", "Sort by &Size",
                           "Sort by &Number of files", "Sort by &Average File Size", "-", "Copy",
                           "Save as CSV…"}));
-    const QList<QAction *> actions = f.page.PopupMenu1->actions();
+    const QList<QAction *> actions = f.page.PopupMenu1->actions().mid(2);
     for (int i = 0; i < 5; ++i)
         QVERIFY(actions[i]->isCheckable());
     QCOMPARE(actions.mid(0, 5),
