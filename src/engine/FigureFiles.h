@@ -23,7 +23,7 @@ enum class FigureKind : std::uint8_t {
     AccessAge,    // index: age bucket 0..9
     CreatedAge,   //
     ModifiedAge,  //
-    AccessTime,   // index: half hour 1..47 (the half hour after midnight is never counted)
+    AccessTime,   // index: half hour 0..47 (the half hour after midnight is never counted)
     CreatedTime,  //
     ModifiedTime, //
     Attribute,    // index: 0 read-only, 1 hidden, 2 system, 3 archive
@@ -86,22 +86,18 @@ struct KeptFile
     [[nodiscard]] std::string typeKey() const;
 };
 
-// Files and bytes of one figure, as a list's footer gives them.
+// Files and bytes of one figure, as a list's footer gives them (for the
+// overhang: the files that leave space in their last cluster, and that space).
 struct FigureTotal
 {
     std::int64_t files = 0;
     double bytes = 0;
 };
 
-// The figure's files and bytes as the record counts them (for the overhang,
-// the files that leave space and that space).
-[[nodiscard]] FigureTotal figureTotal(const Statistics &stats, const Figure &figure,
-                                      const FigureTotal &overhang);
-
 struct KeepOptions
 {
     // The files kept per figure: the largest (by wasted bytes for the overhang).
-    std::size_t perFigure = 200;
+    std::size_t perFigure = 200; // 0 keeps none but still counts the totals
     // Keep only this figure's files; with perFigure unlimited, every one of them.
     std::optional<Figure> only;
 };
@@ -142,12 +138,12 @@ public:
     // The kept files of a figure, largest first (the overhang's by wasted
     // bytes), ties by folder and name.
     [[nodiscard]] std::vector<KeptFile> files(const Figure &figure) const;
-    // Files that leave space in their last cluster, and that space, over
-    // everything offered (and not forgotten) here.
-    [[nodiscard]] FigureTotal overhangTotal() const;
-    // Takes the file at path out of every list (after it went to the trash);
-    // false when no list held it.
-    bool forget(std::string_view folder, std::string_view name);
+    // The files and bytes of the figure over everything offered here (and
+    // not forgotten): the page's figure, and the bytes of a half hour too.
+    [[nodiscard]] FigureTotal total(const Figure &figure) const;
+    // Takes the file out of every list and every total (after it went to
+    // the trash); false when no list held it.
+    bool forget(const KeptFile &file);
 
     // Kept files, each counted once; and the bytes the store holds.
     [[nodiscard]] std::size_t keptCount() const;

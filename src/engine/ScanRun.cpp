@@ -43,7 +43,8 @@ private:
 };
 
 ScanRun::ScanRun(const Volumes &volumes, RunHooks &hooks, RunOptions options)
-    : m_volumes(volumes), m_hooks(hooks), m_options(options)
+    : m_volumes(volumes), m_hooks(hooks), m_options(options),
+      m_kept(KeepOptions{options.keepPerFigure, std::nullopt}), m_driveKept(m_kept.emptyLike())
 {
     if (!m_options.reader) {
         m_ownReader = makeDirectoryReader();
@@ -98,6 +99,7 @@ bool ScanRun::begin(std::vector<std::string> drives, TypeFilter filter)
     m_unreadable = 0;
     m_hardLinksSkipped = 0;
     m_linkedFiles.clear();
+    m_kept.clear();
     m_today = m_options.today ? *m_options.today : localToday();
     m_hooks.setOverhangPageEnabled(m_drives.size() == 1);
     return true;
@@ -128,6 +130,7 @@ ScanRun::DriveStep ScanRun::prepareDrive(std::size_t index)
     m_walkThreads =
         m_options.threads > 0 ? m_options.threads : m_volumes.walkThreads(asciiLower(letter));
     m_driveStats = Statistics{};
+    m_driveKept.clear();
     m_walk = WalkResult{};
     // The status line shows no directory of the drive before.
     m_progress.clearText();
@@ -145,7 +148,10 @@ void ScanRun::scanDrive()
     context.today = m_today;
     context.overhangEnabled = m_drives.size() == 1;
     context.currentDrive = m_currentDrive;
+    context.clusterSize = m_clusterSize;
     WalkOptions walk;
+    if (m_options.keepPerFigure > 0)
+        walk.keep = &m_driveKept;
     walk.threads = m_walkThreads;
     walk.observer = m_options.observer;
     walk.linkedFiles = &m_linkedFiles;
@@ -162,6 +168,8 @@ void ScanRun::finishDrive()
         showSilentError("Can't open drive " + m_currentDrive);
     m_stats.merge(m_driveStats);
     m_driveStats = Statistics{};
+    m_kept.merge(m_driveKept);
+    m_driveKept.clear();
     m_unreadable += m_walk.unreadableDirectories;
     m_hardLinksSkipped += m_walk.hardLinksSkipped;
 
@@ -196,6 +204,26 @@ void ScanRun::finishDrive()
 void ScanRun::end()
 {
     m_hooks.runEnded(m_statisticsCollected);
+}
+
+ScanRecipe ScanRun::recipe() const
+{
+    ScanRecipe recipe;
+    recipe.drives = m_drives;
+    recipe.filter = m_filter;
+    recipe.today = m_today;
+    recipe.zone = m_options.zone;
+    recipe.reader = m_options.reader;
+    recipe.threads = m_options.threads;
+    recipe.clusterSize = m_clusterSize;
+    recipe.overhangEnabled = m_drives.size() == 1;
+    return recipe;
+}
+
+void ScanRun::takeAway(const KeptFile &file)
+{
+    uncount(m_stats, file);
+    m_kept.forget(file);
 }
 
 void ScanRun::run(std::vector<std::string> drives, TypeFilter filter)

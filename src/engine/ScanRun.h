@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/FigureListing.h"
 #include "engine/Statistics.h"
 #include "engine/Walk.h"
 #include "selection/TypeFilter.h"
@@ -58,6 +59,9 @@ struct RunOptions
     // Set from outside, e.g. by a signal handler: stops the run as
     // requestAbort() does, checked by the walk itself.
     const std::atomic<bool> *interrupt = nullptr;
+    // The largest files kept per figure (0 keeps none): what the file lists
+    // behind the figures show without walking again.
+    std::size_t keepPerFigure = 0;
 };
 
 // One statistics run over the drives chosen in the wizard: the capacity check,
@@ -138,6 +142,14 @@ public:
     // The total bytes of the ready drives of the run (0 when none is ready).
     [[nodiscard]] double computePickListTotal() const;
 
+    // The largest files of every figure over the drives of the run so far.
+    [[nodiscard]] const FigureFiles &keptFiles() const { return m_kept; }
+    // How the run counted, for a walk that lists every file of a figure.
+    [[nodiscard]] ScanRecipe recipe() const;
+    // Takes a file of the run (gone to the trash) out of every figure and
+    // every kept list, as it was counted.
+    void takeAway(const KeptFile &file);
+
 private:
     class ClearHooks;
 
@@ -172,9 +184,12 @@ private:
     // the run into another counts once.
     LinkedFiles m_linkedFiles;
 
+    FigureFiles m_kept;
+
     // The drive being scanned, handed from prepareDrive to scanDrive to finishDrive.
     std::string m_root;
     Statistics m_driveStats;
+    FigureFiles m_driveKept;
     WalkResult m_walk;
 };
 

@@ -1,5 +1,6 @@
 #include "engine/Statistics.h"
 
+#include "engine/FigureFiles.h"
 #include "selection/TypeFilter.h"
 
 #include <algorithm>
@@ -58,6 +59,17 @@ template <std::size_t N> void addArray(std::array<double, N> &to, const std::arr
 
 } // namespace
 
+std::int64_t wastedBytes(std::int64_t size, std::int64_t clusterSize)
+{
+    if (clusterSize <= 0)
+        return 0;
+    if (std::has_single_bit(static_cast<std::uint64_t>(clusterSize)))
+        return static_cast<std::int64_t>((0 - static_cast<std::uint64_t>(size)) &
+                                         static_cast<std::uint64_t>(clusterSize - 1));
+    const std::int64_t tail = size % clusterSize;
+    return tail == 0 ? 0 : clusterSize - tail;
+}
+
 std::string processingText(std::string_view drive, std::string_view directory)
 {
     std::string text = "Processing drive ";
@@ -106,11 +118,11 @@ int findType(const Statistics &stats, std::string_view key)
     return -1;
 }
 
-void insertType(Statistics &stats, std::string_view key, std::int64_t size, bool registerOnly)
+int insertType(Statistics &stats, std::string_view key, std::int64_t size, bool registerOnly)
 {
     // A key of five bytes or fewer cannot have more than five characters.
     if (key.size() > kMaxTypeKeyLength && typeKeyLength(key) > kMaxTypeKeyLength)
-        return;
+        return -1;
     const int i = findType(stats, key);
     if (i >= 0) {
         if (!registerOnly) {
@@ -118,12 +130,14 @@ void insertType(Statistics &stats, std::string_view key, std::int64_t size, bool
             line.files += 1;
             line.bytes += size;
         }
-        return;
+        return i;
     }
     const auto at = std::lower_bound(
         stats.lbTypes.begin(), stats.lbTypes.end(), key,
         [](const TypeTotal &line, std::string_view k) { return compareKey(line.key, k) < 0; });
-    stats.lbTypes.insert(at, TypeTotal{asciiUpper(key), registerOnly ? 0 : 1, size});
+    const auto inserted =
+        stats.lbTypes.insert(at, TypeTotal{asciiUpper(key), registerOnly ? 0 : 1, size});
+    return static_cast<int>(inserted - stats.lbTypes.begin());
 }
 
 int ageInDays(std::uint32_t packed, std::int64_t today)
@@ -255,35 +269,38 @@ template <typename Zone> LocalStamp localStamp(FileTime time, const Zone &zone)
 }
 
 // One of a file's times counted in its half hour and its age bucket; inline,
-// three times a file.
+// three times a file. Where they fell is noted in the file's facts.
 template <typename Zone>
-[[gnu::always_inline]] inline void countTime(FileTime time, const Zone &zone, std::int64_t today,
-                                             double bytes, std::array<double, kTimeSlots> &slots,
-                                             std::array<double, kAgeBuckets> &ageCount,
-                                             std::array<double, kAgeBuckets> &ageBytes)
+[[gnu::always_inline]] inline void
+countTime(FileTime time, const Zone &zone, std::int64_t today, double bytes,
+          std::array<double, kTimeSlots> &slots, std::array<double, kAgeBuckets> &ageCount,
+          std::array<double, kAgeBuckets> &ageBytes, std::uint8_t &bucket, std::int8_t &slot)
 {
     const LocalStamp stamp = localStamp(time, zone);
     // Slot 0 stays empty, as in DropIntoHourSlot.
-    if (stamp.recorded && stamp.slot > 0)
+    const bool slotted = stamp.recorded && stamp.slot > 0;
+    if (slotted)
         slots[static_cast<std::size_t>(stamp.slot)] += 1;
+    slot = static_cast<std::int8_t>(slotted ? stamp.slot : -1);
     const auto k =
         static_cast<std::size_t>(stamp.recorded ? bucketOfAge(std::llabs(today - stamp.day)) : 0);
     ageCount[k] += 1;
     ageBytes[k] += bytes;
+    bucket = static_cast<std::uint8_t>(k);
 }
 
 template <typename Zone>
 void countTimes(Statistics &stats, const Zone &zone, const DirectoryEntry &entry,
-                std::int64_t today, double bytes)
+                std::int64_t today, double bytes, FileFacts &facts)
 {
     // Each time is counted as soon as it is converted, so that nothing is
     // kept on the stack between the three.
     countTime(entry.lastAccess, zone, today, bytes, stats.accessTimeSlots, stats.accessAgeCount,
-              stats.accessAgeBytes);
+              stats.accessAgeBytes, facts.ages[kAccessed], facts.slots[kAccessed]);
     countTime(entry.creation, zone, today, bytes, stats.createdTimeSlots, stats.createdAgeCount,
-              stats.createdAgeBytes);
+              stats.createdAgeBytes, facts.ages[kCreated], facts.slots[kCreated]);
     countTime(entry.lastWrite, zone, today, bytes, stats.modifiedTimeSlots, stats.modifiedAgeCount,
-              stats.modifiedAgeBytes);
+              stats.modifiedAgeBytes, facts.ages[kModified], facts.slots[kModified]);
 }
 
 // A-Z to upper case in all eight bytes of a word at once: a byte below 0x80
@@ -334,8 +351,8 @@ std::size_t homeSlot(std::uint64_t packed, std::size_t slots)
 
 // Inline: crunchNumbers, its one caller, asks for every file of a walk, and
 // the call alone cost a fifth of what this does.
-[[gnu::always_inline]] inline void
-TypeIndex::countName(Statistics &stats, std::string_view fileName, std::int64_t size)
+[[gnu::always_inline]] inline int TypeIndex::countName(Statistics &stats, std::string_view fileName,
+                                                       std::int64_t size)
 {
     // The key is the name from its last dot on, packed: the name's last
     // eight bytes (all of a shorter name) read as one word, its first byte
@@ -355,24 +372,22 @@ TypeIndex::countName(Statistics &stats, std::string_view fileName, std::int64_t 
     }
     // The zero bytes above a short name are never taken for its dot.
     const int dot = lastByteEqualTo(word, '.');
-    if (dot < 0) {
-        count(stats, fileExtension(fileName), size);
-        return;
-    }
+    if (dot < 0)
+        return count(stats, fileExtension(fileName), size);
     const std::uint64_t packed = upperCaseBytes(word >> (8 * dot));
     if (fits(stats)) {
         const Slot &slot = m_slots[homeSlot(packed, kSlots)];
         if (slot.key == packed && slot.line != kEmpty) {
-            if (slot.line != kRejected) {
-                TypeTotal &line = stats.lbTypes[static_cast<std::size_t>(slot.line)];
-                line.files += 1;
-                line.bytes += size;
-            }
-            return;
+            if (slot.line == kRejected)
+                return -1;
+            TypeTotal &line = stats.lbTypes[static_cast<std::size_t>(slot.line)];
+            line.files += 1;
+            line.bytes += size;
+            return slot.line;
         }
     }
-    countSlowly(stats, std::string_view(tail + dot, length - static_cast<std::size_t>(dot)), packed,
-                size);
+    return countSlowly(stats, std::string_view(tail + dot, length - static_cast<std::size_t>(dot)),
+                       packed, size);
 }
 
 void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_view directory,
@@ -387,22 +402,24 @@ void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_
     const std::int64_t size = entry.size;
     const auto bytes = static_cast<double>(size);
     collectFileAttr(stats, entry.attributes, size);
+    FileFacts facts;
+    facts.size = size;
+    facts.attributes = entry.attributes;
 
     // The walk hands each thread a cache of its own, whose hits are worth
     // inlining: three lookups per file.
     if (context.zoneCache)
-        countTimes(stats, *context.zoneCache, entry, context.today, bytes);
+        countTimes(stats, *context.zoneCache, entry, context.today, bytes, facts);
     else
-        countTimes(stats, *context.zone, entry, context.today, bytes);
+        countTimes(stats, *context.zone, entry, context.today, bytes, facts);
 
-    if (context.types)
-        context.types->countName(stats, entry.name, size);
-    else
-        insertType(stats, fileExtension(entry.name), size, false);
+    const int line = context.types ? context.types->countName(stats, entry.name, size)
+                                   : insertType(stats, fileExtension(entry.name), size, false);
 
     const auto band = static_cast<std::size_t>(sizeBand(size));
     stats.sizeBandCount[band] += 1;
     stats.sizeBandBytes[band] += bytes;
+    facts.band = static_cast<std::uint8_t>(band);
 
     if (context.overhangEnabled) {
         // The cluster sizes are powers of two: what the last cluster leaves
@@ -417,6 +434,14 @@ void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_
             const auto mask = static_cast<std::uint64_t>(kOverhangClusterSizes[i] - 1);
             stats.*kSums[i] += static_cast<double>(static_cast<std::int64_t>(negated & mask));
         }
+        facts.overhangCounted = true;
+        facts.wasted = wastedBytes(size, context.clusterSize);
+    }
+    if (context.keeper) {
+        facts.typed = line >= 0;
+        context.keeper->keep(directory, entry, facts,
+                             line >= 0 ? std::string_view(stats.lbTypes[std::size_t(line)].key)
+                                       : std::string_view());
     }
 }
 
@@ -434,18 +459,16 @@ bool TypeIndex::fits(const Statistics &stats) const
            m_linesEnd == stats.lbTypes.data() + stats.lbTypes.size();
 }
 
-void TypeIndex::count(Statistics &stats, std::string_view key, std::int64_t size)
+int TypeIndex::count(Statistics &stats, std::string_view key, std::int64_t size)
 {
     std::uint64_t packed = 0;
-    if (!packKey(key, packed)) {
-        insertType(stats, key, size, false);
-        return;
-    }
-    countSlowly(stats, key, packed, size);
+    if (!packKey(key, packed))
+        return insertType(stats, key, size, false);
+    return countSlowly(stats, key, packed, size);
 }
 
-void TypeIndex::countSlowly(Statistics &stats, std::string_view key, std::uint64_t packed,
-                            std::int64_t size)
+int TypeIndex::countSlowly(Statistics &stats, std::string_view key, std::uint64_t packed,
+                           std::int64_t size)
 {
     if (!fits(stats))
         startOver(stats);
@@ -460,12 +483,12 @@ void TypeIndex::countSlowly(Statistics &stats, std::string_view key, std::uint64
             break;
         }
         if (slot.key == packed) {
-            if (slot.line != kRejected) {
-                TypeTotal &line = stats.lbTypes[static_cast<std::size_t>(slot.line)];
-                line.files += 1;
-                line.bytes += size;
-            }
-            return;
+            if (slot.line == kRejected)
+                return -1;
+            TypeTotal &line = stats.lbTypes[static_cast<std::size_t>(slot.line)];
+            line.files += 1;
+            line.bytes += size;
+            return slot.line;
         }
     }
     insertType(stats, key, size, false);
@@ -479,6 +502,7 @@ void TypeIndex::countSlowly(Statistics &stats, std::string_view key, std::uint64
     const int line = findType(stats, key);
     free->key = packed;
     free->line = line >= 0 ? line : kRejected;
+    return line;
 }
 
 void Statistics::merge(const Statistics &other)

@@ -10,6 +10,7 @@
 
 namespace vorin {
 
+class FigureFiles;
 class TypeFilter;
 struct CrunchContext;
 
@@ -106,13 +107,14 @@ public:
 class TypeIndex
 {
 public:
-    // Counts a file of size bytes under key, as insertType(stats, key, size, false) does.
-    void count(Statistics &stats, std::string_view key, std::int64_t size);
+    // Counts a file of size bytes under key, as insertType(stats, key, size, false)
+    // does, and answers the same.
+    int count(Statistics &stats, std::string_view key, std::int64_t size);
 
 private:
     // The same for the key of a file name (fileExtension), found and packed
     // in one pass from the name's end: the bookkeeping's way, inline there.
-    void countName(Statistics &stats, std::string_view fileName, std::int64_t size);
+    int countName(Statistics &stats, std::string_view fileName, std::int64_t size);
     friend void crunchNumbers(Statistics &stats, const CrunchContext &context,
                               std::string_view directory, const DirectoryEntry &entry);
 
@@ -127,8 +129,8 @@ private:
     void startOver(const Statistics &stats);
     [[nodiscard]] bool fits(const Statistics &stats) const;
     // Searches the slots around home for key (packed) and fills one on a miss.
-    void countSlowly(Statistics &stats, std::string_view key, std::uint64_t packed,
-                     std::int64_t size);
+    int countSlowly(Statistics &stats, std::string_view key, std::uint64_t packed,
+                    std::int64_t size);
 
     std::array<Slot, kSlots> m_slots{};
     const void *m_record = nullptr;
@@ -150,6 +152,10 @@ struct CrunchContext
     const CachedUtcOffsets *zoneCache = nullptr;
     // The calling thread's own index of the type lines; nullptr searches them.
     TypeIndex *types = nullptr;
+    // The drive's cluster size, for the overhang the kept lists order by.
+    std::int64_t clusterSize = 0;
+    // The calling thread's own kept largest files; nullptr keeps none.
+    FigureFiles *keeper = nullptr;
 };
 
 // The three file times of an entry, packed in local time.
@@ -175,8 +181,9 @@ void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_
 
 // Adds a file of size bytes under key (registerOnly: adds the key with no
 // files, leaves an existing line alone). Keys over five characters are ignored;
-// every other key finds its line, so each key has at most one.
-void insertType(Statistics &stats, std::string_view key, std::int64_t size, bool registerOnly);
+// every other key finds its line, so each key has at most one. Answers the
+// index of the key's line, -1 for an ignored key.
+int insertType(Statistics &stats, std::string_view key, std::int64_t size, bool registerOnly);
 // The index of key's line in lbTypes (binary search, A-Z case ignored), or -1.
 // Finds every key insertType accepts.
 [[nodiscard]] int findType(const Statistics &stats, std::string_view key);
@@ -188,6 +195,10 @@ void insertType(Statistics &stats, std::string_view key, std::int64_t size, bool
 [[nodiscard]] int halfHourIndex(std::uint32_t packed);
 // The size band 1..12 of a file of size bytes.
 [[nodiscard]] int sizeBand(std::int64_t size);
+// What the last cluster of a file leaves empty; 0 for an unknown cluster size.
+[[nodiscard]] std::int64_t wastedBytes(std::int64_t size, std::int64_t clusterSize);
+// The three dates, in the order of a file's facts.
+enum FileDate : std::size_t { kAccessed = 0, kCreated = 1, kModified = 2 };
 void collectFileAttr(Statistics &stats, std::uint32_t attributes, std::int64_t size);
 void DropIntoHourSlot(Statistics &stats, const PackedTimes &times);
 

@@ -230,6 +230,9 @@ public:
         m_path.reserve(4096);
     }
 
+    // The thread's own kept largest files; nullptr keeps none.
+    void keepIn(FigureFiles *keep) { m_context.keeper = keep; }
+
     // Walks the tree whose root is open as handle, then closes it.
     void walk(Handle handle, std::string_view path)
     {
@@ -666,6 +669,7 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
     if (threads == 1) {
         Walker walker(*first, context, stats, progress, abort, options.interrupt, options.observer,
                       linkedFiles, true, budget, nullptr);
+        walker.keepIn(options.keep);
         walker.walk(rootHandle, rootPath);
         walker.flush();
         result.unreadableDirectories = walker.unreadable();
@@ -675,6 +679,10 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
         queue.push({rootHandle, rootPath});
         std::vector<std::unique_ptr<DirectoryReader>> readers;
         std::vector<Statistics> partial(threadCount);
+        std::vector<FigureFiles> kept;
+        if (options.keep)
+            for (std::size_t i = 0; i < threadCount; ++i)
+                kept.push_back(options.keep->emptyLike());
         std::vector<std::unique_ptr<Walker>> walkers;
         readers.push_back(std::move(first));
         for (std::size_t i = 0; i < threadCount; ++i) {
@@ -683,6 +691,8 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
             walkers.push_back(std::make_unique<Walker>(*readers[i], context, partial[i], progress,
                                                        abort, options.interrupt, options.observer,
                                                        linkedFiles, false, budget, &queue));
+            if (options.keep)
+                walkers.back()->keepIn(&kept[i]);
         }
         auto work = [&queue, &walkers](std::size_t i) {
             SharedDirectory item;
@@ -705,6 +715,8 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
             thread.join();
         for (std::size_t i = 0; i < threadCount; ++i) {
             stats.merge(partial[i]);
+            if (options.keep)
+                options.keep->merge(kept[i]);
             result.unreadableDirectories += walkers[i]->unreadable();
             result.hardLinksSkipped += walkers[i]->hardLinksSkipped();
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/FigureFiles.h"
 #include "engine/Statistics.h"
 
 #include <atomic>
@@ -101,6 +102,9 @@ struct WalkOptions
     // A second stop flag, checked as often as abort: one a signal handler
     // sets, so that Ctrl-C stops the walk without a thread to pass it on.
     const std::atomic<bool> *interrupt = nullptr;
+    // Where the largest files of every figure go; each thread keeps its own
+    // like it (FigureFiles::emptyLike), merged in at the end. nullptr keeps none.
+    FigureFiles *keep = nullptr;
 };
 
 struct WalkResult
