@@ -324,7 +324,7 @@ std::vector<KeptFile> FileListModel::takeRows(std::vector<int> rows)
     return taken;
 }
 
-std::size_t FileListModel::forget(const std::vector<KeptFile> &gone)
+std::vector<KeptFile> FileListModel::forget(const std::vector<KeptFile> &gone)
 {
     std::set<std::pair<std::string_view, std::string_view>> paths;
     for (const KeptFile &f : gone)
@@ -333,7 +333,7 @@ std::size_t FileListModel::forget(const std::vector<KeptFile> &gone)
     for (std::size_t row = 0; row < m_files.size(); ++row)
         if (paths.contains({m_files[row].folder, m_files[row].name}))
             rows.push_back(static_cast<int>(row));
-    return takeRows(std::move(rows)).size();
+    return takeRows(std::move(rows));
 }
 
 QString isoLocalTime(FileTime time)

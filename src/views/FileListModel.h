@@ -70,9 +70,9 @@ public:
     // Takes the files of these rows out of the list, in any order and with
     // repeats, and gives them back in the order they were shown.
     std::vector<KeptFile> takeRows(std::vector<int> rows);
-    // Takes out every file that has the folder and name of one of `gone`;
-    // how many it took.
-    std::size_t forget(const std::vector<KeptFile> &gone);
+    // Takes out every file that has the folder and name of one of `gone`,
+    // and gives back those it held, in the order they were shown.
+    std::vector<KeptFile> forget(const std::vector<KeptFile> &gone);
 
     // The headings as the table and its CSV give them.
     [[nodiscard]] static QString heading(int column);

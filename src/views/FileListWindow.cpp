@@ -78,7 +78,9 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setToolTip(hint);
-    button->setAutoDefault(false);
+    // Enter on a focused button presses it, as in the program's dialogs;
+    // a plain window's buttons would leave Enter alone.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -293,17 +295,9 @@ void FileListWindow::setTotal(const FigureTotal &total)
 
 void FileListWindow::forgetFiles(const std::vector<KeptFile> &gone)
 {
-    std::vector<KeptFile> held;
-    for (const KeptFile &file : gone) {
-        const auto &files = m_model->files();
-        if (std::any_of(files.begin(), files.end(), [&file](const KeptFile &f) {
-                return f.folder == file.folder && f.name == file.name;
-            }))
-            held.push_back(file);
-    }
+    const std::vector<KeptFile> held = m_model->forget(gone);
     if (held.empty())
         return;
-    m_model->forget(held);
     m_total.files = std::max<std::int64_t>(0, m_total.files - std::int64_t(held.size()));
     for (const KeptFile &file : held)
         m_total.bytes = std::max(0.0, m_total.bytes - footerBytes(file));
