@@ -110,6 +110,7 @@ FileListWindow::~FileListWindow()
 void FileListWindow::buildWindow()
 {
     resize(900, 460);
+    centreOnScreen(*this);
 
     gridFiles = new QTableView(this);
     gridFiles->setObjectName(QStringLiteral("gridFiles"));
@@ -537,10 +538,10 @@ void FileListWindow::showListingProgress()
         finishListing();
         return;
     }
-    const QString seen = toQt(formatInt(m_listing->walk->filesSeen(), m_services.locale));
+    const QString seen = filesText(m_listing->walk->filesSeen(), m_services.locale);
     lblStatus->setText(m_listing->walk->stopRequested()
-                           ? QStringLiteral("Stopping ... %1 files looked at.").arg(seen)
-                           : QStringLiteral("Listing files ... standby.  %1 files looked at.  "
+                           ? QStringLiteral("Stopping ... %1 looked at.").arg(seen)
+                           : QStringLiteral("Listing files ... standby.  %1 looked at.  "
                                             "Press Esc or click Stop to stop.")
                                  .arg(seen));
 }
@@ -571,7 +572,8 @@ void FileListWindow::finishListing()
         return;
     }
 
-    const bool complete = listing->walk->complete() && !listing->walk->stopRequested();
+    const bool stopped = listing->walk->stopRequested();
+    const bool complete = listing->walk->complete() && !stopped;
     std::vector<KeptFile> found = listing->walk->takeFiles();
     FigureTotal total;
     total.files = static_cast<std::int64_t>(found.size());
@@ -582,12 +584,17 @@ void FileListWindow::finishListing()
     m_total = total;
     showFooter();
     const QString files = filesText(total.files, m_services.locale);
-    lblStatus->setText(
-        complete ? QStringLiteral("All files of the figure as the disk holds them now; the "
-                                  "figures are those of the scan.")
-                 : QStringLiteral("Listing stopped: the list holds the %1 found before it "
-                                  "stopped, not every file of the figure.")
-                       .arg(files));
+    if (complete)
+        lblStatus->setText(QStringLiteral("All files of the figure as the disk holds them now; "
+                                          "the figures are those of the scan."));
+    else if (stopped)
+        lblStatus->setText(QStringLiteral("Listing stopped: the list holds the %1 found before "
+                                          "it stopped, not every file of the figure.")
+                               .arg(files));
+    else // a drive not ready, or its root not to be opened
+        lblStatus->setText(QStringLiteral("Not every drive could be walked: the list holds the "
+                                          "%1 found, not every file of the figure.")
+                               .arg(files));
     enableActions();
     emit listingFinished(complete);
 }
