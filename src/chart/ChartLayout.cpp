@@ -101,6 +101,7 @@ ChartLayout::ChartLayout(const ChartModel &model, const QRectF &bounds)
     QRectF area = bounds.adjusted(w * s.margins.left / 100.0, h * s.margins.top / 100.0,
                                   -w * s.margins.right / 100.0, -h * s.margins.bottom / 100.0);
     m_geometry.panel = area;
+    m_geometry.zoomed = model.isZoomed();
 
     if (s.titleVisible && !s.titleLines.isEmpty()) {
         const QFontMetricsF fm(pixelFont(s.titleFont));

@@ -8,12 +8,23 @@
 #include <QFont>
 #include <QLineF>
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
 namespace vorin::chart {
+
+// A point of the chart as the user meant it: the series' index in the model
+// and the index into that series' points.
+struct ChartHit
+{
+    int series = 0;
+    int point = 0;
+
+    friend bool operator==(const ChartHit &, const ChartHit &) = default;
+};
 
 struct BarItem
 {
@@ -114,6 +125,7 @@ struct ChartGeometry
     QRectF plot;        // front plane of the plot box, scene units
     double depth = 0.0; // of the plot box
     Projection projection;
+    bool zoomed = false; // the user's zoom: bars are cut at the plot box
     bool hasAxes = false;
     bool horizontalBars = false;
     AxisRange horizontalRange; // data shown across the plot
@@ -144,6 +156,19 @@ public:
     // rectangle; nothing for a pie or outside an axis chart.
     [[nodiscard]] std::optional<QPointF> dataAt(const QPointF &screen) const;
 
+    // The point drawn at a screen point: the bar or stacked part whose box
+    // covers it, the pie slice under it ("Other" stands for no one point), or
+    // on a line chart the point whose column holds it, on the curve nearest
+    // above or below. Nothing where no point is drawn.
+    [[nodiscard]] std::optional<ChartHit> hitTest(const QPointF &screen) const;
+    // The points the keyboard steps through, in order: those of the first
+    // series shown (the pie, else the first active bar or line series in the
+    // model), as far as the chart draws them; the pie's "Other" is left out.
+    [[nodiscard]] std::vector<ChartHit> keyboardPoints() const;
+    // The screen outline of a point's bar, slice top or line point; empty
+    // when the chart does not draw that point.
+    [[nodiscard]] QPolygonF outline(const ChartHit &hit) const;
+
     // The pie's slices after merging the small ones into "Other", for a series.
     [[nodiscard]] static std::vector<PieSlice> pieSlices(const ChartSeries &series,
                                                          const LocaleSeparators &separators);
@@ -155,6 +180,15 @@ private:
     void layoutBars(const ChartModel &model);
     void layoutLines(const ChartModel &model);
     void layoutLegend(const ChartModel &model, QRectF &area);
+    // In ChartHits.cpp.
+    [[nodiscard]] std::optional<ChartHit> barAt(const QPointF &screen) const;
+    [[nodiscard]] std::optional<ChartHit> sliceAt(const QPointF &screen) const;
+    struct LineHit
+    {
+        ChartHit hit;
+        double verticalDistance = 0.0; // pixels from the curve
+    };
+    [[nodiscard]] std::optional<LineHit> linePointAt(const QPointF &screen) const;
 
     ChartGeometry m_geometry;
 };

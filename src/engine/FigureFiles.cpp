@@ -204,6 +204,15 @@ bool inFigure(const Figure &figure, const FileFacts &facts, std::string_view typ
     return false;
 }
 
+std::string attributeLetters(std::uint32_t attributes)
+{
+    std::string letters;
+    for (int i = 0; i < kAttributeFigures; ++i)
+        if (attributes & kAttributeBits[i])
+            letters += "RHSA"[i];
+    return letters;
+}
+
 std::string KeptFile::path() const
 {
     std::string path = folder;

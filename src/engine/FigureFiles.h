@@ -94,10 +94,16 @@ struct FigureTotal
     double bytes = 0;
 };
 
+// How many of its largest files each figure keeps during a scan.
+inline constexpr std::size_t kKeptPerFigure = 200;
+
+// Read-only, hidden, system and archive as the letters "RHSA" of those set.
+[[nodiscard]] std::string attributeLetters(std::uint32_t attributes);
+
 struct KeepOptions
 {
     // The files kept per figure: the largest (by wasted bytes for the overhang).
-    std::size_t perFigure = 200; // 0 keeps none but still counts the totals
+    std::size_t perFigure = kKeptPerFigure; // 0 keeps none but still counts the totals
     // Keep only this figure's files; with perFigure unlimited, every one of them.
     std::optional<Figure> only;
 };

@@ -25,12 +25,14 @@ void FigureListing::run()
 {
     m_found.clear();
     m_complete = false;
+    m_drivesWalked = 0;
     // A file linked from one drive of the run into another is listed once,
     // as the scan counted it once.
     LinkedFiles linkedFiles;
     bool complete = true;
+    const auto stopped = [this] { return m_stop.load() || (m_interrupt && m_interrupt->load()); };
     for (const std::string &drive : m_recipe.drives) {
-        if (m_stop.load())
+        if (stopped())
             break;
         if (drive.empty())
             continue;
@@ -51,12 +53,15 @@ void FigureListing::run()
         options.threads = m_recipe.threads > 0 ? m_recipe.threads : m_volumes.walkThreads(letter);
         options.linkedFiles = &linkedFiles;
         options.keep = &m_found;
+        options.interrupt = m_interrupt;
         Statistics scratch;
         const WalkResult walked =
             walkTree(*m_recipe.reader, volume->root, context, scratch, m_progress, m_stop, options);
+        m_drivesWalked += walked.rootOpened ? 1 : 0;
         complete = complete && walked.rootOpened && !walked.aborted;
     }
-    m_complete = complete && !m_stop.load();
+    m_total = m_found.total(m_figure);
+    m_complete = complete && !stopped();
 }
 
 std::vector<KeptFile> FigureListing::takeFiles()

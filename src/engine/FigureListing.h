@@ -46,6 +46,8 @@ public:
 
     void run();
     void requestStop() { m_stop.store(true); }
+    // A second stop flag, as a signal handler sets (the report's Ctrl-C).
+    void watch(const std::atomic<bool> *interrupt) { m_interrupt = interrupt; }
     [[nodiscard]] bool stopRequested() const { return m_stop.load(); }
 
     [[nodiscard]] std::int64_t filesSeen() const { return m_progress.filesProcessed(); }
@@ -54,6 +56,10 @@ public:
     // was walked to its end.
     [[nodiscard]] std::vector<KeptFile> takeFiles();
     [[nodiscard]] bool complete() const { return m_complete; }
+    // The files and bytes found (for the overhang: the space they leave).
+    [[nodiscard]] const FigureTotal &total() const { return m_total; }
+    // The drives that could be walked.
+    [[nodiscard]] int drivesWalked() const { return m_drivesWalked; }
 
 private:
     const Volumes &m_volumes;
@@ -62,7 +68,10 @@ private:
     std::unique_ptr<DirectoryReader> m_ownReader;
     WalkProgress m_progress;
     std::atomic<bool> m_stop{false};
+    const std::atomic<bool> *m_interrupt = nullptr;
     FigureFiles m_found;
+    FigureTotal m_total;
+    int m_drivesWalked = 0;
     bool m_complete = false;
 };
 

@@ -1,5 +1,7 @@
 #include "support/DosTime.h"
 
+#include <cstdio>
+
 namespace vorin {
 
 // Howard Hinnant's days-from-civil algorithm: exact for every Gregorian date,
@@ -26,6 +28,26 @@ CivilDate civilFromDays(std::int64_t days)
     const unsigned month = mp < 10 ? mp + 3 : mp - 9;
     const std::int64_t year = static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2 ? 1 : 0);
     return {static_cast<int>(year), month, day};
+}
+
+std::string isoLocalTime(FileTime time, const UtcOffsetSource &zone)
+{
+    // Years of four digits: a wild time from a broken file system is left out.
+    constexpr std::int64_t kYear10000 = 253402300800;
+    if (!time.recorded() || time.seconds < -62135596800 || time.seconds >= kYear10000)
+        return {};
+    constexpr std::int64_t kDay = 86400;
+    const std::int32_t offset = zone.utcOffsetSeconds(time.seconds);
+    const std::int64_t local = time.seconds + offset;
+    const std::int64_t days = (local >= 0 ? local : local - (kDay - 1)) / kDay;
+    const auto second = static_cast<int>(local - days * kDay);
+    const CivilDate date = civilFromDays(days);
+    const int away = offset < 0 ? -offset : offset;
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d%c%02d:%02d", date.year,
+                  date.month, date.day, second / 3600, second / 60 % 60, second % 60,
+                  offset < 0 ? '-' : '+', away / 3600, away / 60 % 60);
+    return text;
 }
 
 void CachedUtcOffsets::fill(std::int64_t day) const

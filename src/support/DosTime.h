@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <string>
 
 namespace vorin {
 
@@ -204,6 +205,11 @@ template <typename OffsetAt>
 {
     return detail::localDosSecondsWith(time, [&zone](std::int64_t t) { return zone.offsetAt(t); });
 }
+
+// A file time as ISO 8601 in local time with the zone's offset at that
+// instant, "2024-03-05T14:07:09+01:00"; empty when not recorded. For files
+// and scripts, which must read it back whatever the reader's zone.
+[[nodiscard]] std::string isoLocalTime(FileTime time, const UtcOffsetSource &zone);
 
 // A file time in UTC, turned to local time and packed; 0 when not recorded or
 // out of the packed range.

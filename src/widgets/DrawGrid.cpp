@@ -7,6 +7,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -365,11 +366,33 @@ void DrawGrid::mousePressEvent(QMouseEvent *event)
     emit cellClicked(cell.x(), cell.y());
 }
 
+void DrawGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const QPoint cell = cellAt(event->position().toPoint());
+    if (event->button() != Qt::LeftButton || cell.x() < 0 || isFixedRow(cell.y())) {
+        QAbstractScrollArea::mouseDoubleClickEvent(event);
+        return;
+    }
+    emit cellActivated(cell.x(), cell.y());
+}
+
 void DrawGrid::keyPressEvent(QKeyEvent *event)
 {
     int column = m_col;
     int row = m_row;
     switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Only a row the user can see as current: a grid with no current
+        // row lets Enter go on to its window.
+        if (m_row >= m_fixedRows && m_row < m_rowCount - m_fixedBottomRows && m_col >= 0 &&
+            m_col < m_colCount &&
+            isSignalConnected(QMetaMethod::fromSignal(&DrawGrid::cellActivated))) {
+            emit cellActivated(m_col, m_row);
+            return;
+        }
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
     case Qt::Key_Up:
         --row;
         break;

@@ -95,6 +95,9 @@ public:
 signals:
     void cellSelected(int column, int row);
     void cellClicked(int column, int row);
+    // A double click on a scrolling cell, or Enter on the current one: the
+    // user asks for what the cell stands for.
+    void cellActivated(int column, int row);
     void contextMenuRequested(const QPoint &globalPosition, int column, int row);
 
 protected:
@@ -111,6 +114,7 @@ protected:
 
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

@@ -174,6 +174,32 @@ TEST(DosTime, cachedLocalDayAndSecondAgreeWithLocalDosSeconds)
     }
 }
 
+struct IsoCase
+{
+    std::int64_t utc;
+    std::int32_t offset;
+    const char *text;
+};
+
+class IsoLocalTime : public ::testing::TestWithParam<IsoCase>
+{
+};
+
+TEST_P(IsoLocalTime, writesTheLocalTimeWithItsOffset)
+{
+    const FixedOffset zone(GetParam().offset);
+    EXPECT_EQ(isoLocalTime(FileTime{GetParam().utc}, zone), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Times, IsoLocalTime,
+    ::testing::Values(IsoCase{0, 0, "1970-01-01T00:00:00+00:00"},
+                      IsoCase{1709647629, 3600, "2024-03-05T15:07:09+01:00"},
+                      IsoCase{1709647629, -(3 * 3600 + 1800), "2024-03-05T10:37:09-03:30"},
+                      IsoCase{-1, 0, "1969-12-31T23:59:59+00:00"},
+                      IsoCase{FileTime::kNotRecorded, 0, ""},
+                      IsoCase{std::int64_t{1} << 60, 0, ""}));
+
 TEST(DosTime, convertersPickTheirOwnTime)
 {
     FixedOffset zone(0);

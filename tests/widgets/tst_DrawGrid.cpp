@@ -128,6 +128,23 @@ private slots:
         QCOMPARE(spy.at(0).at(1).toInt(), 1);
         QCOMPARE(spy.at(0).at(2).toInt(), 6);
     }
+
+    // A double click on a band or Enter on the current one asks for it; a
+    // heading, and Enter with no current row, ask for nothing.
+    void doubleClickAndEnterActivateTheCell()
+    {
+        auto grid = makeGrid();
+        QSignalSpy spy(grid.get(), &DrawGrid::cellActivated);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(2, 4).center());
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(1, 0).center());
+        grid->setSelection(1, 7);
+        QTest::keyClick(grid.get(), Qt::Key_Return);
+        grid->setSelection(20, 20);
+        QTest::keyClick(grid.get(), Qt::Key_Enter);
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(0), (QList<QVariant>{2, 4}));
+        QCOMPARE(spy.at(1), (QList<QVariant>{1, 7}));
+    }
 };
 
 QTEST_MAIN(TestDrawGrid)

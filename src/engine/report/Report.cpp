@@ -1,10 +1,12 @@
 #include "engine/report/Report.h"
 
 #include "engine/Drives.h"
+#include "engine/FigureListing.h"
 #include "engine/ScanRun.h"
 #include "platform/FileTypeRegistry.h"
 #include "platform/FolderVolumes.h"
 #include "platform/Messages.h"
+#include "platform/TimeZone.h"
 #include "platform/Volumes.h"
 #include "selection/StatFiles.h"
 #include "selection/TypeFilter.h"
@@ -29,7 +31,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: vorin-report [--json|--csv] [--threads N] [--include EXT,...|--exclude EXT,...] "
-    "TARGET...  |  vorin-report --drives  |  vorin-report --help";
+    "[--files FIGURE [--all]] TARGET...  |  vorin-report --drives  |  vorin-report --help";
 
 constexpr std::string_view kHelp =
     R"(Usage: vorin-report [OPTION]... TARGET...
@@ -55,6 +57,15 @@ Options:
   --include EXT,...  count only files of these types (doc, .doc or *.doc,
                      in any case)
   --exclude EXT,...  count every file but those of these types
+  --files FIGURE     print the files behind one figure instead of the tables,
+                     the 200 largest (the overhang's by the space they waste):
+                     types:.ISO (types: for files without extension), sizes:1
+                     to sizes:12, accessAge:0 to :9, createdAge:, modifiedAge:,
+                     accessTime:0 to :47, createdTime:, modifiedTime:,
+                     attributes:readOnly, :hidden, :system, :archive, overhang;
+                     --csv gives path,bytes,modified,accessed,created,attributes
+  --all              with --files: every file of the figure, from a walk that
+                     keeps nothing else
   --drives           list the drives with their roots, types and space
   --help             print this help and exit
   --version          print the version and exit
@@ -227,7 +238,8 @@ std::string terminalText(std::string_view text, std::size_t width)
 class Monitor
 {
 public:
-    Monitor(ScanRun &run, const ReportEnvironment &env) : m_run(run), m_env(env)
+    Monitor(const WalkProgress &progress, const ReportEnvironment &env)
+        : m_progress(progress), m_env(env)
     {
         m_thread = std::thread([this] { watch(); });
     }
@@ -252,15 +264,15 @@ private:
         while (!m_stop) {
             m_wake.wait_for(lock, std::chrono::milliseconds(100));
             if (!m_stop) {
-                const std::int64_t files = m_run.progress().filesProcessed();
+                const std::int64_t files = m_progress.filesProcessed();
                 *m_env.err << "\r\x1b[K" << formatInt(files, m_env.locale) << " files  "
-                           << terminalText(m_run.progress().currentDirectory(), 60) << std::flush;
+                           << terminalText(m_progress.currentDirectory(), 60) << std::flush;
                 m_shown = true;
             }
         }
     }
 
-    ScanRun &m_run;
+    const WalkProgress &m_progress;
     const ReportEnvironment &m_env;
     std::mutex m_mutex;
     std::condition_variable m_wake;
@@ -349,6 +361,13 @@ ReportOptions parseReportArguments(const std::vector<std::string> &args)
             options.csv = true;
         } else if (arg == "--drives") {
             options.listDrives = true;
+        } else if (isOption(arg, "--files")) {
+            options.files = optionValue(args, i, "--files");
+            if (!parseFigure(options.files))
+                throw ReportUsageError("no such figure: \"" + options.files + "\"; figures are " +
+                                       std::string(figureNameForms()));
+        } else if (arg == "--all") {
+            options.allFiles = true;
         } else if (isOption(arg, "--threads")) {
             options.threads = parseThreads(optionValue(args, i, "--threads"));
         } else if (isOption(arg, "--include") || isOption(arg, "--exclude")) {
@@ -363,6 +382,8 @@ ReportOptions parseReportArguments(const std::vector<std::string> &args)
     }
     if (options.json && options.csv)
         throw ReportUsageError("--json and --csv cannot be combined");
+    if (options.allFiles && options.files.empty())
+        throw ReportUsageError("--all needs --files");
     if (options.listDrives && !options.targets.empty())
         throw ReportUsageError("--drives takes no target");
     if (!options.listDrives && options.targets.empty())
@@ -611,6 +632,99 @@ void writeReportText(std::ostream &out, const Statistics &stats,
             << " hard links skipped: names of files already counted under another name\n";
 }
 
+namespace {
+
+// --files with --all: one walk that keeps every file of the figure and
+// counts nothing else.
+int listEveryFile(const ReportOptions &options, const std::vector<std::string> &entries,
+                  TypeFilter filter, const Volumes &volumes, const ReportEnvironment &env)
+{
+    const SystemTimeZone systemZone;
+    ScanRecipe recipe;
+    recipe.drives = entries;
+    recipe.filter = std::move(filter);
+    recipe.zone = env.zone ? env.zone : &systemZone;
+    recipe.today = env.today ? *env.today : localToday();
+    recipe.threads = options.threads;
+    recipe.overhangEnabled = entries.size() == 1;
+    recipe.clusterSize = entries.size() == 1 ? computeClusterSize(volumes, entries.front()) : 0;
+    FigureListing listing(volumes, std::move(recipe), *parseFigure(options.files));
+    listing.watch(env.interrupt);
+    {
+        std::optional<Monitor> monitor;
+        if (env.showProgress)
+            monitor.emplace(listing.progress(), env);
+        listing.run();
+    }
+    const bool interrupted = env.interrupt && env.interrupt->load();
+    const FigureTotal total = listing.total();
+    writeFileList(*env.out, options, figureName(*parseFigure(options.files)), listing.takeFiles(),
+                  total, listing.complete(), env.zone ? *env.zone : systemZone, env.locale);
+    env.out->flush();
+    if (interrupted)
+        return 130;
+    return listing.drivesWalked() > 0 ? 0 : 1;
+}
+
+// "2024-03-05 14:07" for the table; empty when not recorded.
+std::string tableTime(FileTime time, const UtcOffsetSource &zone)
+{
+    std::string text = isoLocalTime(time, zone).substr(0, 16);
+    if (text.size() == 16)
+        text[10] = ' ';
+    return text;
+}
+
+} // namespace
+
+void writeFileList(std::ostream &out, const ReportOptions &options, std::string_view figure,
+                   const std::vector<KeptFile> &files, const FigureTotal &total, bool complete,
+                   const UtcOffsetSource &zone, const LocaleSeparators &locale)
+{
+    if (options.csv) {
+        out << "path,bytes,modified,accessed,created,attributes\r\n";
+        for (const KeptFile &file : files)
+            out << csvField(file.path()) << ',' << file.size() << ','
+                << isoLocalTime(file.modified, zone) << ',' << isoLocalTime(file.accessed, zone)
+                << ',' << isoLocalTime(file.created, zone) << ','
+                << attributeLetters(file.facts.attributes) << "\r\n";
+        return;
+    }
+    if (options.json) {
+        const auto time = [&zone](FileTime t) {
+            const std::string text = isoLocalTime(t, zone);
+            return text.empty() ? std::string("null") : '"' + text + '"';
+        };
+        out << "{\"figure\":" << jsonString(figure) << ",\"files\":" << total.files
+            << ",\"bytes\":" << whole(total.bytes)
+            << ",\"complete\":" << (complete ? "true" : "false") << ",\"list\":[";
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            const KeptFile &file = files[i];
+            out << (i == 0 ? "" : ",") << "{\"path\":" << jsonString(file.path())
+                << ",\"bytes\":" << file.size() << ",\"modified\":" << time(file.modified)
+                << ",\"accessed\":" << time(file.accessed) << ",\"created\":" << time(file.created)
+                << ",\"attributes\":\"" << attributeLetters(file.facts.attributes) << "\"}";
+        }
+        out << "]}\n";
+        return;
+    }
+    const auto n = [&locale](double x) { return formatWhole(x, locale); };
+    out << figure << ": ";
+    if (files.size() < static_cast<std::size_t>(total.files))
+        out << n(double(files.size())) << " largest of ";
+    out << n(double(total.files)) << " files (" << n(total.bytes) << " bytes)"
+        << (complete ? "" : ", incomplete") << "\n\n";
+    out << padLeft("Bytes", 16) << "  " << padRight("Modified", 18) << padRight("Accessed", 18)
+        << padRight("Created", 18) << padRight("Attr", 6) << "Path\n";
+    for (const KeptFile &file : files)
+        out << padLeft(n(double(file.size())), 16) << "  "
+            << padRight(tableTime(file.modified, zone), 18)
+            << padRight(tableTime(file.accessed, zone), 18)
+            << padRight(tableTime(file.created, zone), 18)
+            << padRight(attributeLetters(file.facts.attributes), 6)
+            << terminalText(file.path(), file.path().size() + 1) << '\n';
+}
+
 int runReport(const std::vector<std::string> &args, const ReportEnvironment &env)
 {
     std::ostream &out = *env.out;
@@ -646,6 +760,8 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
         filter = TypeFilter(false, options.includeTypes, options.excludeTypes, options.typeEntries);
 
     ReportMessages messages(err);
+    if (options.allFiles)
+        return listEveryFile(options, entries, std::move(filter), volumes, env);
     RunHooks hooks;
     RunOptions runOptions;
     runOptions.threads = options.threads;
@@ -654,6 +770,8 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
     runOptions.locale = env.locale;
     // The walk watches the interrupt itself.
     runOptions.interrupt = env.interrupt;
+    if (!options.files.empty())
+        runOptions.keepPerFigure = kKeptPerFigure;
     ScanRun run(volumes, hooks, runOptions);
     if (!run.begin(entries, std::move(filter)))
         return 1;
@@ -664,7 +782,7 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
         // of a descriptor, which slows each file's statx by a few percent.
         std::optional<Monitor> monitor;
         if (env.showProgress)
-            monitor.emplace(run, env);
+            monitor.emplace(run.progress(), env);
         for (std::size_t i = 0; i < run.driveCount(); ++i) {
             const ScanRun::DriveStep step = run.prepareDrive(i);
             if (step == ScanRun::DriveStep::Stop)
@@ -680,7 +798,11 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
 
     const bool interrupted = run.abortRequested();
     const bool complete = !interrupted && messages.errors == 0;
-    if (options.json)
+    if (!options.files.empty()) {
+        const Figure figure = *parseFigure(options.files);
+        writeFileList(out, options, figureName(figure), run.keptFiles().files(figure),
+                      run.keptFiles().total(figure), complete, *run.recipe().zone, env.locale);
+    } else if (options.json)
         writeReportJson(out, run.statistics(), run.clusterSize(), walkThreads,
                         run.unreadableDirectories(), run.hardLinksSkipped(), complete,
                         *env.registry);

@@ -37,9 +37,12 @@ struct ReportOptions
     bool excludeTypes = false;
     std::vector<std::string> typeEntries; // "*.doc\t", one per extension given
     std::vector<std::string> targets;
+    std::string files;     // --files FIGURE: the figure whose files are listed; empty: the tables
+    bool allFiles = false; // --all: every file of that figure, not just the largest
 };
 
-// vorin-report [--json|--csv] [--threads N] [--include EXT,...|--exclude EXT,...] TARGET...
+// vorin-report [--json|--csv] [--threads N] [--include EXT,...|--exclude EXT,...]
+//              [--files FIGURE [--all]] TARGET...
 // vorin-report --drives | --help | --version
 // --help and --version end the reading: what follows them is not looked at.
 [[nodiscard]] ReportOptions parseReportArguments(const std::vector<std::string> &args);
@@ -86,6 +89,18 @@ void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t cl
 // createdTime, accessTime (half hour 0 to 47, label its start "06:30", no
 // bytes), attributes (readOnly, hidden, system, archive).
 void writeReportCsv(std::ostream &out, const Statistics &stats, const FileTypeRegistry &registry);
+
+struct KeptFile;
+struct FigureTotal;
+
+// The files behind one figure (figure: its name, "types:.ISO"), largest first,
+// as a table, CSV (path,bytes,modified,accessed,created,attributes: times in
+// ISO 8601 with the zone's offset, empty when not recorded; attributes as the
+// letters RHSA) or JSON. `total` is the whole figure, of which `files` may be
+// the largest only.
+void writeFileList(std::ostream &out, const ReportOptions &options, std::string_view figure,
+                   const std::vector<KeptFile> &files, const FigureTotal &total, bool complete,
+                   const UtcOffsetSource &zone, const LocaleSeparators &locale);
 
 // One CSV field: as it is, or in quotes with its quotes doubled.
 [[nodiscard]] std::string csvField(std::string_view text);

@@ -81,4 +81,38 @@ expect 'types,".X,""Y","X,""Y File",1,5'
 expect 'sizes,1,0 - 16K,2,6'
 expect 'attributes,hidden,Hidden,0,0'
 [ "$(wc -l <<< "$csv")" -eq $((1 + 2 + 12 + 30 + 144 + 4)) ] || fail "CSV lines: $csv"
+# --files: the files behind one figure agree with the tables' figures; the
+# 200 largest by default, every one with --all.
+filetree="$tree/files"
+mkdir "$filetree"
+for i in $(seq 1 205); do truncate -s "$i" "$filetree/n$i.dat"; done
+printf 'x' > "$filetree/$(printf 'odd\377\nname.dat')"
+truncate -s 70000 "$filetree/disc.iso"
+tables="$(TZ=UTC "$report" --csv "$filetree")"
+figure() { grep -F -e "$1" <<< "$tables" | cut -d, -f4,5 | tr -d '\r'; }
+[ "$(figure 'types,.DAT,')" = "206,21116" ] || fail "types .DAT: $(figure 'types,.DAT,')"
+listed="$(TZ=UTC "$report" --files types:.dat --csv "$filetree")"
+[ "$(head -n 1 <<< "$listed")" = "path,bytes,modified,accessed,created,attributes$crlf" ] ||
+    fail "--files CSV heading: $(head -n 1 <<< "$listed")"
+[ "$(grep -c "$crlf\$" <<< "$listed")" -eq 201 ] || fail "--files kept $(wc -l <<< "$listed") lines"
+grep -qF "$filetree/n205.dat,205,"  <<< "$listed" || fail "--files lacks the largest: $listed"
+all="$(TZ=UTC "$report" --files types:.DAT --all --json "$filetree")"
+if command -v python3 > /dev/null; then
+    python3 - "$all" "$filetree" <<'PY' || fail "--all JSON: $all"
+import json, sys
+d = json.loads(sys.argv[1])
+assert d["figure"] == "types:.DAT" and d["files"] == 206 and d["bytes"] == 21116, d
+assert d["complete"] is True and len(d["list"]) == 206
+assert d["list"][0]["path"] == sys.argv[2] + "/n205.dat" and d["list"][0]["bytes"] == 205
+assert any(f["path"].endswith("/odd\u00ff\nname.dat") for f in d["list"]), d["list"][-1]
+PY
+fi
+iso="$(TZ=UTC "$report" --files types:.iso "$filetree" | head -n 1)"
+[ "$iso" = "types:.ISO: 1 files (70,000 bytes)" ] || fail "--files table: $iso"
+set +e
+"$report" --files sizes:13 "$filetree" > "$tree.out" 2> "$tree.err"; status=$?
+set -e
+[ "$status" -eq 2 ] && [ ! -s "$tree.out" ] && [ "$(wc -l < "$tree.err")" -eq 1 ] &&
+    grep -qF 'attributes:readOnly|hidden|system|archive' "$tree.err" ||
+    fail "--files sizes:13: status $status, $(cat "$tree.out" "$tree.err")"
 echo "vorin-report: ok"
