@@ -26,8 +26,9 @@ namespace vorin {
 // instant (an unrecorded time before every other), attributes by their
 // letters, and names and folders as the file-type table sorts its texts:
 // a-z as A-Z, then byte by byte. That order needs no locale lookup per
-// comparison, so a sort of a million files takes a moment rather than a
-// minute, and it is the same for names that are not UTF-8.
+// comparison and is the same for names that are not UTF-8; a sort works on
+// a compact key per file and moves each record once, so a million files
+// sort in about a second.
 class FileListModel final : public QAbstractTableModel
 {
     Q_OBJECT
