@@ -1,6 +1,7 @@
 #include "FileListFixture.h"
 #include "views/FileListModel.h"
 
+#include <algorithm>
 #include <QBuffer>
 #include <QStringList>
 #include <QTest>
@@ -48,6 +49,8 @@ private slots:
     void sortingByAColumnOrdersItsFigures_data();
     void sortingByAColumnOrdersItsFigures();
     void sortingIsStableSoTheColumnSortedBeforeOrdersEquals();
+    void textsAlikeInTheirFirstBytesSortByTheirWholeText_data();
+    void textsAlikeInTheirFirstBytesSortByTheirWholeText();
     void takenRowsLeaveTheListAndComeBackInTheOrderShown();
     void forgettingTakesOutTheFilesOfTheSameFolderAndName();
     void csvHasTheHeadingsAndOneRecordPerFileInTheOrderShown();
@@ -224,6 +227,54 @@ void tst_FileListModel::sortingIsStableSoTheColumnSortedBeforeOrdersEquals()
     QCOMPARE(columnTexts(model, FileListModel::kAttributes),
              QStringList({"", "", "A", "A", "H", "H"}));
     QCOMPARE(columnTexts(model, FileListModel::kName), QStringList({"c", "b", "f", "a", "e", "d"}));
+}
+
+void tst_FileListModel::textsAlikeInTheirFirstBytesSortByTheirWholeText_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QStringList>("given");
+    QTest::addColumn<QStringList>("sorted");
+    QTest::newRow("names") << int(FileListModel::kName)
+                           << QStringList{"reportage-b", "REPORTAGE-c", "reportage", "Report",
+                                          "reportage-a"}
+                           << QStringList{"Report", "reportage", "reportage-a", "reportage-b",
+                                          "REPORTAGE-c"};
+    QTest::newRow("folders") << int(FileListModel::kFolder)
+                             << QStringList{"/home/ann/Music/b", "/home/ann/Music",
+                                            "/home/ann/music/a", "/home/ann"}
+                             << QStringList{"/home/ann", "/home/ann/Music", "/home/ann/music/a",
+                                            "/home/ann/Music/b"};
+    QTest::newRow("attribute letters")
+        << int(FileListModel::kAttributes) << QStringList{"RHSA", "HS", "", "RH", "A", "R"}
+        << QStringList{"", "A", "HS", "R", "RH", "RHSA"};
+}
+
+void tst_FileListModel::textsAlikeInTheirFirstBytesSortByTheirWholeText()
+{
+    QFETCH(int, column);
+    QFETCH(QStringList, given);
+    QFETCH(QStringList, sorted);
+    std::vector<KeptFile> files;
+    for (const QString &text : given) {
+        KeptFile file = keptFile("/d", "f", 1);
+        if (column == FileListModel::kName)
+            file.name = text.toStdString();
+        else if (column == FileListModel::kFolder)
+            file.folder = text.toStdString();
+        else
+            for (const QChar letter : text)
+                file.facts.attributes |= letter == u'R'   ? kAttrReadOnly
+                                         : letter == u'H' ? kAttrHidden
+                                         : letter == u'S' ? kAttrSystem
+                                                          : kAttrArchive;
+        files.push_back(std::move(file));
+    }
+    FileListModel model(std::move(files), kUs);
+    model.sort(column, Qt::AscendingOrder);
+    QCOMPARE(columnTexts(model, column), sorted);
+    std::reverse(sorted.begin(), sorted.end());
+    model.sort(column, Qt::DescendingOrder);
+    QCOMPARE(columnTexts(model, column), sorted);
 }
 
 void tst_FileListModel::takenRowsLeaveTheListAndComeBackInTheOrderShown()
