@@ -194,7 +194,7 @@ bool inFigure(const Figure &figure, const FileFacts &facts, std::string_view typ
     case FigureKind::AccessTime:
     case FigureKind::CreatedTime:
     case FigureKind::ModifiedTime:
-        return facts.slots[dateOf(figure.kind)] == figure.index;
+        return facts.halfHours[dateOf(figure.kind)] == figure.index;
     case FigureKind::Attribute:
         return figure.index >= 0 && figure.index < kAttributeFigures &&
                (facts.attributes & kAttributeBits[figure.index]) != 0;
@@ -481,9 +481,9 @@ struct FigureFiles::Store
         visit(lists[kBandLists + facts.band - 1u], size);
         for (std::size_t date = 0; date < 3; ++date) {
             visit(lists[kAgeLists + date * kAgeBuckets + facts.ages[date]], size);
-            if (facts.slots[date] > 0)
+            if (facts.halfHours[date] > 0)
                 visit(lists[kSlotLists + date * kTimeSlots +
-                            static_cast<std::size_t>(facts.slots[date])],
+                            static_cast<std::size_t>(facts.halfHours[date])],
                       size);
         }
         for (std::size_t i = 0; i < kAttributeFigures; ++i)
@@ -711,8 +711,8 @@ void uncount(Statistics &stats, const KeptFile &file)
     for (std::size_t d = 0; d < 3; ++d) {
         dates[d].count[f.ages[d]] -= 1;
         dates[d].bytes[f.ages[d]] -= bytes;
-        if (f.slots[d] > 0)
-            dates[d].slots[static_cast<std::size_t>(f.slots[d])] -= 1;
+        if (f.halfHours[d] > 0)
+            dates[d].slots[static_cast<std::size_t>(f.halfHours[d])] -= 1;
     }
     Statistics taken;
     collectFileAttr(taken, f.attributes, f.size);

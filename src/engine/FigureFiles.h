@@ -60,7 +60,7 @@ struct FileFacts
     std::uint32_t attributes = 0;
     std::uint8_t band = 1;              // 1..12
     std::array<std::uint8_t, 3> ages{}; // access, created, modified: bucket 0..9
-    std::array<std::int8_t, 3> slots{}; // access, created, modified: half hour 1..47, or -1
+    std::array<std::int8_t, 3> halfHours{}; // access, created, modified: half hour 1..47, or -1
     std::int64_t wasted = 0;            // at the drive's cluster size; 0 when not counted
     bool overhangCounted = false;       // in the overhang sums (one-drive runs)
     bool typed = false;                 // the file has a line in the types table

@@ -296,11 +296,11 @@ void countTimes(Statistics &stats, const Zone &zone, const DirectoryEntry &entry
     // Each time is counted as soon as it is converted, so that nothing is
     // kept on the stack between the three.
     countTime(entry.lastAccess, zone, today, bytes, stats.accessTimeSlots, stats.accessAgeCount,
-              stats.accessAgeBytes, facts.ages[kAccessed], facts.slots[kAccessed]);
+              stats.accessAgeBytes, facts.ages[kAccessed], facts.halfHours[kAccessed]);
     countTime(entry.creation, zone, today, bytes, stats.createdTimeSlots, stats.createdAgeCount,
-              stats.createdAgeBytes, facts.ages[kCreated], facts.slots[kCreated]);
+              stats.createdAgeBytes, facts.ages[kCreated], facts.halfHours[kCreated]);
     countTime(entry.lastWrite, zone, today, bytes, stats.modifiedTimeSlots, stats.modifiedAgeCount,
-              stats.modifiedAgeBytes, facts.ages[kModified], facts.slots[kModified]);
+              stats.modifiedAgeBytes, facts.ages[kModified], facts.halfHours[kModified]);
 }
 
 // A-Z to upper case in all eight bytes of a word at once: a byte below 0x80

@@ -3,6 +3,7 @@
 #include "chart/Chart.h"
 #include "engine/Statistics.h"
 #include "support/Utility.h"
+#include "views/FigureLinks.h"
 #include "views/PageParts.h"
 #include "views/TableExport.h"
 #include "widgets/WindowSupport.h"
@@ -40,19 +41,30 @@ struct AttributeRow
     QLabel *AttributePage::*size;
     std::int64_t Statistics::*files;
     double Statistics::*bytes;
+    int figure; // the attribute's figure (0 read-only, 1 hidden, 2 system, 3 archive)
 };
 
 constexpr AttributeRow kAttributeRows[] = {
     {"Hidden", "lblNHidden", "lblSzHidden", &AttributePage::lblNHidden, &AttributePage::lblSzHidden,
-     &Statistics::hiddenCount, &Statistics::hiddenBytes},
+     &Statistics::hiddenCount, &Statistics::hiddenBytes, 1},
     {"Read-only", "lblNReadOnly", "lblSzReadOnly", &AttributePage::lblNReadOnly,
-     &AttributePage::lblSzReadOnly, &Statistics::readOnlyCount, &Statistics::readOnlyBytes},
+     &AttributePage::lblSzReadOnly, &Statistics::readOnlyCount, &Statistics::readOnlyBytes, 0},
     {"System", "lblNSystem", "lblSzSystem", &AttributePage::lblNSystem, &AttributePage::lblSzSystem,
-     &Statistics::systemCount, &Statistics::systemBytes},
+     &Statistics::systemCount, &Statistics::systemBytes, 2},
     {"Archive", "lblNArchive", "lblSzArchive", &AttributePage::lblNArchive,
-     &AttributePage::lblSzArchive, &Statistics::archiveCount, &Statistics::archiveBytes},
+     &AttributePage::lblSzArchive, &Statistics::archiveCount, &Statistics::archiveBytes, 3},
 };
+
 constexpr std::size_t kRows = std::size(kAttributeRows);
+
+FigureChoices rowFigure(std::size_t row)
+{
+    if (row >= kRows)
+        return {};
+    const AttributeRow &attribute = kAttributeRows[row];
+    return {
+        {QString::fromLatin1(attribute.caption), {FigureKind::Attribute, attribute.figure, {}}}};
+}
 
 // Four bars, archive at the bottom and hidden at the top, each the share of
 // the four attributes' sum; none when that sum is 0.
@@ -120,6 +132,33 @@ AttributePage::AttributePage(QWidget *page, PageContext &context)
     attributeTable = new TableExport(
         page, QStringLiteral("Attributes"), [this] { return figureTable(); }, locale);
     attributeTable->offerOnPage();
+
+    // A row of the table, or a bar level with it, leads to its files.
+    linkRowsToFiles(
+        *page, *attributeTable->menu(),
+        [](const QPoint &position) {
+            const int offset = position.y() - kFirstRowTop;
+            if (offset < 0 || offset % kRowPitch >= kRowHeight)
+                return FigureChoices{};
+            return rowFigure(static_cast<std::size_t>(offset / kRowPitch));
+        },
+        [] {
+            FigureChoices all;
+            for (std::size_t row = 0; row < kRows; ++row)
+                all.push_back(rowFigure(row).front());
+            return all;
+        },
+        context.showFiles);
+    for (chart::Chart *c : {Chart2, Chart3})
+        // Archive is the first bar, at the bottom.
+        linkChartToFiles(
+            *c,
+            [](int, int point) {
+                return point >= 0 && point < static_cast<int>(kRows)
+                           ? rowFigure(kRows - 1 - static_cast<std::size_t>(point))
+                           : FigureChoices{};
+            },
+            context.showFiles);
 }
 
 TextTable AttributePage::figureTable() const

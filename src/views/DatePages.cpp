@@ -3,6 +3,7 @@
 #include "chart/Chart.h"
 #include "platform/Messages.h"
 #include "support/Utility.h"
+#include "views/FigureLinks.h"
 #include "views/PageParts.h"
 #include "views/Palette.h"
 #include "views/TableExport.h"
@@ -108,6 +109,8 @@ DatePages::DatePages(const std::array<QWidget *, 4> &pages, PageContext &context
     combineTable =
         offerGridExport(gridCombine, QStringLiteral("Combined dates"), {1, 2, 3, 4, 5, 6}, locale);
 
+    linkAgesToFiles();
+
     HorizBarSeries1 = &setUpShareBars(*chartAccess, QStringLiteral("HorizBarSeries1"));
     HorizBarSeries2 = &setUpShareBars(*chartCreate, QStringLiteral("HorizBarSeries2"));
     HorizBarSeries3 = &setUpShareBars(*chartModify, QStringLiteral("HorizBarSeries3"));
@@ -115,6 +118,17 @@ DatePages::DatePages(const std::array<QWidget *, 4> &pages, PageContext &context
     Series6 = &chartCombine->model().series(0);
     Series7 = &chartCombine->model().series(1);
     Series8 = &chartCombine->model().series(2);
+    // The combined chart's series are the three dates, its points the buckets.
+    linkChartToFiles(
+        *chartCombine,
+        [](int series, int point) {
+            const FigureKind kinds[] = {FigureKind::AccessAge, FigureKind::CreatedAge,
+                                        FigureKind::ModifiedAge};
+            if (series < 0 || series > 2 || point < 0 || point >= kAgeBuckets)
+                return FigureChoices{};
+            return FigureChoices{{QString(), {kinds[series], point, {}}}};
+        },
+        context.showFiles);
 
     // Only the button that becomes checked answers, so one choice rebuilds
     // the charts once.
@@ -129,6 +143,55 @@ DatePages::DatePages(const std::array<QWidget *, 4> &pages, PageContext &context
     connect(SpeedButton2, &QToolButton::clicked, this, &DatePages::SpeedButton2Click);
     connect(SpeedButton3, &QToolButton::clicked, this, &DatePages::SpeedButton3Click);
     connect(SpeedButton4, &QToolButton::clicked, this, &DatePages::SpeedButton4Click);
+}
+
+void DatePages::linkAgesToFiles()
+{
+    // Row r of a table holds bucket 10 - r: the oldest files on top.
+    const auto bucketOfRow = [](int row) {
+        return row >= 1 && row <= kAgeBuckets ? kAgeBuckets - row : -1;
+    };
+    const struct
+    {
+        StringGrid *grid;
+        TableExport *table;
+        chart::Chart *chart;
+        FigureKind kind;
+    } dates[] = {{gridAccess, accessTable, chartAccess, FigureKind::AccessAge},
+                 {gridCreate, createTable, chartCreate, FigureKind::CreatedAge},
+                 {gridModify, modifyTable, chartModify, FigureKind::ModifiedAge}};
+    const ShowFiles &show = m_context.showFiles;
+    for (const auto &d : dates) {
+        const FigureKind kind = d.kind;
+        const auto one = [kind](int bucket) {
+            return bucket >= 0 && bucket < kAgeBuckets
+                       ? FigureChoices{{QString(), {kind, bucket, {}}}}
+                       : FigureChoices{};
+        };
+        linkGridToFiles(
+            *d.grid, *d.table->menu(),
+            [one, bucketOfRow](int, int row) { return one(bucketOfRow(row)); }, show);
+        // Bucket 0 is the first bar.
+        linkChartToFiles(
+            *d.chart, [one](int, int point) { return one(point); }, show);
+    }
+    // The combined table's row is a bucket of the three dates: the figures of
+    // a date's two columns are its own, the label's column asks which.
+    linkGridToFiles(
+        *gridCombine, *combineTable->menu(),
+        [bucketOfRow](int column, int row) {
+            const int bucket = bucketOfRow(row);
+            if (bucket < 0)
+                return FigureChoices{};
+            const FigureChoices all = {
+                {QStringLiteral("Accessed"), {FigureKind::AccessAge, bucket, {}}},
+                {QStringLiteral("Created"), {FigureKind::CreatedAge, bucket, {}}},
+                {QStringLiteral("Modified"), {FigureKind::ModifiedAge, bucket, {}}}};
+            if (column >= 1 && column <= 6)
+                return FigureChoices{all[static_cast<std::size_t>((column - 1) / 2)]};
+            return all;
+        },
+        show);
 }
 
 void DatePages::fillGridDates(StringGrid *grid, const QString &title,

@@ -85,6 +85,9 @@ public:
     TableExport *combineTable = nullptr;
 
 private:
+    // Rows and bars lead to the files of their buckets.
+    void linkAgesToFiles();
+
     PageContext &m_context;
     std::array<QWidget *, 4> m_pages;
 };

@@ -3,6 +3,7 @@
 #include "chart/Chart.h"
 #include "engine/Statistics.h"
 #include "support/Utility.h"
+#include "views/FigureLinks.h"
 #include "views/PageParts.h"
 #include "views/TableExport.h"
 #include "widgets/FontSubstitutes.h"
@@ -197,6 +198,33 @@ OverhangPage::OverhangPage(QWidget *page, PageContext &context) : QObject(page),
     overhangTable = new TableExport(
         page, QStringLiteral("Cluster overhang"), [this] { return figureTable(); }, locale);
     overhangTable->offerOnPage();
+
+    // The drive's own cluster size is the row whose waste the kept files
+    // show: that row, and its bar, lead to them.
+    const auto arrowRowFigure = [this](std::optional<std::size_t> row) {
+        if (!row || row != m_arrowRow)
+            return FigureChoices{};
+        return FigureChoices{{lblCSize[*row]->text(), {FigureKind::Overhang, 0, {}}}};
+    };
+    linkRowsToFiles(
+        *page, *overhangTable->menu(),
+        [arrowRowFigure](const QPoint &position) {
+            const int offset = position.y() - kFirstRowTop;
+            if (offset < 0 || offset % kRowPitch >= kRowHeight)
+                return FigureChoices{};
+            return arrowRowFigure(static_cast<std::size_t>(offset / kRowPitch));
+        },
+        [this, arrowRowFigure] { return arrowRowFigure(m_arrowRow); }, context.showFiles);
+    linkChartToFiles(
+        *chartOverhang,
+        [this, arrowRowFigure](int, int point) {
+            // 64K is the first bar, at the bottom.
+            const std::size_t rows = lblCSize.size();
+            return point >= 0 && static_cast<std::size_t>(point) < rows
+                       ? arrowRowFigure(rows - 1 - static_cast<std::size_t>(point))
+                       : FigureChoices{};
+        },
+        context.showFiles);
 }
 
 TextTable OverhangPage::figureTable() const

@@ -10,6 +10,7 @@ namespace vorin {
 
 class Notebook;
 class Palette;
+struct Figure;
 struct Statistics;
 
 // What a result page is handed by the window that holds it: the machine's
@@ -25,6 +26,8 @@ struct PageContext
     QTimer &Timer1; // pie rotation, 50 ms
     QTimer &Timer2; // bar depth, 50 ms
     std::function<const Statistics &()> statistics;
+    // Opens the list of a figure's files; empty while no window listens.
+    std::function<void(const Figure &)> showFiles{};
 };
 
 } // namespace vorin

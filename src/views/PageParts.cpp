@@ -101,6 +101,7 @@ StringGrid *makeListingGrid(QWidget *page, const QString &name, int columns, int
             gridSizesDrawCell(*grid, painter, rect, column, row);
         });
     grid->setSelectCellHandler(&gridSizesSelectCell);
+    grid->setRowSelect(true);
     grid->hide();
     return grid;
 }
@@ -156,9 +157,9 @@ void gridSizesDrawCell(const StringGrid &grid, QPainter &painter, const QRect &r
     painter.drawText(inner, static_cast<int>(horizontal | Qt::AlignTop) | Qt::TextSingleLine, text);
 }
 
-bool gridSizesSelectCell(int, int)
+bool gridSizesSelectCell(int, int row)
 {
-    return false;
+    return row >= 1;
 }
 
 chart::ChartSeries &setUpShareBars(chart::Chart &c, const QString &seriesTitle)

@@ -54,9 +54,9 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, con
 
 // A read-only result table of the Sizes and date pages: a fixed header row,
 // horizontal lines only, in the button-face colour, 19-pixel rows, hidden
-// until its listing is chosen. Its cells are drawn by gridSizesDrawCell and
-// can never be selected (gridSizesSelectCell), by mouse or by keys; it takes
-// the focus only so that Ctrl+C and its right-click menu can copy it.
+// until its listing is chosen. Its cells are drawn by gridSizesDrawCell; a
+// click or the arrow keys pick a whole row (gridSizesSelectCell), whose
+// files Enter then opens, and Ctrl+C and the right-click menu copy it.
 [[nodiscard]] StringGrid *makeListingGrid(QWidget *page, const QString &name, int columns, int rows,
                                           const QList<int> &widths);
 
@@ -77,7 +77,7 @@ void fitListingGrid(StringGrid &grid, const QList<int> &widths);
 // pixels left of the right edge; clipped to the cell.
 void gridSizesDrawCell(const StringGrid &grid, QPainter &painter, const QRect &rect, int column,
                        int row);
-// Refuses every selection: these tables show figures, nothing to pick.
+// Takes the rows of figures, never a heading: a row is picked to reach its files.
 [[nodiscard]] bool gridSizesSelectCell(int column, int row);
 
 // A horizontal bar chart of the Sizes and single-date pages: one series of

@@ -3,6 +3,7 @@
 #include "chart/Chart.h"
 #include "engine/Statistics.h"
 #include "support/Utility.h"
+#include "views/FigureLinks.h"
 #include "views/PageParts.h"
 #include "views/Palette.h"
 #include "views/TableExport.h"
@@ -35,6 +36,16 @@ SizesPage::SizesPage(QWidget *page, PageContext &context) : QObject(page), m_con
     sizesTable =
         offerGridExport(gridSizes, QStringLiteral("File sizes"), {1, 2}, context.services.locale);
     rgSize = makeViewButtons(page, QStringLiteral("rgSize"));
+    const auto band = [](int b) {
+        return b >= 1 && b <= kSizeBands ? FigureChoices{{QString(), {FigureKind::Size, b, {}}}}
+                                         : FigureChoices{};
+    };
+    linkGridToFiles(
+        *gridSizes, *sizesTable->menu(), [band](int, int row) { return band(rowOfBand(row)); },
+        context.showFiles);
+    // Band 1 is the first bar.
+    linkChartToFiles(
+        *Chart1, [band](int, int point) { return band(point + 1); }, context.showFiles);
     // Only the button that becomes checked answers, so one choice rebuilds
     // the chart once.
     for (QRadioButton *button : rgSize)

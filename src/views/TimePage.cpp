@@ -3,6 +3,7 @@
 #include "chart/Chart.h"
 #include "engine/Statistics.h"
 #include "platform/Messages.h"
+#include "views/FigureLinks.h"
 #include "views/PageParts.h"
 #include "widgets/WindowSupport.h"
 
@@ -86,6 +87,19 @@ TimePage::TimePage(QWidget *page, PageContext &context) : QObject(page), m_conte
     // Connected after the start position is set: the depth stays at its
     // start until the user moves the bar.
     connect(sbTime, &QScrollBar::valueChanged, this, &TimePage::sbTimeChange);
+
+    // The curves are the modified, created and access times, their points
+    // the half hours.
+    linkChartToFiles(
+        *Chart4,
+        [](int series, int point) {
+            const FigureKind kinds[] = {FigureKind::ModifiedTime, FigureKind::CreatedTime,
+                                        FigureKind::AccessTime};
+            if (series < 0 || series > 2 || point < 1 || point >= kTimeSlots)
+                return FigureChoices{};
+            return FigureChoices{{QString(), {kinds[series], point, {}}}};
+        },
+        context.showFiles);
 
     SpeedButton5 = makeNoteButton(page, QStringLiteral("SpeedButton5"));
     connect(SpeedButton5, &QToolButton::clicked, this, &TimePage::SpeedButton5Click);

@@ -5,6 +5,7 @@
 #include "selection/StatFiles.h"
 #include "selection/TypeFilter.h"
 #include "support/Utility.h"
+#include "views/FigureLinks.h"
 #include "views/PageParts.h"
 #include "views/Palette.h"
 #include "views/Sortgrid.h"
@@ -80,6 +81,15 @@ TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_con
     Series2->setOtherLabel(QStringLiteral("Other"));
     Series2->setExplodePercent(10);
     connect(chartPie, &chart::Chart::clicked, this, &TypesPage::chartSpacePieClick);
+    linkChartToFiles(
+        *chartPie,
+        [this](int, int point) {
+            if (point < 0 || static_cast<std::size_t>(point) >= m_sliceKeys.size())
+                return FigureChoices{};
+            return FigureChoices{
+                {QString(), {FigureKind::Type, 0, m_sliceKeys[static_cast<std::size_t>(point)]}}};
+        },
+        context.showFiles);
 
     ScrollBar2 = new QScrollBar(Qt::Horizontal, chartPie);
     ScrollBar2->setObjectName(QStringLiteral("ScrollBar2"));
@@ -124,6 +134,18 @@ TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_con
     PopupMenu1->addAction(typesTable->copyAction());
     PopupMenu1->addAction(typesTable->saveAction());
     gridTypes->setContextMenu(PopupMenu1);
+    const auto typeFigure = [](const std::string &key) {
+        return FigureChoices{{QString(), {FigureKind::Type, 0, key}}};
+    };
+    linkGridToFiles(
+        *gridTypes, *PopupMenu1,
+        [this, typeFigure](int, int row) {
+            const auto key = row >= 1 && row <= dataRows()
+                                 ? m_keysByText.find(gridTypes->cell(0, row))
+                                 : m_keysByText.end();
+            return key == m_keysByText.end() ? FigureChoices{} : typeFigure(key->second);
+        },
+        context.showFiles);
 
     rgTypes = new QGroupBox(page);
     rgTypes->setObjectName(QStringLiteral("rgTypes"));
@@ -183,6 +205,7 @@ void TypesPage::doFileTypes(const TypeFilter &filter)
     // run's figures stay what the drives held.
     Statistics listed;
     listed.lbTypes = m_context.statistics().lbTypes;
+    m_keysByText.clear();
     if (filter.includeTypes())
         for (const std::string &entry : filter.chosenEntries())
             insertType(listed, extractExtension(entry), 0, true);
@@ -196,6 +219,7 @@ void TypesPage::doFileTypes(const TypeFilter &filter)
         const QString average = t.files > 0
                                     ? toQt(formatWhole(double(t.bytes) / double(t.files), locale))
                                     : QStringLiteral("0");
+        m_keysByText.insert_or_assign(toQt(t.key), t.key);
         gridTypes->setRowTexts(row, {toQt(t.key),
                                      toQt(describeExtension(t.key, m_context.services.registry)),
                                      toQt(formatWhole(double(t.bytes), locale)),
@@ -248,13 +272,17 @@ void TypesPage::showTypesView()
 
     m_context.aColors.initAColors(true, QColor());
     Series2->clear();
+    m_sliceKeys.clear();
     const LocaleSeparators &locale = m_context.services.locale;
     const int last = std::min(kMaxSlices, dataRows());
     for (int row = 1; row <= last; ++row) {
         const double value =
             strToFloatZero(stripCommas(gridTypes->cell(column, row)).toStdString(), locale);
-        if (value > 0)
+        if (value > 0) {
             Series2->addPoint(value, gridTypes->cell(1, row), m_context.aColors[row]);
+            const auto key = m_keysByText.find(gridTypes->cell(0, row));
+            m_sliceKeys.push_back(key == m_keysByText.end() ? std::string() : key->second);
+        }
     }
 }
 

@@ -3,8 +3,11 @@
 #include "views/PageContext.h"
 
 #include <array>
+#include <map>
 #include <QObject>
 #include <QString>
+#include <string>
+#include <vector>
 
 class QAction;
 class QGroupBox;
@@ -88,6 +91,11 @@ private:
     [[nodiscard]] int dataRows() const;
 
     PageContext &m_context;
+    // The type keys as the table writes them, back to their bytes (a key of
+    // a Latin-1 name does not survive the trip through the text).
+    std::map<QString, std::string> m_keysByText;
+    // The key of each slice of the pie, in the order of its points.
+    std::vector<std::string> m_sliceKeys;
 };
 
 } // namespace vorin

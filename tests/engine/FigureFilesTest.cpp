@@ -55,7 +55,7 @@ public:
             const std::uint32_t packed = dosDateTime(times[d], m_zone);
             f.ages[d] = static_cast<std::uint8_t>(ageToIndex(ageInDays(packed, m_today)));
             const int slot = halfHourIndex(packed);
-            f.slots[d] = static_cast<std::int8_t>(slot > 0 ? slot : -1);
+            f.halfHours[d] = static_cast<std::int8_t>(slot > 0 ? slot : -1);
         }
         f.overhangCounted = true;
         f.wasted = entry.size % kCluster == 0 ? 0 : kCluster - entry.size % kCluster;
@@ -275,7 +275,7 @@ FileFacts factsOf(std::int64_t size)
     FileFacts facts;
     facts.size = size;
     facts.band = static_cast<std::uint8_t>(sizeBand(size));
-    facts.slots = {-1, -1, -1};
+    facts.halfHours = {-1, -1, -1};
     return facts;
 }
 

@@ -1,8 +1,10 @@
 #include "platform/System.h"
 
+#include "platform/posix/FreedesktopTrash.h"
 #include "platform/posix/MimeRegistry.h"
 #include "platform/posix/PosixSettingsFile.h"
 #include "platform/posix/PosixVolumes.h"
+#include "platform/Trash.h"
 
 namespace vorin {
 
@@ -19,6 +21,11 @@ std::unique_ptr<SettingsFile> makeUserSettingsFile()
 std::unique_ptr<FileTypeRegistry> makeSystemFileTypeRegistry()
 {
     return std::make_unique<MimeRegistry>();
+}
+
+std::unique_ptr<Trash> makeSystemTrash()
+{
+    return FreedesktopTrash::forUser();
 }
 
 } // namespace vorin

@@ -1,5 +1,7 @@
 #include "platform/System.h"
 
+#include "platform/Trash.h"
+#include "platform/win32/RecycleBin.h"
 #include "platform/win32/RegistryFileTypes.h"
 #include "platform/win32/Win32SettingsFile.h"
 #include "platform/win32/Win32Volumes.h"
@@ -19,6 +21,11 @@ std::unique_ptr<SettingsFile> makeUserSettingsFile()
 std::unique_ptr<FileTypeRegistry> makeSystemFileTypeRegistry()
 {
     return std::make_unique<RegistryFileTypes>();
+}
+
+std::unique_ptr<Trash> makeSystemTrash()
+{
+    return std::make_unique<RecycleBin>();
 }
 
 } // namespace vorin

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -11,6 +12,7 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace vorin::test {
@@ -80,6 +82,23 @@ private:
 
     std::string m_name;
     std::optional<std::string> m_old;
+};
+
+// Sets TZ and makes the C library take it up; the old zone comes back after.
+class ZoneOverride
+{
+public:
+    explicit ZoneOverride(const std::string &tz) : m_tz(std::in_place, "TZ", tz) { ::tzset(); }
+    ~ZoneOverride()
+    {
+        m_tz.reset();
+        ::tzset();
+    }
+    ZoneOverride(const ZoneOverride &) = delete;
+    ZoneOverride &operator=(const ZoneOverride &) = delete;
+
+private:
+    std::optional<EnvironmentOverride> m_tz;
 };
 
 inline void writeFile(const std::filesystem::path &path, const std::string &contents)

@@ -4,29 +4,11 @@
 
 #include <ctime>
 #include <gtest/gtest.h>
-#include <optional>
 
 namespace vorin {
 namespace {
 
-using test::EnvironmentOverride;
-
-// Sets TZ and makes the C library take it up; the old zone comes back after.
-class ZoneOverride
-{
-public:
-    explicit ZoneOverride(const std::string &tz) : m_tz(std::in_place, "TZ", tz) { ::tzset(); }
-    ~ZoneOverride()
-    {
-        m_tz.reset();
-        ::tzset();
-    }
-    ZoneOverride(const ZoneOverride &) = delete;
-    ZoneOverride &operator=(const ZoneOverride &) = delete;
-
-private:
-    std::optional<EnvironmentOverride> m_tz;
-};
+using test::ZoneOverride;
 
 constexpr const char *kBerlin = "CET-1CEST,M3.5.0,M10.5.0/3";
 constexpr const char *kNewYork = "EST5EDT,M3.2.0,M11.1.0";
