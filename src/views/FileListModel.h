@@ -1,7 +1,7 @@
 #pragma once
 
+#include "engine/FigureFiles.h"
 #include "support/LocaleSeparators.h"
-#include "views/EngineFiles.h"
 
 #include <cstdint>
 #include <QAbstractTableModel>

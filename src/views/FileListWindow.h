@@ -1,6 +1,6 @@
 #pragma once
 
-#include "views/EngineFiles.h"
+#include "engine/FigureFiles.h"
 
 #include <atomic>
 #include <exception>

@@ -3,8 +3,8 @@
 // Files as a scan keeps them, for the tests of the list window and its
 // model, and the clock and locale those tests read their times in.
 
+#include "engine/FigureFiles.h"
 #include "support/Utility.h"
-#include "views/EngineFiles.h"
 
 #include <cstdint>
 #include <cstdlib>
