@@ -4,7 +4,6 @@
 #include <QString>
 #include <QStringList>
 #include <set>
-#include <utility>
 
 #if defined(VORIN_HAVE_DBUS)
 #include <QDBusConnection>
@@ -153,8 +152,6 @@ std::string containingFolder(std::string_view path)
     return std::string(path.substr(0, last - 1));
 }
 
-DesktopFileActions::DesktopFileActions(Trash trash) : m_trash(std::move(trash)) {}
-
 void DesktopFileActions::open(const std::vector<std::string> &paths)
 {
     for (const std::string &path : paths)
@@ -174,13 +171,6 @@ void DesktopFileActions::showInFolder(const std::vector<std::string> &paths)
 #endif
     openFolders(paths);
 #endif
-}
-
-TrashResult DesktopFileActions::moveToTrash(const std::string &path)
-{
-    if (!m_trash)
-        return {false, "There is no trash to move files to."};
-    return m_trash(path);
 }
 
 } // namespace vorin

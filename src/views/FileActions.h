@@ -1,6 +1,7 @@
 #pragma once
 
-#include <functional>
+#include "platform/Trash.h"
+
 #include <QByteArray>
 #include <QUrl>
 #include <string>
@@ -8,14 +9,6 @@
 #include <vector>
 
 namespace vorin {
-
-// What became of one file sent to the trash: moved, or why not ("Permission
-// denied"), in the user's words.
-struct TrashResult
-{
-    bool moved = false;
-    std::string problem;
-};
 
 // What the desktop does with the files of a list: open them in the programs
 // the user chose for them, show them in the file manager, move them to the
@@ -28,28 +21,28 @@ public:
     virtual ~FileActions() = default;
     virtual void open(const std::vector<std::string> &paths) = 0;
     virtual void showInFolder(const std::vector<std::string> &paths) = 0;
-    [[nodiscard]] virtual TrashResult moveToTrash(const std::string &path) = 0;
+    [[nodiscard]] virtual TrashOutcome moveToTrash(const std::string &path) = 0;
 };
 
 // The desktop's own ways. Opening goes through QDesktopServices; showing in
 // the folder asks the file manager over D-Bus (org.freedesktop.FileManager1)
 // on Linux and Explorer on Windows, and opens the containing folder where
-// neither answers; the trash is whatever callable the program hands in
-// (the platform's trash). GUI thread; the D-Bus question is asked without
-// waiting for its answer.
+// neither answers; the trash is the platform's, handed in (not owned). GUI
+// thread; the D-Bus question is asked without waiting for its answer.
 class DesktopFileActions final : public FileActions
 {
 public:
-    using Trash = std::function<TrashResult(const std::string &path)>;
-
-    explicit DesktopFileActions(Trash trash);
+    explicit DesktopFileActions(Trash &trash) : m_trash(trash) {}
 
     void open(const std::vector<std::string> &paths) override;
     void showInFolder(const std::vector<std::string> &paths) override;
-    [[nodiscard]] TrashResult moveToTrash(const std::string &path) override;
+    [[nodiscard]] TrashOutcome moveToTrash(const std::string &path) override
+    {
+        return m_trash.moveToTrash(path);
+    }
 
 private:
-    Trash m_trash;
+    Trash &m_trash;
 };
 
 // "file:///home/ann/a%20b.txt": the path's bytes percent-encoded, all but

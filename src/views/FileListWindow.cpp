@@ -447,7 +447,7 @@ void FileListWindow::btTrashClick()
         const HourglassCursor busy;
         for (const int row : rows) {
             const KeptFile &file = m_model->file(row);
-            const TrashResult result = m_actions.moveToTrash(file.path());
+            const TrashOutcome result = m_actions.moveToTrash(file.path());
             if (result.moved)
                 movedRows.push_back(row);
             else

@@ -16,7 +16,7 @@ class RecordingFileActions final : public FileActions
 public:
     void open(const std::vector<std::string> &paths) override { opened.push_back(paths); }
     void showInFolder(const std::vector<std::string> &paths) override { shown.push_back(paths); }
-    [[nodiscard]] TrashResult moveToTrash(const std::string &path) override
+    [[nodiscard]] TrashOutcome moveToTrash(const std::string &path) override
     {
         trashed.push_back(path);
         const auto problem = m_problems.find(path);

@@ -1,8 +1,10 @@
+#include "platform/fake/RecordingTrash.h"
 #include "views/FileActions.h"
 
 #include <QByteArray>
 #include <QTest>
 #include <string>
+#include <vector>
 
 using namespace vorin;
 
@@ -16,8 +18,7 @@ private slots:
     void fileUrlKeepsBytesThatAreNotUtf8();
     void containingFolderIsEverythingBeforeTheLastSlash_data();
     void containingFolderIsEverythingBeforeTheLastSlash();
-    void desktopTrashAsksTheCallableWithTheExactPath();
-    void desktopTrashWithoutACallableMovesNothingAndSaysWhy();
+    void desktopTrashIsThePlatformsTrashAskedWithTheExactPath();
 };
 
 void tst_FileActions::fileUriPercentEncodesEveryByteButTheUnreservedOnes_data()
@@ -73,25 +74,17 @@ void tst_FileActions::containingFolderIsEverythingBeforeTheLastSlash()
     QCOMPARE(QByteArray::fromStdString(containingFolder(path.toStdString())), folder);
 }
 
-void tst_FileActions::desktopTrashAsksTheCallableWithTheExactPath()
+void tst_FileActions::desktopTrashIsThePlatformsTrashAskedWithTheExactPath()
 {
-    std::string asked;
-    DesktopFileActions actions([&asked](const std::string &path) {
-        asked = path;
-        return TrashResult{false, "Read-only file system"};
-    });
-    const TrashResult result = actions.moveToTrash("/d/caf\xe9\n");
-    QCOMPARE(asked, std::string("/d/caf\xe9\n"));
-    QCOMPARE(result.moved, false);
-    QCOMPARE(result.problem, std::string("Read-only file system"));
-}
-
-void tst_FileActions::desktopTrashWithoutACallableMovesNothingAndSaysWhy()
-{
-    DesktopFileActions actions({});
-    const TrashResult result = actions.moveToTrash("/d/a.txt");
-    QCOMPARE(result.moved, false);
-    QCOMPARE(result.problem, std::string("There is no trash to move files to."));
+    RecordingTrash trash;
+    trash.failFor("/d/caf\xe9\n", kTrashPermissionDenied);
+    DesktopFileActions actions(trash);
+    const TrashOutcome refused = actions.moveToTrash("/d/caf\xe9\n");
+    const TrashOutcome moved = actions.moveToTrash("/d/a.txt");
+    QCOMPARE(trash.asked(), (std::vector<std::string>{"/d/caf\xe9\n", "/d/a.txt"}));
+    QCOMPARE(refused.moved, false);
+    QCOMPARE(refused.problem, std::string("permission denied"));
+    QCOMPARE(moved.moved, true);
 }
 
 QTEST_GUILESS_MAIN(tst_FileActions)

@@ -541,7 +541,7 @@ void tst_FileListWindow::confirmedTrashMovesTheSelectedFilesOnly()
 void tst_FileListWindow::aFileThatWillNotGoIsNamedInOneErrorWhileTheOthersGo()
 {
     ListWindow w;
-    w.actions.refuse(kOddPath, "Permission denied");
+    w.actions.refuse(kOddPath, "permission denied");
     std::vector<KeptFile> moved;
     QObject::connect(w.window, &FileListWindow::filesTrashed,
                      [&moved](const std::vector<KeptFile> &files) { moved = files; });
@@ -555,7 +555,7 @@ void tst_FileListWindow::aFileThatWillNotGoIsNamedInOneErrorWhileTheOthersGo()
     QCOMPARE(names(w.window->model()), QStringList({QString::fromStdString(kOddName), "b.iso"}));
     QCOMPARE(w.errors(),
              std::vector<std::string>{"This file could not be moved to the trash:\n"
-                                      "/data/music/two\u240Alines\uFFFD.iso: Permission denied"});
+                                      "/data/music/two\u240Alines\uFFFD.iso: permission denied"});
     QCOMPARE(w.window->lblStatus->text(),
              QStringLiteral("2 files moved to the trash; 1 could not be moved."));
     QCOMPARE(w.window->lblFooter->text(),
