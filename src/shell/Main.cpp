@@ -101,6 +101,8 @@ TfrmMain::TfrmMain(const Volumes &volumes, QWidget *parent) : QWidget(parent), m
 
     chartSpaceBar = new chart::Chart(this);
     chartSpaceBar->setObjectName(QStringLiteral("chartSpaceBar"));
+    // The backdrop's bars stand for no files: the keyboard goes to the buttons.
+    chartSpaceBar->setFocusPolicy(Qt::NoFocus);
     setUpChart();
     connect(chartSpaceBar, &chart::Chart::doubleClicked, this, &TfrmMain::chartSpaceBarDblClick);
 

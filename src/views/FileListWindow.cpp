@@ -290,6 +290,9 @@ void FileListWindow::showFooter()
 
 void FileListWindow::setTotal(const FigureTotal &total)
 {
+    // A list from a walk counts what the walk found, not the scan's figure.
+    if (m_listedFromDisk)
+        return;
     m_total = total;
     showFooter();
 }
@@ -582,6 +585,7 @@ void FileListWindow::finishListing()
     m_model->setFiles(std::move(found));
     sortIndicatorToSize();
     m_total = total;
+    m_listedFromDisk = true;
     showFooter();
     const QString files = filesText(total.files, m_services.locale);
     if (complete)

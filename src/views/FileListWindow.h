@@ -72,7 +72,8 @@ public:
     // the footer's count drops by the files it held.
     void forgetFiles(const std::vector<KeptFile> &gone);
     // The figure's files and bytes after its page changed (files trashed
-    // elsewhere that this list did not hold).
+    // elsewhere that this list did not hold); once "List all files" has
+    // filled the list, its footer counts what the walk found instead.
     void setTotal(const FigureTotal &total);
 
     // The rows selected, top to bottom.
@@ -149,6 +150,7 @@ private:
 
     Figure m_figure;
     FigureTotal m_total;
+    bool m_listedFromDisk = false; // the list holds a walk's files
     Services &m_services;
     FileActions &m_actions;
     ListingFactory m_listAll;

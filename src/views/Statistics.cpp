@@ -7,6 +7,7 @@
 #include "support/Utility.h"
 #include "views/AttributePage.h"
 #include "views/DatePages.h"
+#include "views/FileLists.h"
 #include "views/OverhangPage.h"
 #include "views/PageParts.h"
 #include "views/SizesPage.h"
@@ -187,6 +188,10 @@ void TfrmStatistics::buildPages()
     m_pageContext.reset(new PageContext{m_services, aColors, *OvcNotebook1, *Timer1, *Timer2,
                                         [this]() -> const Statistics & { return statistics(); }});
     PageContext &context = *m_pageContext;
+    fileLists = new FileLists(
+        *this, m_services, [this] { return m_run.get(); },
+        [this](std::size_t moved) { filesTrashed(moved); });
+    context.showFiles = [this](const Figure &figure) { fileLists->show(figure); };
     Notebook &book = *OvcNotebook1;
     spacePage = new SpacePage(book.page(kSpacePage), context);
     typesPage = new TypesPage(book.page(kTypesPage), context);
@@ -460,6 +465,7 @@ void TfrmStatistics::btOKClick()
     options.locale = m_services.locale;
     options.observer = walkObserver;
     options.reader = directoryReader;
+    options.keepPerFigure = kKeptPerFigure;
     RunHooks &hooks = *this;
     auto run = std::make_unique<ScanRun>(m_services.volumes, hooks, options);
     // A run that stops before its notice (no capacity, an entry that names
@@ -471,9 +477,19 @@ void TfrmStatistics::btOKClick()
         showError(e.what());
         return;
     }
+    // The lists open show files of the scan that is being replaced.
+    fileLists->closeAll();
     m_run = std::move(run);
     m_nextDrive = 0;
     scanNextDrive();
+}
+
+void TfrmStatistics::filesTrashed(std::size_t moved)
+{
+    // The files left the run's figures; the pages show them without.
+    refreshPages(m_run->drives().size() == 1);
+    const std::string count = formatInt(static_cast<std::int64_t>(moved), m_services.locale);
+    setStatus(count + (moved == 1 ? " file moved to the trash." : " files moved to the trash."));
 }
 
 void TfrmStatistics::scanNextDrive()

@@ -27,6 +27,7 @@ class QTimer;
 namespace vorin {
 
 class AttributePage;
+class FileLists;
 class DatePages;
 class HeadingLabel;
 class Notebook;
@@ -97,6 +98,8 @@ public:
     WalkObserver *walkObserver = nullptr;
     // Lists the directories of a drive; nullptr takes the platform's reader.
     const DirectoryReader *directoryReader = nullptr;
+    // The lists of the files behind the figures (their actions: setActions).
+    FileLists *fileLists = nullptr;
     // The page builders called so far, in order, by name.
     [[nodiscard]] const QStringList &pageBuilderCalls() const { return m_builderCalls; }
     void clearPageBuilderCalls() { m_builderCalls.clear(); }
@@ -178,6 +181,8 @@ private:
     void showChartPreview(chart::Chart &chart);
     void printWindowImage();
     void printChartOrWindow(chart::Chart *chart);
+    // Files of the run went to the trash from a list: the pages drop them.
+    void filesTrashed(std::size_t moved);
 
     // The drive loop: starts the walk of the next ready drive on the worker,
     // or ends the run when none is left.
