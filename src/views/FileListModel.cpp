@@ -1,5 +1,7 @@
 #include "views/FileListModel.h"
 
+#include "platform/TimeZone.h"
+#include "support/DosTime.h"
 #include "support/Utility.h"
 #include "widgets/WindowSupport.h"
 
@@ -12,6 +14,14 @@
 
 namespace vorin {
 namespace {
+
+// The user's zone, for the CSV's times; asked afresh for each time, so a
+// change of the zone while the program runs is followed.
+const UtcOffsetSource &userZone()
+{
+    static const SystemTimeZone zone;
+    return zone;
+}
 
 // Control characters have pictures of their own from U+2400 on; DEL's is U+2421.
 constexpr char16_t kControlPictures = 0x2400;
@@ -31,9 +41,6 @@ int compareFolded(std::string_view a, std::string_view b)
 }
 
 // The attribute letters in the order the column shows them.
-constexpr std::pair<std::uint32_t, char> kAttributeLetters[] = {
-    {kAttrReadOnly, 'R'}, {kAttrHidden, 'H'}, {kAttrSystem, 'S'}, {kAttrArchive, 'A'}};
-
 // A file's place in one column's order, as a number that compares as the
 // column sorts: figures as they are (an unrecorded time is the least 64-bit
 // number, so it sorts before every other going up), attribute letters and
@@ -81,14 +88,8 @@ std::uint64_t sortKey(int column, const KeptFile &file)
         return signedKey(file.accessed.seconds);
     case FileListModel::kCreated:
         return signedKey(file.created.seconds);
-    case FileListModel::kAttributes: {
-        char letters[4];
-        std::size_t count = 0;
-        for (const auto &[bit, letter] : kAttributeLetters)
-            if (file.facts.attributes & bit)
-                letters[count++] = letter;
-        return textPrefix(std::string_view(letters, count));
-    }
+    case FileListModel::kAttributes:
+        return textPrefix(attributeLetters(file.facts.attributes));
     default:
         return 0;
     }
@@ -255,11 +256,7 @@ QString FileListModel::readable(std::string_view bytes)
 
 QString FileListModel::attributeLetters(std::uint32_t attributes)
 {
-    QString letters;
-    for (const auto &[bit, letter] : kAttributeLetters)
-        if (attributes & bit)
-            letters += QLatin1Char(letter);
-    return letters;
+    return QString::fromLatin1(vorin::attributeLetters(attributes));
 }
 
 void FileListModel::sort(int column, Qt::SortOrder order)
@@ -375,21 +372,6 @@ std::vector<KeptFile> FileListModel::forget(const std::vector<KeptFile> &gone)
     return takeRows(std::move(rows));
 }
 
-QString isoLocalTime(FileTime time)
-{
-    if (!time.recorded())
-        return {};
-    const QDateTime local = QDateTime::fromSecsSinceEpoch(time.seconds);
-    if (!local.isValid())
-        return {};
-    const int offset = local.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return local.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")) +
-           QStringLiteral("%1%2:%3")
-               .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
 
 QByteArray fileListCsvRecord(const KeptFile &file)
 {
@@ -401,7 +383,7 @@ QByteArray fileListCsvRecord(const KeptFile &file)
     record += QByteArray::number(static_cast<qlonglong>(file.size()));
     for (const FileTime time : {file.modified, file.accessed, file.created}) {
         record += ',';
-        appendCsvField(record, isoLocalTime(time));
+        appendCsvField(record, QString::fromLatin1(isoLocalTime(time, userZone())));
     }
     record += ',';
     appendCsvField(record, FileListModel::attributeLetters(file.facts.attributes));

@@ -104,7 +104,5 @@ private:
 [[nodiscard]] QString writeFileListCsv(const std::vector<KeptFile> &files, QIODevice &device);
 // One file's record, without its line end.
 [[nodiscard]] QByteArray fileListCsvRecord(const KeptFile &file);
-// A file time as the CSV writes it.
-[[nodiscard]] QString isoLocalTime(FileTime time);
 
 } // namespace vorin

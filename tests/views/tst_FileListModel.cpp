@@ -1,4 +1,5 @@
 #include "FileListFixture.h"
+#include "platform/TimeZone.h"
 #include "views/FileListModel.h"
 
 #include <algorithm>
@@ -340,7 +341,7 @@ void tst_FileListModel::csvTimesAreIsoLocalTimeWithTheOffsetOfTheirDay()
 {
     QFETCH(qint64, seconds);
     QFETCH(QString, iso);
-    QCOMPARE(isoLocalTime(FileTime{seconds}), iso);
+    QCOMPARE(QString::fromStdString(isoLocalTime(FileTime{seconds}, SystemTimeZone())), iso);
 }
 
 QTEST_GUILESS_MAIN(tst_FileListModel)
