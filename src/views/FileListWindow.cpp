@@ -14,10 +14,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -132,8 +134,17 @@ void FileListWindow::buildWindow()
     headings->setHighlightSections(false);
     headings->setSectionsClickable(true);
     headings->setSortIndicatorShown(true);
-    for (int column = 0; column < FileListModel::kColumnCount; ++column)
-        gridFiles->setColumnWidth(column, kColumnWidths[column]);
+    // The date columns as wide as the longest date of the user's format, which
+    // a long month name or a 12-hour clock makes wider than the default.
+    const QString longestDate =
+        QLocale().toString(QDateTime(QDate(2026, 12, 28), QTime(23, 59, 59)), QLocale::ShortFormat);
+    const int dateWidth = gridFiles->fontMetrics().horizontalAdvance(longestDate) + 16;
+    for (int column = 0; column < FileListModel::kColumnCount; ++column) {
+        const bool date = column == FileListModel::kModified ||
+                          column == FileListModel::kAccessed || column == FileListModel::kCreated;
+        gridFiles->setColumnWidth(column, date ? std::max(kColumnWidths[column], dateWidth)
+                                               : kColumnWidths[column]);
+    }
     sortIndicatorToSize();
     gridFiles->setSortingEnabled(true);
     connect(gridFiles, &QAbstractItemView::doubleClicked, this,

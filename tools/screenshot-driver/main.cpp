@@ -23,9 +23,18 @@
 #include "widgets/PickList.h"
 
 #ifdef VORIN_HAVE_VIEWS
+#include "shell/QtMessages.h"
 #include "shell/Startup.h"
+#include "views/FileActions.h"
+#include "views/FileListModel.h"
+#include "views/FileLists.h"
+#include "views/FileListWindow.h"
 #include "views/Services.h"
 #include "views/Statistics.h"
+
+#include <QItemSelectionModel>
+#include <QPainter>
+#include <QTableView>
 #endif
 
 #include <atomic>
@@ -83,6 +92,7 @@ public:
     explicit Shooter(QDir out) : m_out(std::move(out)) {}
 
     void widget(QWidget *widget, const QString &name) { save(widget->grab().toImage(), name); }
+    void image(const QImage &image, const QString &name) { save(image, name); }
 
     // The whole screen, windows over one another as the user sees them.
     void screen(const QString &name)
@@ -248,6 +258,105 @@ void printTypesListing(vorin::TfrmStatistics &window, const QDir &out)
     window.previewChart = [](vorin::chart::Chart &) { err() << "the Types pie is still shown\n"; };
     window.btPrintClick();
     err() << "wrote " << path << '\n';
+}
+
+// The desktop's actions as the pictures need them: nothing is opened or
+// moved, however the boxes are answered.
+class NoFileActions final : public vorin::FileActions
+{
+public:
+    void open(const std::vector<std::string> &) override {}
+    void showInFolder(const std::vector<std::string> &) override {}
+    [[nodiscard]] vorin::TrashOutcome moveToTrash(const std::string &) override
+    {
+        return {false, "not in a picture"};
+    }
+};
+
+// A list window over the statistics window it came from, one picture of both
+// as they stand on the screen (drawn together, so that it works offscreen too).
+void shootOver(QWidget &under, QWidget &over, Shooter &shooter, const QString &name)
+{
+    const QRect area = under.frameGeometry().united(over.frameGeometry());
+    QImage picture(area.size(), QImage::Format_RGB32);
+    picture.fill(QColor(0, 128, 128));
+    QPainter painter(&picture);
+    painter.drawImage(under.geometry().topLeft() - area.topLeft(), under.grab().toImage());
+    painter.drawImage(over.geometry().topLeft() - area.topLeft(), over.grab().toImage());
+    painter.end();
+    shooter.image(picture, name);
+}
+
+// The files behind a figure of three pages, each list over its page, and the
+// box that asks before files go to the trash.
+void shootFileLists(vorin::TfrmStatistics &window, Shooter &shooter)
+{
+    NoFileActions actions;
+    window.fileLists->setActions(&actions);
+    window.move(40, 40);
+    const vorin::Statistics &s = window.statistics();
+    // The type of most bytes, the band of most files, the oldest bucket that holds files.
+    std::string biggest;
+    std::int64_t most = -1;
+    for (const vorin::TypeTotal &t : s.lbTypes)
+        if (t.bytes > most) {
+            most = t.bytes;
+            biggest = t.key;
+        }
+    int band = 1;
+    for (int b = 1; b <= vorin::kSizeBands; ++b)
+        if (s.sizeBandCount[std::size_t(b)] > s.sizeBandCount[std::size_t(band)])
+            band = b;
+    int bucket = vorin::kAgeBuckets - 1;
+    while (bucket > 0 && s.modifiedAgeCount[std::size_t(bucket)] == 0)
+        --bucket;
+    const struct
+    {
+        int page;
+        const char *button;
+        vorin::Figure figure;
+        const char *file;
+    } lists[] = {
+        {1, "rgTypes0", {vorin::FigureKind::Type, 0, biggest}, "files-types"},
+        {2, "rgSize1", {vorin::FigureKind::Size, band, {}}, "files-sizes"},
+        {6, "rgModify1", {vorin::FigureKind::ModifiedAge, bucket, {}}, "files-modified-age"},
+    };
+    vorin::FileListWindow *last = nullptr;
+    for (const auto &list : lists) {
+        window.OvcNotebook1->setPageIndex(list.page);
+        if (auto *button = window.findChild<QRadioButton *>(QString::fromLatin1(list.button)))
+            button->click();
+        settle(300);
+        window.fileLists->show(list.figure);
+        last = window.fileLists->window(list.figure);
+        if (last == nullptr) {
+            err() << "no list for " << QString::fromStdString(vorin::figureName(list.figure))
+                  << '\n';
+            continue;
+        }
+        last->resize(820, 380);
+        last->move(window.geometry().topLeft() + QPoint(150, 190));
+        settle(400);
+        shootOver(window, *last, shooter, QString::fromLatin1(list.file));
+    }
+    if (last != nullptr) {
+        // The real box, answered No once its picture is taken.
+        vorin::QtMessages boxes;
+        vorin::Messages *recording = vorin::installMessages(&boxes);
+        last->gridFiles->selectRow(0);
+        last->gridFiles->selectionModel()->select(
+            last->model().index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QTimer::singleShot(400, last, [last, &shooter] {
+            if (QWidget *box = QApplication::activeModalWidget()) {
+                shootOver(*last, *box, shooter, QStringLiteral("files-trash-confirm"));
+                box->close();
+            }
+        });
+        last->btTrashClick();
+        vorin::installMessages(recording);
+    }
+    window.fileLists->closeAll();
+    window.fileLists->setActions(nullptr);
 }
 
 // Holds the walk at one file until the picture of the running scan is taken.
@@ -429,6 +538,7 @@ int main(int argc, char *argv[])
                 QStringLiteral("3%1-statistics-after-scan-%2").arg(page).arg(pages.at(page)));
         }
         shootPageViews(*frmStatistics, shooter);
+        shootFileLists(*frmStatistics, shooter);
         printTypesListing(*frmStatistics, out);
     }
     frmMain->close();
