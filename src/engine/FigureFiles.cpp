@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <unordered_map>
 #include <utility>
 
@@ -256,30 +258,84 @@ struct FigureFiles::Store
         std::int64_t rank;
         std::uint32_t record;
     };
-    // A bounded list: a heap whose top is the file to let go first, the
-    // rank below which no file gets in (-1 while there is room), and the
-    // files and bytes (wasted bytes for the overhang) of every file offered.
+    // A bounded list. Files that get in are appended; once it holds twice
+    // as many as it keeps, the best are picked out and the others let go
+    // (an append is cheap where keeping it in order would cost a search for
+    // each). `floor` is the worst of the N best at the last pick, below
+    // which no file gets in (-1 while fewer than N were offered); `totals`
+    // counts every file offered, with its bytes (wasted bytes for the
+    // overhang).
     struct List
     {
-        std::vector<Entry> heap;
+        std::vector<Entry> entries;
         std::int64_t floor = -1;
+        Entry floorEntry{};
         FigureTotal total;
+        // A walking thread's list: the same list of the store the threads
+        // share, whose floor this one's copies whenever the thread passes
+        // files on (a thread reads its own copy, never the other's line).
+        List *shared = nullptr;
+        const std::string *key = nullptr; // a type's, as the map of types keeps it
     };
 
     explicit Store(KeepOptions keep) : options(std::move(keep)), lists(kFixedLists) {}
 
     KeepOptions options;
+    // A walking thread's store keeps its totals only; the files go to the
+    // store the threads share, under its lock, where one of them may get in.
+    Store *shared = nullptr;
+    std::mutex *sharedLock = nullptr;
+    // Files on their way there: their records, folders, names and type keys.
+    struct Candidate
+    {
+        Record record; // times and facts
+        std::uint32_t folder = 0;
+        std::uint32_t nameAt = 0;
+        std::uint32_t keyAt = 0;
+        std::uint32_t end = 0;
+    };
+    struct Pending
+    {
+        std::vector<Candidate> files;
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> folder; // begin, end in text
+        std::vector<char> text;
+    } pending;
+    static constexpr std::size_t kPendingBatch = 64;
+    // Made once, never moved. The types' lists in a deque: a list stays
+    // where it is while others are added, so a thread may hold on to one.
     std::vector<List> lists;
-    std::vector<List> typeLists;
+    std::deque<List> typeLists;
     std::vector<std::string> typeKeys;
     std::unordered_map<std::string, std::size_t, TransparentHash, std::equal_to<>> typeListOf;
-    std::string lastTypeKey = std::string(1, '\0'); // no key is a NUL
-    std::size_t lastTypeList = kNoList;
+    struct TypeSlot
+    {
+        std::uint64_t packed = 0; // the key's bytes, first lowest, and the top bit; 0: empty
+        List *list = nullptr;
+    };
+    static constexpr std::size_t kTypeSlots = 256; // typeHome's eight bits
+    static constexpr std::size_t kTypeProbes = 4;
+    std::array<TypeSlot, kTypeSlots> typeSlots{};
+    std::vector<List *> typeByLine; // the list of each type line of the counting thread
 
     std::vector<Record> records;
     std::vector<std::uint32_t> freeRecords;
     std::vector<Folder> folders;
     std::vector<std::uint32_t> freeFolders;
+    // Folders by path, for stores that take files of many directories at
+    // once (merged, or shared by threads); a walk of one thread meets each
+    // directory once and needs none.
+    std::unordered_map<std::string, std::uint32_t, TransparentHash, std::equal_to<>> folderIndex;
+    bool indexed = false;
+
+    void indexFolders()
+    {
+        if (indexed)
+            return;
+        indexed = true;
+        for (std::uint32_t id = 0; id < folders.size(); ++id)
+            if (folders[id].refs > 0)
+                folderIndex.emplace(textAt(folders[id].at, folders[id].length), id);
+    }
     std::vector<char> text;
     std::size_t deadText = 0;
     std::size_t kept = 0;
@@ -310,26 +366,50 @@ struct FigureFiles::Store
         return at;
     }
 
-    std::uint32_t newFolder(std::string_view path)
+    // The number of a folder, stored once: the directory being walked is
+    // remembered, others are looked up by path.
+    // The directory being walked holds on to its folder, so that a file let
+    // go there does not make the next one store the folder again.
+    std::uint32_t folderFor(std::string_view path)
     {
-        Folder folder{addText(path), static_cast<std::uint32_t>(path.size()), 0};
-        if (!freeFolders.empty()) {
-            const std::uint32_t id = freeFolders.back();
-            freeFolders.pop_back();
-            folders[id] = folder;
-            return id;
+        if (currentFolder != kNone && currentPath == path)
+            return currentFolder;
+        if (currentFolder != kNone)
+            releaseFolder(currentFolder);
+        std::uint32_t id;
+        if (const auto found = indexed ? folderIndex.find(path) : folderIndex.end();
+            found != folderIndex.end()) {
+            id = found->second;
+        } else {
+            const Folder folder{addText(path), static_cast<std::uint32_t>(path.size()), 0};
+            if (!freeFolders.empty()) {
+                id = freeFolders.back();
+                freeFolders.pop_back();
+                folders[id] = folder;
+            } else {
+                id = static_cast<std::uint32_t>(folders.size());
+                folders.push_back(folder);
+            }
+            if (indexed)
+                folderIndex.emplace(std::string(path), id);
         }
-        folders.push_back(folder);
-        return static_cast<std::uint32_t>(folders.size() - 1);
+        currentPath.assign(path);
+        currentFolder = id;
+        ++folders[id].refs;
+        return id;
     }
 
-    std::uint32_t folderFor(std::string_view directory)
+    void releaseFolder(std::uint32_t id)
     {
-        if (currentFolder == kNone || currentPath != directory) {
-            currentPath.assign(directory);
-            currentFolder = newFolder(directory);
-        }
-        return currentFolder;
+        Folder &f = folders[id];
+        if (--f.refs > 0)
+            return;
+        deadText += f.length;
+        if (indexed)
+            if (const auto found = folderIndex.find(textAt(f.at, f.length));
+                found != folderIndex.end() && found->second == id)
+                folderIndex.erase(found);
+        freeFolders.push_back(id);
     }
 
     std::uint32_t newRecord(const Record &r)
@@ -354,13 +434,7 @@ struct FigureFiles::Store
         --kept;
         deadText += r.nameLength;
         freeRecords.push_back(id);
-        Folder &f = folders[r.folder];
-        if (--f.refs == 0) {
-            deadText += f.length;
-            freeFolders.push_back(r.folder);
-            if (r.folder == currentFolder)
-                currentFolder = kNone;
-        }
+        releaseFolder(r.folder);
         compactIfWorthIt();
     }
 
@@ -386,9 +460,6 @@ struct FigureFiles::Store
                 move(r.nameAt, r.nameLength);
         text.swap(packed);
         deadText = 0;
-        // The current directory keeps its number only while it holds files.
-        if (currentFolder != kNone && folders[currentFolder].refs == 0)
-            currentFolder = kNone;
     }
 
     // True when a file of rank in folder/name goes before the entry: larger
@@ -405,6 +476,8 @@ struct FigureFiles::Store
     }
     [[nodiscard]] bool before(const Entry &a, const Entry &b) const
     {
+        if (a.rank != b.rank)
+            return a.rank > b.rank;
         const Record &r = records[a.record];
         return before(a.rank, folderOf(r), nameOf(r), b);
     }
@@ -417,41 +490,99 @@ struct FigureFiles::Store
             return false;
         if (list.floor < 0)
             return true;
-        return before(rank, folder, name, list.heap.front());
+        return before(rank, folder, name, list.floorEntry);
     }
 
     void insert(List &list, std::int64_t rank, std::uint32_t id)
     {
-        const auto worseFirst = [this](const Entry &a, const Entry &b) { return before(a, b); };
         ++records[id].refs;
-        if (list.heap.size() >= options.perFigure) {
-            std::pop_heap(list.heap.begin(), list.heap.end(), worseFirst);
-            const std::uint32_t evicted = list.heap.back().record;
-            list.heap.back() = Entry{rank, id};
-            std::push_heap(list.heap.begin(), list.heap.end(), worseFirst);
-            release(evicted);
-        } else {
-            list.heap.push_back(Entry{rank, id});
-            std::push_heap(list.heap.begin(), list.heap.end(), worseFirst);
-        }
-        list.floor = list.heap.size() >= options.perFigure ? list.heap.front().rank : -1;
+        list.entries.push_back(Entry{rank, id});
+        const std::size_t n = options.perFigure;
+        // Picked at N (which sets the first floor) and then whenever half as
+        // many again came in; never for a list that keeps every file.
+        const std::size_t size = list.entries.size();
+        if (n != kEveryFile && (size == n + n / 2 || (size == n && list.floor < 0)))
+            pick(list);
     }
 
+    // Keeps the N best of a list and lets the others go; the worst of those
+    // kept becomes its floor, and the other threads' floor where it is higher.
+    void pick(List &list)
+    {
+        const std::size_t n = options.perFigure;
+        if (list.entries.size() < n || n == 0)
+            return;
+        const auto better = [this](const Entry &a, const Entry &b) { return before(a, b); };
+        std::nth_element(list.entries.begin(), list.entries.begin() + std::ptrdiff_t(n - 1),
+                         list.entries.end(), better);
+        list.floorEntry = list.entries[n - 1];
+        list.floor = list.floorEntry.rank;
+        for (std::size_t i = n; i < list.entries.size(); ++i)
+            release(list.entries[i].record);
+        list.entries.resize(n);
+    }
+
+    // Every list down to its N best, as the files are read.
+    void settle()
+    {
+        forEveryList([this](List &list) {
+            if (list.entries.size() > options.perFigure)
+                pick(list);
+        });
+    }
+
+    template <typename Visit> void forEveryList(Visit visit)
+    {
+        for (List &list : lists)
+            visit(list);
+        for (List &list : typeLists)
+            visit(list);
+    }
+
+    // The list of a type: keys of up to eight bytes (all but the odd one)
+    // by a probe of a small table, the others through the map.
     [[nodiscard]] List *typeList(std::string_view key, bool make)
     {
-        if (key == lastTypeKey)
-            return &typeLists[lastTypeList];
+        std::uint64_t packed = 0;
+        const bool short_ = key.size() < sizeof packed;
+        if (short_) {
+            for (std::size_t i = key.size(); i > 0; --i)
+                packed = packed << 8 | static_cast<unsigned char>(key[i - 1]);
+            packed |= std::uint64_t{1} << 63; // no key packs to an empty slot
+            for (std::size_t probe = 0; probe < kTypeProbes; ++probe) {
+                const TypeSlot &slot = typeSlots[(typeHome(packed) + probe) % kTypeSlots];
+                if (slot.packed == packed)
+                    return slot.list;
+                if (slot.packed == 0)
+                    break;
+            }
+        }
         auto found = typeListOf.find(key);
         if (found == typeListOf.end()) {
             if (!make)
                 return nullptr;
             found = typeListOf.emplace(std::string(key), typeLists.size()).first;
             typeLists.emplace_back();
+            typeLists.back().key = &found->first;
             typeKeys.emplace_back(key);
+            if (shared) {
+                const std::lock_guard hold(*sharedLock);
+                typeLists.back().shared = shared->typeList(key, true);
+            }
         }
-        lastTypeKey.assign(key);
-        lastTypeList = found->second;
+        if (short_)
+            for (std::size_t probe = 0; probe < kTypeProbes; ++probe) {
+                TypeSlot &slot = typeSlots[(typeHome(packed) + probe) % kTypeSlots];
+                if (slot.packed == 0) {
+                    slot = {packed, &typeLists[found->second]};
+                    break;
+                }
+            }
         return &typeLists[found->second];
+    }
+    static std::size_t typeHome(std::uint64_t packed)
+    {
+        return static_cast<std::size_t>((packed * 0x9E3779B97F4A7C15ULL) >> 56);
     }
 
     [[nodiscard]] const List *listOf(const Figure &figure) const
@@ -463,15 +594,16 @@ struct FigureFiles::Store
     }
 
     // Every list a file of these facts belongs in, with its rank there.
+    // `typed` is the list of the file's type, nullptr for none.
     template <typename Visit>
-    void forEachList(const FileFacts &facts, std::string_view typeKey, bool makeType, Visit visit)
+    [[gnu::always_inline]] inline void forEachList(const FileFacts &facts, std::string_view typeKey,
+                                                   List *typed, Visit visit)
     {
         if (options.only) {
             if (!inFigure(*options.only, facts, typeKey))
                 return;
-            List *list = options.only->kind == FigureKind::Type
-                             ? typeList(typeKey, makeType)
-                             : &lists[fixedListOf(*options.only)];
+            List *list =
+                options.only->kind == FigureKind::Type ? typed : &lists[fixedListOf(*options.only)];
             if (list)
                 visit(*list,
                       options.only->kind == FigureKind::Overhang ? facts.wasted : facts.size);
@@ -491,53 +623,87 @@ struct FigureFiles::Store
                 visit(lists[kAttributeLists + i], size);
         if (facts.overhangCounted && facts.wasted > 0)
             visit(lists[kOverhangList], facts.wasted);
-        if (facts.typed)
-            if (List *list = typeList(typeKey, makeType))
-                visit(*list, size);
+        if (typed)
+            visit(*typed, size);
+    }
+
+    // The list of a file's type: from the counting thread's line of it,
+    // looked up once per line (the lines move when a type is added, which
+    // changes their count).
+    [[nodiscard]] List *typeListOfLine(const FileFacts &facts, std::string_view typeKey, int line,
+                                       std::size_t lines)
+    {
+        if (!facts.typed)
+            return nullptr;
+        if (line < 0 || static_cast<std::size_t>(line) >= lines)
+            return typeList(typeKey, true);
+        if (typeByLine.size() != lines)
+            typeByLine.assign(lines, nullptr);
+        // Checked by key: another thread's record, or the next drive's, may
+        // have as many lines in another order.
+        List *&list = typeByLine[static_cast<std::size_t>(line)];
+        if (!list || *list->key != typeKey)
+            list = typeList(typeKey, true);
+        return list;
     }
 
     // Offers a file to every list it belongs in; the record is made (by
     // `fill`, which sets its times and facts) only when a list takes it.
+    // Offers a file to every list it belongs in; the record is made (by
+    // `fill`, which sets its times and facts) only when a list takes it.
+    // Inline down to the comparison with each list's floor, which turns away
+    // nearly every file: only a file that passes calls out.
     template <typename Fill>
-    void offer(std::string_view folder, std::string_view name, const FileFacts &facts,
-               std::string_view typeKey, std::uint32_t folderId, bool counted, Fill fill)
+    [[gnu::always_inline]] inline void offer(std::string_view folder, std::string_view name,
+                                             const FileFacts &facts, std::string_view typeKey,
+                                             List *typed, bool counted, Fill fill)
     {
         std::uint32_t id = kNone;
-        forEachList(facts, typeKey, true, [&](List &list, std::int64_t rank) {
-            if (counted) {
-                list.total.files += 1;
-                list.total.bytes += static_cast<double>(rank);
-            }
-            if (options.perFigure == 0 || !admits(list, rank, folder, name))
-                return;
-            if (id == kNone) {
-                Record r;
-                fill(r);
-                r.folder = folderId == kNone ? folderFor(folder) : folderId;
-                r.nameAt = addText(name);
-                r.nameLength = static_cast<std::uint32_t>(name.size());
-                id = newRecord(r);
-                // Held until every list was offered it, so that no eviction
-                // frees it (or its folder) in between.
-                records[id].refs = 1;
-            }
-            insert(list, rank, id);
-        });
+        forEachList(
+            facts, typeKey,
+            typed, [&](List & list, std::int64_t rank) __attribute__((always_inline)) {
+                if (counted) {
+                    list.total.files += 1;
+                    list.total.bytes += static_cast<double>(rank);
+                }
+                if (rank >= list.floor && options.perFigure != 0)
+                    take(list, rank, folder, name, id, fill);
+            });
         if (id != kNone)
             release(id);
     }
 
+    template <typename Fill>
+    [[gnu::noinline]] void take(List &list, std::int64_t rank, std::string_view folder,
+                                std::string_view name, std::uint32_t &id, Fill &fill)
+    {
+        if (!admits(list, rank, folder, name))
+            return;
+        if (id == kNone) {
+            Record r;
+            fill(r);
+            r.folder = folderFor(folder);
+            r.nameAt = addText(name);
+            r.nameLength = static_cast<std::uint32_t>(name.size());
+            id = newRecord(r);
+            // Held until every list was offered it, so that no eviction frees
+            // it (or its folder) in between.
+            records[id].refs = 1;
+        }
+        insert(list, rank, id);
+    }
+
     void removeFrom(List &list, std::uint32_t id)
     {
-        const auto it = std::find_if(list.heap.begin(), list.heap.end(),
+        const auto it = std::find_if(list.entries.begin(), list.entries.end(),
                                      [id](const Entry &e) { return e.record == id; });
-        if (it == list.heap.end())
+        if (it == list.entries.end())
             return;
-        *it = list.heap.back();
-        list.heap.pop_back();
-        std::make_heap(list.heap.begin(), list.heap.end(),
-                       [this](const Entry &a, const Entry &b) { return before(a, b); });
-        list.floor = list.heap.size() >= options.perFigure ? list.heap.front().rank : -1;
+        *it = list.entries.back();
+        list.entries.pop_back();
+        // The files below the floor were let go: the list now holds the
+        // largest there are but one fewer, and takes any that come.
+        list.floor = -1;
         release(id);
     }
 };
@@ -560,19 +726,83 @@ const KeepOptions &FigureFiles::options() const
 }
 
 void FigureFiles::keep(std::string_view directory, const DirectoryEntry &entry,
-                       const FileFacts &facts, std::string_view typeKey)
+                       const FileFacts &facts, std::string_view typeKey, int typeLine,
+                       std::size_t typeLines)
 {
     Store &s = *m_store;
-    s.offer(directory, entry.name, facts, typeKey, Store::kNone, true, [&](Store::Record &r) {
+    Store::List *typed = s.typeListOfLine(facts, typeKey, typeLine, typeLines);
+    const auto fill = [&](Store::Record &r) {
         r.created = entry.creation;
         r.accessed = entry.lastAccess;
         r.modified = entry.lastWrite;
         r.facts = facts;
+    };
+    if (!s.shared) {
+        s.offer(directory, entry.name, facts, typeKey, typed, true, fill);
+        return;
+    }
+    // A walking thread counts the totals itself and takes the shared store's
+    // lock only for a file that one of its lists may take.
+    bool wanted = false;
+    s.forEachList(facts, typeKey, typed, [&wanted](Store::List &list, std::int64_t rank) {
+        list.total.files += 1;
+        list.total.bytes += static_cast<double>(rank);
+        wanted = wanted || rank >= list.floor;
     });
+    if (!wanted)
+        return;
+    // Passed on in batches: the lock is taken once for many files.
+    Store::Pending &p = s.pending;
+    const auto textOf = [&p](std::pair<std::uint32_t, std::uint32_t> span) {
+        return std::string_view(p.text.data() + span.first, span.second - span.first);
+    };
+    if (p.folder.empty() || textOf(p.folder.back()) != directory) {
+        const auto at = static_cast<std::uint32_t>(p.text.size());
+        p.text.insert(p.text.end(), directory.begin(), directory.end());
+        p.folder.emplace_back(at, static_cast<std::uint32_t>(p.text.size()));
+    }
+    Store::Candidate c;
+    fill(c.record);
+    c.folder = static_cast<std::uint32_t>(p.folder.size() - 1);
+    c.nameAt = static_cast<std::uint32_t>(p.text.size());
+    p.text.insert(p.text.end(), entry.name.begin(), entry.name.end());
+    c.keyAt = static_cast<std::uint32_t>(p.text.size());
+    p.text.insert(p.text.end(), typeKey.begin(), typeKey.end());
+    c.end = static_cast<std::uint32_t>(p.text.size());
+    p.files.push_back(c);
+    if (p.files.size() >= Store::kPendingBatch)
+        flush();
+}
+
+void FigureFiles::flush()
+{
+    Store &s = *m_store;
+    Store::Pending &p = s.pending;
+    if (!s.shared || p.files.empty())
+        return;
+    {
+        const std::lock_guard hold(*s.sharedLock);
+        for (const Store::Candidate &c : p.files) {
+            const auto text = [&p](std::uint32_t from, std::uint32_t to) {
+                return std::string_view(p.text.data() + from, to - from);
+            };
+            const auto &[folderAt, folderEnd] = p.folder[c.folder];
+            const std::string_view key = text(c.keyAt, c.end);
+            s.shared->offer(text(folderAt, folderEnd), text(c.nameAt, c.keyAt), c.record.facts, key,
+                            c.record.facts.typed ? s.shared->typeList(key, true) : nullptr, false,
+                            [&c](Store::Record &r) { r = c.record; });
+        }
+        // The shared floors as they now stand, for the files to come.
+        s.forEveryList([](Store::List &list) { list.floor = list.shared->floor; });
+    }
+    p.files.clear();
+    p.folder.clear();
+    p.text.clear();
 }
 
 void FigureFiles::merge(const FigureFiles &other)
 {
+    mergeFiles(other);
     Store &s = *m_store;
     const Store &o = *other.m_store;
     const auto addTotal = [](Store::List &to, const Store::List &from) {
@@ -583,42 +813,65 @@ void FigureFiles::merge(const FigureFiles &other)
         addTotal(s.lists[i], o.lists[i]);
     for (std::size_t i = 0; i < o.typeLists.size(); ++i)
         addTotal(*s.typeList(o.typeKeys[i], true), o.typeLists[i]);
-    // Folders by path, so that a folder met by two threads is stored once.
-    std::unordered_map<std::string, std::uint32_t, TransparentHash, std::equal_to<>> folderIds;
-    for (std::uint32_t i = 0; i < s.folders.size(); ++i)
-        if (s.folders[i].refs > 0)
-            folderIds.emplace(s.textAt(s.folders[i].at, s.folders[i].length), i);
+}
+
+void FigureFiles::merge(FigureFiles &&other)
+{
+    // A first drive's files need no copy.
+    const Store &s = *m_store;
+    const bool empty = s.kept == 0 && s.typeLists.empty() &&
+                       std::all_of(s.lists.begin(), s.lists.end(),
+                                   [](const Store::List &l) { return l.total.files == 0; });
+    if (empty && s.options.perFigure == other.m_store->options.perFigure)
+        std::swap(m_store, other.m_store);
+    else
+        merge(static_cast<const FigureFiles &>(other));
+}
+
+void FigureFiles::mergeFiles(const FigureFiles &other)
+{
+    other.m_store->settle();
+    Store &s = *m_store;
+    const Store &o = *other.m_store;
+    s.indexFolders();
     // Every kept file of other, once, in no particular order: each list
     // keeps the best whatever the order.
     for (const Store::Record &r : o.records) {
         if (r.refs == 0)
             continue;
-        const std::string_view folder = o.folderOf(r);
-        std::uint32_t folderId = Store::kNone;
-        if (const auto found = folderIds.find(folder);
-            found != folderIds.end() && s.folders[found->second].refs > 0 &&
-            s.textAt(s.folders[found->second].at, s.folders[found->second].length) == folder)
-            folderId = found->second;
         const std::string typeKey = r.facts.typed ? asciiUpper(fileExtension(o.nameOf(r))) : "";
-        s.offer(folder, o.nameOf(r), r.facts, typeKey, folderId, false, [&r](Store::Record &to) {
-            to.created = r.created;
-            to.accessed = r.accessed;
-            to.modified = r.modified;
-            to.facts = r.facts;
-        });
-        if (folderId == Store::kNone && s.currentFolder != Store::kNone && s.currentPath == folder)
-            folderIds.insert_or_assign(std::string(folder), s.currentFolder);
+        Store::List *typed = r.facts.typed ? s.typeList(typeKey, true) : nullptr;
+        s.offer(o.folderOf(r), o.nameOf(r), r.facts, typeKey, typed, false,
+                [&r](Store::Record &to) {
+                    to.created = r.created;
+                    to.accessed = r.accessed;
+                    to.modified = r.modified;
+                    to.facts = r.facts;
+                });
     }
+}
+
+void FigureFiles::share(FigureFiles &shared, std::mutex &lock)
+{
+    Store &s = *m_store;
+    s.shared = shared.m_store.get();
+    s.sharedLock = &lock;
+    s.shared->indexFolders();
+    for (std::size_t i = 0; i < kFixedLists; ++i)
+        s.lists[i].shared = &s.shared->lists[i];
 }
 
 std::vector<KeptFile> FigureFiles::files(const Figure &figure) const
 {
-    const Store &s = *m_store;
+    // Settling lets go of files that were never to be kept: no change to
+    // what the store stands for.
+    Store &s = *m_store;
     std::vector<KeptFile> out;
     const Store::List *list = s.listOf(figure);
     if (list == nullptr)
         return out;
-    std::vector<Store::Entry> entries = list->heap;
+    s.settle();
+    std::vector<Store::Entry> entries = list->entries;
     std::sort(entries.begin(), entries.end(),
               [&s](const Store::Entry &a, const Store::Entry &b) { return s.before(a, b); });
     out.reserve(entries.size());
@@ -646,7 +899,8 @@ bool FigureFiles::forget(const KeptFile &file)
 {
     Store &s = *m_store;
     const std::string typeKey = file.typeKey();
-    s.forEachList(file.facts, typeKey, false, [](Store::List &list, std::int64_t rank) {
+    Store::List *typed = file.facts.typed ? s.typeList(typeKey, false) : nullptr;
+    s.forEachList(file.facts, typeKey, typed, [](Store::List &list, std::int64_t rank) {
         list.total.files -= 1;
         list.total.bytes -= static_cast<double>(rank);
     });
@@ -659,7 +913,7 @@ bool FigureFiles::forget(const KeptFile &file)
         return false;
     // Held while it leaves its lists, so that its text stays readable.
     ++s.records[id].refs;
-    s.forEachList(s.records[id].facts, typeKey, false,
+    s.forEachList(s.records[id].facts, typeKey, typed,
                   [&](Store::List &list, std::int64_t) { s.removeFrom(list, id); });
     s.release(id);
     return true;
@@ -667,19 +921,20 @@ bool FigureFiles::forget(const KeptFile &file)
 
 std::size_t FigureFiles::keptCount() const
 {
+    m_store->settle();
     return m_store->kept;
 }
 
 std::size_t FigureFiles::memoryUse() const
 {
-    const Store &s = *m_store;
+    Store &s = *m_store;
     std::size_t bytes = sizeof(Store) + s.text.capacity() +
                         s.records.capacity() * sizeof(Store::Record) +
                         s.folders.capacity() * sizeof(Store::Folder) +
                         (s.freeRecords.capacity() + s.freeFolders.capacity()) * 4;
-    for (const auto *group : {&s.lists, &s.typeLists})
-        for (const Store::List &list : *group)
-            bytes += sizeof(Store::List) + list.heap.capacity() * sizeof(Store::Entry);
+    s.forEveryList([&bytes](const Store::List &list) {
+        bytes += sizeof(Store::List) + list.entries.capacity() * sizeof(Store::Entry);
+    });
     for (const std::string &key : s.typeKeys)
         bytes += sizeof(std::string) + key.capacity() + 32; // the map's node too
     return bytes;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,12 +59,12 @@ struct FileFacts
 {
     std::int64_t size = 0;
     std::uint32_t attributes = 0;
-    std::uint8_t band = 1;              // 1..12
-    std::array<std::uint8_t, 3> ages{}; // access, created, modified: bucket 0..9
+    std::uint8_t band = 1;                  // 1..12
+    std::array<std::uint8_t, 3> ages{};     // access, created, modified: bucket 0..9
     std::array<std::int8_t, 3> halfHours{}; // access, created, modified: half hour 1..47, or -1
-    std::int64_t wasted = 0;            // at the drive's cluster size; 0 when not counted
-    bool overhangCounted = false;       // in the overhang sums (one-drive runs)
-    bool typed = false;                 // the file has a line in the types table
+    std::int64_t wasted = 0;                // at the drive's cluster size; 0 when not counted
+    bool overhangCounted = false;           // in the overhang sums (one-drive runs)
+    bool typed = false;                     // the file has a line in the types table
 };
 
 // True when a file with these facts and this type key is one of the figure's.
@@ -135,11 +136,24 @@ public:
     [[nodiscard]] FigureFiles emptyLike() const;
     [[nodiscard]] const KeepOptions &options() const;
 
-    // One counted file of directory; typeKey is its line's key when facts.typed.
+    // One counted file of directory; typeKey is its line's key when
+    // facts.typed, typeLine that line's place among the typeLines lines of
+    // the counting thread's record (which finds the type's list without a
+    // search; -1 when not known).
     void keep(std::string_view directory, const DirectoryEntry &entry, const FileFacts &facts,
-              std::string_view typeKey);
-    // Takes other's kept files as if they had been offered here.
+              std::string_view typeKey, int typeLine = -1, std::size_t typeLines = 0);
+    // Takes other's kept files and totals as if they had been offered here.
     void merge(const FigureFiles &other);
+    // The same, taking other's store whole when this one is empty.
+    void merge(FigureFiles &&other);
+
+    // Makes this a walking thread's store for a store the walk's threads
+    // share: the totals are counted here (merge adds them there), and a file
+    // that may be among the largest goes there under `lock`, in batches, so
+    // that the threads keep each file once and no thread a list of its own.
+    void share(FigureFiles &shared, std::mutex &lock);
+    // Passes the files still on their way on to the shared store.
+    void flush();
 
     // The kept files of a figure, largest first (the overhang's by wasted
     // bytes), ties by folder and name.
@@ -157,6 +171,8 @@ public:
     void clear();
 
 private:
+    void mergeFiles(const FigureFiles &other);
+
     struct Store;
     std::unique_ptr<Store> m_store;
 };

@@ -168,7 +168,7 @@ void ScanRun::finishDrive()
         showSilentError("Can't open drive " + m_currentDrive);
     m_stats.merge(m_driveStats);
     m_driveStats = Statistics{};
-    m_kept.merge(m_driveKept);
+    m_kept.merge(std::move(m_driveKept));
     m_driveKept.clear();
     m_unreadable += m_walk.unreadableDirectories;
     m_hardLinksSkipped += m_walk.hardLinksSkipped;

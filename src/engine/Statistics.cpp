@@ -441,7 +441,8 @@ void crunchNumbers(Statistics &stats, const CrunchContext &context, std::string_
         facts.typed = line >= 0;
         context.keeper->keep(directory, entry, facts,
                              line >= 0 ? std::string_view(stats.lbTypes[std::size_t(line)].key)
-                                       : std::string_view());
+                                       : std::string_view(),
+                             line, stats.lbTypes.size());
     }
 }
 

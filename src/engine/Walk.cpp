@@ -679,10 +679,14 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
         queue.push({rootHandle, rootPath});
         std::vector<std::unique_ptr<DirectoryReader>> readers;
         std::vector<Statistics> partial(threadCount);
+        // The threads keep the largest files together, in the caller's store.
         std::vector<FigureFiles> kept;
+        std::mutex keepLock;
         if (options.keep)
-            for (std::size_t i = 0; i < threadCount; ++i)
+            for (std::size_t i = 0; i < threadCount; ++i) {
                 kept.push_back(options.keep->emptyLike());
+                kept.back().share(*options.keep, keepLock);
+            }
         std::vector<std::unique_ptr<Walker>> walkers;
         readers.push_back(std::move(first));
         for (std::size_t i = 0; i < threadCount; ++i) {
@@ -715,8 +719,10 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
             thread.join();
         for (std::size_t i = 0; i < threadCount; ++i) {
             stats.merge(partial[i]);
-            if (options.keep)
-                options.keep->merge(kept[i]);
+            if (options.keep) {
+                kept[i].flush();
+                options.keep->merge(kept[i]); // the totals: the files went there as found
+            }
             result.unreadableDirectories += walkers[i]->unreadable();
             result.hardLinksSkipped += walkers[i]->hardLinksSkipped();
         }

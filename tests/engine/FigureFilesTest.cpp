@@ -162,11 +162,13 @@ struct KeepCase
     int threads;
     std::size_t perFigure;
     unsigned seed;
+    int files = 400;
 };
 
 void PrintTo(const KeepCase &c, std::ostream *os)
 {
-    *os << c.threads << " threads, " << c.perFigure << " per figure, seed " << c.seed;
+    *os << c.threads << " threads, " << c.perFigure << " per figure, seed " << c.seed << ", "
+        << c.files << " files";
 }
 
 class KeptListsTest : public ::testing::TestWithParam<KeepCase>
@@ -180,7 +182,7 @@ TEST_P(KeptListsTest, equalTheLargestOfASortOfEveryFile)
 {
     const KeepCase c = GetParam();
     TempTree tree;
-    makeRandomTree(tree, c.seed, 400);
+    makeRandomTree(tree, c.seed, c.files);
     const FixedUtcOffset zone(3600);
     const std::int64_t today = std::time(nullptr) / 86400;
     Witness witness(zone, today);
@@ -199,7 +201,7 @@ TEST_P(KeptListsTest, equalTheLargestOfASortOfEveryFile)
     const std::atomic<bool> abort{false};
     const auto reader = makeDirectoryReader();
     (void)walkTree(*reader, tree.root(), context, stats, progress, abort, options);
-    ASSERT_EQ(witness.files.size(), 400u);
+    ASSERT_EQ(witness.files.size(), static_cast<std::size_t>(c.files));
 
     std::set<std::string> stored;
     for (const Figure &figure : figuresOf(witness.files)) {
@@ -231,7 +233,9 @@ TEST_P(KeptListsTest, equalTheLargestOfASortOfEveryFile)
 
 INSTANTIATE_TEST_SUITE_P(Walks, KeptListsTest,
                          ::testing::Values(KeepCase{1, 7, 1}, KeepCase{4, 7, 1}, KeepCase{4, 3, 2},
-                                           KeepCase{8, 200, 3}, KeepCase{3, 1, 4}));
+                                           KeepCase{8, 200, 3}, KeepCase{3, 1, 4},
+                                           // Threads that pass many batches on.
+                                           KeepCase{2, 5, 6, 3000}));
 
 TEST(FigureFilesTest, figureNamesReadBackAndOthersAreRefused)
 {
