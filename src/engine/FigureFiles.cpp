@@ -127,7 +127,8 @@ struct FigureFiles::Store
     {
         std::vector<Candidate> files;
         std::vector<std::pair<std::uint32_t, std::uint32_t>> folder; // begin, end in text
-        std::vector<char> text;
+        std::string text;
+        std::vector<std::uint32_t> folderIds; // the shared store's, while passing on
     } pending;
     static constexpr std::size_t kPendingBatch = 64;
     // Made once, never moved. The types' lists in a deque: a list stays
@@ -165,7 +166,7 @@ struct FigureFiles::Store
             if (folders[id].refs > 0)
                 folderIndex.emplace(textAt(folders[id].at, folders[id].length), id);
     }
-    std::vector<char> text;
+    std::string text; // names and folders, as bytes
     std::size_t deadText = 0;
     std::size_t kept = 0;
 
@@ -191,7 +192,7 @@ struct FigureFiles::Store
     std::uint32_t addText(std::string_view bytes)
     {
         const auto at = static_cast<std::uint32_t>(text.size());
-        text.insert(text.end(), bytes.begin(), bytes.end());
+        text.append(bytes);
         return at;
     }
 
@@ -205,6 +206,14 @@ struct FigureFiles::Store
             return currentFolder;
         if (currentFolder != kNone)
             releaseFolder(currentFolder);
+        currentFolder = pinFolder(path);
+        currentPath.assign(path);
+        return currentFolder;
+    }
+
+    // The folder of a path, held (once more) until releaseFolder.
+    std::uint32_t pinFolder(std::string_view path)
+    {
         std::uint32_t id;
         if (const auto found = indexed ? folderIndex.find(path) : folderIndex.end();
             found != folderIndex.end()) {
@@ -222,8 +231,6 @@ struct FigureFiles::Store
             if (indexed)
                 folderIndex.emplace(std::string(path), id);
         }
-        currentPath.assign(path);
-        currentFolder = id;
         ++folders[id].refs;
         return id;
     }
@@ -274,11 +281,11 @@ struct FigureFiles::Store
         constexpr std::size_t kLeastWorth = 64 * 1024;
         if (deadText < kLeastWorth || deadText * 2 < text.size())
             return;
-        std::vector<char> packed;
+        std::string packed;
         packed.reserve(text.size() - deadText);
         const auto move = [&](std::uint32_t &at, std::uint32_t length) {
             const auto to = static_cast<std::uint32_t>(packed.size());
-            packed.insert(packed.end(), text.begin() + at, text.begin() + at + length);
+            packed.append(text, at, length);
             at = to;
         };
         for (Folder &f : folders)
@@ -485,7 +492,8 @@ struct FigureFiles::Store
     template <typename Fill>
     [[gnu::always_inline]] inline void offer(std::string_view folder, std::string_view name,
                                              const FileFacts &facts, std::string_view typeKey,
-                                             List *typed, bool counted, Fill fill)
+                                             List *typed, bool counted, Fill fill,
+                                             std::uint32_t folderId = kNone)
     {
         std::uint32_t id = kNone;
         forEachList(
@@ -496,7 +504,7 @@ struct FigureFiles::Store
                     list.total.bytes += static_cast<double>(rank);
                 }
                 if (rank >= list.floor && options.perFigure != 0)
-                    take(list, rank, folder, name, id, fill);
+                    take(list, rank, folder, name, id, fill, folderId);
             });
         if (id != kNone)
             release(id);
@@ -504,14 +512,15 @@ struct FigureFiles::Store
 
     template <typename Fill>
     [[gnu::noinline]] void take(List &list, std::int64_t rank, std::string_view folder,
-                                std::string_view name, std::uint32_t &id, Fill &fill)
+                                std::string_view name, std::uint32_t &id, Fill &fill,
+                                std::uint32_t folderId)
     {
         if (!admits(list, rank, folder, name))
             return;
         if (id == kNone) {
             Record r;
             fill(r);
-            r.folder = folderFor(folder);
+            r.folder = folderId != kNone ? folderId : folderFor(folder);
             r.nameAt = addText(name);
             r.nameLength = static_cast<std::uint32_t>(name.size());
             id = newRecord(r);
@@ -587,16 +596,16 @@ void FigureFiles::keep(std::string_view directory, const DirectoryEntry &entry,
     };
     if (p.folder.empty() || textOf(p.folder.back()) != directory) {
         const auto at = static_cast<std::uint32_t>(p.text.size());
-        p.text.insert(p.text.end(), directory.begin(), directory.end());
+        p.text.append(directory);
         p.folder.emplace_back(at, static_cast<std::uint32_t>(p.text.size()));
     }
     Store::Candidate c;
     fill(c.record);
     c.folder = static_cast<std::uint32_t>(p.folder.size() - 1);
     c.nameAt = static_cast<std::uint32_t>(p.text.size());
-    p.text.insert(p.text.end(), entry.name.begin(), entry.name.end());
+    p.text.append(entry.name);
     c.keyAt = static_cast<std::uint32_t>(p.text.size());
-    p.text.insert(p.text.end(), typeKey.begin(), typeKey.end());
+    p.text.append(typeKey);
     c.end = static_cast<std::uint32_t>(p.text.size());
     p.files.push_back(c);
     if (p.files.size() >= Store::kPendingBatch)
@@ -611,16 +620,26 @@ void FigureFiles::flush()
         return;
     {
         const std::lock_guard hold(*s.sharedLock);
+        Store &to = *s.shared;
+        // Each folder of the batch is looked up once and held while its
+        // files go through.
+        std::vector<std::uint32_t> &folders = p.folderIds;
+        folders.clear();
+        for (const auto &[at, end] : p.folder)
+            folders.push_back(to.pinFolder(std::string_view(p.text).substr(at, end - at)));
         for (const Store::Candidate &c : p.files) {
-            const auto text = [&p](std::uint32_t from, std::uint32_t to) {
-                return std::string_view(p.text.data() + from, to - from);
+            const auto text = [&p](std::uint32_t from, std::uint32_t end) {
+                return std::string_view(p.text).substr(from, end - from);
             };
-            const auto &[folderAt, folderEnd] = p.folder[c.folder];
             const std::string_view key = text(c.keyAt, c.end);
-            s.shared->offer(text(folderAt, folderEnd), text(c.nameAt, c.keyAt), c.record.facts, key,
-                            c.record.facts.typed ? s.shared->typeList(key, true) : nullptr, false,
-                            [&c](Store::Record &r) { r = c.record; });
+            const auto &[folderAt, folderEnd] = p.folder[c.folder];
+            to.offer(
+                text(folderAt, folderEnd), text(c.nameAt, c.keyAt), c.record.facts, key,
+                c.record.facts.typed ? to.typeList(key, true) : nullptr, false,
+                [&c](Store::Record &r) { r = c.record; }, folders[c.folder]);
         }
+        for (const std::uint32_t folder : folders)
+            to.releaseFolder(folder);
         // The shared floors as they now stand, for the files to come.
         s.forEveryList([](Store::List &list) { list.floor = list.shared->floor; });
     }
