@@ -147,7 +147,13 @@ public:
               "rename " + std::string(from));
     }
 
-    void remove(std::string_view relative) const { DeleteFileW(extended(path(relative)).c_str()); }
+    // As on Linux, a read-only file goes too (Windows refuses to delete one as it is).
+    void remove(std::string_view relative) const
+    {
+        const std::wstring name = extended(path(relative));
+        SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(name.c_str());
+    }
 
     // Sets the attribute bits of a name (FILE_ATTRIBUTE_HIDDEN and the like).
     void attributes(std::string_view relative, DWORD bits) const
