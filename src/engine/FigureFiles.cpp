@@ -454,9 +454,11 @@ struct FigureFiles::Store
                             static_cast<std::size_t>(facts.halfHours[date])],
                       size);
         }
-        for (std::size_t i = 0; i < kAttributeFigures; ++i)
-            if (facts.attributes & kAttributeBits[i])
-                visit(lists[kAttributeLists + i], size);
+        // Most files have none of the four attributes.
+        if (facts.attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive))
+            for (std::size_t i = 0; i < kAttributeFigures; ++i)
+                if (facts.attributes & kAttributeBits[i])
+                    visit(lists[kAttributeLists + i], size);
         if (facts.overhangCounted && facts.wasted > 0)
             visit(lists[kOverhangList], facts.wasted);
         if (typed)
