@@ -15,8 +15,7 @@
 namespace vorin {
 namespace {
 
-// The user's zone, for the CSV's times; asked afresh for each time, so a
-// change of the zone while the program runs is followed.
+// The user's zone, for the CSV's times.
 const UtcOffsetSource &userZone()
 {
     static const SystemTimeZone zone;
@@ -372,8 +371,12 @@ std::vector<KeptFile> FileListModel::forget(const std::vector<KeptFile> &gone)
     return takeRows(std::move(rows));
 }
 
-
 QByteArray fileListCsvRecord(const KeptFile &file)
+{
+    return fileListCsvRecord(file, userZone());
+}
+
+QByteArray fileListCsvRecord(const KeptFile &file, const UtcOffsetSource &zone)
 {
     QByteArray record;
     appendCsvField(record, file.name);
@@ -383,7 +386,7 @@ QByteArray fileListCsvRecord(const KeptFile &file)
     record += QByteArray::number(static_cast<qlonglong>(file.size()));
     for (const FileTime time : {file.modified, file.accessed, file.created}) {
         record += ',';
-        appendCsvField(record, QString::fromLatin1(isoLocalTime(time, userZone())));
+        appendCsvField(record, QString::fromLatin1(isoLocalTime(time, zone)));
     }
     record += ',';
     appendCsvField(record, FileListModel::attributeLetters(file.facts.attributes));
@@ -405,8 +408,11 @@ QString writeFileListCsv(const std::vector<KeptFile> &files, QIODevice &device)
         piece.clear();
         return written;
     };
+    // Three times a file, for lists of every file: through a cache of the
+    // zone's offsets, made for this one list.
+    const CachedUtcOffsets zone(userZone());
     for (const KeptFile &file : files) {
-        piece += fileListCsvRecord(file);
+        piece += fileListCsvRecord(file, zone);
         piece += "\r\n";
         if (piece.size() >= kPiece && !flush())
             return device.errorString();

@@ -15,6 +15,8 @@ class QIODevice;
 
 namespace vorin {
 
+class UtcOffsetSource;
+
 // The files of a list window as a table: name, folder, size, the three
 // times and the attribute letters. The files are held in the order shown,
 // one record each and nothing per row besides, so a list of millions costs
@@ -104,5 +106,6 @@ private:
 [[nodiscard]] QString writeFileListCsv(const std::vector<KeptFile> &files, QIODevice &device);
 // One file's record, without its line end.
 [[nodiscard]] QByteArray fileListCsvRecord(const KeptFile &file);
+[[nodiscard]] QByteArray fileListCsvRecord(const KeptFile &file, const UtcOffsetSource &zone);
 
 } // namespace vorin

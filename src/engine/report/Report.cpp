@@ -679,8 +679,11 @@ std::string tableTime(FileTime time, const UtcOffsetSource &zone)
 
 void writeFileList(std::ostream &out, const ReportOptions &options, std::string_view figure,
                    const std::vector<KeptFile> &files, const FigureTotal &total, bool complete,
-                   const UtcOffsetSource &zone, const LocaleSeparators &locale)
+                   const UtcOffsetSource &systemZone, const LocaleSeparators &locale)
 {
+    // Three times a file, for lists of every file: through a cache of the
+    // zone's offsets, as the walk converts them.
+    const CachedUtcOffsets zone(systemZone);
     if (options.csv) {
         out << "path,bytes,modified,accessed,created,attributes\r\n";
         for (const KeptFile &file : files)
