@@ -3,7 +3,6 @@
 #include "platform/fake/RecordingMessages.h"
 #include "SaveChooserStub.h"
 
-#include <cmath>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -43,7 +42,6 @@ private slots:
     void doubleClickOnAPointActivatesIt();
     void enterActivatesThePointTheKeysMovedTo_data();
     void enterActivatesThePointTheKeysMovedTo();
-    void contextMenuStartsWithTheOwnersItemsForThePoint_data();
     void contextMenuStartsWithTheOwnersItemsForThePoint();
     void focusMarkOutlinesTheCurrentPointOnScreenOnly();
 };
@@ -84,45 +82,25 @@ void fillHorizontalBars(Chart &chart)
 // The chart of a kind the activation tests use, shown at 400 x 300.
 void fillChart(Chart &chart, const QString &kind)
 {
-    if (kind == QLatin1String("pie")) {
-        fillPie(chart);
-        chart.resize(400, 300);
-        chart.show();
-    } else if (kind == QLatin1String("horizontal")) {
-        fillHorizontalBars(chart);
-        chart.resize(400, 300);
-        chart.show();
-    } else {
+    if (kind == QLatin1String("bars")) {
         fillBars(chart);
+        return;
     }
+    (kind == QLatin1String("pie") ? fillPie : fillHorizontalBars)(chart);
+    chart.resize(400, 300);
+    chart.show();
 }
 
-// Where a point of the chart shows: the middle of a bar's front, half way out
-// along the middle of a slice.
+// Where a point of the chart shows: the middle of what its focus mark
+// outlines; for no point, a corner with nothing drawn.
 QPoint pointOnScreen(const Chart &chart, int point)
 {
     const ChartLayout layout(chart.model(), QRectF(chart.rect()));
-    const ChartGeometry &g = layout.geometry();
-    if (g.pie) {
-        for (const PieSlice &slice : g.pie->slices) {
-            if (slice.point == point) {
-                const double a =
-                    (slice.startDegrees + slice.spanDegrees / 2.0) * std::numbers::pi / 180.0;
-                return (g.pie->ellipse.center() + slice.offset +
-                        QPointF(g.pie->ellipse.width() / 4.0 * std::cos(a),
-                                -g.pie->ellipse.height() / 4.0 * std::sin(a)))
-                    .toPoint();
-            }
-        }
-    }
-    for (const BarItem &bar : g.bars) {
-        if (bar.point == point) {
-            return bar.front.center().toPoint();
-        }
-    }
-    return QPoint(2, 2); // a corner with nothing drawn
+    const QRectF box = layout.outline(ChartHit{0, point}).boundingRect();
+    return box.isEmpty() ? QPoint(2, 2) : box.center().toPoint();
 }
 
+// Series and point of the one activation, or -1 and the number of them.
 QPoint activation(const QSignalSpy &spy)
 {
     if (spy.count() != 1) {
@@ -427,11 +405,9 @@ void ChartTest::doubleClickOnAPointActivatesIt_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("point"); // -1: beside every point
-    QTest::newRow("first bar") << "bars" << 0;
-    QTest::newRow("last bar") << "bars" << 3;
+    QTest::newRow("bar") << "bars" << 3;
     QTest::newRow("bar on its side") << "horizontal" << 1;
-    QTest::newRow("slice") << "pie" << 1;
-    QTest::newRow("pulled-out slice") << "pie" << 0;
+    QTest::newRow("slice") << "pie" << 0;
     QTest::newRow("beside the bars") << "bars" << -1;
 }
 
@@ -444,136 +420,77 @@ void ChartTest::doubleClickOnAPointActivatesIt()
     QVERIFY(QTest::qWaitForWindowExposed(&chart));
     QSignalSpy doubles(&chart, &Chart::doubleClicked);
     QSignalSpy activated(&chart, &Chart::pointActivated);
-    const QPoint at = pointOnScreen(chart, point);
-    QTest::mouseDClick(&chart, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(&chart, Qt::LeftButton, Qt::NoModifier, pointOnScreen(chart, point));
     QCOMPARE(doubles.count(), 1);
-    if (point < 0) {
-        QCOMPARE(activated.count(), 0);
-        QVERIFY(!chart.currentPoint());
-        return;
-    }
-    QCOMPARE(activation(activated), QPoint(0, point));
-    QCOMPARE(chart.currentPoint().value_or(ChartHit{-1, -1}), (ChartHit{0, point}));
+    QCOMPARE(activation(activated), point < 0 ? QPoint(-1, 0) : QPoint(0, point));
+    QCOMPARE(chart.currentPoint().value_or(ChartHit{-1, -1}),
+             (ChartHit{point < 0 ? -1 : 0, point}));
 }
 
 void ChartTest::enterActivatesThePointTheKeysMovedTo_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<int>("clicked"); // the point clicked first; -1: none
-    QTest::addColumn<QList<int>>("keys");
-    QTest::addColumn<int>("point"); // -1: Enter activates nothing
+    QTest::addColumn<QList<int>>("keys"); // Enter follows
+    QTest::addColumn<int>("point");       // -1: Enter activates nothing
 
     using Keys = QList<int>;
-    QTest::newRow("right starts at the first")
-        << "bars" << -1 << Keys{Qt::Key_Right, Qt::Key_Return} << 0;
-    QTest::newRow("left starts at the last")
-        << "bars" << -1 << Keys{Qt::Key_Left, Qt::Key_Return} << 3;
-    QTest::newRow("right, right, right")
-        << "bars" << -1 << Keys{Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Enter} << 2;
-    QTest::newRow("stops at the last")
-        << "bars" << -1 << Keys{Qt::Key_End, Qt::Key_Right, Qt::Key_Right, Qt::Key_Return} << 3;
-    QTest::newRow("back from the end")
-        << "bars" << -1 << Keys{Qt::Key_End, Qt::Key_Left, Qt::Key_Return} << 2;
-    QTest::newRow("home") << "bars" << 2 << Keys{Qt::Key_Home, Qt::Key_Return} << 0;
-    QTest::newRow("on from the clicked bar")
-        << "bars" << 2 << Keys{Qt::Key_Right, Qt::Key_Return} << 3;
-    QTest::newRow("upright bars ignore up")
-        << "bars" << -1 << Keys{Qt::Key_Up, Qt::Key_Return} << -1;
+    QTest::newRow("right starts at the first and steps on")
+        << "bars" << Keys{Qt::Key_Right, Qt::Key_Right, Qt::Key_Right} << 2;
+    QTest::newRow("left starts at the last") << "bars" << Keys{Qt::Key_Left} << 3;
+    QTest::newRow("right stops at the last") << "bars" << Keys{Qt::Key_End, Qt::Key_Right} << 3;
     QTest::newRow("up climbs bars on their side")
-        << "horizontal" << -1 << Keys{Qt::Key_Up, Qt::Key_Up, Qt::Key_Return} << 1;
-    QTest::newRow("down descends bars on their side")
-        << "horizontal" << -1 << Keys{Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Return} << 0;
-    QTest::newRow("next slice") << "pie" << -1 << Keys{Qt::Key_Right, Qt::Key_Right, Qt::Key_Return}
-                                << 1;
-    QTest::newRow("no point yet") << "bars" << -1 << Keys{Qt::Key_Return} << -1;
+        << "horizontal" << Keys{Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Down} << 1;
+    QTest::newRow("upright bars ignore up") << "bars" << Keys{Qt::Key_Up} << -1;
 }
 
 void ChartTest::enterActivatesThePointTheKeysMovedTo()
 {
     QFETCH(QString, kind);
-    QFETCH(int, clicked);
     QFETCH(QList<int>, keys);
     QFETCH(int, point);
     Chart chart;
     fillChart(chart, kind);
     QVERIFY(QTest::qWaitForWindowExposed(&chart));
-    QCOMPARE(chart.focusPolicy(), Qt::StrongFocus);
-    if (clicked >= 0) {
-        QTest::mouseClick(&chart, Qt::LeftButton, Qt::NoModifier, pointOnScreen(chart, clicked));
-    }
     QSignalSpy activated(&chart, &Chart::pointActivated);
     for (int key : keys) {
         QTest::keyClick(&chart, static_cast<Qt::Key>(key));
     }
+    QCOMPARE(activated.count(), 0);
+    QTest::keyClick(&chart, Qt::Key_Return);
     QCOMPARE(activation(activated), point < 0 ? QPoint(-1, 0) : QPoint(0, point));
-}
-
-void ChartTest::contextMenuStartsWithTheOwnersItemsForThePoint_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<int>("point"); // -1: opened for no point
-    QTest::addColumn<QStringList>("captions");
-
-    const QStringList withOwners{"Show files", "", "Copy picture", "Save as PNG…"};
-    const QStringList pictureOnly{"Copy picture", "Save as PNG…"};
-    QTest::newRow("right click on a bar") << "click 2" << 2 << withOwners;
-    QTest::newRow("right click beside the bars") << "click beside" << -1 << pictureOnly;
-    QTest::newRow("Shift+F10 on the current bar") << "shift f10" << 1 << withOwners;
-    QTest::newRow("menu key on the current bar") << "menu key" << 1 << withOwners;
-    QTest::newRow("Shift+F10 before any bar is current") << "shift f10 alone" << -1 << pictureOnly;
 }
 
 void ChartTest::contextMenuStartsWithTheOwnersItemsForThePoint()
 {
-    QFETCH(QString, how);
-    QFETCH(int, point);
-    QFETCH(QStringList, captions);
     Chart chart;
     fillBars(chart);
     QVERIFY(QTest::qWaitForWindowExposed(&chart));
-    std::vector<std::optional<ChartHit>> asked;
-    std::optional<ChartHit> shown;
+    std::vector<ChartHit> asked;
     chart.setPointMenu([&](QMenu &menu, std::optional<ChartHit> hit) {
-        asked.push_back(hit);
+        asked.push_back(hit.value_or(ChartHit{-1, -1}));
         if (hit) {
-            QAction *action = menu.addAction(QStringLiteral("Show files"));
-            QObject::connect(action, &QAction::triggered, &chart, [&shown, hit] { shown = hit; });
+            menu.addAction(QStringLiteral("Show files"));
         }
     });
     QMenu *menu = chart.pictureMenu();
-    // Twice, so that a second opening neither repeats nor loses an item.
+    // By a right click on bar 2, which makes it current, then by Shift+F10
+    // for the current bar: the second opening repeats no item.
     for (int opening = 0; opening < 2; ++opening) {
-        if (how.startsWith(QLatin1String("click"))) {
-            const QPoint at = how == QLatin1String("click 2") ? pointOnScreen(chart, 2)
-                                                              : pointOnScreen(chart, -1);
-            QTest::mouseClick(chart.windowHandle(), Qt::RightButton, Qt::NoModifier, at);
+        if (opening == 0) {
+            QTest::mouseClick(chart.windowHandle(), Qt::RightButton, Qt::NoModifier,
+                              pointOnScreen(chart, 2));
         } else {
-            if (how != QLatin1String("shift f10 alone") && opening == 0) {
-                QTest::keyClick(&chart, Qt::Key_Right);
-                QTest::keyClick(&chart, Qt::Key_Right);
-            }
-            if (how == QLatin1String("menu key")) {
-                QTest::keyClick(&chart, Qt::Key_Menu);
-            } else {
-                QTest::keyClick(&chart, Qt::Key_F10, Qt::ShiftModifier);
-            }
+            QTest::keyClick(&chart, Qt::Key_F10, Qt::ShiftModifier);
         }
         QTRY_VERIFY(menu->isVisible());
-        QStringList got;
+        QStringList captions;
         for (const QAction *action : menu->actions()) {
-            got << action->text();
+            captions << action->text();
         }
-        QCOMPARE(got, captions);
-        QCOMPARE(menu->actions().value(captions.size() - 2), chart.copyPictureAction());
-        QCOMPARE(menu->actions().value(captions.size() - 1), chart.savePictureAction());
-        QCOMPARE(asked.size(), std::size_t(opening + 1));
-        QCOMPARE(asked.back().value_or(ChartHit{-1, -1}), (ChartHit{point < 0 ? -1 : 0, point}));
+        QCOMPARE(captions, (QStringList{"Show files", "", "Copy picture", "Save as PNG…"}));
         menu->hide();
     }
-    if (point >= 0) {
-        menu->actions().constFirst()->trigger();
-        QCOMPARE(shown.value_or(ChartHit{-1, -1}), (ChartHit{0, point}));
-    }
+    QCOMPARE(asked, (std::vector<ChartHit>{{0, 2}, {0, 2}}));
 }
 
 void ChartTest::focusMarkOutlinesTheCurrentPointOnScreenOnly()
@@ -587,9 +504,8 @@ void ChartTest::focusMarkOutlinesTheCurrentPointOnScreenOnly()
     const QImage plain = chart.picture();
     QCOMPARE(chart.grab().toImage().convertToFormat(QImage::Format_RGB32), plain);
 
-    // Coming in by Tab puts the first bar under the mark.
+    // Coming in by Tab puts the first bar under a dotted ring round it.
     chart.setFocus(Qt::TabFocusReason);
-    QVERIFY(chart.hasFocus());
     QCOMPARE(chart.currentPoint().value_or(ChartHit{-1, -1}), (ChartHit{0, 0}));
     const QImage marked = chart.grab().toImage().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(chart.picture(), plain);
@@ -602,18 +518,14 @@ void ChartTest::focusMarkOutlinesTheCurrentPointOnScreenOnly()
         for (int x = 0; x < plain.width(); ++x) {
             if (marked.pixel(x, y) != plain.pixel(x, y)) {
                 ++changed;
-                QVERIFY2(bar.adjusted(-4, -4, 4, 4).contains(x, y),
-                         qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
-                QVERIFY2(!bar.adjusted(1, 1, -1, -1).contains(x, y),
+                QVERIFY2(bar.adjusted(-4, -4, 4, 4).contains(x, y) &&
+                             !bar.adjusted(1, 1, -1, -1).contains(x, y),
                          qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
             }
         }
     }
-    // Dotted round the whole bar: about half of its perimeter's pixels.
+    // About half of the ring's pixels are dots.
     QVERIFY2(changed > bar.width() + bar.height(), qPrintable(QString::number(changed)));
-
-    chart.clearFocus();
-    QCOMPARE(chart.grab().toImage().convertToFormat(QImage::Format_RGB32), plain);
 }
 
 QTEST_MAIN(ChartTest)

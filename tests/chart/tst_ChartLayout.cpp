@@ -2,6 +2,7 @@
 #include "chart/ChartModel.h"
 #include "chart/ChartPainter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -30,102 +31,10 @@ void makePlain(ChartModel &model)
     });
 }
 
-// The bar charts the hit tests aim at: four bars of 10 to 40 upright or on
-// their side, flat or in depth, seen turned or from afar; or two stacks of
-// a drive's used and free space.
-void fillBarChart(ChartModel &model, const QString &shape)
-{
-    model.edit([&shape](ChartSettings &s) {
-        s.legend.visible = false;
-        s.titleVisible = false;
-        s.view.enabled = shape != QLatin1String("flat") && shape != QLatin1String("horizontal");
-        s.view.depthPercent = 25;
-        s.stacked = shape == QLatin1String("stacked");
-        if (shape == QLatin1String("turned")) {
-            s.view.orthogonal = false;
-            s.view.rotation = 335;
-            s.view.elevation = 345;
-        }
-        if (shape == QLatin1String("far")) {
-            s.view.zoomPercent = 60;
-        }
-    });
-    if (shape == QLatin1String("stacked")) {
-        ChartSeries &used = model.addSeries(SeriesKind::Bar, QStringLiteral("Used"));
-        ChartSeries &free = model.addSeries(SeriesKind::Bar, QStringLiteral("Free"));
-        used.addPoint(15360);
-        free.addPoint(5120);
-        used.addPoint(1000);
-        free.addPoint(3000);
-        return;
-    }
-    const bool lying = shape.startsWith(QLatin1String("horizontal"));
-    ChartSeries &series = model.addSeries(lying ? SeriesKind::HorizontalBar : SeriesKind::Bar);
-    for (double v : {10.0, 20.0, 30.0, 40.0}) {
-        series.addPoint(v);
-    }
-    if (shape == QLatin1String("zoomed")) {
-        model.zoomTo(UserZoom{AxisRange{0, 4}, AxisRange{0, 15}});
-    }
-}
-
-const BarItem *findBar(const ChartGeometry &g, int series, int point)
-{
-    for (const BarItem &bar : g.bars) {
-        if (bar.series == series && bar.point == point) {
-            return &bar;
-        }
-    }
-    return nullptr;
-}
-
-// A screen point on one face of a bar's box, u and v across the face: the
-// front from its top-left corner, the top from front-left into the depth,
-// the end (right) from the top down and into the depth.
-QPointF onFace(const ChartGeometry &g, const BarItem &bar, const QString &face, double u, double v)
-{
-    const QRectF &f = bar.front;
-    const double z = bar.z0 + v * (bar.z1 - bar.z0);
-    if (face == QLatin1String("top")) {
-        return g.projection.map(f.left() + u * f.width(), f.top(), z);
-    }
-    if (face == QLatin1String("end")) {
-        return g.projection.map(f.right(), f.top() + u * f.height(), z);
-    }
-    return g.projection.map(f.left() + u * f.width(), f.top() + v * f.height(), bar.z0);
-}
-
 // Series and point of a hit, or -1 and -1 for none, to compare in one go.
 QPoint hitFigures(const std::optional<ChartHit> &hit)
 {
     return hit ? QPoint(hit->series, hit->point) : QPoint(-1, -1);
-}
-
-// The Time page's chart: three curves of a point per half hour on a fixed
-// axis from midnight to the last half hour, in depth, legend on top.
-void fillTimeCurves(ChartModel &model)
-{
-    model.edit([](ChartSettings &s) {
-        s.view.depthPercent = 20;
-        s.titleVisible = false;
-        s.legend.position = LegendPosition::Top;
-        s.legend.swatchWidthPercent = 25;
-        s.legend.topPixels = 12;
-        s.bottomAxis.automatic = false;
-        s.bottomAxis.minimum = 0.0;
-        s.bottomAxis.maximum = 47.9583333333333;
-        s.bottomAxis.labelAngle = 90;
-        s.bottomAxis.labelSeparationPercent = 3;
-        s.pointsPerPage = 47;
-    });
-    // Far apart, so that the curve a click is nearest to is plain.
-    const double levels[3] = {900.0, 500.0, 100.0};
-    for (double level : levels) {
-        ChartSeries &curve = model.addSeries(SeriesKind::Line);
-        for (int k = 0; k < 48; ++k) {
-            curve.addXY(k, level + 40.0 * std::sin(k / 4.0));
-        }
-    }
 }
 
 } // namespace
@@ -162,10 +71,8 @@ private slots:
     void shortStackedBarCarriesItsMarkOnItself();
     void degenerateInputsDrawWithoutHarm_data();
     void degenerateInputsDrawWithoutHarm();
-    void barsAreHitOnEveryFaceTheyShow_data();
-    void barsAreHitOnEveryFaceTheyShow();
-    void nothingIsHitBesideTheBars_data();
-    void nothingIsHitBesideTheBars();
+    void barUnderThePointerIsHit_data();
+    void barUnderThePointerIsHit();
     void sliceUnderThePointerIsHit_data();
     void sliceUnderThePointerIsHit();
     void timeCurvePointIsPickedAnywhereInItsColumn_data();
@@ -813,103 +720,73 @@ void ChartLayoutTest::degenerateInputsDrawWithoutHarm()
     }
 }
 
-void ChartLayoutTest::barsAreHitOnEveryFaceTheyShow_data()
+void ChartLayoutTest::barUnderThePointerIsHit_data()
 {
     QTest::addColumn<QString>("shape");
     QTest::addColumn<int>("series");
     QTest::addColumn<int>("point");
-    QTest::addColumn<QString>("face");
-    QTest::addColumn<double>("u");
-    QTest::addColumn<double>("v");
+    // Where on that bar's box: across and down its front, and into its depth.
+    QTest::addColumn<double>("across");
+    QTest::addColumn<double>("down");
+    QTest::addColumn<double>("back");
+    QTest::addColumn<bool>("hit"); // or nothing
 
-    QTest::newRow("flat, middle") << "flat" << 0 << 2 << "front" << 0.5 << 0.5;
-    QTest::newRow("flat, corner") << "flat" << 0 << 0 << "front" << 0.02 << 0.98;
-    QTest::newRow("depth, front") << "depth" << 0 << 3 << "front" << 0.5 << 0.2;
-    QTest::newRow("depth, top") << "depth" << 0 << 1 << "top" << 0.5 << 0.6;
-    QTest::newRow("depth, end") << "depth" << 0 << 2 << "end" << 0.5 << 0.6;
-    QTest::newRow("turned, front") << "turned" << 0 << 1 << "front" << 0.5 << 0.5;
-    QTest::newRow("turned, top") << "turned" << 0 << 3 << "top" << 0.5 << 0.5;
-    QTest::newRow("seen from afar") << "far" << 0 << 3 << "front" << 0.3 << 0.8;
-    QTest::newRow("seen from afar, top") << "far" << 0 << 0 << "top" << 0.5 << 0.5;
-    QTest::newRow("on its side") << "horizontal" << 0 << 1 << "front" << 0.9 << 0.5;
-    QTest::newRow("on its side, lowest") << "horizontal" << 0 << 0 << "front" << 0.1 << 0.1;
-    QTest::newRow("on its side in depth, end")
-        << "horizontal depth" << 0 << 3 << "end" << 0.5 << 0.5;
-    QTest::newRow("stack, lower part") << "stacked" << 0 << 0 << "front" << 0.5 << 0.5;
-    QTest::newRow("stack, upper part") << "stacked" << 1 << 0 << "front" << 0.5 << 0.5;
+    QTest::newRow("flat") << "flat" << 0 << 2 << 0.5 << 0.5 << 0.0 << true;
+    QTest::newRow("in depth, top") << "depth" << 0 << 1 << 0.5 << 0.0 << 0.6 << true;
+    QTest::newRow("on its side") << "horizontal" << 0 << 1 << 0.9 << 0.5 << 0.0 << true;
+    // The lower part's top lies behind the upper part's front: the front is seen.
     QTest::newRow("stack, upper part over the lower part's top")
-        << "stacked" << 1 << 0 << "front" << 0.9 << 0.97;
-    QTest::newRow("stack, top of the upper part") << "stacked" << 1 << 1 << "top" << 0.5 << 0.5;
-    QTest::newRow("zoomed, inside the plot") << "zoomed" << 0 << 3 << "front" << 0.5 << 0.8;
+        << "stacked" << 1 << 0 << 0.9 << 0.97 << 0.0 << true;
+    QTest::newRow("zoomed, inside the plot") << "zoomed" << 0 << 3 << 0.5 << 0.8 << 0.0 << true;
+    QTest::newRow("between two bars") << "flat" << 0 << 0 << 1.1 << 0.9 << 0.0 << false;
+    QTest::newRow("above a bar in depth") << "depth" << 0 << 0 << 0.5 << -0.6 << 0.0 << false;
+    QTest::newRow("a bar's part the zoom cuts away")
+        << "zoomed" << 0 << 3 << 0.5 << 0.3 << 0.0 << false;
 }
 
-void ChartLayoutTest::barsAreHitOnEveryFaceTheyShow()
+void ChartLayoutTest::barUnderThePointerIsHit()
 {
     QFETCH(QString, shape);
     QFETCH(int, series);
     QFETCH(int, point);
-    QFETCH(QString, face);
-    QFETCH(double, u);
-    QFETCH(double, v);
+    QFETCH(double, across);
+    QFETCH(double, down);
+    QFETCH(double, back);
+    QFETCH(bool, hit);
+    // Four bars of 10 to 40, upright or on their side, flat or in depth, or
+    // zoomed to 0..15; or two series of them stacked.
     ChartModel model;
-    fillBarChart(model, shape);
-    const ChartLayout layout(model, kBounds);
-    const BarItem *bar = findBar(layout.geometry(), series, point);
-    QVERIFY(bar != nullptr);
-    const QPointF at = onFace(layout.geometry(), *bar, face, u, v);
-    QCOMPARE(hitFigures(layout.hitTest(at)), QPoint(series, point));
-}
-
-void ChartLayoutTest::nothingIsHitBesideTheBars_data()
-{
-    QTest::addColumn<QString>("shape");
-    QTest::addColumn<QString>("spot");
-    QTest::newRow("between two bars") << "flat"
-                                      << "gap";
-    QTest::newRow("between two bars in depth") << "depth"
-                                               << "gap";
-    QTest::newRow("above the shortest bar") << "depth"
-                                            << "above";
-    QTest::newRow("left of the plot") << "depth"
-                                      << "left";
-    QTest::newRow("past the longest bar on its side") << "horizontal"
-                                                      << "past";
-    QTest::newRow("a bar's part cut away by the zoom") << "zoomed"
-                                                       << "cut";
-}
-
-void ChartLayoutTest::nothingIsHitBesideTheBars()
-{
-    QFETCH(QString, shape);
-    QFETCH(QString, spot);
-    ChartModel model;
-    fillBarChart(model, shape);
+    makePlain(model);
+    model.edit([&shape](ChartSettings &s) {
+        s.view.enabled = shape != QLatin1String("flat") && shape != QLatin1String("horizontal");
+        s.view.depthPercent = 25;
+        s.stacked = shape == QLatin1String("stacked");
+    });
+    for (int s = 0; s < (shape == QLatin1String("stacked") ? 2 : 1); ++s) {
+        ChartSeries &bars = model.addSeries(
+            shape == QLatin1String("horizontal") ? SeriesKind::HorizontalBar : SeriesKind::Bar);
+        for (double v : {10.0, 20.0, 30.0, 40.0}) {
+            bars.addPoint(v);
+        }
+    }
+    if (shape == QLatin1String("zoomed")) {
+        model.zoomTo(UserZoom{AxisRange{0, 4}, AxisRange{0, 15}});
+    }
     const ChartLayout layout(model, kBounds);
     const ChartGeometry &g = layout.geometry();
-    const QRectF first = findBar(g, 0, 0)->front;
-    const QRectF second = findBar(g, 0, 1)->front;
-    const QRectF last = findBar(g, 0, 3)->front;
-    QPointF at;
-    if (spot == QLatin1String("gap")) {
-        at = QPointF((first.right() + second.left()) / 2.0, g.plot.bottom() - 5.0);
-    } else if (spot == QLatin1String("above")) {
-        at = QPointF(first.center().x(), first.top() - g.depth - 10.0);
-    } else if (spot == QLatin1String("left")) {
-        at = QPointF(g.plot.left() - 10.0, first.center().y());
-    } else if (spot == QLatin1String("past")) {
-        at = QPointF(last.right() + 10.0, last.center().y());
-    } else {
-        // Above the back of the plot box, where the painter cuts bars off.
-        at = QPointF(last.center().x(), g.plot.top() + g.depth * Projection::kObliqueY - 5.0);
-        QVERIFY(last.contains(at));
-    }
-    QCOMPARE(hitFigures(layout.hitTest(at)), QPoint(-1, -1));
+    const auto bar = std::find_if(g.bars.begin(), g.bars.end(), [&](const BarItem &b) {
+        return b.series == series && b.point == point;
+    });
+    QVERIFY(bar != g.bars.end());
+    const QRectF &f = bar->front;
+    const QPointF at = g.projection.map(f.left() + across * f.width(), f.top() + down * f.height(),
+                                        bar->z0 + back * (bar->z1 - bar->z0));
+    QCOMPARE(hitFigures(layout.hitTest(at)), hit ? QPoint(series, point) : QPoint(-1, -1));
 }
 
 void ChartLayoutTest::sliceUnderThePointerIsHit_data()
 {
     QTest::addColumn<int>("rotation");
-    QTest::addColumn<int>("elevation");
     QTest::addColumn<int>("slice"); // whose pull-out to follow; -1: none
     QTest::addColumn<double>("direction");
     QTest::addColumn<double>("radius"); // of the pie's
@@ -917,36 +794,27 @@ void ChartLayoutTest::sliceUnderThePointerIsHit_data()
     QTest::addColumn<int>("point");     // -1: no hit
 
     // 40, 30, 20 and 8 percent; 1 and 1 make "Other" at the end, from 352.8 degrees.
-    QTest::newRow("largest, pulled out") << 0 << 360 << 0 << 72.0 << 0.6 << 0.0 << 0;
-    QTest::newRow("largest, near its rim") << 0 << 360 << 0 << 10.0 << 0.97 << 0.0 << 0;
-    QTest::newRow("second") << 0 << 360 << 1 << 200.0 << 0.5 << 0.0 << 1;
-    QTest::newRow("third near its rim") << 0 << 360 << 2 << 290.0 << 0.95 << 0.0 << 2;
-    QTest::newRow("fourth, thin") << 0 << 360 << 3 << 340.0 << 0.8 << 0.0 << 3;
-    QTest::newRow("Other is no point") << 0 << 360 << 4 << 356.4 << 0.8 << 0.0 << -1;
-    QTest::newRow("outside the pie") << 0 << 360 << -1 << 45.0 << 1.3 << 0.0 << -1;
-    QTest::newRow("where the pulled-out slice was") << 0 << 360 << -1 << 72.0 << 0.03 << 0.0 << -1;
-    QTest::newRow("turned by 90, largest") << 90 << 360 << 0 << 100.0 << 0.5 << 0.0 << 0;
-    QTest::newRow("turned by 90, fourth") << 90 << 360 << 3 << 60.0 << 0.7 << 0.0 << 3;
-    QTest::newRow("turned by 90, Other") << 90 << 360 << 4 << 86.4 << 0.7 << 0.0 << -1;
-    QTest::newRow("seen from above, top") << 0 << 300 << 1 << 200.0 << 0.5 << 0.0 << 1;
-    QTest::newRow("seen from above, side") << 0 << 300 << 2 << 270.0 << 1.0 << 0.5 << 2;
-    QTest::newRow("seen from above, below the side") << 0 << 300 << 2 << 270.0 << 1.0 << 1.6 << -1;
-    QTest::newRow("seen from above, pulled-out side") << 90 << 300 << 0 << 200.0 << 1.0 << 0.5 << 0;
+    QTest::newRow("a slice") << 0 << 1 << 200.0 << 0.5 << 0.0 << 1;
+    // Out by a tenth of the radius: past the rim the pie would have without it.
+    QTest::newRow("the pulled-out slice at its rim") << 0 << 0 << 72.0 << 0.95 << 0.0 << 0;
+    QTest::newRow("a slice's side") << 0 << 2 << 270.0 << 1.0 << 0.5 << 2;
+    QTest::newRow("Other is no point") << 0 << 4 << 356.4 << 0.8 << 0.0 << -1;
+    QTest::newRow("outside the pie") << 0 << -1 << 45.0 << 1.3 << 0.0 << -1;
+    QTest::newRow("turned by 90") << 90 << 3 << 60.0 << 0.7 << 0.0 << 3;
 }
 
 void ChartLayoutTest::sliceUnderThePointerIsHit()
 {
     QFETCH(int, rotation);
-    QFETCH(int, elevation);
     QFETCH(int, slice);
     QFETCH(double, direction);
     QFETCH(double, radius);
     QFETCH(double, down);
     QFETCH(int, point);
     ChartModel model;
-    model.edit([elevation](ChartSettings &s) {
+    model.edit([](ChartSettings &s) {
         s.legend.visible = false;
-        s.view.elevation = elevation;
+        s.view.elevation = 300; // seen from above: the side shows
     });
     model.addSeries(SeriesKind::Bar).addPoint(5); // inactive series before the pie count too
     model.series(0).setActive(false);
@@ -973,17 +841,12 @@ void ChartLayoutTest::timeCurvePointIsPickedAnywhereInItsColumn_data()
     QTest::addColumn<int>("slot");
     QTest::addColumn<double>("across"); // of half the way to the neighbour; + is right
     QTest::addColumn<int>("curve");     // which curve the pointer is near
-    QTest::addColumn<double>("above");  // pixels above that curve
+    QTest::addColumn<double>("above");  // pixels above that curve's point
     QTest::addColumn<int>("point");     // -1: no hit
 
-    QTest::newRow("midnight, on the curve") << 0 << 0.0 << 0 << 0.0 << 0;
     QTest::newRow("midnight, left of the axis") << 0 << -0.9 << 1 << 6.0 << 0;
-    QTest::newRow("midnight, right edge of its column") << 0 << 0.9 << 2 << -6.0 << 0;
-    QTest::newRow("two o'clock in the afternoon, right") << 28 << 0.9 << 1 << 12.0 << 28;
-    QTest::newRow("two o'clock in the afternoon, left") << 28 << -0.9 << 0 << -12.0 << 28;
-    QTest::newRow("two o'clock, far above every curve") << 28 << 0.3 << 0 << 40.0 << 28;
-    QTest::newRow("half past eleven at night") << 47 << 0.5 << 2 << 8.0 << 47;
-    QTest::newRow("half past eleven, left") << 47 << -0.9 << 0 << 3.0 << 47;
+    QTest::newRow("two in the afternoon, far above") << 28 << 0.9 << 0 << 40.0 << 28;
+    QTest::newRow("half past eleven at night") << 47 << -0.9 << 2 << 3.0 << 47;
     // The curve furthest back is drawn furthest right: past its end, none is.
     QTest::newRow("past the last column") << 47 << 1.6 << 2 << 0.0 << -1;
 }
@@ -995,82 +858,74 @@ void ChartLayoutTest::timeCurvePointIsPickedAnywhereInItsColumn()
     QFETCH(int, curve);
     QFETCH(double, above);
     QFETCH(int, point);
+    // The Time page's chart: three curves far apart, a point per half hour
+    // on a fixed axis from midnight to the last half hour, in depth.
     ChartModel model;
-    fillTimeCurves(model);
+    model.edit([](ChartSettings &s) {
+        s.view.depthPercent = 20;
+        s.titleVisible = false;
+        s.legend.position = LegendPosition::Top;
+        s.bottomAxis.automatic = false;
+        s.bottomAxis.minimum = 0.0;
+        s.bottomAxis.maximum = 47.9583333333333;
+        s.bottomAxis.labelAngle = 90;
+        s.pointsPerPage = 47;
+    });
+    for (double level : {900.0, 500.0, 100.0}) {
+        ChartSeries &series = model.addSeries(SeriesKind::Line);
+        for (int k = 0; k < 48; ++k) {
+            series.addXY(k, level + 40.0 * std::sin(k / 4.0));
+        }
+    }
     const ChartLayout layout(model, QRectF(0, 0, 627, 361));
     const ChartGeometry &g = layout.geometry();
-    QCOMPARE(g.lines.size(), std::size_t(3));
-    const LineItem &line = g.lines[static_cast<std::size_t>(curve)];
-    QCOMPARE(line.points.size(), std::size_t(48));
+    const LineItem &line = g.lines.at(static_cast<std::size_t>(curve));
     const auto shown = [&](int k) {
-        const QPointF &p = line.points[static_cast<std::size_t>(k)];
+        const QPointF &p = line.points.at(static_cast<std::size_t>(k));
         return g.projection.map(p.x(), p.y(), line.z0);
     };
-    const QPointF centre = shown(slot);
-    const double halfWay = std::abs(shown(slot == 47 ? 46 : slot + 1).x() - centre.x()) / 2.0;
+    const double halfWay = std::abs(shown(slot == 47 ? 46 : slot + 1).x() - shown(slot).x()) / 2.0;
     QVERIFY2(halfWay > 4.0 && halfWay < 8.0, qPrintable(QString::number(halfWay)));
-    const double x = centre.x() + across * halfWay;
-    // The curve as drawn at that x, between the point and its neighbour.
-    const int neighbour = std::clamp(across >= 0 ? slot + 1 : slot - 1, 0, 47);
-    const double t =
-        neighbour == slot ? 0.0 : (x - centre.x()) / (shown(neighbour).x() - centre.x());
-    const double y = centre.y() + t * (shown(neighbour).y() - centre.y()) - above;
-    const std::optional<ChartHit> hit = layout.hitTest(QPointF(x, y));
-    QCOMPARE(hitFigures(hit), point < 0 ? QPoint(-1, -1) : QPoint(curve, point));
+    const QPointF at = shown(slot) + QPointF(across * halfWay, -above);
+    QCOMPARE(hitFigures(layout.hitTest(at)), point < 0 ? QPoint(-1, -1) : QPoint(curve, point));
 }
 
 void ChartLayoutTest::keyboardWalksTheFirstSeriesShown_data()
 {
-    QTest::addColumn<QString>("chart");
-    QTest::addColumn<QList<int>>("points");
-    QTest::addColumn<int>("series");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QList<int>>("points"); // of series 0
 
-    QTest::newRow("bars side by side") << "two bar series" << QList<int>{0, 1, 2} << 0;
-    QTest::newRow("first series switched off") << "first off" << QList<int>{0, 1, 2} << 1;
-    QTest::newRow("bars of the page only") << "paged" << QList<int>{2, 3} << 0;
-    QTest::newRow("pie without Other") << "pie" << QList<int>{0, 2} << 0;
-    QTest::newRow("curve within the zoom") << "zoomed curve" << QList<int>{2, 3, 4} << 0;
+    // Bars: two series, on the second page of two points each.
+    QTest::newRow("bars of the first series on the page")
+        << int(SeriesKind::Bar) << QList<int>{2, 3};
+    QTest::newRow("slices but Other") << int(SeriesKind::Pie) << QList<int>{0, 2, 4, 5};
+    QTest::newRow("curve points within the zoom") << int(SeriesKind::Line) << QList<int>{2, 3, 4};
 }
 
 void ChartLayoutTest::keyboardWalksTheFirstSeriesShown()
 {
-    QFETCH(QString, chart);
+    QFETCH(int, kind);
     QFETCH(QList<int>, points);
-    QFETCH(int, series);
     ChartModel model;
     makePlain(model);
-    if (chart == QLatin1String("pie")) {
-        ChartSeries &pie = model.addSeries(SeriesKind::Pie);
-        for (double v : {50.0, 1.0, 40.0, 2.0}) {
-            pie.addPoint(v);
-        }
-    } else if (chart == QLatin1String("zoomed curve")) {
-        ChartSeries &curve = model.addSeries(SeriesKind::Line);
-        for (int k = 0; k < 8; ++k) {
-            curve.addXY(k, 10.0);
-        }
-        model.zoomTo(UserZoom{AxisRange{1.5, 4.5}, AxisRange{0, 20}});
-    } else {
-        for (int s = 0; s < 2; ++s) {
-            ChartSeries &bars = model.addSeries(SeriesKind::Bar);
-            for (double v : {3.0, 4.0, 5.0}) {
-                bars.addPoint(v);
-            }
-        }
-        if (chart == QLatin1String("first off")) {
-            model.series(0).setActive(false);
-        } else if (chart == QLatin1String("paged")) {
-            model.series(0).addPoint(6.0);
-            model.edit([](ChartSettings &s) {
-                s.pointsPerPage = 2;
-                s.page = 1;
-            });
+    const auto seriesKind = static_cast<SeriesKind>(kind);
+    for (int s = 0; s < (seriesKind == SeriesKind::Bar ? 2 : 1); ++s) {
+        ChartSeries &series = model.addSeries(seriesKind);
+        for (double v : {50.0, 1.0, 40.0, 2.0, 30.0, 20.0}) { // 1 and 2: a pie's Other
+            series.addPoint(v);
         }
     }
-    const std::vector<ChartHit> walked = ChartLayout(model, kBounds).keyboardPoints();
+    if (seriesKind == SeriesKind::Bar) {
+        model.edit([](ChartSettings &s) {
+            s.pointsPerPage = 2;
+            s.page = 1;
+        });
+    } else if (seriesKind == SeriesKind::Line) {
+        model.zoomTo(UserZoom{AxisRange{1.5, 4.5}, AxisRange{0, 60}});
+    }
     QList<int> got;
-    for (const ChartHit &hit : walked) {
-        QCOMPARE(hit.series, series);
+    for (const ChartHit &hit : ChartLayout(model, kBounds).keyboardPoints()) {
+        QCOMPARE(hit.series, 0);
         got << hit.point;
     }
     QCOMPARE(got, points);
