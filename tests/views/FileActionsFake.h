@@ -8,14 +8,15 @@
 
 namespace vorin::testing {
 
-// Records what a list window asks of the desktop instead of doing it. A
-// file sent to the trash is moved unless the test named a problem for its
-// path; nothing on disk is touched either way.
+// Records the files a list window opens and sends to the trash instead of
+// doing it; showing them in their folder does nothing. A file sent to the
+// trash is moved unless the test named a problem for its path; nothing on
+// disk is touched either way.
 class RecordingFileActions final : public FileActions
 {
 public:
     void open(const std::vector<std::string> &paths) override { opened.push_back(paths); }
-    void showInFolder(const std::vector<std::string> &paths) override { shown.push_back(paths); }
+    void showInFolder(const std::vector<std::string> &) override {}
     [[nodiscard]] TrashOutcome moveToTrash(const std::string &path) override
     {
         trashed.push_back(path);
@@ -29,7 +30,6 @@ public:
     void refuse(const std::string &path, const std::string &problem) { m_problems[path] = problem; }
 
     std::vector<std::vector<std::string>> opened;
-    std::vector<std::vector<std::string>> shown;
     std::vector<std::string> trashed; // every path asked for, in order
 
 private:
