@@ -4,6 +4,7 @@
 #include "support/Utility.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -100,14 +101,24 @@ struct FigureFiles::Store
         std::int64_t floor = -1;
         Entry floorEntry{};
         FigureTotal total;
-        // A walking thread's list: the same list of the store the threads
-        // share, whose floor this one's copies whenever the thread passes
-        // files on (a thread reads its own copy, never the other's line).
-        List *shared = nullptr;
+        // The floor as the walk's threads read it without the lock, kept
+        // apart from the list (whose entries change with every file taken)
+        // so that reading it costs them no cache line the lock's holder writes.
+        std::atomic<std::int64_t> *published = nullptr;
+        // A walking thread's list: the same list's floor in the store the
+        // threads share.
+        const std::atomic<std::int64_t> *shared = nullptr;
         const std::string *key = nullptr; // a type's, as the map of types keeps it
     };
 
-    explicit Store(KeepOptions keep) : options(std::move(keep)), lists(kFixedLists) {}
+    explicit Store(KeepOptions keep)
+        : options(std::move(keep)), lists(kFixedLists), fixedFloors(kFixedLists)
+    {
+        for (std::size_t i = 0; i < kFixedLists; ++i) {
+            fixedFloors[i].store(-1, std::memory_order_relaxed);
+            lists[i].published = &fixedFloors[i];
+        }
+    }
 
     KeepOptions options;
     // A walking thread's store keeps its totals only; the files go to the
@@ -135,6 +146,8 @@ struct FigureFiles::Store
     // where it is while others are added, so a thread may hold on to one.
     std::vector<List> lists;
     std::deque<List> typeLists;
+    std::vector<std::atomic<std::int64_t>> fixedFloors; // the lists' published floors
+    std::deque<std::atomic<std::int64_t>> typeFloors;
     std::vector<std::string> typeKeys;
     std::unordered_map<std::string, std::size_t, TransparentHash, std::equal_to<>> typeListOf;
     struct TypeSlot
@@ -353,6 +366,7 @@ struct FigureFiles::Store
                          list.entries.end(), better);
         list.floorEntry = list.entries[n - 1];
         list.floor = list.floorEntry.rank;
+        list.published->store(list.floor, std::memory_order_relaxed);
         for (std::size_t i = n; i < list.entries.size(); ++i)
             release(list.entries[i].record);
         list.entries.resize(n);
@@ -400,10 +414,11 @@ struct FigureFiles::Store
             found = typeListOf.emplace(std::string(key), typeLists.size()).first;
             typeLists.emplace_back();
             typeLists.back().key = &found->first;
+            typeLists.back().published = &typeFloors.emplace_back(-1);
             typeKeys.emplace_back(key);
             if (shared) {
                 const std::lock_guard hold(*sharedLock);
-                typeLists.back().shared = shared->typeList(key, true);
+                typeLists.back().shared = shared->typeList(key, true)->published;
             }
         }
         if (short_)
@@ -544,6 +559,7 @@ struct FigureFiles::Store
         // The files below the floor were let go: the list now holds the
         // largest there are but one fewer, and takes any that come.
         list.floor = -1;
+        list.published->store(-1, std::memory_order_relaxed);
         release(id);
     }
 };
@@ -587,7 +603,7 @@ void FigureFiles::keep(std::string_view directory, const DirectoryEntry &entry,
     s.forEachList(facts, typeKey, typed, [&wanted](Store::List &list, std::int64_t rank) {
         list.total.files += 1;
         list.total.bytes += static_cast<double>(rank);
-        wanted = wanted || rank >= list.floor;
+        wanted = wanted || rank >= list.shared->load(std::memory_order_relaxed);
     });
     if (!wanted)
         return;
@@ -642,8 +658,6 @@ void FigureFiles::flush()
         }
         for (const std::uint32_t folder : folders)
             to.releaseFolder(folder);
-        // The shared floors as they now stand, for the files to come.
-        s.forEveryList([](Store::List &list) { list.floor = list.shared->floor; });
     }
     p.files.clear();
     p.folder.clear();
@@ -708,7 +722,7 @@ void FigureFiles::share(FigureFiles &shared, std::mutex &lock)
     s.sharedLock = &lock;
     s.shared->indexFolders();
     for (std::size_t i = 0; i < kFixedLists; ++i)
-        s.lists[i].shared = &s.shared->lists[i];
+        s.lists[i].shared = s.shared->lists[i].published;
 }
 
 std::vector<KeptFile> FigureFiles::files(const Figure &figure) const
