@@ -41,16 +41,6 @@ constexpr qsizetype kProblemsNamed = 20;
 
 const int kColumnWidths[FileListModel::kColumnCount] = {220, 260, 105, 115, 115, 115, 70};
 
-// The hourglass while files go to the trash, given back however that ends.
-class HourglassCursor
-{
-public:
-    HourglassCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~HourglassCursor() { QApplication::restoreOverrideCursor(); }
-    HourglassCursor(const HourglassCursor &) = delete;
-    HourglassCursor &operator=(const HourglassCursor &) = delete;
-};
-
 QString filesText(std::int64_t files, const LocaleSeparators &locale)
 {
     return files == 1 ? QStringLiteral("1 file")

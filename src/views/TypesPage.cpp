@@ -33,16 +33,6 @@ constexpr int kAverageColumn = 4;
 // The pie shows the leading types only: one palette colour each.
 constexpr int kMaxSlices = 12;
 
-// The hourglass while rows are sorted, given back however the sort ends.
-class HourglassCursor
-{
-public:
-    HourglassCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~HourglassCursor() { QApplication::restoreOverrideCursor(); }
-    HourglassCursor(const HourglassCursor &) = delete;
-    HourglassCursor &operator=(const HourglassCursor &) = delete;
-};
-
 } // namespace
 
 TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_context(context)

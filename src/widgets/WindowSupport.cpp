@@ -1,5 +1,6 @@
 #include "widgets/WindowSupport.h"
 
+#include <QApplication>
 #include <QColor>
 #include <QGuiApplication>
 #include <QPalette>
@@ -25,6 +26,16 @@ void centreOnScreen(QWidget &window)
     QRect frame = window.frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window.move(frame.topLeft());
+}
+
+HourglassCursor::HourglassCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+HourglassCursor::~HourglassCursor()
+{
+    QApplication::restoreOverrideCursor();
 }
 
 } // namespace vorin

@@ -28,4 +28,14 @@ void setTextColor(QWidget &widget, const QColor &color);
 // on (its parent's, else the primary one).
 void centreOnScreen(QWidget &window);
 
+// The hourglass for as long as it lives, given back however the work ends.
+class HourglassCursor
+{
+public:
+    HourglassCursor();
+    ~HourglassCursor();
+    HourglassCursor(const HourglassCursor &) = delete;
+    HourglassCursor &operator=(const HourglassCursor &) = delete;
+};
+
 } // namespace vorin

@@ -1,5 +1,7 @@
 #include "platform/posix/FreedesktopTrash.h"
 
+#include "platform/posix/PosixFiles.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -192,21 +194,6 @@ std::string entryName(std::string_view name, int attempt, std::size_t limit)
     return std::string(stem) + number + std::string(extension);
 }
 
-// errno of the first write that failed, 0 when all went.
-int writeAll(int fd, std::string_view text)
-{
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return 0;
-}
-
 // Creates the description and returns 0, or the errno that stopped it.
 int writeInfo(const std::string &infoPath, std::string_view text)
 {
@@ -239,19 +226,6 @@ int renameWithoutReplacing(const std::string &from, const std::string &to)
     if (::lstat(to.c_str(), &info) == 0)
         return EEXIST;
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
-std::string homeDirectory()
-{
-    if (const char *home = std::getenv("HOME"); home != nullptr && *home == '/')
-        return home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd *found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
-        found != nullptr && found->pw_dir != nullptr && found->pw_dir[0] == '/')
-        return found->pw_dir;
-    return {};
 }
 
 std::optional<std::string> realPathOf(const std::string &path)

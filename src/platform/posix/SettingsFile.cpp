@@ -1,3 +1,4 @@
+#include "platform/posix/PosixFiles.h"
 #include "platform/posix/PosixSettingsFile.h"
 
 #include <atomic>
@@ -47,19 +48,6 @@ public:
 private:
     int m_fd;
 };
-
-std::string homeDirectory()
-{
-    if (const char *home = std::getenv("HOME"); home != nullptr && *home != '\0')
-        return home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd *found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
-        found != nullptr && found->pw_dir != nullptr)
-        return found->pw_dir;
-    return {};
-}
 
 // mkdir -p, with 0700 for the directories we make: the configuration
 // directory is the user's own.
@@ -124,20 +112,6 @@ std::string temporaryName(int attempt)
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, "%08zx", mixed & 0xFFFFFFFFu);
     return std::string(".") + PosixSettingsFile::kFileName + "." + suffix + ".tmp";
-}
-
-bool writeAll(int fd, std::string_view contents)
-{
-    while (!contents.empty()) {
-        const ssize_t written = ::write(fd, contents.data(), contents.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        contents.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 } // namespace
@@ -243,7 +217,7 @@ void PosixSettingsFile::replace(std::string_view contents)
             [[maybe_unused]] const int chowned = ::fchown(file.get(), old.st_uid, old.st_gid);
         }
     }
-    ok = ok && writeAll(file.get(), contents) && ::fsync(file.get()) == 0;
+    ok = ok && writeAll(file.get(), contents) == 0 && ::fsync(file.get()) == 0;
     ok = file.close() && ok;
     ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {
