@@ -102,8 +102,9 @@ struct WalkOptions
     // A second stop flag, checked as often as abort: one a signal handler
     // sets, so that Ctrl-C stops the walk without a thread to pass it on.
     const std::atomic<bool> *interrupt = nullptr;
-    // Where the largest files of every figure go; each thread keeps its own
-    // like it (FigureFiles::emptyLike), merged in at the end. nullptr keeps none.
+    // Where the largest files of every figure go. Several threads each count
+    // their totals in a store like it (FigureFiles::emptyLike) and pass their
+    // files on to it as they go (FigureFiles::share). nullptr keeps none.
     FigureFiles *keep = nullptr;
 };
 
