@@ -576,11 +576,6 @@ FigureFiles FigureFiles::emptyLike() const
     return FigureFiles(m_store->options);
 }
 
-const KeepOptions &FigureFiles::options() const
-{
-    return m_store->options;
-}
-
 void FigureFiles::keep(std::string_view directory, const DirectoryEntry &entry,
                        const FileFacts &facts, std::string_view typeKey, int typeLine,
                        std::size_t typeLines)

@@ -54,7 +54,6 @@ public:
 
     // An empty store that keeps as this one does.
     [[nodiscard]] FigureFiles emptyLike() const;
-    [[nodiscard]] const KeepOptions &options() const;
 
     // One counted file of directory; typeKey is its line's key when
     // facts.typed, typeLine that line's place among the typeLines lines of

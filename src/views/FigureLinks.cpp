@@ -74,15 +74,15 @@ private:
 
 } // namespace
 
-QMenu *chooseFigure(QWidget *parent, const QPoint &globalPosition, const FigureChoices &choices,
-                    const ShowFiles &show)
+void chooseFigure(QWidget *parent, const QPoint &globalPosition, const FigureChoices &choices,
+                  const ShowFiles &show)
 {
     if (choices.empty())
-        return nullptr;
+        return;
     if (choices.size() == 1) {
         if (show)
             show(choices.front().figure);
-        return nullptr;
+        return;
     }
     auto *menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("FigureChoice"));
@@ -96,7 +96,6 @@ QMenu *chooseFigure(QWidget *parent, const QPoint &globalPosition, const FigureC
         });
     }
     menu->popup(globalPosition);
-    return menu;
 }
 
 void linkGridToFiles(DrawGrid &grid, QMenu &menu,

@@ -56,8 +56,8 @@ void linkRowsToFiles(QWidget &page, QMenu &menu,
                      std::function<FigureChoices()> everyRow, const ShowFiles &show);
 
 // Offers the choices at a point of the screen: the one at once, several in a
-// menu. Answers the menu when one is shown (for tests), else nullptr.
-QMenu *chooseFigure(QWidget *parent, const QPoint &globalPosition, const FigureChoices &choices,
-                    const ShowFiles &show);
+// menu named "FigureChoice".
+void chooseFigure(QWidget *parent, const QPoint &globalPosition, const FigureChoices &choices,
+                  const ShowFiles &show);
 
 } // namespace vorin

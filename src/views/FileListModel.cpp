@@ -262,8 +262,6 @@ void FileListModel::sort(int column, Qt::SortOrder order)
 {
     if (column < 0 || column >= kColumnCount)
         return;
-    m_sortColumn = column;
-    m_sortOrder = order;
     if (m_files.size() < 2)
         return;
 

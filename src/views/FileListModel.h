@@ -57,8 +57,6 @@ public:
     [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
                                       int role) const override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
-    [[nodiscard]] int sortColumn() const { return m_sortColumn; }
-    [[nodiscard]] Qt::SortOrder sortOrder() const { return m_sortOrder; }
 
     [[nodiscard]] const std::vector<KeptFile> &files() const { return m_files; }
     [[nodiscard]] const KeptFile &file(int row) const
@@ -92,8 +90,6 @@ private:
     std::vector<KeptFile> m_files;
     LocaleSeparators m_separators;
     QLocale m_locale; // the user's, for dates and times
-    int m_sortColumn = kSize;
-    Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
 };
 
 // The list as a CSV file, as RFC 4180 has it: the headings, then one record
