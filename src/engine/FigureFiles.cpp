@@ -105,8 +105,8 @@ struct FigureFiles::Store
         // apart from the list (whose entries change with every file taken)
         // so that reading it costs them no cache line the lock's holder writes.
         std::atomic<std::int64_t> *published = nullptr;
-        // A walking thread's list: the same list's floor in the store the
-        // threads share.
+        // A walking thread's type list: the same list's floor in the store
+        // the threads share.
         const std::atomic<std::int64_t> *shared = nullptr;
         const std::string *key = nullptr; // a type's, as the map of types keeps it
     };
@@ -120,11 +120,15 @@ struct FigureFiles::Store
         }
     }
 
+    static constexpr std::uint32_t kNone = 0xFFFFFFFF;
     KeepOptions options;
     // A walking thread's store keeps its totals only; the files go to the
     // store the threads share, under its lock, where one of them may get in.
     Store *shared = nullptr;
     std::mutex *sharedLock = nullptr;
+    // A walking thread's totals of the fixed lists, until flush() adds them
+    // to the lists'.
+    std::vector<FigureTotal> fixedTotals;
     // Files on their way there: their records, folders, names and type keys.
     struct Candidate
     {
@@ -140,6 +144,12 @@ struct FigureFiles::Store
         std::vector<std::pair<std::uint32_t, std::uint32_t>> folder; // begin, end in text
         std::string text;
         std::vector<std::uint32_t> folderIds; // the shared store's, while passing on
+        // The folder in the shared store of the directory whose files were
+        // passed on last, held there: a thread counts the files of a
+        // directory one after the other and no other thread counts them, so
+        // a folder comes to the shared store once without a search by path.
+        std::string heldPath;
+        std::uint32_t heldFolder = kNone;
     } pending;
     static constexpr std::size_t kPendingBatch = 64;
     // Made once, never moved. The types' lists in a deque: a list stays
@@ -158,7 +168,13 @@ struct FigureFiles::Store
     static constexpr std::size_t kTypeSlots = 256; // typeHome's eight bits
     static constexpr std::size_t kTypeProbes = 4;
     std::array<TypeSlot, kTypeSlots> typeSlots{};
-    std::vector<List *> typeByLine; // the list of each type line of the counting thread
+    // The list of each type line of the counting thread, with its key packed.
+    struct LineList
+    {
+        List *list = nullptr;
+        std::uint64_t packed = 0;
+    };
+    std::vector<LineList> typeByLine;
 
     std::vector<Record> records;
     std::vector<std::uint32_t> freeRecords;
@@ -186,7 +202,6 @@ struct FigureFiles::Store
     // The folder of the directory whose files are being kept, while it lasts.
     std::string currentPath;
     std::uint32_t currentFolder = kNone;
-    static constexpr std::uint32_t kNone = 0xFFFFFFFF;
 
     [[nodiscard]] std::string_view textAt(std::uint32_t at, std::uint32_t length) const
     {
@@ -391,14 +406,23 @@ struct FigureFiles::Store
 
     // The list of a type: keys of up to eight bytes (all but the odd one)
     // by a probe of a small table, the others through the map.
-    [[nodiscard]] List *typeList(std::string_view key, bool make)
+    // A key of up to seven bytes as a number, first byte lowest, with the
+    // top bit set so that no key packs to 0; 0 for a longer key.
+    static std::uint64_t pack(std::string_view key)
     {
         std::uint64_t packed = 0;
-        const bool short_ = key.size() < sizeof packed;
+        if (key.size() >= sizeof packed)
+            return 0;
+        for (std::size_t i = key.size(); i > 0; --i)
+            packed = packed << 8 | static_cast<unsigned char>(key[i - 1]);
+        return packed | std::uint64_t{1} << 63;
+    }
+
+    [[nodiscard]] List *typeList(std::string_view key, bool make)
+    {
+        const std::uint64_t packed = pack(key);
+        const bool short_ = packed != 0;
         if (short_) {
-            for (std::size_t i = key.size(); i > 0; --i)
-                packed = packed << 8 | static_cast<unsigned char>(key[i - 1]);
-            packed |= std::uint64_t{1} << 63; // no key packs to an empty slot
             for (std::size_t probe = 0; probe < kTypeProbes; ++probe) {
                 const TypeSlot &slot = typeSlots[(typeHome(packed) + probe) % kTypeSlots];
                 if (slot.packed == packed)
@@ -444,40 +468,53 @@ struct FigureFiles::Store
         return found == typeListOf.end() ? nullptr : &typeLists[found->second];
     }
 
-    // Every list a file of these facts belongs in, with its rank there.
-    // `typed` is the list of the file's type, nullptr for none.
-    template <typename Visit>
-    [[gnu::always_inline]] inline void forEachList(const FileFacts &facts, std::string_view typeKey,
-                                                   List *typed, Visit visit)
+    // Every list a file of these facts belongs in, with its rank there:
+    // `fixed` is given the number of each fixed list, `typedVisit` the list
+    // of the file's type (`typed`, nullptr for none).
+    template <typename Fixed, typename Typed>
+    [[gnu::always_inline]] inline void forEachPlace(const FileFacts &facts,
+                                                    std::string_view typeKey, List *typed,
+                                                    Fixed fixed, Typed typedVisit)
     {
         if (options.only) {
             if (!inFigure(*options.only, facts, typeKey))
                 return;
-            List *list =
-                options.only->kind == FigureKind::Type ? typed : &lists[fixedListOf(*options.only)];
-            if (list)
-                visit(*list,
-                      options.only->kind == FigureKind::Overhang ? facts.wasted : facts.size);
+            const std::int64_t rank =
+                options.only->kind == FigureKind::Overhang ? facts.wasted : facts.size;
+            if (options.only->kind != FigureKind::Type)
+                fixed(fixedListOf(*options.only), rank);
+            else if (typed)
+                typedVisit(*typed, rank);
             return;
         }
         const std::int64_t size = facts.size;
-        visit(lists[kBandLists + facts.band - 1u], size);
+        fixed(kBandLists + facts.band - 1u, size);
         for (std::size_t date = 0; date < 3; ++date) {
-            visit(lists[kAgeLists + date * kAgeBuckets + facts.ages[date]], size);
+            fixed(kAgeLists + date * kAgeBuckets + facts.ages[date], size);
             if (facts.halfHours[date] > 0)
-                visit(lists[kSlotLists + date * kTimeSlots +
-                            static_cast<std::size_t>(facts.halfHours[date])],
+                fixed(kSlotLists + date * kTimeSlots + static_cast<std::size_t>(facts.halfHours[date]),
                       size);
         }
         // Most files have none of the four attributes.
         if (facts.attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive))
             for (std::size_t i = 0; i < kAttributeFigures; ++i)
                 if (facts.attributes & kAttributeBits[i])
-                    visit(lists[kAttributeLists + i], size);
+                    fixed(kAttributeLists + i, size);
         if (facts.overhangCounted && facts.wasted > 0)
-            visit(lists[kOverhangList], facts.wasted);
+            fixed(kOverhangList, facts.wasted);
         if (typed)
-            visit(*typed, size);
+            typedVisit(*typed, size);
+    }
+    template <typename Visit>
+    [[gnu::always_inline]] inline void forEachList(const FileFacts &facts, std::string_view typeKey,
+                                                   List *typed, Visit visit)
+    {
+        forEachPlace(
+            facts, typeKey, typed,
+            [&](std::size_t i, std::int64_t rank) __attribute__((always_inline)) {
+                visit(lists[i], rank);
+            },
+            visit);
     }
 
     // The list of a file's type: from the counting thread's line of it,
@@ -491,13 +528,16 @@ struct FigureFiles::Store
         if (line < 0 || static_cast<std::size_t>(line) >= lines)
             return typeList(typeKey, true);
         if (typeByLine.size() != lines)
-            typeByLine.assign(lines, nullptr);
+            typeByLine.assign(lines, {});
         // Checked by key: another thread's record, or the next drive's, may
-        // have as many lines in another order.
-        List *&list = typeByLine[static_cast<std::size_t>(line)];
-        if (!list || *list->key != typeKey)
-            list = typeList(typeKey, true);
-        return list;
+        // have as many lines in another order. A short key is checked by its
+        // packed bytes, which are at hand, where the list's key would cost a
+        // read from memory the walk has long since pushed out of the cache.
+        LineList &cached = typeByLine[static_cast<std::size_t>(line)];
+        const std::uint64_t packed = pack(typeKey);
+        if (!cached.list || cached.packed != packed || (packed == 0 && *cached.list->key != typeKey))
+            cached = {typeList(typeKey, true), packed};
+        return cached.list;
     }
 
     // Offers a file to every list it belongs in; the record is made (by
@@ -548,6 +588,9 @@ struct FigureFiles::Store
         insert(list, rank, id);
     }
 
+    // Passes the batch of files on to the shared store.
+    void passOn();
+
     void removeFrom(List &list, std::uint32_t id)
     {
         const auto it = std::find_if(list.entries.begin(), list.entries.end(),
@@ -593,13 +636,24 @@ void FigureFiles::keep(std::string_view directory, const DirectoryEntry &entry,
         return;
     }
     // A walking thread counts the totals itself and takes the shared store's
-    // lock only for a file that one of its lists may take.
+    // lock only for a file that one of its lists may take. The fixed lists'
+    // totals and floors are read from arrays of their own, a few cache lines
+    // that stay at hand between the files, where the lists would be many.
     bool wanted = false;
-    s.forEachList(facts, typeKey, typed, [&wanted](Store::List &list, std::int64_t rank) {
-        list.total.files += 1;
-        list.total.bytes += static_cast<double>(rank);
-        wanted = wanted || rank >= list.shared->load(std::memory_order_relaxed);
-    });
+    const std::atomic<std::int64_t> *floors = s.shared->fixedFloors.data();
+    FigureTotal *totals = s.fixedTotals.data();
+    s.forEachPlace(
+        facts, typeKey, typed,
+        [&](std::size_t i, std::int64_t rank) __attribute__((always_inline)) {
+            totals[i].files += 1;
+            totals[i].bytes += static_cast<double>(rank);
+            wanted = wanted || rank >= floors[i].load(std::memory_order_relaxed);
+        },
+        [&wanted](Store::List &list, std::int64_t rank) __attribute__((always_inline)) {
+            list.total.files += 1;
+            list.total.bytes += static_cast<double>(rank);
+            wanted = wanted || rank >= list.shared->load(std::memory_order_relaxed);
+        });
     if (!wanted)
         return;
     // Passed on in batches: the lock is taken once for many files.
@@ -622,36 +676,67 @@ void FigureFiles::keep(std::string_view directory, const DirectoryEntry &entry,
     c.end = static_cast<std::uint32_t>(p.text.size());
     p.files.push_back(c);
     if (p.files.size() >= Store::kPendingBatch)
-        flush();
+        s.passOn();
 }
 
 void FigureFiles::flush()
 {
     Store &s = *m_store;
+    s.passOn();
+    for (std::size_t i = 0; i < s.fixedTotals.size(); ++i) {
+        s.lists[i].total.files += std::exchange(s.fixedTotals[i].files, 0);
+        s.lists[i].total.bytes += std::exchange(s.fixedTotals[i].bytes, 0);
+    }
     Store::Pending &p = s.pending;
-    if (!s.shared || p.files.empty())
+    if (p.heldFolder != Store::kNone) {
+        const std::lock_guard hold(*s.sharedLock);
+        s.shared->releaseFolder(p.heldFolder);
+        p.heldFolder = Store::kNone;
+    }
+}
+
+void FigureFiles::Store::passOn()
+{
+    Pending &p = pending;
+    if (!shared || p.files.empty())
         return;
     {
-        const std::lock_guard hold(*s.sharedLock);
-        Store &to = *s.shared;
-        // Each folder of the batch is looked up once and held while its
-        // files go through.
-        std::vector<std::uint32_t> &folders = p.folderIds;
-        folders.clear();
-        for (const auto &[at, end] : p.folder)
-            folders.push_back(to.pinFolder(std::string_view(p.text).substr(at, end - at)));
-        for (const Store::Candidate &c : p.files) {
-            const auto text = [&p](std::uint32_t from, std::uint32_t end) {
+        const std::lock_guard hold(*sharedLock);
+        Store &to = *shared;
+        // Each folder of the batch is held while its files go through; the
+        // last one stays held for the next batch.
+        std::vector<std::uint32_t> &held = p.folderIds;
+        held.clear();
+        for (const auto &[at, end] : p.folder) {
+            const std::string_view path = std::string_view(p.text).substr(at, end - at);
+            if (p.heldFolder != kNone && path == p.heldPath) {
+                ++to.folders[p.heldFolder].refs;
+                held.push_back(p.heldFolder);
+            } else {
+                held.push_back(to.pinFolder(path));
+            }
+        }
+        for (const Candidate &c : p.files) {
+            const auto bytes = [&p](std::uint32_t from, std::uint32_t end) {
                 return std::string_view(p.text).substr(from, end - from);
             };
-            const std::string_view key = text(c.keyAt, c.end);
+            const std::string_view key = bytes(c.keyAt, c.end);
             const auto &[folderAt, folderEnd] = p.folder[c.folder];
             to.offer(
-                text(folderAt, folderEnd), text(c.nameAt, c.keyAt), c.record.facts, key,
+                bytes(folderAt, folderEnd), bytes(c.nameAt, c.keyAt), c.record.facts, key,
                 c.record.facts.typed ? to.typeList(key, true) : nullptr, false,
-                [&c](Store::Record &r) { r = c.record; }, folders[c.folder]);
+                [&c](Record &r) { r = c.record; }, held[c.folder]);
         }
-        for (const std::uint32_t folder : folders)
+        const std::uint32_t last = held.back();
+        if (last != p.heldFolder) {
+            ++to.folders[last].refs;
+            if (p.heldFolder != kNone)
+                to.releaseFolder(p.heldFolder);
+            p.heldFolder = last;
+            const auto &[at, end] = p.folder.back();
+            p.heldPath.assign(p.text, at, end - at);
+        }
+        for (const std::uint32_t folder : held)
             to.releaseFolder(folder);
     }
     p.files.clear();
@@ -692,6 +777,8 @@ void FigureFiles::mergeFiles(const FigureFiles &other)
     other.m_store->settle();
     Store &s = *m_store;
     const Store &o = *other.m_store;
+    if (o.kept == 0)
+        return; // a walking thread's store: its files went to the shared one
     s.indexFolders();
     // Every kept file of other, once, in no particular order: each list
     // keeps the best whatever the order.
@@ -715,9 +802,7 @@ void FigureFiles::share(FigureFiles &shared, std::mutex &lock)
     Store &s = *m_store;
     s.shared = shared.m_store.get();
     s.sharedLock = &lock;
-    s.shared->indexFolders();
-    for (std::size_t i = 0; i < kFixedLists; ++i)
-        s.lists[i].shared = s.shared->lists[i].published;
+    s.fixedTotals.assign(kFixedLists, FigureTotal{});
 }
 
 std::vector<KeptFile> FigureFiles::files(const Figure &figure) const
