@@ -16,7 +16,7 @@ export WINEDEBUG=-all
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORIN_CORE_ONLY=ON -DVORIN_BUILD_BENCH=OFF \
-      -DVORIN_GTEST_SOURCE=/usr/src/googletest
+      -DVORIN_GTEST_SOURCE=/usr/src/googletest -DVORIN_HISTORY=OFF
 
 # One wineserver for the whole run: every test is a Windows process of its
 # own, and starting the server for each would cost seconds apiece.

@@ -46,6 +46,8 @@ make_tree "$tree" "$files" "$dirs"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+# The scans the report keeps go to a history of the run's own.
+export XDG_DATA_HOME="$work/data"
 TIMEFORMAT='%3R'
 clock() { # file command...: appends the command's wall time in microseconds
     local out=$1

@@ -39,6 +39,10 @@ modes="${MODES:-warm cold}"
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORIN_CORE_ONLY=ON > /dev/null
 cmake --build "$build" --target vorin-report vorin-walk-gen vorin-walk-limit -j 2 > /dev/null
 report="$build/src/engine/report/vorin-report"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+# The scans the report keeps go to a history of the run's own.
+export XDG_DATA_HOME="$work/data"
 gen="$build/bench/walk/vorin-walk-gen"
 limit="$build/bench/walk/vorin-walk-limit"
 
@@ -94,8 +98,6 @@ drop_caches() {
     echo 3 > /proc/sys/vm/drop_caches
 }
 
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
 
 # One run of tool i in a mode: its wall time and CPU time (user + system, in
 # milliseconds, from the shell's own clock) and its peak memory (KiB) are

@@ -1,13 +1,16 @@
 #include "engine/ScanRun.h"
 
 #include "engine/Drives.h"
+#include "engine/History.h"
 #include "platform/DirectoryReader.h"
+#include "platform/FileSystem.h"
 #include "platform/Locale.h"
 #include "platform/Messages.h"
 #include "platform/TimeZone.h"
 #include "platform/Volumes.h"
 #include "support/Utility.h"
 
+#include <ctime>
 #include <utility>
 
 namespace vorin {
@@ -160,12 +163,37 @@ void ScanRun::scanDrive()
                       m_abortRequested, walk);
 }
 
+// The drive's figures as a scan of its own, under its root and file system
+// rather than its letter, which another run may give another drive.
+void ScanRun::keepInHistory()
+{
+    KeptScan scan;
+    scan.takenAt = static_cast<std::int64_t>(std::time(nullptr));
+    scan.drive = m_currentDrive;
+    scan.place = m_root;
+    scan.identity = fileSystemIdentity(m_root);
+    scan.filter = filterText(m_filter);
+    const DiskSpace space = m_volumes.space(asciiLower(firstCharacter(m_currentDrive)));
+    scan.capacity = space.totalBytes;
+    scan.freeSpace = space.freeBytes;
+    scan.files = m_driveStats.filesProcessed;
+    for (int band = 1; band <= kSizeBands; ++band)
+        scan.bytes += m_driveStats.sizeBandBytes[std::size_t(band)];
+    try {
+        m_options.history->keep(scan, historyFigures(m_driveStats));
+    } catch (const HistoryError &e) {
+        m_hooks.historyNotKept(e.what());
+    }
+}
+
 void ScanRun::finishDrive()
 {
     // An error box without the error sound: the run goes on with the next
     // drive, and the pages show what the others gave.
     if (!m_walk.rootOpened)
         showSilentError("Can't open drive " + m_currentDrive);
+    if (m_options.history && m_walk.rootOpened && !abortRequested())
+        keepInHistory();
     m_stats.merge(m_driveStats);
     m_driveStats = Statistics{};
     m_kept.merge(std::move(m_driveKept));

@@ -17,6 +17,7 @@
 namespace vorin {
 
 class DirectoryReader;
+class ScanHistory;
 class UtcOffsetSource;
 class Volumes;
 
@@ -46,6 +47,8 @@ public:
     virtual void unreadableDirectories(std::int64_t /*count*/) {}
     // The run is over; the "not yet" cover stays up unless a drive was scanned.
     virtual void runEnded(bool /*statisticsCollected*/) {}
+    // A drive's scan could not be kept in the history: why, as one sentence.
+    virtual void historyNotKept(std::string_view /*message*/) {}
 };
 
 struct RunOptions
@@ -62,6 +65,8 @@ struct RunOptions
     // The largest files kept per figure (0 keeps none): what the file lists
     // behind the figures show without walking again.
     std::size_t keepPerFigure = 0;
+    // Where each drive's complete scan is kept; nullptr keeps none.
+    ScanHistory *history = nullptr;
 };
 
 // One statistics run over the drives chosen in the wizard: the capacity check,
@@ -153,6 +158,7 @@ public:
 private:
     class ClearHooks;
 
+    void keepInHistory();
     void setStatus(std::string text);
     void setCaption(std::string text);
 

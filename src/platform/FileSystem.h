@@ -48,6 +48,12 @@ struct FileSystemFigures
     std::int64_t allocationUnit = 0;
 };
 
+// What tells the file system holding path from another mounted in its place
+// later: on Linux its id (from the file system's UUID where it has one) and
+// type, on Windows the volume's serial number and label. Empty when the file
+// system cannot be asked.
+[[nodiscard]] std::string fileSystemIdentity(const std::string &path);
+
 // Free and total bytes and the allocation unit of the file system that holds
 // the directory path, as the drives of the machine answer them; nothing when
 // the file system gives no answer.

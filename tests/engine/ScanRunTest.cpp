@@ -1,5 +1,7 @@
 #include "engine/ScanRun.h"
 
+#include "engine/History.h"
+
 #include "platform/fake/FakeVolumes.h"
 #include "platform/fake/FixedUtcOffset.h"
 #include "platform/fake/RecordingMessages.h"
@@ -37,6 +39,7 @@ public:
         events.push_back(withOverhang ? "pages+overhang" : "pages");
     }
     void runEnded(bool collected) override { ended.push_back(collected); }
+    void historyNotKept(std::string_view message) override { notKept.emplace_back(message); }
 
     int clears = 0;
     std::size_t messagesBeforeClear = 0;
@@ -45,6 +48,7 @@ public:
     std::vector<std::string> statuses;
     std::vector<std::string> captions;
     std::vector<bool> ended;
+    std::vector<std::string> notKept;
 
 private:
     const RecordingMessages &m_messages;
@@ -350,6 +354,78 @@ TEST_F(ScanRunTest, theWalkOfADriveCanRunOnAWorkerThreadBetweenStepsOnTheCallers
     EXPECT_EQ(run.statistics().filesProcessed, 4);
     EXPECT_EQ(run.progress().filesProcessed(), 4);
     EXPECT_EQ(hooks.captions.back(), "Statistics completed for drives C: D: ");
+}
+
+// A history whose every use fails, as a locked or full database does.
+class FailingHistory final : public ScanHistory
+{
+public:
+    std::int64_t keep(const KeptScan &, const std::vector<HistoryFigure> &) override
+    {
+        throw HistoryError("The history of scans (h) can't be used: the disk is full.");
+    }
+    std::vector<KeptScan> scans(std::optional<std::string>) override { return {}; }
+    std::optional<KeptScan> scan(std::int64_t) override { return {}; }
+    std::vector<HistoryFigure> figures(std::int64_t) override { return {}; }
+    std::int64_t forget(std::optional<std::string>) override { return 0; }
+};
+
+// Each drive's complete scan is kept with every figure of the pages; the
+// figures read back are the run's; an aborted drive keeps nothing.
+TEST_F(ScanRunTest, eachCompleteDriveIsKeptWithEveryFigureAndAnAbortedOneIsNot)
+{
+    if (!historyBuiltIn())
+        GTEST_SKIP() << "a build without the history";
+    TempTree place;
+    const std::unique_ptr<ScanHistory> history = openScanHistory(place.root() + "/h.sqlite");
+    options.history = history.get();
+    {
+        ScanRun run(volumes, hooks, options);
+        run.run({"c: [system]"}, TypeFilter());
+        const std::vector<KeptScan> kept = history->scans(c.root());
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(kept[0].drive, "c: [system]");
+        EXPECT_EQ(kept[0].files, 3);
+        EXPECT_EQ(kept[0].bytes, 5101);
+        EXPECT_EQ(kept[0].capacity, 10 * kGiB);
+        EXPECT_FALSE(kept[0].identity.empty());
+        EXPECT_EQ(statisticsOf(history->figures(kept[0].id)), run.statistics());
+    }
+    // The tree changes: a type added, a file grown, a file removed.
+    c.file("new.iso", 70000);
+    c.file("a.txt", 300);
+    c.remove("b.doc");
+    {
+        ScanRun run(volumes, hooks, options);
+        run.run({"c: [system]", "d: [data]"}, TypeFilter(false, true, false, {"*.iso\t", "*.txt\t"}));
+        const std::vector<KeptScan> kept = history->scans(c.root());
+        ASSERT_EQ(kept.size(), 2u);
+        EXPECT_EQ(kept[1].filter, "include *.iso\t *.txt\t");
+        const Statistics now = statisticsOf(history->figures(kept[1].id));
+        ASSERT_EQ(now.lbTypes.size(), 2u);
+        EXPECT_EQ(now.lbTypes[0].key, ".ISO");
+        EXPECT_EQ(now.lbTypes[1].bytes, 301);
+        EXPECT_EQ(history->scans(d.root()).size(), 1u) << "each drive of a run is kept";
+    }
+    AbortAfterFirstFile observer;
+    options.observer = &observer;
+    ScanRun aborted(volumes, hooks, options);
+    observer.run = &aborted;
+    aborted.run({"c: [system]"}, TypeFilter());
+    EXPECT_EQ(history->scans(c.root()).size(), 2u);
+    EXPECT_TRUE(hooks.notKept.empty());
+}
+
+TEST_F(ScanRunTest, aScanTheHistoryCannotKeepIsToldAndCountedAsAlways)
+{
+    FailingHistory history;
+    options.history = &history;
+    ScanRun run(volumes, hooks, options);
+    run.run({"c: [system]"}, TypeFilter());
+    EXPECT_EQ(hooks.notKept,
+              std::vector<std::string>{"The history of scans (h) can't be used: the disk is full."});
+    EXPECT_EQ(run.statistics().filesProcessed, 3);
+    EXPECT_EQ(hooks.captions.back(), "Statistics completed for drives C: ");
 }
 
 } // namespace

@@ -67,7 +67,7 @@ bin="$work/root/usr/bin"
 [ "$("$bin/vorin-report" --version)" = "vorin-report $version" ] || fail "vorin-report --version"
 mkdir -p "$work/music/live"
 printf 'abc' > "$work/music/live/a.mp3"
-csv="$("$bin/vorin-report" --csv "$work/music")"
+csv="$(XDG_DATA_HOME="$work/data" "$bin/vorin-report" --csv "$work/music")"
 grep -qE $'^types,\\.MP3,[^,]*,1,3\r$' <<< "$csv" || fail "vorin-report --csv: $csv"
 
 # vorin99 itself, with a folder and a folder that is not there. The windows

@@ -1,10 +1,14 @@
 #include "engine/report/Report.h"
+#include "engine/report/HistoryReport.h"
+#include "engine/report/ReportFormat.h"
+#include "engine/History.h"
 
 #include "engine/Drives.h"
 #include "engine/FigureListing.h"
 #include "engine/ScanRun.h"
 #include "platform/FileTypeRegistry.h"
 #include "platform/FolderVolumes.h"
+#include "platform/History.h"
 #include "platform/Messages.h"
 #include "platform/TimeZone.h"
 #include "platform/Volumes.h"
@@ -31,10 +35,12 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: vorin-report [--json|--csv] [--threads N] [--include EXT,...|--exclude EXT,...] "
-    "[--files FIGURE [--all]] TARGET...  |  vorin-report --drives  |  vorin-report --help";
+    "[--files FIGURE [--all]] [--compare ID|previous] [--no-history] TARGET...  |  vorin-report --history [TARGET...]  |  "
+    "vorin-report --drives  |  vorin-report --help";
 
 constexpr std::string_view kHelp =
     R"(Usage: vorin-report [OPTION]... TARGET...
+       vorin-report --history [TARGET]...
        vorin-report --drives
 Counts the files of drives or directories as Vorin 99 does and prints the
 tables of its statistics pages: file types, size bands, the ages of the three
@@ -66,6 +72,16 @@ Options:
                      --csv gives path,bytes,modified,accessed,created,attributes
   --all              with --files: every file of the figure, from a walk that
                      keeps nothing else
+  --history          list the kept scans (of the TARGETs' drives, if given):
+                     id, date, drive, files and bytes; with --json or --csv
+  --compare ID|previous
+                     print every table with its change since a kept scan (its
+                     id from --history, or the last one of the one TARGET);
+                     --csv adds the columns files_before,bytes_before, --json
+                     the earlier figures under "before"
+  --no-history       keep nothing of this scan; every complete scan of a drive
+                     is kept otherwise, in $XDG_DATA_HOME/vorin99/history.sqlite
+                     (~/.local/share when unset)
   --drives           list the drives with their roots, types and space
   --help             print this help and exit
   --version          print the version and exit
@@ -214,24 +230,6 @@ private:
     Messages *m_previous;
 };
 
-// A directory text made fit for one terminal line: control bytes become "?",
-// and a long text keeps its end.
-std::string terminalText(std::string_view text, std::size_t width)
-{
-    if (text.size() > width) {
-        std::size_t start = text.size() - width;
-        while (start < text.size() && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
-            ++start;
-        text.remove_prefix(start);
-    }
-    std::string out;
-    out.reserve(text.size() + 3);
-    if (text.size() == width)
-        out = "...";
-    for (char c : text)
-        out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? '?' : c;
-    return out;
-}
 
 // Watches a run on a terminal from a thread of its own: rewrites one progress
 // line at most ten times a second.
@@ -294,14 +292,6 @@ void writeDrives(std::ostream &out, const Volumes &volumes, const LocaleSeparato
     }
 }
 
-std::string whole(double x)
-{
-    if (!std::isfinite(x))
-        return "0";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.0f", x);
-    return text;
-}
 
 template <std::size_t N>
 void jsonArray(std::ostream &out, std::string_view key, const std::array<double, N> &values,
@@ -313,29 +303,9 @@ void jsonArray(std::ostream &out, std::string_view key, const std::array<double,
     out << ']';
 }
 
-std::string typeDescription(std::string_view key, const FileTypeRegistry &registry)
-{
-    return describeExtension(key.empty() ? std::string_view("*.") : key, registry);
-}
 
-std::string padRight(std::string text, std::size_t width)
-{
-    if (text.size() < width)
-        text.append(width - text.size(), ' ');
-    return text;
-}
 
-std::string padLeft(const std::string &text, std::size_t width)
-{
-    return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
-}
 
-std::string slotTime(int slot)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d", slot / 2, slot % 2 ? 30 : 0);
-    return text;
-}
 
 } // namespace
 
@@ -368,6 +338,12 @@ ReportOptions parseReportArguments(const std::vector<std::string> &args)
                                        std::string(figureNameForms()));
         } else if (arg == "--all") {
             options.allFiles = true;
+        } else if (arg == "--history") {
+            options.history = true;
+        } else if (arg == "--no-history") {
+            options.noHistory = true;
+        } else if (isOption(arg, "--compare")) {
+            options.compare = optionValue(args, i, "--compare");
         } else if (isOption(arg, "--threads")) {
             options.threads = parseThreads(optionValue(args, i, "--threads"));
         } else if (isOption(arg, "--include") || isOption(arg, "--exclude")) {
@@ -386,7 +362,12 @@ ReportOptions parseReportArguments(const std::vector<std::string> &args)
         throw ReportUsageError("--all needs --files");
     if (options.listDrives && !options.targets.empty())
         throw ReportUsageError("--drives takes no target");
-    if (!options.listDrives && options.targets.empty())
+    if (options.history && (options.noHistory || !options.files.empty() || options.listDrives))
+        throw ReportUsageError("--history lists kept scans and takes no --no-history, --files "
+                               "or --drives");
+    if (!options.compare.empty() && (!options.files.empty() || options.allFiles))
+        throw ReportUsageError("--compare prints the tables and takes no --files");
+    if (!options.listDrives && !options.history && options.targets.empty())
         throw ReportUsageError("no drive or directory given");
     return options;
 }
@@ -441,7 +422,8 @@ std::string jsonString(std::string_view bytes)
 
 void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t clusterSize,
                      const std::vector<int> &walkThreads, std::int64_t unreadableDirectories,
-                     std::int64_t hardLinksSkipped, bool complete, const FileTypeRegistry &registry)
+                     std::int64_t hardLinksSkipped, bool complete, const FileTypeRegistry &registry,
+                     std::string_view more)
 {
     out << "{\"filesProcessed\":" << stats.filesProcessed
         << ",\"filesSelected\":" << stats.filesSelected << ",\"clusterSize\":" << clusterSize
@@ -483,7 +465,7 @@ void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t cl
         << ",\"overhang64K\":" << whole(stats.overhang64K)
         << ",\"unreadableDirectories\":" << unreadableDirectories
         << ",\"hardLinksSkipped\":" << hardLinksSkipped
-        << ",\"complete\":" << (complete ? "true" : "false") << "}\n";
+        << ",\"complete\":" << (complete ? "true" : "false") << more << "}\n";
 }
 
 std::string csvField(std::string_view text)
@@ -504,43 +486,10 @@ std::string csvField(std::string_view text)
 
 void writeReportCsv(std::ostream &out, const Statistics &stats, const FileTypeRegistry &registry)
 {
-    const auto row = [&out](std::string_view table, std::string_view key, std::string_view label,
-                            const std::string &files, const std::string &bytes) {
-        out << table << ',' << csvField(key) << ',' << csvField(label) << ',' << files << ','
-            << bytes << "\r\n";
-    };
-    row("table", "key", "label", "files", "bytes");
-    for (const TypeTotal &type : stats.lbTypes)
-        row("types", type.key, typeDescription(type.key, registry), std::to_string(type.files),
-            std::to_string(type.bytes));
-    for (int band = 1; band <= kSizeBands; ++band)
-        row("sizes", std::to_string(band), sizeBandLabel(band), whole(stats.sizeBandCount[band]),
-            whole(stats.sizeBandBytes[band]));
-    const auto ages = [&](std::string_view table, const std::array<double, kAgeBuckets> &count,
-                          const std::array<double, kAgeBuckets> &bytes) {
-        for (int bucket = 0; bucket < kAgeBuckets; ++bucket)
-            row(table, std::to_string(bucket), ageBucketLabel(bucket), whole(count[bucket]),
-                whole(bytes[bucket]));
-    };
-    ages("accessAge", stats.accessAgeCount, stats.accessAgeBytes);
-    ages("createdAge", stats.createdAgeCount, stats.createdAgeBytes);
-    ages("modifiedAge", stats.modifiedAgeCount, stats.modifiedAgeBytes);
-    // The time of day counts files only.
-    const auto slots = [&](std::string_view table, const std::array<double, kTimeSlots> &count) {
-        for (int slot = 0; slot < kTimeSlots; ++slot)
-            row(table, std::to_string(slot), slotTime(slot), whole(count[slot]), "");
-    };
-    slots("modifiedTime", stats.modifiedTimeSlots);
-    slots("createdTime", stats.createdTimeSlots);
-    slots("accessTime", stats.accessTimeSlots);
-    const auto attribute = [&](std::string_view key, std::string_view label, std::int64_t count,
-                               double bytes) {
-        row("attributes", key, label, std::to_string(count), whole(bytes));
-    };
-    attribute("readOnly", "Read-only", stats.readOnlyCount, stats.readOnlyBytes);
-    attribute("hidden", "Hidden", stats.hiddenCount, stats.hiddenBytes);
-    attribute("system", "System", stats.systemCount, stats.systemBytes);
-    attribute("archive", "Archive", stats.archiveCount, stats.archiveBytes);
+    out << "table,key,label,files,bytes\r\n";
+    for (const ReportRow &row : reportRows(stats, registry))
+        out << row.table << ',' << csvField(row.key) << ',' << csvField(row.label) << ','
+            << whole(row.files) << ',' << (row.bytes ? whole(*row.bytes) : "") << "\r\n";
 }
 
 void writeReportText(std::ostream &out, const Statistics &stats,
@@ -739,7 +688,8 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
         std::shared_ptr<const Volumes>(std::shared_ptr<const Volumes>(), env.volumes));
     try {
         options = parseReportArguments(args);
-        if (!options.listDrives && !options.help && !options.version)
+        if (!options.listDrives && !options.help && !options.version &&
+            !(options.history && options.targets.empty()))
             entries = resolveTargets(options.targets, volumes, *env.volumes);
     } catch (const ReportUsageError &e) {
         err << "vorin-report: " << e.what() << "  (" << kUsage << ")\n";
@@ -758,6 +708,9 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
         return 0;
     }
 
+    if (options.history)
+        return listHistory(entries, options, volumes, env);
+
     TypeFilter filter;
     if (options.includeTypes || options.excludeTypes)
         filter = TypeFilter(false, options.includeTypes, options.excludeTypes, options.typeEntries);
@@ -765,8 +718,29 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
     ReportMessages messages(err);
     if (options.allFiles)
         return listEveryFile(options, entries, std::move(filter), volumes, env);
-    RunHooks hooks;
+    ReportHooks hooks(err);
     RunOptions runOptions;
+    // A history that cannot be opened costs the scan nothing but its keeping.
+    std::unique_ptr<ScanHistory> history;
+    std::optional<KeptScan> then;
+    if (!options.compare.empty()) {
+        // Looked up before the walk, which keeps a scan of its own.
+        try {
+            history = openScanHistory(env.historyPath);
+            then = scanToCompare(*history, options.compare, entries, volumes);
+        } catch (const HistoryError &e) {
+            err << "vorin-report: " << e.what() << '\n';
+            return 2;
+        }
+    } else if (!options.noHistory && !env.historyPath.empty() && historyBuiltIn()) {
+        try {
+            history = openScanHistory(env.historyPath);
+        } catch (const HistoryError &e) {
+            hooks.historyNotKept(e.what());
+        }
+    }
+    if (!options.noHistory)
+        runOptions.history = history.get();
     runOptions.threads = options.threads;
     runOptions.zone = env.zone;
     runOptions.today = env.today;
@@ -801,14 +775,28 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
 
     const bool interrupted = run.abortRequested();
     const bool complete = !interrupted && messages.errors == 0;
-    if (!options.files.empty()) {
+    std::vector<HistoryFigure> thenFigures;
+    if (then) {
+        try {
+            thenFigures = history->figures(then->id);
+        } catch (const HistoryError &e) {
+            err << "vorin-report: " << e.what() << '\n';
+            return 1;
+        }
+    }
+    SystemTimeZone systemZone;
+    const UtcOffsetSource &zone = env.zone ? *env.zone : systemZone;
+    if (then && !options.json) {
+        writeComparison(out, options.csv, run.statistics(), statisticsOf(thenFigures), *then,
+                        *env.registry, env.locale, zone);
+    } else if (!options.files.empty()) {
         const Figure figure = *parseFigure(options.files);
         writeFileList(out, options, figureName(figure), run.keptFiles().files(figure),
                       run.keptFiles().total(figure), complete, *run.recipe().zone, env.locale);
     } else if (options.json)
         writeReportJson(out, run.statistics(), run.clusterSize(), walkThreads,
                         run.unreadableDirectories(), run.hardLinksSkipped(), complete,
-                        *env.registry);
+                        *env.registry, then ? comparisonJson(*then, thenFigures, zone) : "");
     else if (options.csv)
         writeReportCsv(out, run.statistics(), *env.registry);
     else

@@ -39,10 +39,14 @@ struct ReportOptions
     std::vector<std::string> targets;
     std::string files;     // --files FIGURE: the figure whose files are listed; empty: the tables
     bool allFiles = false; // --all: every file of that figure, not just the largest
+    bool history = false;   // --history: list the kept scans (of the targets, if any)
+    bool noHistory = false; // --no-history: keep nothing of this scan
+    std::string compare;    // --compare ID|previous: the kept scan to compare with
 };
 
 // vorin-report [--json|--csv] [--threads N] [--include EXT,...|--exclude EXT,...]
-//              [--files FIGURE [--all]] TARGET...
+//              [--files FIGURE [--all]] [--compare ID|previous] [--no-history] TARGET...
+// vorin-report --history [--json|--csv] [TARGET...]
 // vorin-report --drives | --help | --version
 // --help and --version end the reading: what follows them is not looked at.
 [[nodiscard]] ReportOptions parseReportArguments(const std::vector<std::string> &args);
@@ -65,6 +69,8 @@ struct ReportEnvironment
     // Set from a signal handler to stop the walk; what was counted is printed.
     const std::atomic<bool> *interrupt = nullptr;
     std::string version; // what --version prints after the program's name
+    // Where the scans are kept (main: the user's history); empty keeps none.
+    std::string historyPath;
 };
 
 // Runs the report; returns the exit status: 0 done (also after --help and
@@ -75,11 +81,11 @@ struct ReportEnvironment
 // One JSON object with the accumulators under their own names, then the
 // directories that could not be read and the names of files already counted
 // under another name (hardLinksSkipped). walkThreads: the threads that walked
-// each drive scanned, in order.
+// each drive scanned, in order. `more` goes in before the closing brace.
 void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t clusterSize,
                      const std::vector<int> &walkThreads, std::int64_t unreadableDirectories,
                      std::int64_t hardLinksSkipped, bool complete,
-                     const FileTypeRegistry &registry);
+                     const FileTypeRegistry &registry, std::string_view more = {});
 
 // The tables of the pages as one table of the columns table,key,label,files,
 // bytes, in CSV (RFC 4180: fields quoted where they hold a comma, a quote or a

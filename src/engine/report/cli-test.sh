@@ -5,7 +5,9 @@
 set -euo pipefail
 report="$1"
 tree="$(mktemp -d /tmp/vorin-report-cli-XXXXXX)"
-trap 'rm -rf "$tree" "$tree.out" "$tree.err"' EXIT
+trap 'rm -rf "$tree" "$tree.out" "$tree.err" "$tree.data"' EXIT
+# Every scan here is kept in a history of the test's own, never the user's.
+export XDG_DATA_HOME="$tree.data"
 mkdir "$tree/sub" "$tree/.hidden-dir"
 printf 'hello' > "$tree/a.txt"
 truncate -s 20000 "$tree/sub/b.doc"
@@ -115,4 +117,34 @@ set -e
 [ "$status" -eq 2 ] && [ ! -s "$tree.out" ] && [ "$(wc -l < "$tree.err")" -eq 1 ] &&
     grep -qF 'attributes:readOnly|hidden|system|archive' "$tree.err" ||
     fail "--files sizes:13: status $status, $(cat "$tree.out" "$tree.err")"
+
+# The history: every complete scan of a drive is kept; --no-history keeps
+# nothing; --compare prints each figure then and now.
+rm -rf "$XDG_DATA_HOME"
+history=$(mktemp -d /tmp/vorin-report-history-XXXXXX)
+trap 'rm -rf "$tree" "$tree.out" "$tree.err" "$tree.data" "$history"' EXIT
+printf 'abc' > "$history/one.txt"
+"$report" --csv "$history" > /dev/null
+"$report" --no-history "$history" > /dev/null
+[ -s "$XDG_DATA_HOME/vorin99/history.sqlite" ] || fail "no history in $XDG_DATA_HOME"
+kept="$("$report" --history --csv "$history")"
+[ "$(grep -c "$crlf\$" <<< "$kept")" -eq 2 ] || fail "--history: $kept"
+printf 'grown' >> "$history/one.txt"
+truncate -s 5000 "$history/new.iso"
+compared="$("$report" --compare previous --csv "$history")"
+row() { grep -F -e "$1" <<< "$compared" | cut -d, -f4- | tr -d '\r'; }
+[ "$(head -n 1 <<< "$compared")" = "table,key,label,files,bytes,files_before,bytes_before$crlf" ] ||
+    fail "--compare heading: $(head -n 1 <<< "$compared")"
+[ "$(row 'types,.TXT,')" = "1,8,1,3" ] || fail "--compare .TXT: $(row 'types,.TXT,')"
+[ "$(row 'types,.ISO,')" = "1,5000,," ] || fail "--compare .ISO: $(row 'types,.ISO,')"
+first="$(cut -d, -f1 <<< "$kept" | sed -n 2p)"
+[ "$(TZ=UTC "$report" --compare "$first" --no-history "$history" | grep -F '.ISO (new)' |
+     tr -s ' ')" = ".ISO (new) 1 +1 5,000 +5,000" ] || fail "--compare $first as text"
+[ "$("$report" --history --csv "$history" | grep -c "$crlf\$")" -eq 3 ] ||
+    fail "--compare kept its own scan, --no-history none"
+set +e
+"$report" --compare 9999 "$history" > "$tree.out" 2> "$tree.err"; status=$?
+set -e
+[ "$status" -eq 2 ] && [ ! -s "$tree.out" ] && grep -qF 'No scan 9999 is kept' "$tree.err" ||
+    fail "--compare 9999: status $status, $(cat "$tree.out" "$tree.err")"
 echo "vorin-report: ok"

@@ -2,6 +2,7 @@
 
 #include "engine/report/Report.h"
 #include "platform/Console.h"
+#include "platform/History.h"
 #include "platform/Locale.h"
 #include "platform/System.h"
 
@@ -38,6 +39,7 @@ int main(int argc, char **argv)
     env.showProgress = vorin::standardErrorIsTerminal();
     env.interrupt = &interrupted;
     env.version = VORIN_VERSION;
+    env.historyPath = vorin::defaultHistoryPath();
     const int status = vorin::runReport(args, env);
     // Everything is written; the drive table and the file types' tables need
     // no taking apart, which would cost a quick run a tenth of its start.

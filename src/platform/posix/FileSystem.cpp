@@ -3,6 +3,7 @@
 #include "platform/posix/PosixVolumes.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -91,6 +92,30 @@ std::optional<FileSystemFigures> fileSystemFigures(const std::string &path)
     return FileSystemFigures{
         {double(fs.f_bfree) * double(unit), double(fs.f_blocks) * double(unit)},
         std::int64_t(unit)};
+}
+
+} // namespace vorin
+
+namespace vorin {
+
+std::string fileSystemIdentity(const std::string &path)
+{
+    struct statvfs fs
+    {
+    };
+    struct stat info
+    {
+    };
+    if (!fileSystemOf(path, fs) || !statOf(path, info))
+        return {};
+    // ext4, XFS and Btrfs derive the id from the UUID; file systems that give
+    // none (tmpfs, some FUSE ones) are told apart by their device number,
+    // which is the best there is for them.
+    char text[64];
+    const auto id = static_cast<unsigned long long>(fs.f_fsid);
+    std::snprintf(text, sizeof text, id != 0 ? "fsid:%llx" : "dev:%llx",
+                  id != 0 ? id : static_cast<unsigned long long>(info.st_dev));
+    return text;
 }
 
 } // namespace vorin

@@ -2,6 +2,7 @@
 
 #include "platform/win32/WideText.h"
 
+#include <cwchar>
 #include <string_view>
 #include <vector>
 #include <windows.h>
@@ -175,6 +176,25 @@ std::optional<FileSystemFigures> fileSystemFigures(const std::string &path)
     if (GetDiskFreeSpaceW(root.c_str(), &sectors, &bytes, &free, &clusters))
         figures.allocationUnit = static_cast<std::int64_t>(sectors) * bytes;
     return figures;
+}
+
+} // namespace vorin
+
+namespace vorin {
+
+std::string fileSystemIdentity(const std::string &path)
+{
+    const std::wstring wide = extendedPath(path);
+    wchar_t volume[MAX_PATH + 1] = {};
+    if (wide.empty() || !GetVolumePathNameW(wide.c_str(), volume, MAX_PATH))
+        return {};
+    wchar_t label[MAX_PATH + 1] = {};
+    DWORD serial = 0;
+    if (!GetVolumeInformationW(volume, label, MAX_PATH, &serial, nullptr, nullptr, nullptr, 0))
+        return {};
+    wchar_t text[32];
+    swprintf(text, 32, L"serial:%08lx ", static_cast<unsigned long>(serial));
+    return toUtf8(std::wstring(text) + label);
 }
 
 } // namespace vorin
