@@ -5,6 +5,7 @@
 #include "shell/Main.h"
 
 #include "platform/FolderVolumes.h"
+#include "platform/History.h"
 #include "platform/Locale.h"
 #include "platform/System.h"
 #include "platform/TimeLimitedVolumes.h"
@@ -63,6 +64,17 @@ int main(int argc, char *argv[])
     vorin::Services services{volumes, *settings, *registry, vorin::systemLocaleSeparators()};
     services.timeFormat = vorin::systemShortTimeFormat();
     services.namedDrives = vorin::folderDriveLetters(named);
+    // Every complete scan is kept; a history that cannot be opened costs the
+    // scans nothing but their keeping, which the statistics window tells.
+    std::unique_ptr<vorin::ScanHistory> history;
+    if (vorin::historyBuiltIn()) {
+        try {
+            history = vorin::openScanHistory(vorin::defaultHistoryPath());
+        } catch (const vorin::HistoryError &e) {
+            services.historyProblem = e.what();
+        }
+    }
+    services.history = history.get();
 
     int result = 0;
     {

@@ -126,6 +126,14 @@ std::string formatInt(std::int64_t n, const LocaleSeparators &locale)
     return groupDigits(std::string_view(buffer, static_cast<std::size_t>(end - buffer)), locale);
 }
 
+std::string formatChange(double change, const LocaleSeparators &locale)
+{
+    const std::string magnitude = formatWhole(change < 0 ? -change : change, locale);
+    if (magnitude == "0" || magnitude.empty())
+        return magnitude;
+    return (change > 0 ? "+" : "-") + magnitude;
+}
+
 std::string formatWhole(double x, const LocaleSeparators &locale)
 {
     if (!std::isfinite(x))

@@ -57,6 +57,9 @@ struct DirectoryEntry
 // Rounded to the nearest whole number, at most 14 significant digits; empty
 // text when x is not a finite number.
 [[nodiscard]] std::string formatWhole(double x, const LocaleSeparators &locale);
+// A change between two figures as the comparison columns show it: "+1,204",
+// "-3", "0".
+[[nodiscard]] std::string formatChange(double change, const LocaleSeparators &locale);
 // 1 for "." and "..", 0 for a directory, 2 for anything else.
 [[nodiscard]] int entryKind(const DirectoryEntry &entry);
 // Field n (from 1) of a TAB-separated text, trimmed of blanks and control characters.

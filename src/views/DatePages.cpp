@@ -103,9 +103,9 @@ DatePages::DatePages(const std::array<QWidget *, 4> &pages, PageContext &context
     rbCombine2 = combine[2];
     SpeedButton4 = makeNoteButton(pages[3], QStringLiteral("SpeedButton4"));
 
-    accessTable = offerGridExport(gridAccess, QStringLiteral("Accessed dates"), {1, 2}, locale);
-    createTable = offerGridExport(gridCreate, QStringLiteral("Created dates"), {1, 2}, locale);
-    modifyTable = offerGridExport(gridModify, QStringLiteral("Modified dates"), {1, 2}, locale);
+    accessTable = offerGridExport(gridAccess, QStringLiteral("Accessed dates"), {1, 2, 3, 4}, locale);
+    createTable = offerGridExport(gridCreate, QStringLiteral("Created dates"), {1, 2, 3, 4}, locale);
+    modifyTable = offerGridExport(gridModify, QStringLiteral("Modified dates"), {1, 2, 3, 4}, locale);
     combineTable =
         offerGridExport(gridCombine, QStringLiteral("Combined dates"), {1, 2, 3, 4, 5, 6}, locale);
 
@@ -196,19 +196,24 @@ void DatePages::linkAgesToFiles()
 
 void DatePages::fillGridDates(StringGrid *grid, const QString &title,
                               const std::array<double, kAgeBuckets> &counts,
-                              const std::array<double, kAgeBuckets> &bytes)
+                              const std::array<double, kAgeBuckets> &bytes, const AgeTable *earlier)
 {
     const LocaleSeparators &locale = m_context.services.locale;
     grid->setSelection(20, 20); // no row shows highlighted
     grid->setRowTexts(
         0, {title, QStringLiteral("Total file size"), QStringLiteral("Number of files")});
+    std::vector<RowFigures> now;
+    std::vector<RowFigures> before;
     for (int row = 1; row <= kAgeBuckets; ++row) {
         const auto bucket = static_cast<std::size_t>(kAgeBuckets - row);
         grid->setRowTexts(row, {toQt(ageBucketLabel(static_cast<int>(bucket))),
                                 toQt(formatWhole(bytes[bucket], locale)),
                                 toQt(formatWhole(counts[bucket], locale))});
+        now.push_back({bytes[bucket], counts[bucket]});
+        if (earlier)
+            before.push_back({earlier->bytes[bucket], earlier->counts[bucket]});
     }
-    fitListingGrid(*grid, kDateWidths);
+    writeChangeColumns(*grid, kDateWidths, now, earlier ? &before : nullptr, locale);
 }
 
 void DatePages::fillCombinedGridDates()

@@ -33,9 +33,17 @@ public:
     // pages: the Access, Created, Modified and Combined tab pages.
     DatePages(const std::array<QWidget *, 4> &pages, PageContext &context);
 
+    // One date's ages of an earlier scan, for the change columns.
+    struct AgeTable
+    {
+        const std::array<double, kAgeBuckets> &counts;
+        const std::array<double, kAgeBuckets> &bytes;
+    };
+    // One date's table; with `earlier`, its change since then.
     void fillGridDates(StringGrid *grid, const QString &title,
                        const std::array<double, kAgeBuckets> &counts,
-                       const std::array<double, kAgeBuckets> &bytes);
+                       const std::array<double, kAgeBuckets> &bytes,
+                       const AgeTable *earlier = nullptr);
     void fillCombinedGridDates();
     // Rebuilds the four charts, each by its own page's choice of megabytes
     // or number of files.

@@ -28,6 +28,11 @@ struct PageContext
     std::function<const Statistics &()> statistics;
     // Opens the list of a figure's files; empty while no window listens.
     std::function<void(const Figure &)> showFiles{};
+    // The figures of the earlier scan the pages compare with; nullptr (or
+    // empty) while no comparison is chosen.
+    std::function<const Statistics *()> earlier{};
+
+    [[nodiscard]] const Statistics *earlierStatistics() const { return earlier ? earlier() : nullptr; }
 };
 
 } // namespace vorin

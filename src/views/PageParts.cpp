@@ -1,7 +1,9 @@
 #include "views/PageParts.h"
 
 #include "chart/Chart.h"
+#include "support/Utility.h"
 #include "views/TableExport.h"
+#include "widgets/WindowSupport.h"
 #include "widgets/PainterGuard.h"
 #include "widgets/StringGrid.h"
 
@@ -214,6 +216,29 @@ QString rowBarText(const chart::ChartSeries &series, std::size_t row, std::size_
     if (bars.size() != rows || row >= rows)
         return QString();
     return chart::formatValue(bars[rows - 1 - row].value, series.valueFormat(), locale);
+}
+
+void writeChangeColumns(StringGrid &grid, const QList<int> &widths, const std::vector<RowFigures> &now,
+                        const std::vector<RowFigures> *before, const LocaleSeparators &locale)
+{
+    const int figures = static_cast<int>(widths.size());
+    if (!before) {
+        grid.setColCount(figures);
+        fitListingGrid(grid, widths);
+        return;
+    }
+    grid.setColCount(figures + 2);
+    grid.setCell(figures, 0, QStringLiteral("Size change"));
+    grid.setCell(figures + 1, 0, QStringLiteral("Files change"));
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        const RowFigures then = i < before->size() ? (*before)[i] : RowFigures{};
+        const int row = static_cast<int>(i) + 1;
+        grid.setCell(figures, row, toQt(formatChange(now[i].bytes - then.bytes, locale)));
+        grid.setCell(figures + 1, row, toQt(formatChange(now[i].files - then.files, locale)));
+    }
+    QList<int> wider = widths;
+    wider << 110 << 90;
+    fitListingGrid(grid, wider);
 }
 
 } // namespace vorin

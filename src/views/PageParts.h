@@ -8,6 +8,7 @@
 #include <QList>
 #include <QRect>
 #include <QString>
+#include <vector>
 
 class QFrame;
 class QLabel;
@@ -71,6 +72,20 @@ TableExport *offerGridExport(StringGrid *grid, const QString &title,
 // smaller until it fits (down to 9 pixels; beyond that the table scrolls
 // sideways). The widths given stay the least each column gets.
 void fitListingGrid(StringGrid &grid, const QList<int> &widths);
+
+// The figures of one row of a listing table.
+struct RowFigures
+{
+    double bytes = 0;
+    double files = 0;
+};
+
+// The columns "Size change" and "Files change" after a listing table's size
+// and file columns, each data row's change from `before` (row r: index r - 1),
+// while a comparison is on; without `before` the table has its columns back.
+// Fits the table as fitListingGrid does.
+void writeChangeColumns(StringGrid &grid, const QList<int> &widths, const std::vector<RowFigures> &now,
+                        const std::vector<RowFigures> *before, const LocaleSeparators &locale);
 
 // Draws a cell's text 2 pixels below the cell's top edge: column 0 from 3
 // pixels right of the left edge, every other column right-aligned, ending 3

@@ -3,11 +3,13 @@
 #include "support/LocaleSeparators.h"
 #include "support/TimeOfDay.h"
 
+#include <string>
 #include <vector>
 
 namespace vorin {
 
 class FileTypeRegistry;
+class ScanHistory;
 class SettingsFile;
 class Volumes;
 
@@ -24,6 +26,10 @@ struct Services
     // The drives of the folders the program was started with: the wizard
     // opens with them selected. Empty: the drive of the current directory.
     std::vector<char> namedDrives{};
+    // Where every complete scan is kept, and which the pages compare with;
+    // nullptr keeps none (historyProblem then says why, if it is a fault).
+    ScanHistory *history = nullptr;
+    std::string historyProblem{};
 };
 
 } // namespace vorin

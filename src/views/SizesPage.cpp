@@ -34,7 +34,7 @@ SizesPage::SizesPage(QWidget *page, PageContext &context) : QObject(page), m_con
     Series1 = &setUpShareBars(*Chart1, QStringLiteral("Series1"));
     gridSizes = makeListingGrid(page, QStringLiteral("gridSizes"), 3, kSizeBands + 1, kSizeWidths);
     sizesTable =
-        offerGridExport(gridSizes, QStringLiteral("File sizes"), {1, 2}, context.services.locale);
+        offerGridExport(gridSizes, QStringLiteral("File sizes"), {1, 2, 3, 4}, context.services.locale);
     rgSize = makeViewButtons(page, QStringLiteral("rgSize"));
     const auto band = [](int b) {
         return b >= 1 && b <= kSizeBands ? FigureChoices{{QString(), {FigureKind::Size, b, {}}}}
@@ -68,13 +68,19 @@ void SizesPage::fillGridSizes()
     const LocaleSeparators &locale = m_context.services.locale;
     gridSizes->setRowTexts(0, {QStringLiteral("File size"), QStringLiteral("Total file size"),
                                QStringLiteral("Number of files")});
+    const Statistics *earlier = m_context.earlierStatistics();
+    std::vector<RowFigures> now;
+    std::vector<RowFigures> before;
     for (int band = kSizeBands; band >= 1; --band) {
         const auto b = static_cast<std::size_t>(band);
         gridSizes->setRowTexts(rowOfBand(band), {toQt(sizeBandLabel(band)),
                                                  toQt(formatWhole(s.sizeBandBytes[b], locale)),
                                                  toQt(formatWhole(s.sizeBandCount[b], locale))});
+        now.push_back({s.sizeBandBytes[b], s.sizeBandCount[b]});
+        if (earlier)
+            before.push_back({earlier->sizeBandBytes[b], earlier->sizeBandCount[b]});
     }
-    fitListingGrid(*gridSizes, kSizeWidths);
+    writeChangeColumns(*gridSizes, kSizeWidths, now, earlier ? &before : nullptr, locale);
 }
 
 void SizesPage::rgSizesClick()

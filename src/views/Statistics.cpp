@@ -11,6 +11,7 @@
 #include "views/OverhangPage.h"
 #include "views/PageParts.h"
 #include "views/SizesPage.h"
+#include "views/ScanComparison.h"
 #include "views/SpacePage.h"
 #include "views/TimePage.h"
 #include "views/TypesPage.h"
@@ -29,6 +30,8 @@
 #include <exception>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTime>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPainter>
@@ -145,6 +148,10 @@ void TfrmStatistics::buildWindow()
     btCancel->setAutoDefault(false);
     connect(btCancel, &QPushButton::clicked, this, &TfrmStatistics::btCancelClick);
 
+    comparison = new ScanComparison(this, m_services);
+    connect(comparison, &ScanComparison::changed, this, &TfrmStatistics::comparisonChanged);
+    comparison->cbCompare->setEnabled(false); // nothing to compare before a run
+
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setGeometry(0, kClientHeight - 22, kClientWidth, 22);
@@ -187,6 +194,7 @@ void TfrmStatistics::buildPages()
 {
     m_pageContext.reset(new PageContext{m_services, aColors, *OvcNotebook1, *Timer1, *Timer2,
                                         [this]() -> const Statistics & { return statistics(); }});
+    m_pageContext->earlier = [this] { return comparison->earlier(); };
     PageContext &context = *m_pageContext;
     fileLists = new FileLists(
         *this, m_services, [this] { return m_run.get(); },
@@ -466,6 +474,7 @@ void TfrmStatistics::btOKClick()
     options.observer = walkObserver;
     options.reader = directoryReader;
     options.keepPerFigure = kKeptPerFigure;
+    options.history = m_services.history;
     RunHooks &hooks = *this;
     auto run = std::make_unique<ScanRun>(m_services.volumes, hooks, options);
     // A run that stops before its notice (no capacity, an entry that names
@@ -480,6 +489,8 @@ void TfrmStatistics::btOKClick()
     // The lists open show files of the scan that is being replaced.
     fileLists->closeAll();
     m_run = std::move(run);
+    m_runStarted = QDateTime::currentSecsSinceEpoch();
+    m_historyProblem = toQt(m_services.historyProblem);
     m_nextDrive = 0;
     scanNextDrive();
 }
@@ -627,6 +638,7 @@ void TfrmStatistics::disenable(bool enabled)
 {
     for (QWidget *control : viewControls())
         control->setEnabled(enabled);
+    comparison->cbCompare->setEnabled(enabled && comparison->cbCompare->count() > 1);
     if (!enabled && !m_busyCursor) {
         QApplication::setOverrideCursor(Qt::BusyCursor);
         m_busyCursor = true;
@@ -660,20 +672,29 @@ void TfrmStatistics::refreshPages(bool withOverhang)
     call(QStringLiteral("doFileTypes"), [&] { typesPage->doFileTypes(m_run->filter()); });
     call(QStringLiteral("doFileSizes"), [&] { sizesPage->doFileSizes(); });
     call(QStringLiteral("doFileAttrs"), [&] { attributePage->doFileAttrs(); });
+    // The earlier scan's ages, when one is compared with, else the run's own
+    // (unused then).
+    const Statistics *earlier = comparison ? comparison->earlier() : nullptr;
+    const Statistics &e = earlier ? *earlier : s;
     const struct
     {
         StringGrid *grid;
         QString title;
         const std::array<double, kAgeBuckets> &counts;
         const std::array<double, kAgeBuckets> &bytes;
+        DatePages::AgeTable then;
     } tables[] = {
-        {dates.gridAccess, QStringLiteral("Accessed Date"), s.accessAgeCount, s.accessAgeBytes},
-        {dates.gridCreate, QStringLiteral("Created Date"), s.createdAgeCount, s.createdAgeBytes},
-        {dates.gridModify, QStringLiteral("Modified Date"), s.modifiedAgeCount, s.modifiedAgeBytes},
+        {dates.gridAccess, QStringLiteral("Accessed Date"), s.accessAgeCount, s.accessAgeBytes,
+         {e.accessAgeCount, e.accessAgeBytes}},
+        {dates.gridCreate, QStringLiteral("Created Date"), s.createdAgeCount, s.createdAgeBytes,
+         {e.createdAgeCount, e.createdAgeBytes}},
+        {dates.gridModify, QStringLiteral("Modified Date"), s.modifiedAgeCount, s.modifiedAgeBytes,
+         {e.modifiedAgeCount, e.modifiedAgeBytes}},
     };
     for (const auto &t : tables)
-        call(QStringLiteral("fillGridDates ") + t.title,
-             [&] { dates.fillGridDates(t.grid, t.title, t.counts, t.bytes); });
+        call(QStringLiteral("fillGridDates ") + t.title, [&] {
+            dates.fillGridDates(t.grid, t.title, t.counts, t.bytes, earlier ? &t.then : nullptr);
+        });
     call(QStringLiteral("fillCombinedGridDates"), [&] { dates.fillCombinedGridDates(); });
     call(QStringLiteral("doFileTimes"), [&] { timePage->doFileTimes(); });
     call(QStringLiteral("doFileAges"), [&] { dates.doFileAges(); });
@@ -693,9 +714,41 @@ void TfrmStatistics::unreadableDirectories(std::int64_t count)
     StatusBar1->showMessage(StatusBar1->currentMessage() + toQt(note));
 }
 
+void TfrmStatistics::historyNotKept(std::string_view message)
+{
+    // Said once the run is over, after its counts.
+    m_historyProblem = toQt(message);
+}
+
+void TfrmStatistics::comparisonChanged()
+{
+    if (m_run && m_statisticsCollected)
+        refreshPages(m_run->drives().size() == 1);
+    const QString compared = comparison->statusText();
+    if (!compared.isEmpty())
+        StatusBar1->showMessage(compared);
+    else if (!comparison->problem().isEmpty())
+        StatusBar1->showMessage(comparison->problem());
+    else if (m_run)
+        StatusBar1->showMessage(toQt(m_run->status()));
+}
+
 void TfrmStatistics::runEnded(bool statisticsCollected)
 {
     m_statisticsCollected = m_statisticsCollected || statisticsCollected;
+    if (m_run) {
+        std::vector<std::string> roots;
+        for (const std::string &drive : m_run->drives())
+            if (const auto volume = m_services.volumes.find(asciiLower(drive.empty() ? '\0' : drive[0])))
+                roots.push_back(volume->root);
+        comparison->refill(roots, m_runStarted);
+    }
+    const QString problem = !m_historyProblem.isEmpty()
+                                ? m_historyProblem + QStringLiteral(" This scan is not kept.")
+                                : comparison->problem();
+    if (!problem.isEmpty())
+        StatusBar1->showMessage(StatusBar1->currentMessage() + QStringLiteral("  (") + problem +
+                                QStringLiteral(")"));
     // The Space page needs no scan, so the cover never hides it.
     showOverlay(!m_statisticsCollected && OvcNotebook1->pageIndex() != 0);
     emit runFinished();

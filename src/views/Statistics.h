@@ -33,6 +33,7 @@ class HeadingLabel;
 class Notebook;
 class OverhangPage;
 class PickList;
+class ScanComparison;
 class SizesPage;
 class SpacePage;
 class TiledPanel;
@@ -150,6 +151,8 @@ public:
     TimePage *timePage = nullptr;
     // The Space page's drive list; the main window's chart reads it.
     PickList *pckStatDrive = nullptr;
+    // "Compare with": an earlier scan of the run's drives the pages compare with.
+    ScanComparison *comparison = nullptr;
 
 signals:
     // A run that got past its notice is over (done, aborted or stopped).
@@ -171,6 +174,7 @@ private:
     void refreshPages(bool withOverhang) override;
     void unreadableDirectories(std::int64_t count) override;
     void runEnded(bool statisticsCollected) override;
+    void historyNotKept(std::string_view message) override;
 
     void FormCreate();
     void buildWindow();
@@ -193,6 +197,8 @@ private:
     void joinWorker();
     void showProgress();
     void showOverlay(bool shown);
+    // The comparison was chosen or dropped: the pages and the status line follow.
+    void comparisonChanged();
 
     Services &m_services;
     std::unique_ptr<ScanRun> m_run;
@@ -211,6 +217,10 @@ private:
     QStringList m_builderCalls;
     Palette aColors;
     std::unique_ptr<PageContext> m_pageContext;
+    // When the current run began (seconds since 1970), and why a scan of it
+    // could not be kept.
+    std::int64_t m_runStarted = 0;
+    QString m_historyProblem;
 };
 
 } // namespace vorin

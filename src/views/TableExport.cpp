@@ -86,6 +86,8 @@ QString plainNumber(const QString &cell, const LocaleSeparators &locale)
     if (rest.startsWith(u'-')) {
         sign = QStringLiteral("-");
         rest = rest.mid(1);
+    } else if (rest.startsWith(u'+')) { // a change: the plus goes, a spreadsheet needs none
+        rest = rest.mid(1);
     }
     QStringView fraction;
     if (!decimal.isEmpty()) {

@@ -30,6 +30,11 @@ namespace {
 constexpr int kSizeColumn = 2;
 constexpr int kFilesColumn = 3;
 constexpr int kAverageColumn = 4;
+// While a comparison is on: the changes since the earlier scan.
+constexpr int kSizeChangeColumn = 5;
+constexpr int kFilesChangeColumn = 6;
+const QList<int> kWidths = {80, 219, 120, 75, 82};
+const QList<int> kComparedWidths = {70, 150, 100, 62, 72, 88, 62};
 // The pie shows the leading types only: one palette colour each.
 constexpr int kMaxSlices = 12;
 
@@ -43,7 +48,7 @@ TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_con
     gridTypes->setRowCount(3);
     gridTypes->setFixedRows(1);
     gridTypes->setFixedBottomRows(1);
-    gridTypes->setColWidths({80, 219, 120, 75, 82});
+    gridTypes->setColWidths(kWidths);
     gridTypes->setRowHeight(19);
     gridTypes->setGridLines(DrawGrid::AllLines);
     gridTypes->setRowSelect(true);
@@ -117,7 +122,8 @@ TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_con
     typesTable = new TableExport(
         gridTypes, QStringLiteral("File types"),
         [this] {
-            return gridTable(*gridTypes, {kSizeColumn, kFilesColumn, kAverageColumn});
+            return gridTable(*gridTypes, {kSizeColumn, kFilesColumn, kAverageColumn,
+                                          kSizeChangeColumn, kFilesChangeColumn});
         },
         context.services.locale);
     PopupMenu1->addSeparator();
@@ -177,8 +183,9 @@ int TypesPage::dataRows() const
 
 void TypesPage::writeHeadings()
 {
-    const char *const headings[] = {"Extension", "Type", "Size", "# Files", "Avg File Size"};
-    for (int column = 0; column < 5; ++column)
+    const char *const headings[] = {"Extension",     "Type",        "Size",        "# Files",
+                                    "Avg File Size", "Size change", "Files change"};
+    for (int column = 0; column < gridTypes->colCount(); ++column)
         gridTypes->setCell(column, 0, QString::fromLatin1(headings[column]));
 }
 
@@ -200,6 +207,19 @@ void TypesPage::doFileTypes(const TypeFilter &filter)
         for (const std::string &entry : filter.chosenEntries())
             insertType(listed, extractExtension(entry), 0, true);
 
+    // Compared with an earlier scan, its types get a line too: a type that
+    // is gone shows what it took then.
+    const Statistics *earlier = m_context.earlierStatistics();
+    if (earlier)
+        for (const TypeTotal &then : earlier->lbTypes)
+            insertType(listed, then.key, 0, true);
+    const bool compared = earlier != nullptr;
+    if (gridTypes->colCount() != (compared ? 7 : 5)) {
+        gridTypes->setColCount(compared ? 7 : 5);
+        gridTypes->setColWidths(compared ? kComparedWidths : kWidths);
+        writeHeadings();
+    }
+
     const std::vector<TypeTotal> &types = listed.lbTypes;
     const int rows = static_cast<int>(types.size());
     gridTypes->setRowCount(rows + 2);
@@ -210,10 +230,22 @@ void TypesPage::doFileTypes(const TypeFilter &filter)
                                     ? toQt(formatWhole(double(t.bytes) / double(t.files), locale))
                                     : QStringLiteral("0");
         m_keysByText.insert_or_assign(toQt(t.key), t.key);
-        gridTypes->setRowTexts(row, {toQt(t.key),
-                                     toQt(describeExtension(t.key, m_context.services.registry)),
-                                     toQt(formatWhole(double(t.bytes), locale)),
-                                     toQt(formatWhole(double(t.files), locale)), average});
+        QString description = toQt(describeExtension(t.key, m_context.services.registry));
+        QStringList texts{toQt(t.key), description, toQt(formatWhole(double(t.bytes), locale)),
+                          toQt(formatWhole(double(t.files), locale)), average};
+        if (compared) {
+            const int line = findType(*earlier, t.key);
+            const TypeTotal then =
+                line >= 0 ? earlier->lbTypes[static_cast<std::size_t>(line)] : TypeTotal{};
+            const bool now = findType(m_context.statistics(), t.key) >= 0;
+            if (line < 0)
+                texts[1] += QStringLiteral(" (new)");
+            else if (!now)
+                texts[1] += QStringLiteral(" (gone)");
+            texts << toQt(formatChange(double(t.bytes - then.bytes), locale))
+                  << toQt(formatChange(double(t.files - then.files), locale));
+        }
+        gridTypes->setRowTexts(row, texts);
     }
     gridTypes->setRowTexts(rows + 1, {});
     // The pie's turning is the window's to keep across a refill.
@@ -311,17 +343,32 @@ void TypesPage::doTotals()
 {
     const int rows = dataRows();
     const LocaleSeparators &locale = m_context.services.locale;
+    const bool compared = gridTypes->colCount() > kFilesChangeColumn;
     double bytes = 0;
     double files = 0;
+    double bytesChange = 0;
+    double filesChange = 0;
+    // A change keeps its sign: a minus counts against the others.
+    const auto change = [this, &locale](int column, int row) {
+        const QString text = gridTypes->cell(column, row);
+        const double size = strToFloatZero(digitsOnly(text.toStdString()), locale);
+        return text.startsWith(u'-') ? -size : size;
+    };
     for (int row = 1; row <= rows; ++row) {
         bytes +=
             strToFloatZero(digitsOnly(gridTypes->cell(kSizeColumn, row).toStdString()), locale);
         files +=
             strToFloatZero(digitsOnly(gridTypes->cell(kFilesColumn, row).toStdString()), locale);
+        if (compared) {
+            bytesChange += change(kSizeChangeColumn, row);
+            filesChange += change(kFilesChangeColumn, row);
+        }
     }
-    gridTypes->setRowTexts(rows + 1,
-                           {QString(), QStringLiteral("Totals"), toQt(formatWhole(bytes, locale)),
-                            toQt(formatWhole(files, locale)), QString()});
+    QStringList totals{QString(), QStringLiteral("Totals"), toQt(formatWhole(bytes, locale)),
+                       toQt(formatWhole(files, locale)), QString()};
+    if (compared)
+        totals << toQt(formatChange(bytesChange, locale)) << toQt(formatChange(filesChange, locale));
+    gridTypes->setRowTexts(rows + 1, totals);
 }
 
 Qt::Alignment TypesPage::gridTypesGetAlignment(int column)

@@ -149,6 +149,15 @@ INSTANTIATE_TEST_SUITE_P(Utility, FormatWhole,
                                          WholeCase{std::numeric_limits<double>::quiet_NaN(), ""},
                                          WholeCase{std::numeric_limits<double>::infinity(), ""}));
 
+// A change is signed unless it rounds to nothing.
+TEST(Utility, formatChangeSignsWhatChanged)
+{
+    const WholeCase cases[] = {{1204, "+1,204"}, {-3, "-3"}, {0, "0"}, {0.4, "0"}, {-0.4, "0"},
+                               {-1500.5, "-1,501"}};
+    for (const WholeCase &c : cases)
+        EXPECT_EQ(formatChange(c.x, kEnglish), c.out) << c.x;
+}
+
 DirectoryEntry named(std::string_view name, std::uint32_t attributes)
 {
     DirectoryEntry e;

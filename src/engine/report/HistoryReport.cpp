@@ -41,14 +41,6 @@ std::string tableTime(std::int64_t seconds, const UtcOffsetSource &zone)
     return text;
 }
 
-// A change as the tables print it: "+1,204", "-3", "0".
-std::string signedChange(double change, const LocaleSeparators &locale)
-{
-    if (change == 0)
-        return "0";
-    return (change > 0 ? "+" : "-") + formatWhole(change > 0 ? change : -change, locale);
-}
-
 constexpr std::pair<std::string_view, std::string_view> kHeadings[] = {
     {"types", "File types"},          {"sizes", "File sizes"},
     {"accessAge", "Accessed Date"},   {"createdAge", "Created Date"},
@@ -220,11 +212,11 @@ void writeComparison(std::ostream &out, bool csv, const Statistics &now, const S
         const double files = line.now ? line.now->files : 0;
         const double filesBefore = line.before ? line.before->files : 0;
         out << padRight(terminalText(label, label.size() + 1), 24) << padLeft(n(files), 14)
-            << padLeft(signedChange(files - filesBefore, locale), 12);
+            << padLeft(formatChange(files - filesBefore, locale), 12);
         if (row.bytes) {
             const double bytes = line.now && line.now->bytes ? *line.now->bytes : 0;
             const double bytesBefore = line.before && line.before->bytes ? *line.before->bytes : 0;
-            out << padLeft(n(bytes), 20) << padLeft(signedChange(bytes - bytesBefore, locale), 18);
+            out << padLeft(n(bytes), 20) << padLeft(formatChange(bytes - bytesBefore, locale), 18);
         }
         out << '\n';
     }

@@ -1,0 +1,125 @@
+// "Compare with": two scans of a tree changed in between, kept in a real
+// history, and the pages' change columns against the earlier one.
+
+#include "ScanFixture.h"
+
+#include "platform/History.h"
+#include "views/DatePages.h"
+#include "views/ScanComparison.h"
+#include "views/SizesPage.h"
+#include "views/TypesPage.h"
+#include "widgets/StringGrid.h"
+
+#include <QComboBox>
+#include <QRadioButton>
+#include <QStatusBar>
+
+namespace vorin::testing {
+
+class TestScanComparison : public QObject
+{
+    Q_OBJECT
+
+private:
+    // The row of the Types table whose extension is key; -1 when none is.
+    static int typeRow(const StringGrid &grid, const QString &key)
+    {
+        for (int row = 1; row < grid.rowCount() - 1; ++row)
+            if (grid.cell(0, row) == key)
+                return row;
+        return -1;
+    }
+    static QStringList rowTexts(const StringGrid &grid, int row)
+    {
+        QStringList texts;
+        for (int column = 0; column < grid.colCount(); ++column)
+            texts << grid.cell(column, row);
+        return texts;
+    }
+
+private slots:
+    void changeColumnsShowWhatChangedSinceTheScanChosen()
+    {
+        QTemporaryDir place;
+        const std::unique_ptr<ScanHistory> history =
+            openScanHistory((place.path() + QStringLiteral("/history.sqlite")).toStdString());
+        ViewsEnvironment env;
+        env.services.history = history.get();
+        TfrmStatistics w(env.services);
+        QComboBox &choice = *w.comparison->cbCompare;
+        QVERIFY(!choice.isEnabled());
+
+        runAndWait(w, allFilesOf({"c: [sys]"}));
+        QCOMPARE(history->scans(env.c.path().toStdString()).size(), std::size_t(1));
+        QCOMPARE(choice.count(), 1); // the scan just made is not offered
+        // Waits out the second, so that the runs' times differ.
+        QTest::qWait(1100);
+
+        // A type added, a file grown, a file removed.
+        writeFile(env.c.path() + QStringLiteral("/new.iso"), 70000);
+        writeFile(env.c.path() + QStringLiteral("/docs/deep/note 0.txt"), 400);
+        QVERIFY(QFile::remove(env.c.path() + QStringLiteral("/with space/data0.bin")));
+        runAndWait(w, allFilesOf({"c: [sys]"}));
+        QCOMPARE(choice.count(), 2);
+        QVERIFY(choice.isEnabled());
+        QVERIFY(choice.itemText(1).endsWith(QStringLiteral(", 7 files")));
+
+        w.typesPage->rgTypesItems[0]->setChecked(true);
+        choice.setCurrentIndex(1);
+        emit choice.activated(1);
+        const StringGrid &types = *w.typesPage->gridTypes;
+        QCOMPARE(types.colCount(), 7);
+        QCOMPARE(types.cell(5, 0), QStringLiteral("Size change"));
+        const int iso = typeRow(types, QStringLiteral(".ISO"));
+        QVERIFY(iso > 0);
+        QVERIFY(types.cell(1, iso).endsWith(QStringLiteral(" (new)")));
+        QCOMPARE(types.cell(5, iso), QStringLiteral("+70,000"));
+        QCOMPARE(types.cell(6, iso), QStringLiteral("+1"));
+        const int txt = typeRow(types, QStringLiteral(".TXT"));
+        QCOMPARE(types.cell(5, txt), QStringLiteral("+300"));
+        QCOMPARE(types.cell(6, txt), QStringLiteral("0"));
+        const int bin = typeRow(types, QStringLiteral(".BIN"));
+        QCOMPARE(types.cell(5, bin), QStringLiteral("-5,000"));
+        QCOMPARE(types.cell(6, bin), QStringLiteral("-1"));
+        const QStringList totals = rowTexts(types, types.rowCount() - 1);
+        QCOMPARE(totals.mid(5), (QStringList{QStringLiteral("+65,300"), QStringLiteral("0")}));
+
+        // 70,000 bytes are in band 4 (64K - 128K); the rest stays in band 1.
+        const StringGrid &sizes = *w.sizesPage->gridSizes;
+        QCOMPARE(sizes.colCount(), 5);
+        QCOMPARE(rowTexts(sizes, kSizeBands + 1 - 4).mid(3),
+                 (QStringList{QStringLiteral("+70,000"), QStringLiteral("+1")}));
+        QCOMPARE(rowTexts(sizes, kSizeBands).mid(3),
+                 (QStringList{QStringLiteral("-4,700"), QStringLiteral("-1")}));
+        QCOMPARE(w.datePages->gridModify->colCount(), 5);
+        QVERIFY(w.StatusBar1->currentMessage().startsWith(
+            QStringLiteral("Compared with the scan of ")));
+
+        // "(none)" gives the pages back as they were.
+        choice.setCurrentIndex(0);
+        emit choice.activated(0);
+        QCOMPARE(types.colCount(), 5);
+        QCOMPARE(typeRow(types, QStringLiteral(".ISO")) > 0, true);
+        QVERIFY(!types.cell(1, typeRow(types, QStringLiteral(".ISO"))).endsWith(")"));
+        QCOMPARE(sizes.colCount(), 3);
+        QVERIFY(w.StatusBar1->currentMessage().startsWith(QStringLiteral("Finished - ")));
+    }
+
+    void aHistoryThatCannotKeepIsToldOnTheStatusLine()
+    {
+        ViewsEnvironment env;
+        env.services.historyProblem =
+            "The history of scans (h) can't be used: another program holds it locked.";
+        TfrmStatistics w(env.services);
+        runAndWait(w, allFilesOf({"c: [sys]"}));
+        QVERIFY(w.StatusBar1->currentMessage().endsWith(
+            QStringLiteral("  (The history of scans (h) can't be used: another program holds it "
+                           "locked. This scan is not kept.)")));
+        QVERIFY(!w.comparison->cbCompare->isEnabled());
+    }
+};
+
+} // namespace vorin::testing
+
+QTEST_MAIN(vorin::testing::TestScanComparison)
+#include "tst_ScanComparison.moc"
