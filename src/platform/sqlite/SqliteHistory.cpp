@@ -82,6 +82,14 @@ public:
         check(sqlite3_bind_blob64(m_statement, at, bytes.data(), bytes.size(), SQLITE_TRANSIENT));
         return *this;
     }
+    // Names of our own making (tables, identities) as text, which other
+    // tools read more easily.
+    Statement &bindText(int at, std::string_view text)
+    {
+        check(sqlite3_bind_text64(m_statement, at, text.data(), text.size(), SQLITE_TRANSIENT,
+                                  SQLITE_UTF8));
+        return *this;
+    }
     // True while there is a row.
     bool step()
     {
@@ -235,7 +243,7 @@ std::int64_t SqliteHistory::keep(const KeptScan &scan, const std::vector<History
         insert.bind(1, scan.takenAt)
             .bind(2, std::string_view(scan.drive))
             .bind(3, std::string_view(scan.place))
-            .bind(4, std::string_view(scan.identity))
+            .bindText(4, scan.identity)
             .bind(5, std::string_view(scan.filter))
             .bind(6, scan.capacity)
             .bind(7, scan.freeSpace)
@@ -247,7 +255,7 @@ std::int64_t SqliteHistory::keep(const KeptScan &scan, const std::vector<History
                          m_path);
         for (const HistoryFigure &f : figures) {
             figure.bind(1, id)
-                .bind(2, std::string_view(f.table))
+                .bindText(2, f.table)
                 .bind(3, std::string_view(f.key))
                 .bind(4, f.files)
                 .bind(5, f.bytes)

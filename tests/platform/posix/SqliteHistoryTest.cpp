@@ -1,8 +1,10 @@
 #include "platform/sqlite/SqliteHistory.h"
 
 #include "PlatformTestSupport.h"
+#include "WithoutPrivileges.h"
 
 #include <algorithm>
+#include <cstring>
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
@@ -180,6 +182,41 @@ TEST(SqliteHistoryTest, aFileItCannotUseIsNamedAndLeftAsItIs)
             EXPECT_EQ(contentsOf(path), before);
         }
     }
+}
+
+// A history the user may read but not write (another user's, a read-only
+// mount) keeps nothing, says so, and stays as it was.
+TEST(SqliteHistoryTest, aHistoryThatMayNotBeWrittenKeepsNothing)
+{
+    ScratchDirectory dir;
+    const auto path = dir / "history.sqlite";
+    SqliteHistory(path).keep(scanOf("/", 1, 1), figuresOf(2));
+    const std::string before = contentsOf(path);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+    struct Outcome
+    {
+        bool kept;
+        char problem[256];
+    };
+    const auto run = test::withoutPrivileges([&] {
+        Outcome outcome{false, {}};
+        try {
+            SqliteHistory(path).keep(scanOf("/", 2, 2), figuresOf(2));
+            outcome.kept = true;
+        } catch (const HistoryError &e) {
+            std::strncpy(outcome.problem, e.what(), sizeof outcome.problem - 1);
+        }
+        return outcome;
+    });
+    ::chmod(dir.path().c_str(), 0700);
+    if (run.unavailable)
+        GTEST_SKIP() << run.why;
+    ASSERT_TRUE(run.result) << run.why;
+    EXPECT_FALSE(run.result->kept);
+    EXPECT_NE(std::string(run.result->problem).find("it may not be written"), std::string::npos)
+        << run.result->problem;
+    EXPECT_EQ(contentsOf(path), before);
 }
 
 TEST(SqliteHistoryTest, aLockHeldPastTheTimeoutKeepsNothingAndChangesNothing)
