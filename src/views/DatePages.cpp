@@ -243,6 +243,7 @@ void DatePages::fillCombinedGridDates()
 void DatePages::doFileAges()
 {
     const Statistics &s = m_context.statistics();
+    const Statistics *earlier = m_context.earlierStatistics();
     const bool combinedInMegabytes = rbCombine1->isChecked();
     chartCombine->undoZoom();
     const struct
@@ -254,13 +255,18 @@ void DatePages::doFileAges()
         const std::array<double, kAgeBuckets> &counts;
         const std::array<double, kAgeBuckets> &bytes;
         chart::ChartSeries *combined;
+        const std::array<double, kAgeBuckets> *thenCounts;
+        const std::array<double, kAgeBuckets> *thenBytes;
     } dates[] = {
         {chartAccess, HorizBarSeries1, rgAccess[1], "Access Date", s.accessAgeCount,
-         s.accessAgeBytes, Series6},
+         s.accessAgeBytes, Series6, earlier ? &earlier->accessAgeCount : nullptr,
+         earlier ? &earlier->accessAgeBytes : nullptr},
         {chartCreate, HorizBarSeries2, rgCreate[1], "Created Date", s.createdAgeCount,
-         s.createdAgeBytes, Series7},
+         s.createdAgeBytes, Series7, earlier ? &earlier->createdAgeCount : nullptr,
+         earlier ? &earlier->createdAgeBytes : nullptr},
         {chartModify, HorizBarSeries3, rgModify[1], "Modified Date", s.modifiedAgeCount,
-         s.modifiedAgeBytes, Series8},
+         s.modifiedAgeBytes, Series8, earlier ? &earlier->modifiedAgeCount : nullptr,
+         earlier ? &earlier->modifiedAgeBytes : nullptr},
     };
     for (const auto &d : dates) {
         const bool inMegabytes = d.bySize->isChecked();
@@ -269,6 +275,12 @@ void DatePages::doFileAges()
                                   (inMegabytes ? QStringLiteral(" (file sizes in MB)")
                                                : QStringLiteral(" (Number of files)")));
         fillAgeSeries(*d.series, inMegabytes ? d.bytes : d.counts, inMegabytes, QColor());
+        std::vector<double> then;
+        if (earlier)
+            for (int bucket = 0; bucket < kAgeBuckets; ++bucket)
+                then.push_back(inMegabytes ? (*d.thenBytes)[std::size_t(bucket)] / kBytesPerMB
+                                           : (*d.thenCounts)[std::size_t(bucket)]);
+        showEarlierBars(*d.chart, *d.series, then);
         // The combined bars keep the colour of their date's series.
         fillAgeSeries(*d.combined, combinedInMegabytes ? d.bytes : d.counts, combinedInMegabytes,
                       d.combined->color());

@@ -185,6 +185,41 @@ chart::ChartSeries &setUpShareBars(chart::Chart &c, const QString &seriesTitle)
     return series;
 }
 
+void showEarlierBars(chart::Chart &chart, chart::ChartSeries &now, const std::vector<double> &values)
+{
+    chart::ChartModel &model = chart.model();
+    chart::ChartSeries *then = nullptr;
+    const QString title = QStringLiteral("Then");
+    for (int i = 0; i < model.seriesCount(); ++i)
+        if (&model.series(i) != &now && model.series(i).title() == title)
+            then = &model.series(i);
+    const bool compared = !values.empty();
+    // Each of the two takes a little under half of the row, now below then.
+    now.setBarWidthPercent(compared ? 40 : 70);
+    now.setBarOffsetPercent(compared ? -55 : 0);
+    if (!compared) {
+        if (then)
+            then->setActive(false);
+        return;
+    }
+    if (!then) {
+        then = &model.addSeries(chart::SeriesKind::HorizontalBar, title);
+        then->setGradient(true);
+        then->setMarkStyle(chart::MarkStyle::None);
+        then->setBarWidthPercent(40);
+        then->setBarOffsetPercent(55);
+    }
+    then->setActive(true);
+    then->clear();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const QColor colour = now.pointColor(i);
+        // Paler: halfway to white.
+        const QColor pale((colour.red() + 255) / 2, (colour.green() + 255) / 2,
+                          (colour.blue() + 255) / 2);
+        then->addPoint(values[i], i < now.points().size() ? now.points()[i].label : QString(), pale);
+    }
+}
+
 chart::ChartSeries &setUpRowBars(chart::Chart &c, std::size_t rows, const QColor &colour,
                                  const QString &valueFormat)
 {

@@ -101,6 +101,12 @@ void gridSizesDrawCell(const StringGrid &grid, QPainter &painter, const QRect &r
 // colour boxes. Adds the series and returns it.
 chart::ChartSeries &setUpShareBars(chart::Chart &chart, const QString &seriesTitle);
 
+// The bars of an earlier scan beside those of a share-bars chart while a
+// comparison is on: a second series, "Then", in the same colours paler, its
+// bars and the chart's own side by side in each row. `values` go with the
+// chart's bars in their order; empty takes the earlier bars away.
+void showEarlierBars(chart::Chart &chart, chart::ChartSeries &now, const std::vector<double> &values);
+
 // The bar chart beside a figure table of the Attribute and Overhang pages:
 // one horizontal bar per table row, `rows` to the chart's height so that each
 // stands level with its row, in `colour`, marked with its value in

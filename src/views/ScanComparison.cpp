@@ -18,10 +18,10 @@ ScanComparison::ScanComparison(QWidget *window, Services &services)
 {
     lblCompare = new QLabel(QStringLiteral("Compare &with"), window);
     lblCompare->setObjectName(QStringLiteral("lblCompare"));
-    lblCompare->setGeometry(8, 388, 78, 18);
+    lblCompare->setGeometry(8, 388, 90, 18);
     cbCompare = new QComboBox(window);
     cbCompare->setObjectName(QStringLiteral("cbCompare"));
-    cbCompare->setGeometry(88, 385, 160, 23);
+    cbCompare->setGeometry(100, 385, 148, 23);
     cbCompare->setToolTip(QStringLiteral("Show what changed since an earlier scan"));
     lblCompare->setBuddy(cbCompare);
     cbCompare->addItem(QStringLiteral("(none)"));

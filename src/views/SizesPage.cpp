@@ -100,11 +100,17 @@ void SizesPage::rgSizesClick()
                                     : QStringLiteral("Number of Files"));
     Series1->clear();
     // Band 1 first, so the smallest files make the lowest bar, as in the table.
+    const Statistics *earlier = m_context.earlierStatistics();
+    std::vector<double> then;
     for (int band = 1; band <= kSizeBands; ++band) {
         const auto b = static_cast<std::size_t>(band);
         const double value = bySize ? s.sizeBandBytes[b] / kBytesPerMB : s.sizeBandCount[b];
         Series1->addPoint(value, gridSizes->cell(0, rowOfBand(band)), palette[band]);
+        if (earlier)
+            then.push_back(bySize ? earlier->sizeBandBytes[b] / kBytesPerMB
+                                  : earlier->sizeBandCount[b]);
     }
+    showEarlierBars(*Chart1, *Series1, then);
 }
 
 } // namespace vorin

@@ -3,6 +3,7 @@
 
 #include "ScanFixture.h"
 
+#include "chart/Chart.h"
 #include "platform/History.h"
 #include "views/DatePages.h"
 #include "views/ScanComparison.h"
@@ -28,6 +29,14 @@ private:
             if (grid.cell(0, row) == key)
                 return row;
         return -1;
+    }
+    // The series of the earlier scan's bars; nullptr before there was one.
+    static const chart::ChartSeries *earlierBars(chart::Chart &chart)
+    {
+        for (int i = 0; i < chart.model().seriesCount(); ++i)
+            if (chart.model().series(i).title() == QStringLiteral("Then"))
+                return &chart.model().series(i);
+        return nullptr;
     }
     static QStringList rowTexts(const StringGrid &grid, int row)
     {
@@ -92,6 +101,15 @@ private slots:
         QCOMPARE(rowTexts(sizes, kSizeBands).mid(3),
                  (QStringList{QStringLiteral("-4,700"), QStringLiteral("-1")}));
         QCOMPARE(w.datePages->gridModify->colCount(), 5);
+        // The chart by number of files: then beside now, band 1 first.
+        w.sizesPage->rgSize[2]->setChecked(true);
+        const chart::ChartSeries *then = earlierBars(*w.sizesPage->Chart1);
+        QVERIFY(then && then->isActive());
+        QCOMPARE(then->points().size(), std::size_t(kSizeBands));
+        QCOMPARE(then->points()[0].value, 7.0);
+        QCOMPARE(w.sizesPage->Series1->points()[0].value, 6.0);
+        QCOMPARE(then->points()[3].value, 0.0);
+        QVERIFY(then->pointColor(0).lightness() > w.sizesPage->Series1->pointColor(0).lightness());
         QVERIFY(w.StatusBar1->currentMessage().startsWith(
             QStringLiteral("Compared with the scan of ")));
 
@@ -102,6 +120,7 @@ private slots:
         QCOMPARE(typeRow(types, QStringLiteral(".ISO")) > 0, true);
         QVERIFY(!types.cell(1, typeRow(types, QStringLiteral(".ISO"))).endsWith(")"));
         QCOMPARE(sizes.colCount(), 3);
+        QVERIFY(!earlierBars(*w.sizesPage->Chart1)->isActive());
         QVERIFY(w.StatusBar1->currentMessage().startsWith(QStringLiteral("Finished - ")));
     }
 

@@ -14,6 +14,7 @@
 #include "platform/fake/FakeSettingsFile.h"
 #include "platform/fake/FakeVolumes.h"
 #include "platform/fake/RecordingMessages.h"
+#include "platform/History.h"
 #include "platform/Locale.h"
 #include "platform/posix/MimeRegistry.h"
 #include "platform/posix/PosixVolumes.h"
@@ -29,9 +30,11 @@
 #include "views/FileListModel.h"
 #include "views/FileLists.h"
 #include "views/FileListWindow.h"
+#include "views/ScanComparison.h"
 #include "views/Services.h"
 #include "views/Statistics.h"
 
+#include <QComboBox>
 #include <QItemSelectionModel>
 #include <QPainter>
 #include <QTableView>
@@ -359,6 +362,48 @@ void shootFileLists(vorin::TfrmStatistics &window, Shooter &shooter)
     window.fileLists->setActions(nullptr);
 }
 
+// A second scan of drive c after its tree changed, compared with the first:
+// the Types listing and the Sizes chart with their changes.
+void shootComparison(vorin::TfrmStatistics &window, const QString &tree, Shooter &shooter)
+{
+    // The scans' times must differ by a second for the first to be offered.
+    settle(1100);
+    // A type added, the temporary files gone.
+    for (const auto &[name, size] : {std::pair{"Music/backup.iso", 3 * 1024 * 1024},
+                                     std::pair{"Documents/notes.md", 12000}}) {
+        QFile file(tree + QLatin1Char('/') + QString::fromLatin1(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.resize(size);
+    }
+    QDir(tree + QStringLiteral("/Temp")).removeRecursively();
+    window.btOK->click();
+    waitUntil([&window] { return !window.scanRunning(); }, 60000);
+    settle(800);
+    QComboBox *choice = window.comparison->cbCompare;
+    if (choice->count() < 2) {
+        err() << "no earlier scan to compare with\n";
+        return;
+    }
+    choice->setCurrentIndex(1);
+    emit choice->activated(1);
+    const struct
+    {
+        int page;
+        const char *button;
+        const char *file;
+    } shots[] = {{1, "rgTypes0", "history-compare-types"},
+                 {2, "rgSize1", "history-compare-sizes-chart"}};
+    for (const auto &shot : shots) {
+        window.OvcNotebook1->setPageIndex(shot.page);
+        if (auto *button = window.findChild<QRadioButton *>(QString::fromLatin1(shot.button)))
+            button->click();
+        settle(400);
+        shooter.widget(&window, QString::fromLatin1(shot.file));
+    }
+    choice->setCurrentIndex(0);
+    emit choice->activated(0);
+}
+
 // Holds the walk at one file until the picture of the running scan is taken.
 class Gate final : public vorin::WalkObserver
 {
@@ -487,6 +532,11 @@ int main(int argc, char *argv[])
     const vorin::MimeRegistry registry;
     vorin::Services services{volumes, settings, registry, vorin::systemLocaleSeparators()};
     services.timeFormat = vorin::systemShortTimeFormat();
+    // Scans are kept in a history of the run's own, which the comparison reads.
+    const std::unique_ptr<vorin::ScanHistory> history =
+        realDrives ? nullptr
+                   : vorin::openScanHistory(trees.filePath(QStringLiteral("history.sqlite")).toStdString());
+    services.history = history.get();
 
     vorin::MainWindows windows = vorin::createMainWindows(services);
     std::unique_ptr<vorin::TfrmMain> &frmMain = windows.main;
@@ -539,6 +589,7 @@ int main(int argc, char *argv[])
         }
         shootPageViews(*frmStatistics, shooter);
         shootFileLists(*frmStatistics, shooter);
+        shootComparison(*frmStatistics, trees.filePath(QStringLiteral("c")), shooter);
         printTypesListing(*frmStatistics, out);
     }
     frmMain->close();
