@@ -139,4 +139,17 @@ void WriteStatFilesToDisk(SettingsFile &file, const std::vector<std::string> &en
     file.replace(doc.text());
 }
 
+bool ReadKeepHistory(const SettingsFile &file)
+{
+    const std::optional<std::string> keep = loadForReading(file).value("History", "Keep");
+    return !keep || *keep != "0";
+}
+
+void WriteKeepHistory(SettingsFile &file, bool keep)
+{
+    IniDocument doc = loadForSaving(file);
+    doc.setValue("History", "Keep", keep ? "1" : "0");
+    file.replace(doc.text());
+}
+
 } // namespace vorin

@@ -31,4 +31,11 @@ class SettingsFile;
 void WriteStatFilesToDisk(SettingsFile &file, const std::vector<std::string> &entries,
                           std::string_view section);
 
+// The "Keep a history of scans" switch, [History] Keep=1 or Keep=0: on
+// unless the file says 0 (a file that cannot be read keeps it on).
+[[nodiscard]] bool ReadKeepHistory(const SettingsFile &file);
+// Sets the switch and leaves everything else in the file as it was; throws
+// SettingsWriteError as WriteStatFilesToDisk does.
+void WriteKeepHistory(SettingsFile &file, bool keep);
+
 } // namespace vorin

@@ -4,10 +4,12 @@
 #include "chart/ChartPrinting.h"
 #include "engine/Drives.h"
 #include "platform/Messages.h"
+#include "selection/StatFiles.h"
 #include "support/Utility.h"
 #include "views/AttributePage.h"
 #include "views/DatePages.h"
 #include "views/FileLists.h"
+#include "views/HistoryPage.h"
 #include "views/OverhangPage.h"
 #include "views/PageParts.h"
 #include "views/SizesPage.h"
@@ -61,6 +63,7 @@ constexpr int kModifiedPage = 6;
 constexpr int kCombinedPage = 7;
 constexpr int kAttributePage = 8;
 constexpr int kTimePage = 9;
+constexpr int kHistoryPage = 10;
 
 const char *const kNotYet = "Statistics haven't been collected yet!";
 const char *const kCollecting =
@@ -119,10 +122,12 @@ void TfrmStatistics::buildWindow()
     OvcNotebook1 = new Notebook(this);
     OvcNotebook1->setObjectName(QStringLiteral("OvcNotebook1"));
     OvcNotebook1->setGeometry(0, 0, kClientWidth, 382);
-    OvcNotebook1->setTabSize(QSize(63, 18));
+    // Eleven tabs, each as wide as its caption, fill the window's width.
+    OvcNotebook1->setTabSize(QSize(0, 18));
     OvcNotebook1->setActiveCaptionColor(Qt::red);
-    const char *const captions[] = {"Space",   "Types",    "Sizes",    "Overhang",  "Access",
-                                    "Created", "Modified", "Combined", "Attribute", "Time"};
+    const char *const captions[] = {"Space",    "Types",    "Sizes",     "Overhang",
+                                    "Access",   "Created",  "Modified",  "Combined",
+                                    "Attribute", "Time",    "History"};
     for (const char *caption : captions)
         OvcNotebook1->addPage(QString::fromLatin1(caption));
     connect(OvcNotebook1, &Notebook::pageChanged, this, &TfrmStatistics::OvcNotebook1PageChanged);
@@ -210,6 +215,7 @@ void TfrmStatistics::buildPages()
                               context);
     attributePage = new AttributePage(book.page(kAttributePage), context);
     timePage = new TimePage(book.page(kTimePage), context);
+    historyPage = new HistoryPage(book.page(kHistoryPage), context);
     pckStatDrive = spacePage->pckStatDrive;
     // The notebook's page widgets are made before the pages' controls; the
     // cover must stay above them all.
@@ -382,6 +388,10 @@ void TfrmStatistics::OvcNotebook1PageChanged(int index)
         spacePage->doDiskSize();
         showOverlay(false);
         Timer2->start();
+    } else if (index == kHistoryPage) {
+        // The history needs no scan of this window: it reads what is kept.
+        historyPage->refresh();
+        showOverlay(false);
     } else {
         showOverlay(!m_statisticsCollected);
     }
@@ -474,7 +484,7 @@ void TfrmStatistics::btOKClick()
     options.observer = walkObserver;
     options.reader = directoryReader;
     options.keepPerFigure = kKeptPerFigure;
-    options.history = m_services.history;
+    options.history = ReadKeepHistory(m_services.settings) ? m_services.history : nullptr;
     RunHooks &hooks = *this;
     auto run = std::make_unique<ScanRun>(m_services.volumes, hooks, options);
     // A run that stops before its notice (no capacity, an entry that names
@@ -750,7 +760,10 @@ void TfrmStatistics::runEnded(bool statisticsCollected)
         StatusBar1->showMessage(StatusBar1->currentMessage() + QStringLiteral("  (") + problem +
                                 QStringLiteral(")"));
     // The Space page needs no scan, so the cover never hides it.
-    showOverlay(!m_statisticsCollected && OvcNotebook1->pageIndex() != 0);
+    showOverlay(!m_statisticsCollected && OvcNotebook1->pageIndex() != kSpacePage &&
+                OvcNotebook1->pageIndex() != kHistoryPage);
+    if (OvcNotebook1->pageIndex() == kHistoryPage)
+        historyPage->refresh();
     emit runFinished();
 }
 
@@ -847,6 +860,8 @@ void TfrmStatistics::btPrintClick()
         return printChartOrWindow(datePages->chartCombine);
     case kTimePage:
         return printChartOrWindow(timePage->Chart4);
+    case kHistoryPage:
+        return printChartOrWindow(historyPage->chartHistory);
     default:
         return printWindowImage();
     }

@@ -30,6 +30,7 @@ class AttributePage;
 class FileLists;
 class DatePages;
 class HeadingLabel;
+class HistoryPage;
 class Notebook;
 class OverhangPage;
 class PickList;
@@ -149,6 +150,7 @@ public:
     DatePages *datePages = nullptr; // Access, Created, Modified, Combined
     AttributePage *attributePage = nullptr;
     TimePage *timePage = nullptr;
+    HistoryPage *historyPage = nullptr;
     // The Space page's drive list; the main window's chart reads it.
     PickList *pckStatDrive = nullptr;
     // "Compare with": an earlier scan of the run's drives the pages compare with.

@@ -142,7 +142,16 @@ int Notebook::tabWidth(int index) const
 {
     if (m_tabSize.width() > 0)
         return m_tabSize.width();
-    return QFontMetrics(font()).horizontalAdvance(pageCaption(index)) + 2 * kCaptionPadding;
+    // Tabs sized to their captions keep to the notebook's width while they
+    // can: the padding beside the captions shrinks first.
+    const QFontMetrics metrics(font());
+    int captions = 0;
+    for (const Tab &tab : m_tabs)
+        captions += metrics.horizontalAdvance(tab.caption);
+    const int tabs = std::max(1, pageCount());
+    const int room = (width() - 2 * kLift - captions) / (2 * tabs);
+    const int padding = std::clamp(room, 2, kCaptionPadding);
+    return metrics.horizontalAdvance(pageCaption(index)) + 2 * padding;
 }
 
 QRect Notebook::tabRect(int index) const

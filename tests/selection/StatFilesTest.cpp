@@ -285,5 +285,30 @@ TEST(StatFilesOnDisk, aSaveLeavesAFileItCouldNotReadAsItWas)
 }
 #endif
 
+// The history switch: on unless the file says 0; set without touching the rest.
+TEST_F(StatFiles, keepHistoryIsOnUnlessTheFileSaysOff)
+{
+    const struct
+    {
+        std::optional<std::string> contents;
+        bool keep;
+    } cases[] = {{std::nullopt, true},
+                 {"[History]\nKeep=0\n", false},
+                 {"[history]\nkeep = 1\n", true},
+                 {"[History]\nKeep=no\n", true},
+                 {"[Include]\nNumber=0\n", true}};
+    for (const auto &c : cases) {
+        file.setContents(c.contents);
+        EXPECT_EQ(ReadKeepHistory(file), c.keep) << c.contents.value_or("(none)");
+    }
+    file.setContents("; mine\n[Include]\nNumber=0\n");
+    WriteKeepHistory(file, false);
+    EXPECT_FALSE(ReadKeepHistory(file));
+    EXPECT_EQ(*file.read(), "; mine\n[Include]\nNumber=0\n\n[History]\nKeep=0\n");
+    file.setUnreadable(true);
+    EXPECT_TRUE(ReadKeepHistory(file));
+    EXPECT_THROW(WriteKeepHistory(file, true), SettingsWriteError);
+}
+
 } // namespace
 } // namespace vorin

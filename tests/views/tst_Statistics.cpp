@@ -93,7 +93,7 @@ class tst_Statistics : public QObject
     Q_OBJECT
 
 private slots:
-    void windowHasItsFrameCommandRowAndTenPages();
+    void windowHasItsFrameCommandRowAndElevenPages();
     void overlayCoversTheNotebookBelowItsTabs();
     void driveListLeavesOutUnlabelledDiscsAndSelectsTheCurrentDrive();
     void driveListSelectsEverythingWhenTheCurrentDriveIsUnlabelled();
@@ -139,7 +139,7 @@ private slots:
 #endif
 };
 
-void tst_Statistics::windowHasItsFrameCommandRowAndTenPages()
+void tst_Statistics::windowHasItsFrameCommandRowAndElevenPages()
 {
     ViewsEnvironment env;
     TfrmStatistics w(env.services);
@@ -147,14 +147,20 @@ void tst_Statistics::windowHasItsFrameCommandRowAndTenPages()
     QCOMPARE(w.size(), QSize(632, 431));
     QCOMPARE(w.minimumSize(), w.maximumSize());
 
-    const QStringList captions = {"Space",   "Types",    "Sizes",    "Overhang",  "Access",
-                                  "Created", "Modified", "Combined", "Attribute", "Time"};
+    const QStringList captions = {"Space",    "Types",    "Sizes",     "Overhang",
+                                  "Access",   "Created",  "Modified",  "Combined",
+                                  "Attribute", "Time",    "History"};
     QCOMPARE(w.OvcNotebook1->pageCount(), captions.size());
     for (int i = 0; i < captions.size(); ++i)
         QCOMPARE(w.OvcNotebook1->pageCaption(i), captions[i]);
     QCOMPARE(w.OvcNotebook1->pageIndex(), 0);
     QCOMPARE(w.OvcNotebook1->geometry(), QRect(0, 0, 632, 382));
-    QCOMPARE(w.OvcNotebook1->tabSize(), QSize(63, 18));
+    // Each tab as wide as its caption, all eleven within the window's width.
+    QCOMPARE(w.OvcNotebook1->tabSize(), QSize(0, 18));
+    for (int i = 0; i < captions.size(); ++i)
+        QVERIFY(w.OvcNotebook1->tabRect(i).width() >=
+                w.OvcNotebook1->fontMetrics().horizontalAdvance(captions[i]));
+    QVERIFY(w.OvcNotebook1->tabRect(captions.size() - 1).right() < 632);
 
     QCOMPARE(w.btOK->text(), QStringLiteral("&Collect statistics"));
     QCOMPARE(w.btOK->geometry(), QRect(256, 384, 155, 25));
@@ -1125,7 +1131,8 @@ void tst_Statistics::everyChartOfThePagesSavesItsPictureAtItsSize()
     }
     std::set<QString> expected = {"chartSpaceBar", "pieTotal",    "chartPie",    "Chart1",
                                   "chartAccess",   "chartCreate", "chartModify", "chartCombine",
-                                  "chartOverhang", "Chart2",      "Chart3",      "Chart4"};
+                                  "chartOverhang", "Chart2",      "Chart3",      "Chart4",
+                                  "chartHistory"};
     for (int i = 1; i <= 11; ++i)
         expected.insert(QStringLiteral("pie%1").arg(i));
     QCOMPARE(names, expected);

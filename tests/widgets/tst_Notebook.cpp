@@ -124,6 +124,26 @@ private slots:
                 notebook->tabRect(0).bottom());
     }
 
+    // Tabs sized to their captions give up the padding beside the captions
+    // before they would reach past the notebook's edge.
+    void captionSizedTabsKeepToTheWidthWhileTheyCan()
+    {
+        const auto notebook = makeNotebook();
+        notebook->setTabSize(QSize(0, 18));
+        notebook->addPage(QStringLiteral("History"));
+        const auto fits = [&notebook] {
+            for (int i = 0; i < notebook->pageCount(); ++i)
+                if (notebook->tabRect(i).width() <
+                    notebook->fontMetrics().horizontalAdvance(notebook->pageCaption(i)))
+                    return false;
+            return notebook->tabRect(notebook->pageCount() - 1).right() < notebook->width();
+        };
+        QVERIFY(fits());
+        notebook->resize(2000, 382);
+        QCOMPARE(notebook->tabRect(0).width(),
+                 notebook->fontMetrics().horizontalAdvance(QStringLiteral("Space")) + 16);
+    }
+
     void onlyTheActiveCaptionIsRed()
     {
         auto notebook = makeNotebook();

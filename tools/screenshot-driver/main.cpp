@@ -363,7 +363,7 @@ void shootFileLists(vorin::TfrmStatistics &window, Shooter &shooter)
 }
 
 // A second scan of drive c after its tree changed, compared with the first:
-// the Types listing and the Sizes chart with their changes.
+// the Types listing and the Sizes chart with their changes; then the History tab.
 void shootComparison(vorin::TfrmStatistics &window, const QString &tree, Shooter &shooter)
 {
     // The scans' times must differ by a second for the first to be offered.
@@ -402,6 +402,12 @@ void shootComparison(vorin::TfrmStatistics &window, const QString &tree, Shooter
     }
     choice->setCurrentIndex(0);
     emit choice->activated(0);
+    // The History tab: drive c's two scans, by size.
+    window.OvcNotebook1->setPageIndex(10);
+    if (auto *button = window.findChild<QRadioButton *>(QStringLiteral("rgHistory1")))
+        button->click();
+    settle(400);
+    shooter.widget(&window, QStringLiteral("history-trend"));
 }
 
 // Holds the walk at one file until the picture of the running scan is taken.
