@@ -185,6 +185,11 @@ chart::ChartSeries &setUpShareBars(chart::Chart &c, const QString &seriesTitle)
     return series;
 }
 
+QColor paler(const QColor &colour)
+{
+    return {(colour.red() + 255) / 2, (colour.green() + 255) / 2, (colour.blue() + 255) / 2};
+}
+
 void showEarlierBars(chart::Chart &chart, chart::ChartSeries &now, const std::vector<double> &values)
 {
     chart::ChartModel &model = chart.model();
@@ -212,11 +217,8 @@ void showEarlierBars(chart::Chart &chart, chart::ChartSeries &now, const std::ve
     then->setActive(true);
     then->clear();
     for (std::size_t i = 0; i < values.size(); ++i) {
-        const QColor colour = now.pointColor(i);
-        // Paler: halfway to white.
-        const QColor pale((colour.red() + 255) / 2, (colour.green() + 255) / 2,
-                          (colour.blue() + 255) / 2);
-        then->addPoint(values[i], i < now.points().size() ? now.points()[i].label : QString(), pale);
+        then->addPoint(values[i], i < now.points().size() ? now.points()[i].label : QString(),
+                       paler(now.pointColor(i)));
     }
 }
 

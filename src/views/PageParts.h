@@ -101,6 +101,9 @@ void gridSizesDrawCell(const StringGrid &grid, QPainter &painter, const QRect &r
 // colour boxes. Adds the series and returns it.
 chart::ChartSeries &setUpShareBars(chart::Chart &chart, const QString &seriesTitle);
 
+// A colour halfway to white: an earlier scan's beside the current one's.
+[[nodiscard]] QColor paler(const QColor &colour);
+
 // The bars of an earlier scan beside those of a share-bars chart while a
 // comparison is on: a second series, "Then", in the same colours paler, its
 // bars and the chart's own side by side in each row. `values` go with the

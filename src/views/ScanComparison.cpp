@@ -34,15 +34,15 @@ QString ScanComparison::whenText(std::int64_t takenAt)
     return QLocale().toString(when, QLocale::ShortFormat);
 }
 
-void ScanComparison::refill(const std::vector<std::string> &roots, std::int64_t before)
+void ScanComparison::refill(const std::vector<Place> &places, std::int64_t before)
 {
     m_scans.clear();
     m_problem.clear();
     if (ScanHistory *history = m_services.history) {
         try {
-            for (const std::string &root : roots) {
-                for (const KeptScan &scan : history->scans(root))
-                    if (scan.takenAt < before)
+            for (const Place &place : places) {
+                for (const KeptScan &scan : history->scans(place.root))
+                    if (scan.takenAt < before && scan.identity == place.identity)
                         m_scans.push_back(scan);
             }
         } catch (const HistoryError &e) {
@@ -55,7 +55,7 @@ void ScanComparison::refill(const std::vector<std::string> &roots, std::int64_t 
     });
     cbCompare->clear();
     cbCompare->addItem(QStringLiteral("(none)"));
-    const bool severalDrives = roots.size() > 1;
+    const bool severalDrives = places.size() > 1;
     for (const KeptScan &scan : m_scans) {
         QString text = whenText(scan.takenAt) + QStringLiteral(", ") +
                        toQt(formatWhole(double(scan.files), m_services.locale)) +

@@ -27,11 +27,18 @@ class ScanComparison : public QObject
 public:
     ScanComparison(QWidget *window, Services &services);
 
-    // Lists the kept scans of the drives with these roots taken before
-    // `before` (seconds since 1970: when the run began, so that its own scans
-    // are not offered) and chooses "(none)". A history that cannot be read
-    // leaves the choice empty and says why.
-    void refill(const std::vector<std::string> &roots, std::int64_t before);
+    // A drive as the history knows it: its root, and the identity of the
+    // file system there now (another disk mounted there has other scans).
+    struct Place
+    {
+        std::string root;
+        std::string identity;
+    };
+    // Lists the kept scans of these drives taken before `before` (seconds
+    // since 1970: when the run began, so that its own scans are not offered)
+    // and chooses "(none)". A history that cannot be read leaves the choice
+    // empty and says why.
+    void refill(const std::vector<Place> &places, std::int64_t before);
     // The figures of the scan chosen; nullptr for "(none)".
     [[nodiscard]] const Statistics *earlier() const { return m_earlier ? &*m_earlier : nullptr; }
     // "Compared with the scan of <date> <time>"; empty for "(none)".

@@ -3,6 +3,7 @@
 #include "chart/Chart.h"
 #include "chart/ChartPrinting.h"
 #include "engine/Drives.h"
+#include "platform/FileSystem.h"
 #include "platform/Messages.h"
 #include "selection/StatFiles.h"
 #include "support/Utility.h"
@@ -747,11 +748,11 @@ void TfrmStatistics::runEnded(bool statisticsCollected)
 {
     m_statisticsCollected = m_statisticsCollected || statisticsCollected;
     if (m_run) {
-        std::vector<std::string> roots;
+        std::vector<ScanComparison::Place> places;
         for (const std::string &drive : m_run->drives())
             if (const auto volume = m_services.volumes.find(asciiLower(drive.empty() ? '\0' : drive[0])))
-                roots.push_back(volume->root);
-        comparison->refill(roots, m_runStarted);
+                places.push_back({volume->root, fileSystemIdentity(volume->root)});
+        comparison->refill(places, m_runStarted);
     }
     const QString problem = !m_historyProblem.isEmpty()
                                 ? m_historyProblem + QStringLiteral(" This scan is not kept.")

@@ -116,6 +116,34 @@ void TimePage::doFileTimes()
     // flat line that claims nothing was ever read.
     const double accessed = fillSlots(*Series12, s.accessTimeSlots, clock);
     Series12->setActive(accessed > 0);
+
+    // Compared with an earlier scan: its curves beside these, paler.
+    const Statistics *earlier = m_context.earlierStatistics();
+    chart::ChartSeries *const now[] = {Series10, Series11, Series12};
+    const std::array<double, kTimeSlots> *then[] = {
+        earlier ? &earlier->modifiedTimeSlots : nullptr,
+        earlier ? &earlier->createdTimeSlots : nullptr,
+        earlier ? &earlier->accessTimeSlots : nullptr};
+    chart::ChartModel &model = Chart4->model();
+    for (std::size_t i = 0; i < std::size(now); ++i) {
+        const QString title = now[i]->title() + QStringLiteral(" then");
+        chart::ChartSeries *earlierCurve = nullptr;
+        for (int k = 0; k < model.seriesCount(); ++k)
+            if (model.series(k).title() == title)
+                earlierCurve = &model.series(k);
+        if (!earlier) {
+            if (earlierCurve)
+                earlierCurve->setActive(false);
+            continue;
+        }
+        if (!earlierCurve) {
+            earlierCurve = &model.addSeries(chart::SeriesKind::Line, title);
+            earlierCurve->setPointersVisible(false);
+        }
+        earlierCurve->setColor(paler(now[i]->color()));
+        const double sum = fillSlots(*earlierCurve, *then[i], clock);
+        earlierCurve->setActive(now[i]->isActive() || sum > 0);
+    }
 }
 
 void TimePage::sbTimeChange(int position)

@@ -8,6 +8,7 @@
 #include "views/DatePages.h"
 #include "views/ScanComparison.h"
 #include "views/SizesPage.h"
+#include "views/TimePage.h"
 #include "views/TypesPage.h"
 #include "widgets/StringGrid.h"
 
@@ -30,13 +31,18 @@ private:
                 return row;
         return -1;
     }
+    static const chart::ChartSeries *seriesTitled(const chart::ChartModel &model,
+                                                  const char *title)
+    {
+        for (int i = 0; i < model.seriesCount(); ++i)
+            if (model.series(i).title() == QLatin1String(title))
+                return &model.series(i);
+        return nullptr;
+    }
     // The series of the earlier scan's bars; nullptr before there was one.
     static const chart::ChartSeries *earlierBars(chart::Chart &chart)
     {
-        for (int i = 0; i < chart.model().seriesCount(); ++i)
-            if (chart.model().series(i).title() == QStringLiteral("Then"))
-                return &chart.model().series(i);
-        return nullptr;
+        return seriesTitled(chart.model(), "Then");
     }
     static QStringList rowTexts(const StringGrid &grid, int row)
     {
@@ -68,6 +74,13 @@ private slots:
         writeFile(env.c.path() + QStringLiteral("/new.iso"), 70000);
         writeFile(env.c.path() + QStringLiteral("/docs/deep/note 0.txt"), 400);
         QVERIFY(QFile::remove(env.c.path() + QStringLiteral("/with space/data0.bin")));
+        // A scan of another disk once mounted where c is now is not offered.
+        KeptScan otherDisk;
+        otherDisk.takenAt = 1000;
+        otherDisk.drive = "c: [sys]";
+        otherDisk.place = env.c.path().toStdString();
+        otherDisk.identity = "fsid:another disk";
+        history->keep(otherDisk, {});
         runAndWait(w, allFilesOf({"c: [sys]"}));
         QCOMPARE(choice.count(), 2);
         QVERIFY(choice.isEnabled());
@@ -112,6 +125,16 @@ private slots:
         QVERIFY(then->pointColor(0).lightness() > w.sizesPage->Series1->pointColor(0).lightness());
         QVERIFY(w.StatusBar1->currentMessage().startsWith(
             QStringLiteral("Compared with the scan of ")));
+        // The Time page's curves of then, paler, beside those of now.
+        const chart::ChartModel &times = w.timePage->Chart4->model();
+        const chart::ChartSeries *modifiedThen = seriesTitled(times, "Modified time then");
+        QVERIFY(modifiedThen && modifiedThen->isActive());
+        QCOMPARE(modifiedThen->points().size(), std::size_t(kTimeSlots));
+        double filesThen = 0;
+        for (const chart::ChartPoint &point : modifiedThen->points())
+            filesThen += point.value;
+        QCOMPARE(filesThen, 7.0);
+        QVERIFY(modifiedThen->color().lightness() > w.timePage->Series10->color().lightness());
 
         // "(none)" gives the pages back as they were.
         choice.setCurrentIndex(0);
@@ -121,6 +144,7 @@ private slots:
         QVERIFY(!types.cell(1, typeRow(types, QStringLiteral(".ISO"))).endsWith(")"));
         QCOMPARE(sizes.colCount(), 3);
         QVERIFY(!earlierBars(*w.sizesPage->Chart1)->isActive());
+        QVERIFY(!modifiedThen->isActive());
         QVERIFY(w.StatusBar1->currentMessage().startsWith(QStringLiteral("Finished - ")));
     }
 
