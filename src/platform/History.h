@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vorin {
@@ -62,6 +63,10 @@ public:
     [[nodiscard]] virtual std::vector<KeptScan> scans(std::optional<std::string> place = {}) = 0;
     [[nodiscard]] virtual std::optional<KeptScan> scan(std::int64_t id) = 0;
     [[nodiscard]] virtual std::vector<HistoryFigure> figures(std::int64_t id) = 0;
+    // One table's figures of every kept scan of a place, with the id of the
+    // scan each is of, in one read: what a history over many scans needs.
+    [[nodiscard]] virtual std::vector<std::pair<std::int64_t, HistoryFigure>>
+    tableOfPlace(const std::string &place, const std::string &table) = 0;
     // Forgets every scan of a place, or of every place; returns how many.
     virtual std::int64_t forget(std::optional<std::string> place = {}) = 0;
 };

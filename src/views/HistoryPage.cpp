@@ -1,7 +1,6 @@
 #include "views/HistoryPage.h"
 
 #include "chart/Chart.h"
-#include "engine/History.h"
 #include "platform/Messages.h"
 #include "platform/SettingsFile.h"
 #include "selection/StatFiles.h"
@@ -31,12 +30,17 @@ constexpr int kTypesShown = 5;
 const QList<int> kHistoryWidths = {110, 100, 70, 67, 67, 67, 67, 67};
 const QRect kPlace(4, 34, 616, 270);
 
-// One kept scan as the page shows it.
-struct ScanFigures
+double usedSpace(const KeptScan &scan)
 {
-    KeptScan scan;
-    std::map<std::string, TypeTotal> types;
-};
+    return scan.capacity - scan.freeSpace;
+}
+
+// A type's figures in one kept scan; nothing when it had none of them.
+template <typename Figures> TypeTotal typeOf(const Figures &figures, const std::string &key)
+{
+    const auto found = figures.types.find(key);
+    return found == figures.types.end() ? TypeTotal{} : found->second;
+}
 
 QString dateOf(std::int64_t takenAt)
 {
@@ -157,14 +161,19 @@ void HistoryPage::showDrive()
     const KeptDrive &drive = m_drives[static_cast<std::size_t>(index)];
     std::vector<ScanFigures> kept;
     try {
+        std::map<std::int64_t, std::size_t> byId;
         for (const KeptScan &scan : history->scans(drive.place)) {
             if (scan.identity != drive.identity)
                 continue;
-            ScanFigures figures{scan, {}};
-            for (const TypeTotal &type : statisticsOf(history->figures(scan.id)).lbTypes)
-                figures.types.emplace(type.key, type);
-            kept.push_back(std::move(figures));
+            byId.emplace(scan.id, kept.size());
+            kept.push_back({scan, {}});
         }
+        // Every type of every scan in one read: a thousand scans open at once.
+        for (const auto &[id, figure] : history->tableOfPlace(drive.place, "types"))
+            if (const auto scan = byId.find(id); scan != byId.end())
+                kept[scan->second].types.emplace(
+                    figure.key, TypeTotal{figure.key, figure.files,
+                                          static_cast<std::int64_t>(figure.bytes)});
     } catch (const HistoryError &e) {
         lblNoHistory->setText(toQt(e.what()));
         lblNoHistory->show();
@@ -184,11 +193,13 @@ void HistoryPage::showDrive()
     });
     if (last.size() > static_cast<std::size_t>(kTypesShown))
         last.resize(kTypesShown);
-    const auto typeOf = [](const ScanFigures &figures, const std::string &key) {
-        const auto found = figures.types.find(key);
-        return found == figures.types.end() ? TypeTotal{} : found->second;
-    };
-    const auto used = [](const KeptScan &scan) { return scan.capacity - scan.freeSpace; };
+
+    const bool listing = rgHistory[0]->isChecked();
+    gridHistory->setVisible(listing);
+    chartHistory->setVisible(!listing);
+    // Only what is shown is filled: a thousand scans make a long table.
+    if (!listing)
+        return chartDrive(kept, last);
 
     // The table: a row per scan, oldest first.
     const LocaleSeparators &locale = m_context.services.locale;
@@ -203,20 +214,18 @@ void HistoryPage::showDrive()
     gridHistory->setRowTexts(0, headings);
     for (std::size_t i = 0; i < kept.size(); ++i) {
         const KeptScan &scan = kept[i].scan;
-        QStringList row{ScanComparison::whenText(scan.takenAt), n(used(scan)),
+        QStringList row{ScanComparison::whenText(scan.takenAt), n(usedSpace(scan)),
                         n(double(scan.files))};
         for (const TypeTotal &type : last)
             row << n(double(typeOf(kept[i], type.key).bytes));
         gridHistory->setRowTexts(static_cast<int>(i) + 1, row);
     }
     fitListingGrid(*gridHistory, kHistoryWidths);
+}
 
-    const bool listing = rgHistory[0]->isChecked();
-    gridHistory->setVisible(listing);
-    chartHistory->setVisible(!listing);
-    if (listing)
-        return;
-
+void HistoryPage::chartDrive(const std::vector<ScanFigures> &kept,
+                             const std::vector<TypeTotal> &last)
+{
     // The chart: used space (or files) and the five types, a point per scan.
     const bool bySize = rgHistory[1]->isChecked();
     chart::ChartModel &model = chartHistory->model();
@@ -235,7 +244,7 @@ void HistoryPage::showDrive()
     };
     curve(bySize ? QStringLiteral("Used space") : QStringLiteral("Files"), 1,
           [&](const ScanFigures &f) {
-              return bySize ? used(f.scan) / kBytesPerMB : double(f.scan.files);
+              return bySize ? usedSpace(f.scan) / kBytesPerMB : double(f.scan.files);
           });
     for (std::size_t t = 0; t < last.size(); ++t) {
         const std::string key = last[t].key;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "engine/Statistics.h"
 #include "platform/History.h"
 #include "views/PageContext.h"
 
 #include <array>
+#include <map>
 #include <QObject>
 #include <QString>
 #include <string>
@@ -65,6 +67,14 @@ private:
         std::string identity;
         QString label;
     };
+
+    // One kept scan of the drive, with its types.
+    struct ScanFigures
+    {
+        KeptScan scan;
+        std::map<std::string, TypeTotal> types;
+    };
+    void chartDrive(const std::vector<ScanFigures> &kept, const std::vector<TypeTotal> &last);
 
     PageContext &m_context;
     std::vector<KeptDrive> m_drives;

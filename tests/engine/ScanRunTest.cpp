@@ -367,6 +367,11 @@ public:
     std::vector<KeptScan> scans(std::optional<std::string>) override { return {}; }
     std::optional<KeptScan> scan(std::int64_t) override { return {}; }
     std::vector<HistoryFigure> figures(std::int64_t) override { return {}; }
+    std::vector<std::pair<std::int64_t, HistoryFigure>> tableOfPlace(const std::string &,
+                                                                     const std::string &) override
+    {
+        return {};
+    }
     std::int64_t forget(std::optional<std::string>) override { return 0; }
 };
 

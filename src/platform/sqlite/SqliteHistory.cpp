@@ -171,6 +171,9 @@ SqliteHistory::SqliteHistory(const std::string &path, Options options)
         code != SQLITE_OK)
         fail(code);
     sqlite3_busy_timeout(m_db, static_cast<int>(m_options.busyTimeout.count()));
+    // A scan writes a few hundred rows: a small page cache does, and keeps
+    // the walk's own memory what it was.
+    sqlite3_exec(m_db, "PRAGMA cache_size=-256", nullptr, nullptr, nullptr);
     try {
         migrate();
     } catch (const HistoryError &) {
@@ -302,6 +305,22 @@ std::vector<HistoryFigure> SqliteHistory::figures(std::int64_t id)
     std::vector<HistoryFigure> out;
     while (select.step())
         out.push_back({select.bytes(0), select.bytes(1), select.integer(2), select.real(3)});
+    return out;
+}
+
+std::vector<std::pair<std::int64_t, HistoryFigure>>
+SqliteHistory::tableOfPlace(const std::string &place, const std::string &table)
+{
+    Statement select(m_db,
+                     "SELECT f.scan, f.tbl, f.key, f.files, f.bytes FROM scans s "
+                     "JOIN figures f ON f.scan = s.id AND f.tbl = ? WHERE s.place = ? "
+                     "ORDER BY s.taken_at, s.id",
+                     m_path);
+    select.bindText(1, table).bind(2, std::string_view(place));
+    std::vector<std::pair<std::int64_t, HistoryFigure>> out;
+    while (select.step())
+        out.push_back({select.integer(0),
+                       {select.bytes(1), select.bytes(2), select.integer(3), select.real(4)}});
     return out;
 }
 

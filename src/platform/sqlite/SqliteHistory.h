@@ -40,6 +40,8 @@ public:
     [[nodiscard]] std::vector<KeptScan> scans(std::optional<std::string> place = {}) override;
     [[nodiscard]] std::optional<KeptScan> scan(std::int64_t id) override;
     [[nodiscard]] std::vector<HistoryFigure> figures(std::int64_t id) override;
+    [[nodiscard]] std::vector<std::pair<std::int64_t, HistoryFigure>>
+    tableOfPlace(const std::string &place, const std::string &table) override;
     std::int64_t forget(std::optional<std::string> place = {}) override;
 
 private:

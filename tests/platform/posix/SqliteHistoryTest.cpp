@@ -104,6 +104,13 @@ TEST(SqliteHistoryTest, keepsScansWholeListsThemByPlaceAndForgets)
     EXPECT_EQ(kept.bytes, given.bytes);
     EXPECT_EQ(sorted(history.figures(first)), sorted(figuresOf(12)));
     EXPECT_FALSE(history.scan(999));
+    // One table of every scan of a place, oldest scan first.
+    const auto sizes = history.tableOfPlace(odd, "sizes");
+    ASSERT_EQ(sizes.size(), 12u + 4u);
+    EXPECT_EQ(sizes.front().first, first);
+    EXPECT_EQ(sizes.back().first, second);
+    EXPECT_EQ(sizes.back().second.table, "sizes");
+    EXPECT_EQ(history.tableOfPlace(odd, "types").size(), 4u);
 
     EXPECT_EQ(history.forget(odd), 2);
     EXPECT_EQ(history.scans().size(), 1u);
