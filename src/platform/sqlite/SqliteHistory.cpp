@@ -174,6 +174,10 @@ SqliteHistory::SqliteHistory(const std::string &path, Options options)
     // A scan writes a few hundred rows: a small page cache does, and keeps
     // the walk's own memory what it was.
     sqlite3_exec(m_db, "PRAGMA cache_size=-256", nullptr, nullptr, nullptr);
+    if (m_options.maxPages > 0) {
+        const std::string limit = "PRAGMA max_page_count=" + std::to_string(m_options.maxPages);
+        sqlite3_exec(m_db, limit.c_str(), nullptr, nullptr, nullptr);
+    }
     try {
         migrate();
     } catch (const HistoryError &) {

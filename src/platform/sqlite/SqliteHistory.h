@@ -25,6 +25,9 @@ public:
         // Called after each figure is written inside keep()'s transaction;
         // tests end a process there to check that a half-kept scan vanishes.
         std::function<void()> afterFigure;
+        // The most pages the database may have (0: as many as the disk
+        // takes); tests make a full disk of it.
+        int maxPages = 0;
     };
 
     // The schema this program writes.

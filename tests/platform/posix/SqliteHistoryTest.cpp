@@ -249,6 +249,28 @@ TEST(SqliteHistoryTest, aLockHeldPastTheTimeoutKeepsNothingAndChangesNothing)
     EXPECT_EQ(history.scans().size(), 2u);
 }
 
+// A disk that fills up while a scan is written: nothing of that scan is kept,
+// the scans before it stay, and the next scan that fits is kept.
+TEST(SqliteHistoryTest, aFullDiskKeepsNothingOfThatScan)
+{
+    ScratchDirectory dir;
+    const auto path = dir / "history.sqlite";
+    SqliteHistory(path).keep(scanOf("/", 1, 1), figuresOf(5));
+    SqliteHistory::Options options;
+    options.maxPages = 8;
+    SqliteHistory full(path, options);
+    try {
+        full.keep(scanOf("/", 2, 2), figuresOf(5000));
+        ADD_FAILURE() << "kept beyond the disk";
+    } catch (const HistoryError &e) {
+        EXPECT_NE(std::string(e.what()).find("the disk is full"), std::string::npos) << e.what();
+    }
+    ASSERT_EQ(full.scans().size(), 1u);
+    EXPECT_EQ(full.figures(full.scans()[0].id).size(), 7u);
+    full.keep(scanOf("/", 3, 3), figuresOf(1));
+    EXPECT_EQ(full.scans().size(), 2u);
+}
+
 // Two programs keeping scans at once both keep all of theirs: each waits for
 // the other's transaction.
 TEST(SqliteHistoryTest, twoWritersAtOnceBothKeepTheirScans)
