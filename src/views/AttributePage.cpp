@@ -129,6 +129,29 @@ AttributePage::AttributePage(QWidget *page, PageContext &context)
     note->setWordWrap(true);
     note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
+    const int changesTop = kChartTop + kChartSize.height() + 60;
+    pnlChanges = new QWidget(page);
+    pnlChanges->setObjectName(QStringLiteral("pnlChanges"));
+    pnlChanges->setGeometry(0, changesTop, 632, headingHeight + kRowPitch * int(kRows));
+    makeLabel(pnlChanges, QString(), QStringLiteral("Change since then"),
+              QRect(kNameX, 0, 200, headingHeight), Qt::AlignLeft, true);
+    makeLabel(pnlChanges, QString(), QStringLiteral("# Files"),
+              QRect(kCountX, 0, kCountWidth, headingHeight), Qt::AlignRight, true);
+    makeLabel(pnlChanges, QString(), QStringLiteral("File Sizes"),
+              QRect(kSizeX, 0, kSizeWidth, headingHeight), Qt::AlignRight, true);
+    for (std::size_t row = 0; row < kRows; ++row) {
+        const int y = headingHeight + 4 + kRowPitch * int(row);
+        makeLabel(pnlChanges, QString(), QString::fromLatin1(kAttributeRows[row].caption),
+                  QRect(kNameX, y, kNameWidth, kRowHeight), Qt::AlignLeft, true);
+        lblChangeFiles[row] =
+            makeLabel(pnlChanges, QStringLiteral("lblChangeFiles%1").arg(row), QString(),
+                      QRect(kCountX, y, kCountWidth, kRowHeight), Qt::AlignRight, false);
+        lblChangeSize[row] =
+            makeLabel(pnlChanges, QStringLiteral("lblChangeSize%1").arg(row), QString(),
+                      QRect(kSizeX, y, kSizeWidth, kRowHeight), Qt::AlignRight, false);
+    }
+    pnlChanges->hide();
+
     attributeTable = new TableExport(
         page, QStringLiteral("Attributes"), [this] { return figureTable(); }, locale);
     attributeTable->offerOnPage();
@@ -194,6 +217,16 @@ void AttributePage::doFileAttrs()
         files[row] = static_cast<double>(s.*attribute.files);
         bytes[row] = s.*attribute.bytes;
     }
+    const Statistics *earlier = m_context.earlierStatistics();
+    pnlChanges->setVisible(earlier != nullptr);
+    if (earlier)
+        for (std::size_t row = 0; row < kRows; ++row) {
+            const AttributeRow &attribute = kAttributeRows[row];
+            lblChangeFiles[row]->setText(toQt(formatChange(
+                static_cast<double>(s.*attribute.files - earlier->*attribute.files), locale)));
+            lblChangeSize[row]->setText(
+                toQt(formatChange(s.*attribute.bytes - earlier->*attribute.bytes, locale)));
+        }
     // A file with several attributes is in several sums, so the shares are
     // of the four together and always add up to 100 %.
     fillShares(*HorizBarSeries4, files);

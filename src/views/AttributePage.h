@@ -2,6 +2,7 @@
 
 #include "views/PageContext.h"
 
+#include <array>
 #include <QObject>
 
 class QLabel;
@@ -39,6 +40,11 @@ public:
     QLabel *lblSzSystem = nullptr;
     QLabel *lblNArchive = nullptr;
     QLabel *lblSzArchive = nullptr;
+    // Compared with an earlier scan: each row's change in files and bytes,
+    // under the note (objectNames lblChangeFiles0.., lblChangeSize0..).
+    QWidget *pnlChanges = nullptr;
+    std::array<QLabel *, 4> lblChangeFiles{};
+    std::array<QLabel *, 4> lblChangeSize{};
     chart::Chart *Chart2 = nullptr; // share of the files
     chart::Chart *Chart3 = nullptr; // share of the bytes
     chart::ChartSeries *HorizBarSeries4 = nullptr;

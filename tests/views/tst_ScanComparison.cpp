@@ -5,6 +5,7 @@
 
 #include "chart/Chart.h"
 #include "platform/History.h"
+#include "views/AttributePage.h"
 #include "views/DatePages.h"
 #include "views/ScanComparison.h"
 #include "views/SizesPage.h"
@@ -13,6 +14,7 @@
 #include "widgets/StringGrid.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QRadioButton>
 #include <QStatusBar>
 
@@ -74,6 +76,8 @@ private slots:
         writeFile(env.c.path() + QStringLiteral("/new.iso"), 70000);
         writeFile(env.c.path() + QStringLiteral("/docs/deep/note 0.txt"), 400);
         QVERIFY(QFile::remove(env.c.path() + QStringLiteral("/with space/data0.bin")));
+        QVERIFY(QFile::setPermissions(env.c.path() + QStringLiteral("/docs/deep/note 1.txt"),
+                                      QFile::ReadOwner | QFile::ReadGroup));
         // A scan of another disk once mounted where c is now is not offered.
         KeptScan otherDisk;
         otherDisk.takenAt = 1000;
@@ -125,6 +129,11 @@ private slots:
         QVERIFY(then->pointColor(0).lightness() > w.sizesPage->Series1->pointColor(0).lightness());
         QVERIFY(w.StatusBar1->currentMessage().startsWith(
             QStringLiteral("Compared with the scan of ")));
+        // The Attribute page: one file more is read-only, of 101 bytes.
+        QVERIFY(!w.attributePage->pnlChanges->isHidden());
+        QCOMPARE(w.attributePage->lblChangeFiles[1]->text(), QStringLiteral("+1"));
+        QCOMPARE(w.attributePage->lblChangeSize[1]->text(), QStringLiteral("+101"));
+        QCOMPARE(w.attributePage->lblChangeFiles[0]->text(), QStringLiteral("0"));
         // The Time page's curves of then, paler, beside those of now.
         const chart::ChartModel &times = w.timePage->Chart4->model();
         const chart::ChartSeries *modifiedThen = seriesTitled(times, "Modified time then");
@@ -145,6 +154,7 @@ private slots:
         QCOMPARE(sizes.colCount(), 3);
         QVERIFY(!earlierBars(*w.sizesPage->Chart1)->isActive());
         QVERIFY(!modifiedThen->isActive());
+        QVERIFY(w.attributePage->pnlChanges->isHidden());
         QVERIFY(w.StatusBar1->currentMessage().startsWith(QStringLiteral("Finished - ")));
     }
 
