@@ -90,7 +90,8 @@ void tst_AttributePage::tableHasItsRowsHeadingsAndNote()
         {"Archive", t.page.lblNArchive, t.page.lblSzArchive, "lblNArchive", "lblSzArchive"},
     };
     QMap<QString, QLabel *> byText;
-    for (QLabel *label : page.findChildren<QLabel *>())
+    // The page's own labels; those of the changes panel repeat the captions.
+    for (QLabel *label : page.findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly))
         if (!label->text().isEmpty())
             byText.insert(label->text(), label);
     int previousTop = -1;
