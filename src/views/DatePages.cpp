@@ -107,7 +107,8 @@ DatePages::DatePages(const std::array<QWidget *, 4> &pages, PageContext &context
     createTable = offerGridExport(gridCreate, QStringLiteral("Created dates"), {1, 2, 3, 4}, locale);
     modifyTable = offerGridExport(gridModify, QStringLiteral("Modified dates"), {1, 2, 3, 4}, locale);
     combineTable =
-        offerGridExport(gridCombine, QStringLiteral("Combined dates"), {1, 2, 3, 4, 5, 6}, locale);
+        offerGridExport(gridCombine, QStringLiteral("Combined dates"),
+                        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, locale);
 
     linkAgesToFiles();
 
@@ -228,6 +229,22 @@ void DatePages::fillCombinedGridDates()
     const auto count = [&locale](double n) {
         return toQt(formatInt(static_cast<std::int64_t>(n), locale));
     };
+    // Compared with an earlier scan: each date's change, size then files.
+    const Statistics *earlier = m_context.earlierStatistics();
+    const struct
+    {
+        const char *heading;
+        const std::array<double, kAgeBuckets> Statistics::*figures;
+    } columns[] = {{"Access size change", &Statistics::accessAgeBytes},
+                   {"Access files change", &Statistics::accessAgeCount},
+                   {"Create size change", &Statistics::createdAgeBytes},
+                   {"Create files change", &Statistics::createdAgeCount},
+                   {"Modify size change", &Statistics::modifiedAgeBytes},
+                   {"Modify files change", &Statistics::modifiedAgeCount}};
+    std::vector<ChangeColumn> changes;
+    if (earlier)
+        for (const auto &column : columns)
+            changes.push_back({QString::fromLatin1(column.heading), {}, {}});
     for (int row = 1; row <= kAgeBuckets; ++row) {
         const auto k = static_cast<std::size_t>(kAgeBuckets - row);
         // The labels come from the Modified table, which is filled just before.
@@ -236,8 +253,12 @@ void DatePages::fillCombinedGridDates()
                   count(s.accessAgeCount[k]), toQt(formatWhole(s.createdAgeBytes[k], locale)),
                   count(s.createdAgeCount[k]), toQt(formatWhole(s.modifiedAgeBytes[k], locale)),
                   count(s.modifiedAgeCount[k])});
+        for (std::size_t c = 0; c < changes.size(); ++c) {
+            changes[c].now.push_back((s.*columns[c].figures)[k]);
+            changes[c].before.push_back((earlier->*columns[c].figures)[k]);
+        }
     }
-    fitListingGrid(*gridCombine, kCombinedWidths);
+    writeChangeColumns(*gridCombine, kCombinedWidths, changes, locale);
 }
 
 void DatePages::doFileAges()

@@ -258,23 +258,39 @@ QString rowBarText(const chart::ChartSeries &series, std::size_t row, std::size_
 void writeChangeColumns(StringGrid &grid, const QList<int> &widths, const std::vector<RowFigures> &now,
                         const std::vector<RowFigures> *before, const LocaleSeparators &locale)
 {
+    std::vector<ChangeColumn> changes;
+    if (before) {
+        ChangeColumn bytes{QStringLiteral("Size change"), {}, {}};
+        ChangeColumn files{QStringLiteral("Files change"), {}, {}};
+        for (std::size_t i = 0; i < now.size(); ++i) {
+            const RowFigures then = i < before->size() ? (*before)[i] : RowFigures{};
+            bytes.now.push_back(now[i].bytes);
+            bytes.before.push_back(then.bytes);
+            files.now.push_back(now[i].files);
+            files.before.push_back(then.files);
+        }
+        changes = {std::move(bytes), std::move(files)};
+    }
+    writeChangeColumns(grid, widths, changes, locale);
+}
+
+void writeChangeColumns(StringGrid &grid, const QList<int> &widths,
+                        const std::vector<ChangeColumn> &changes, const LocaleSeparators &locale)
+{
     const int figures = static_cast<int>(widths.size());
-    if (!before) {
-        grid.setColCount(figures);
-        fitListingGrid(grid, widths);
-        return;
-    }
-    grid.setColCount(figures + 2);
-    grid.setCell(figures, 0, QStringLiteral("Size change"));
-    grid.setCell(figures + 1, 0, QStringLiteral("Files change"));
-    for (std::size_t i = 0; i < now.size(); ++i) {
-        const RowFigures then = i < before->size() ? (*before)[i] : RowFigures{};
-        const int row = static_cast<int>(i) + 1;
-        grid.setCell(figures, row, toQt(formatChange(now[i].bytes - then.bytes, locale)));
-        grid.setCell(figures + 1, row, toQt(formatChange(now[i].files - then.files, locale)));
-    }
+    grid.setColCount(figures + static_cast<int>(changes.size()));
     QList<int> wider = widths;
-    wider << 110 << 90;
+    for (std::size_t c = 0; c < changes.size(); ++c) {
+        const ChangeColumn &change = changes[c];
+        const int column = figures + static_cast<int>(c);
+        grid.setCell(column, 0, change.heading);
+        for (std::size_t i = 0; i < change.now.size(); ++i) {
+            const double then = i < change.before.size() ? change.before[i] : 0;
+            grid.setCell(column, static_cast<int>(i) + 1,
+                         toQt(formatChange(change.now[i] - then, locale)));
+        }
+        wider << (c % 2 == 0 ? 110 : 90);
+    }
     fitListingGrid(grid, wider);
 }
 

@@ -87,6 +87,19 @@ struct RowFigures
 void writeChangeColumns(StringGrid &grid, const QList<int> &widths, const std::vector<RowFigures> &now,
                         const std::vector<RowFigures> *before, const LocaleSeparators &locale);
 
+// One change column of a listing table: its heading and each data row's
+// figure now and then.
+struct ChangeColumn
+{
+    QString heading;
+    std::vector<double> now;
+    std::vector<double> before;
+};
+// The same for any number of change columns, after the table's own `widths`;
+// none gives the table its own columns back.
+void writeChangeColumns(StringGrid &grid, const QList<int> &widths,
+                        const std::vector<ChangeColumn> &changes, const LocaleSeparators &locale);
+
 // Draws a cell's text 2 pixels below the cell's top edge: column 0 from 3
 // pixels right of the left edge, every other column right-aligned, ending 3
 // pixels left of the right edge; clipped to the cell.

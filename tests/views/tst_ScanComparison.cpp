@@ -118,6 +118,17 @@ private slots:
         QCOMPARE(rowTexts(sizes, kSizeBands).mid(3),
                  (QStringList{QStringLiteral("-4,700"), QStringLiteral("-1")}));
         QCOMPARE(w.datePages->gridModify->colCount(), 5);
+        // Every file was written this week: the week's row holds the changes.
+        const StringGrid &combined = *w.datePages->gridCombine;
+        QCOMPARE(combined.colCount(), 13);
+        QCOMPARE(combined.cell(11, 0), QStringLiteral("Modify size change"));
+        int week = -1;
+        for (int row = 1; row < combined.rowCount(); ++row)
+            if (combined.cell(0, row) == QStringLiteral("<= 7 days"))
+                week = row;
+        QVERIFY(week > 0);
+        QCOMPARE(rowTexts(combined, week).mid(11),
+                 (QStringList{QStringLiteral("+65,300"), QStringLiteral("0")}));
         // The chart by number of files: then beside now, band 1 first.
         w.sizesPage->rgSize[2]->setChecked(true);
         const chart::ChartSeries *then = earlierBars(*w.sizesPage->Chart1);
@@ -152,6 +163,7 @@ private slots:
         QCOMPARE(typeRow(types, QStringLiteral(".ISO")) > 0, true);
         QVERIFY(!types.cell(1, typeRow(types, QStringLiteral(".ISO"))).endsWith(")"));
         QCOMPARE(sizes.colCount(), 3);
+        QCOMPARE(w.datePages->gridCombine->colCount(), 7);
         QVERIFY(!earlierBars(*w.sizesPage->Chart1)->isActive());
         QVERIFY(!modifiedThen->isActive());
         QVERIFY(w.attributePage->pnlChanges->isHidden());
