@@ -86,6 +86,22 @@ TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_con
         },
         context.showFiles);
 
+    chartPieThen = makeChart(page, QStringLiteral("chartPieThen"), QRect(404, 4, 216, 300),
+                             context.services.locale);
+    chartPieThen->model().edit([](chart::ChartSettings &s) {
+        s.titleLines = {QStringLiteral("Then")};
+        s.legend.visible = false;
+        s.view.depthPercent = 25;
+        s.view.elevation = 315;
+        s.userZoomAllowed = false;
+    });
+    SeriesThen = &chartPieThen->model().addSeries(chart::SeriesKind::Pie);
+    SeriesThen->setMarkStyle(chart::MarkStyle::Percent);
+    SeriesThen->setPercentFormat(QStringLiteral("##0.# %"));
+    SeriesThen->setOtherThresholdPercent(5.0);
+    SeriesThen->setOtherLabel(QStringLiteral("Other"));
+    chartPieThen->hide();
+
     ScrollBar2 = new QScrollBar(Qt::Horizontal, chartPie);
     ScrollBar2->setObjectName(QStringLiteral("ScrollBar2"));
     ScrollBar2->setRange(0, 360);
@@ -287,6 +303,11 @@ void TypesPage::showTypesView()
 
     gridTypes->setVisible(item == 0);
     chartPie->setVisible(gridTypes->isHidden());
+    const Statistics *earlier = m_context.earlierStatistics();
+    const bool paired = earlier != nullptr && gridTypes->isHidden();
+    chartPieThen->setVisible(paired);
+    chartPie->resize(paired ? 400 : 616, 300);
+    ScrollBar2->move(chartPie->width() - 121 - 3, 300 - 16 - 3);
     if (!gridTypes->isHidden()) {
         doTotals();
         return;
@@ -305,6 +326,23 @@ void TypesPage::showTypesView()
             const auto key = m_keysByText.find(gridTypes->cell(0, row));
             m_sliceKeys.push_back(key == m_keysByText.end() ? std::string() : key->second);
         }
+    }
+    // The same types then, in the same colours paler.
+    SeriesThen->clear();
+    if (!paired)
+        return;
+    for (int row = 1; row <= last; ++row) {
+        const auto key = m_keysByText.find(gridTypes->cell(0, row));
+        const int line = key == m_keysByText.end() ? -1 : findType(*earlier, key->second);
+        if (line < 0)
+            continue;
+        const TypeTotal &then = earlier->lbTypes[static_cast<std::size_t>(line)];
+        const double value = column == kSizeColumn    ? double(then.bytes)
+                             : column == kFilesColumn ? double(then.files)
+                             : then.files > 0         ? double(then.bytes) / double(then.files)
+                                                      : 0;
+        if (value > 0)
+            SeriesThen->addPoint(value, gridTypes->cell(1, row), paler(m_context.aColors[row]));
     }
 }
 

@@ -73,6 +73,10 @@ public:
     StringGrid *gridTypes = nullptr;
     chart::Chart *chartPie = nullptr;
     chart::ChartSeries *Series2 = nullptr;
+    // Compared with an earlier scan: its pie of the same types, paler, at the
+    // right of the current one.
+    chart::Chart *chartPieThen = nullptr;
+    chart::ChartSeries *SeriesThen = nullptr;
     QScrollBar *ScrollBar2 = nullptr; // the pie's rotation, 0 to 360 degrees
     QGroupBox *rgTypes = nullptr;
     std::array<QRadioButton *, 4> rgTypesItems{}; // objectNames rgTypes0 to rgTypes3

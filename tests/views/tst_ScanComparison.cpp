@@ -140,6 +140,16 @@ private slots:
         QVERIFY(then->pointColor(0).lightness() > w.sizesPage->Series1->pointColor(0).lightness());
         QVERIFY(w.StatusBar1->currentMessage().startsWith(
             QStringLiteral("Compared with the scan of ")));
+        // The pie by size: the types of then beside those of now, paler.
+        w.typesPage->rgTypesItems[1]->setChecked(true);
+        QVERIFY(!w.typesPage->chartPieThen->isHidden());
+        const auto &thenSlices = w.typesPage->SeriesThen->points();
+        QCOMPARE(thenSlices.size(), std::size_t(2)); // .BIN and .TXT; .ISO was not there
+        QCOMPARE(thenSlices[0].value, 5000.0 + 5001 + 5002 + 5003);
+        QCOMPARE(thenSlices[1].value, 100.0 + 101 + 102);
+        QCOMPARE(w.typesPage->Series2->points().size(), std::size_t(3));
+        w.typesPage->rgTypesItems[0]->setChecked(true);
+        QVERIFY(w.typesPage->chartPieThen->isHidden());
         // The Attribute page: one file more is read-only, of 101 bytes.
         QVERIFY(!w.attributePage->pnlChanges->isHidden());
         QCOMPARE(w.attributePage->lblChangeFiles[1]->text(), QStringLiteral("+1"));
@@ -167,6 +177,9 @@ private slots:
         QVERIFY(!earlierBars(*w.sizesPage->Chart1)->isActive());
         QVERIFY(!modifiedThen->isActive());
         QVERIFY(w.attributePage->pnlChanges->isHidden());
+        w.typesPage->rgTypesItems[1]->setChecked(true);
+        QVERIFY(w.typesPage->chartPieThen->isHidden());
+        QCOMPARE(w.typesPage->chartPie->width(), 616);
         QVERIFY(w.StatusBar1->currentMessage().startsWith(QStringLiteral("Finished - ")));
     }
 

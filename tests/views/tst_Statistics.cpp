@@ -1132,7 +1132,7 @@ void tst_Statistics::everyChartOfThePagesSavesItsPictureAtItsSize()
     std::set<QString> expected = {"chartSpaceBar", "pieTotal",    "chartPie",    "Chart1",
                                   "chartAccess",   "chartCreate", "chartModify", "chartCombine",
                                   "chartOverhang", "Chart2",      "Chart3",      "Chart4",
-                                  "chartHistory"};
+                                  "chartHistory",  "chartPieThen"};
     for (int i = 1; i <= 11; ++i)
         expected.insert(QStringLiteral("pie%1").arg(i));
     QCOMPARE(names, expected);
