@@ -282,6 +282,28 @@ void OverhangPage::doOverHang(std::int32_t clusterSize)
     Series9->clear();
     for (auto it = waste.rbegin(); it != waste.rend(); ++it)
         Series9->addPoint(100.0 * *it / (total + *it), QString(), Series9->color());
+
+    // Compared with an earlier scan: its shares beside these, paler, and each
+    // sum's change on its figure's tooltip.
+    std::vector<double> then;
+    const Statistics *earlier = m_context.earlierStatistics();
+    if (earlier) {
+        double totalThen = 0;
+        for (int band = 1; band <= kSizeBands; ++band)
+            totalThen += earlier->sizeBandBytes.at(static_cast<std::size_t>(band));
+        const std::array<double, 5> wasteThen{earlier->overhang4K, earlier->overhang8K,
+                                              earlier->overhang16K, earlier->overhang32K,
+                                              earlier->overhang64K};
+        for (auto it = wasteThen.rbegin(); it != wasteThen.rend(); ++it)
+            then.push_back(totalThen + *it > 0 ? 100.0 * *it / (totalThen + *it) : 0);
+        for (std::size_t i = 0; i < waste.size(); ++i)
+            lblOver[i]->setToolTip(QStringLiteral("Change since then: ") +
+                                   toQt(formatChange(waste[i] - wasteThen[i], locale)));
+    } else {
+        for (QLabel *label : lblOver)
+            label->setToolTip(QString());
+    }
+    showEarlierBars(*chartOverhang, *Series9, then);
 }
 
 void OverhangPage::drawClusterArrow(std::int32_t clusterSize)

@@ -7,6 +7,7 @@
 #include "platform/History.h"
 #include "views/AttributePage.h"
 #include "views/DatePages.h"
+#include "views/OverhangPage.h"
 #include "views/ScanComparison.h"
 #include "views/SizesPage.h"
 #include "views/TimePage.h"
@@ -150,6 +151,12 @@ private slots:
         QCOMPARE(w.typesPage->Series2->points().size(), std::size_t(3));
         w.typesPage->rgTypesItems[0]->setChecked(true);
         QVERIFY(w.typesPage->chartPieThen->isHidden());
+        // The Overhang page: the shares then beside those of now, each sum's change on its tooltip.
+        const chart::ChartSeries *overhangThen = earlierBars(*w.overhangPage->chartOverhang);
+        QVERIFY(overhangThen && overhangThen->isActive());
+        QCOMPARE(overhangThen->points().size(), std::size_t(5));
+        QVERIFY(w.overhangPage->lblOver[0]->toolTip().startsWith(
+            QStringLiteral("Change since then: ")));
         // The Attribute page: one file more is read-only, of 101 bytes.
         QVERIFY(!w.attributePage->pnlChanges->isHidden());
         QCOMPARE(w.attributePage->lblChangeFiles[1]->text(), QStringLiteral("+1"));
@@ -177,6 +184,8 @@ private slots:
         QVERIFY(!earlierBars(*w.sizesPage->Chart1)->isActive());
         QVERIFY(!modifiedThen->isActive());
         QVERIFY(w.attributePage->pnlChanges->isHidden());
+        QVERIFY(!overhangThen->isActive());
+        QVERIFY(w.overhangPage->lblOver[0]->toolTip().isEmpty());
         w.typesPage->rgTypesItems[1]->setChecked(true);
         QVERIFY(w.typesPage->chartPieThen->isHidden());
         QCOMPARE(w.typesPage->chartPie->width(), 616);
