@@ -305,7 +305,38 @@ void DatePages::doFileAges()
         // The combined bars keep the colour of their date's series.
         fillAgeSeries(*d.combined, combinedInMegabytes ? d.bytes : d.counts, combinedInMegabytes,
                       d.combined->color());
+        showEarlierCombined(*d.combined,
+                            earlier ? (combinedInMegabytes ? d.thenBytes : d.thenCounts) : nullptr,
+                            combinedInMegabytes);
     }
+}
+
+void DatePages::showEarlierCombined(const chart::ChartSeries &now,
+                                    const std::array<double, kAgeBuckets> *then,
+                                    bool inMegabytes)
+{
+    // A series of its own for each date, behind the date's own bars, paler.
+    chart::ChartModel &model = chartCombine->model();
+    const QString title = now.title() + QStringLiteral(" then");
+    chart::ChartSeries *earlier = nullptr;
+    for (int i = 0; i < model.seriesCount(); ++i)
+        if (model.series(i).title() == title)
+            earlier = &model.series(i);
+    if (!then) {
+        if (earlier)
+            earlier->setActive(false);
+        return;
+    }
+    if (!earlier) {
+        earlier = &model.addSeries(chart::SeriesKind::HorizontalBar, title);
+        earlier->setColor(paler(now.color()));
+        earlier->setBarWidthPercent(now.barWidthPercent());
+        earlier->setBarOffsetPercent(now.barOffsetPercent());
+        earlier->setMarkStyle(chart::MarkStyle::None);
+        earlier->setValueFormat(now.valueFormat());
+    }
+    earlier->setActive(true);
+    fillAgeSeries(*earlier, *then, inMegabytes, earlier->color());
 }
 
 void DatePages::fillAgeSeries(chart::ChartSeries &series,

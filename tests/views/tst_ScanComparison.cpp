@@ -151,6 +151,11 @@ private slots:
         QCOMPARE(w.typesPage->Series2->points().size(), std::size_t(3));
         w.typesPage->rgTypesItems[0]->setChecked(true);
         QVERIFY(w.typesPage->chartPieThen->isHidden());
+        // The Combined chart: each date's bars then, paler, behind its own.
+        const chart::ChartSeries *combinedThen =
+            seriesTitled(w.datePages->chartCombine->model(), "Modified then");
+        QVERIFY(combinedThen && combinedThen->isActive());
+        QCOMPARE(combinedThen->points().size(), std::size_t(kAgeBuckets));
         // The Overhang page: the shares then beside those of now, each sum's change on its tooltip.
         const chart::ChartSeries *overhangThen = earlierBars(*w.overhangPage->chartOverhang);
         QVERIFY(overhangThen && overhangThen->isActive());
@@ -185,6 +190,7 @@ private slots:
         QVERIFY(!modifiedThen->isActive());
         QVERIFY(w.attributePage->pnlChanges->isHidden());
         QVERIFY(!overhangThen->isActive());
+        QVERIFY(!combinedThen->isActive());
         QVERIFY(w.overhangPage->lblOver[0]->toolTip().isEmpty());
         w.typesPage->rgTypesItems[1]->setChecked(true);
         QVERIFY(w.typesPage->chartPieThen->isHidden());
