@@ -173,6 +173,25 @@ OverhangPage::OverhangPage(QWidget *page, PageContext &context) : QObject(page),
     face.setColor(QPalette::Base, buttonFace());
     Memo1->setPalette(face);
     Memo1->setGeometry(8, 238, 614, 120);
+
+    // The changes take the memo's place while a comparison is on: its text
+    // explains the page, theirs are the figures.
+    pnlOverChanges = new QWidget(page);
+    pnlOverChanges->setObjectName(QStringLiteral("pnlOverChanges"));
+    pnlOverChanges->setGeometry(8, 238, 614, 120);
+    makeLabel(pnlOverChanges, QString(), QStringLiteral("Change since then"),
+              QRect(0, 0, 200, 18), Qt::AlignLeft, true);
+    makeLabel(pnlOverChanges, QString(), QStringLiteral("Wasted space"),
+              QRect(kWasteX - 8, 0, kWasteWidth, 18), Qt::AlignRight, true);
+    for (std::size_t i = 0; i < lblOverChange.size(); ++i) {
+        const int top = 20 + 19 * static_cast<int>(i);
+        makeLabel(pnlOverChanges, QString(), QString::fromLatin1(kClusterCaptions[i]),
+                  QRect(kClusterX - 8, top, kClusterWidth, 18), Qt::AlignHCenter, true);
+        lblOverChange[i] =
+            makeLabel(pnlOverChanges, QStringLiteral("lblOverChange%1").arg(i + 1), QString(),
+                      QRect(kWasteX - 8, top, kWasteWidth, 18), Qt::AlignRight);
+    }
+    pnlOverChanges->hide();
     QStringList lines;
     for (const char *line : kMemo)
         lines << QString::fromLatin1(line);
@@ -284,7 +303,7 @@ void OverhangPage::doOverHang(std::int32_t clusterSize)
         Series9->addPoint(100.0 * *it / (total + *it), QString(), Series9->color());
 
     // Compared with an earlier scan: its shares beside these, paler, and each
-    // sum's change on its figure's tooltip.
+    // sum's change in the memo's place.
     std::vector<double> then;
     const Statistics *earlier = m_context.earlierStatistics();
     if (earlier) {
@@ -297,12 +316,10 @@ void OverhangPage::doOverHang(std::int32_t clusterSize)
         for (auto it = wasteThen.rbegin(); it != wasteThen.rend(); ++it)
             then.push_back(totalThen + *it > 0 ? 100.0 * *it / (totalThen + *it) : 0);
         for (std::size_t i = 0; i < waste.size(); ++i)
-            lblOver[i]->setToolTip(QStringLiteral("Change since then: ") +
-                                   toQt(formatChange(waste[i] - wasteThen[i], locale)));
-    } else {
-        for (QLabel *label : lblOver)
-            label->setToolTip(QString());
+            lblOverChange[i]->setText(toQt(formatChange(waste[i] - wasteThen[i], locale)));
     }
+    pnlOverChanges->setVisible(earlier != nullptr);
+    Memo1->setVisible(earlier == nullptr);
     showEarlierBars(*chartOverhang, *Series9, then);
 }
 

@@ -50,6 +50,10 @@ public:
     // Rows top to bottom: 4K, 8K, 16K, 32K, 64K.
     std::array<QLabel *, 5> lblCSize{};
     std::array<QLabel *, 5> lblOver{};
+    // Compared with an earlier scan: each cluster size's change of wasted
+    // space, in the memo's place (objectNames lblOverChange1 to 5).
+    QWidget *pnlOverChanges = nullptr;
+    std::array<QLabel *, 5> lblOverChange{};
     QLabel *imArrow = nullptr;
     chart::Chart *chartOverhang = nullptr;
     chart::ChartSeries *Series9 = nullptr;

@@ -16,6 +16,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QStatusBar>
 
@@ -160,8 +161,9 @@ private slots:
         const chart::ChartSeries *overhangThen = earlierBars(*w.overhangPage->chartOverhang);
         QVERIFY(overhangThen && overhangThen->isActive());
         QCOMPARE(overhangThen->points().size(), std::size_t(5));
-        QVERIFY(w.overhangPage->lblOver[0]->toolTip().startsWith(
-            QStringLiteral("Change since then: ")));
+        QVERIFY(!w.overhangPage->pnlOverChanges->isHidden());
+        QVERIFY(w.overhangPage->Memo1->isHidden());
+        QVERIFY(w.overhangPage->lblOverChange[0]->text().startsWith(u'+'));
         // The Attribute page: one file more is read-only, of 101 bytes.
         QVERIFY(!w.attributePage->pnlChanges->isHidden());
         QCOMPARE(w.attributePage->lblChangeFiles[1]->text(), QStringLiteral("+1"));
@@ -191,7 +193,8 @@ private slots:
         QVERIFY(w.attributePage->pnlChanges->isHidden());
         QVERIFY(!overhangThen->isActive());
         QVERIFY(!combinedThen->isActive());
-        QVERIFY(w.overhangPage->lblOver[0]->toolTip().isEmpty());
+        QVERIFY(w.overhangPage->pnlOverChanges->isHidden());
+        QVERIFY(!w.overhangPage->Memo1->isHidden());
         w.typesPage->rgTypesItems[1]->setChecked(true);
         QVERIFY(w.typesPage->chartPieThen->isHidden());
         QCOMPARE(w.typesPage->chartPie->width(), 616);

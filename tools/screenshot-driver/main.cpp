@@ -392,7 +392,8 @@ void shootComparison(vorin::TfrmStatistics &window, const QString &tree, Shooter
         const char *button;
         const char *file;
     } shots[] = {{1, "rgTypes0", "history-compare-types"},
-                 {2, "rgSize1", "history-compare-sizes-chart"}};
+                 {2, "rgSize1", "history-compare-sizes-chart"},
+                 {3, "", "history-compare-overhang"}};
     for (const auto &shot : shots) {
         window.OvcNotebook1->setPageIndex(shot.page);
         if (auto *button = window.findChild<QRadioButton *>(QString::fromLatin1(shot.button)))
