@@ -75,6 +75,7 @@ double ScanRun::computePickListTotal() const
 
 bool ScanRun::begin(std::vector<std::string> drives, TypeFilter filter)
 {
+    m_runStarted = static_cast<std::int64_t>(std::time(nullptr));
     m_drives = std::move(drives);
     m_filter = std::move(filter);
     if (m_drives.empty())
@@ -169,6 +170,7 @@ void ScanRun::keepInHistory()
 {
     KeptScan scan;
     scan.takenAt = static_cast<std::int64_t>(std::time(nullptr));
+    scan.run = m_runStarted;
     scan.drive = m_currentDrive;
     scan.place = m_root;
     scan.identity = fileSystemIdentity(m_root);

@@ -178,6 +178,7 @@ private:
     bool m_statisticsCollected = false;
     double m_selectedCapacity = 0;
     std::int64_t m_today = 0;
+    std::int64_t m_runStarted = 0; // seconds since 1970: the run of each kept scan
     std::string m_letters;
     std::string m_currentDrive;
     std::int32_t m_clusterSize = 0;

@@ -24,6 +24,8 @@ struct KeptScan
 {
     std::int64_t id = 0;      // given by the history
     std::int64_t takenAt = 0; // when the scan ended, seconds since 1970 (UTC)
+    // When the run it was part of began: the drives of one run share it.
+    std::int64_t run = 0;
     std::string drive;        // as the run named it: "c:", "g: [/home/ann/Music]"
     // What the drive is, whatever letter it got: its root (mount point or
     // folder path) and the identity of its file system, so that another

@@ -6,6 +6,7 @@
 #include "widgets/WindowSupport.h"
 
 #include <algorithm>
+#include <map>
 #include <QComboBox>
 #include <QDateTime>
 #include <QLabel>
@@ -36,35 +37,50 @@ QString ScanComparison::whenText(std::int64_t takenAt)
 
 void ScanComparison::refill(const std::vector<Place> &places, std::int64_t before)
 {
-    m_scans.clear();
+    std::map<std::int64_t, std::vector<KeptScan>> byRun;
     m_problem.clear();
     if (ScanHistory *history = m_services.history) {
         try {
-            for (const Place &place : places) {
+            for (const Place &place : places)
                 for (const KeptScan &scan : history->scans(place.root))
                     if (scan.takenAt < before && scan.identity == place.identity)
-                        m_scans.push_back(scan);
-            }
+                        byRun[scan.run].push_back(scan);
         } catch (const HistoryError &e) {
-            m_scans.clear();
+            byRun.clear();
             m_problem = toQt(e.what());
         }
     }
-    std::sort(m_scans.begin(), m_scans.end(), [](const KeptScan &a, const KeptScan &b) {
-        return a.takenAt != b.takenAt ? a.takenAt > b.takenAt : a.id > b.id;
-    });
+    // Newest first; a drive kept twice in one run counts with its last scan.
+    m_runs.clear();
+    for (auto it = byRun.rbegin(); it != byRun.rend(); ++it) {
+        std::vector<KeptScan> scans;
+        for (const KeptScan &scan : it->second) {
+            const auto same = std::find_if(scans.begin(), scans.end(), [&](const KeptScan &s) {
+                return s.place == scan.place;
+            });
+            if (same == scans.end())
+                scans.push_back(scan);
+            else if (scan.takenAt >= same->takenAt)
+                *same = scan;
+        }
+        m_runs.push_back(std::move(scans));
+    }
     cbCompare->clear();
     cbCompare->addItem(QStringLiteral("(none)"));
-    const bool severalDrives = places.size() > 1;
-    for (const KeptScan &scan : m_scans) {
-        QString text = whenText(scan.takenAt) + QStringLiteral(", ") +
-                       toQt(formatWhole(double(scan.files), m_services.locale)) +
+    for (const std::vector<KeptScan> &run : m_runs) {
+        std::int64_t files = 0;
+        for (const KeptScan &scan : run)
+            files += scan.files;
+        QString text = whenText(run.front().takenAt) + QStringLiteral(", ") +
+                       toQt(formatWhole(double(files), m_services.locale)) +
                        QStringLiteral(" files");
-        if (severalDrives)
-            text += QStringLiteral(", ") + toQt(scan.drive);
+        // A run that kept fewer of these drives says which it kept.
+        if (places.size() > 1 && run.size() < places.size())
+            for (const KeptScan &scan : run)
+                text += QStringLiteral(", ") + toQt(scan.drive);
         cbCompare->addItem(text);
     }
-    cbCompare->setEnabled(!m_scans.empty());
+    cbCompare->setEnabled(!m_runs.empty());
     const bool wasComparing = m_earlier.has_value();
     m_earlier.reset();
     m_chosen.reset();
@@ -77,11 +93,15 @@ void ScanComparison::choose(int index)
 {
     m_earlier.reset();
     m_chosen.reset();
-    if (index >= 1 && static_cast<std::size_t>(index) <= m_scans.size() && m_services.history) {
-        const KeptScan &scan = m_scans[static_cast<std::size_t>(index - 1)];
+    if (index >= 1 && static_cast<std::size_t>(index) <= m_runs.size() && m_services.history) {
+        const std::vector<KeptScan> &run = m_runs[static_cast<std::size_t>(index - 1)];
         try {
-            m_earlier = statisticsOf(m_services.history->figures(scan.id));
-            m_chosen = scan;
+            // The drives of a run, added together as the run's pages add them.
+            Statistics sum;
+            for (const KeptScan &scan : run)
+                sum.merge(statisticsOf(m_services.history->figures(scan.id)));
+            m_earlier = std::move(sum);
+            m_chosen = run.front();
             m_problem.clear();
         } catch (const HistoryError &e) {
             m_problem = toQt(e.what());

@@ -18,8 +18,9 @@ namespace vorin {
 struct Services;
 
 // The "Compare with" choice beside the statistics window's command row: the
-// kept scans of the drives of the last run, newest first, after "(none)".
-// The pages read the chosen scan's figures through earlier(). GUI thread.
+// earlier runs that kept scans of the drives of the last run, newest first,
+// after "(none)". The pages read the figures of the chosen run's scans of
+// those drives, added together, through earlier(). GUI thread.
 class ScanComparison : public QObject
 {
     Q_OBJECT
@@ -59,7 +60,9 @@ private:
     void choose(int index);
 
     Services &m_services;
-    std::vector<KeptScan> m_scans; // in the order of the choice's items after "(none)"
+    // The earlier runs offered, in the order of the choice's items after
+    // "(none)": the scans of the drives of this run that each kept.
+    std::vector<std::vector<KeptScan>> m_runs;
     std::optional<Statistics> m_earlier;
     std::optional<KeptScan> m_chosen;
     QString m_problem;

@@ -27,6 +27,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# The programs keep their scans in a history of the test's own, never the user's.
+export XDG_DATA_HOME="$work/data"
 
 # Validators print hints as well as errors; a clean file gets no word at all.
 out="$(desktop-file-validate "$source/src/shell/vorin99.desktop" 2>&1)" ||
@@ -67,7 +69,7 @@ bin="$work/root/usr/bin"
 [ "$("$bin/vorin-report" --version)" = "vorin-report $version" ] || fail "vorin-report --version"
 mkdir -p "$work/music/live"
 printf 'abc' > "$work/music/live/a.mp3"
-csv="$(XDG_DATA_HOME="$work/data" "$bin/vorin-report" --csv "$work/music")"
+csv="$("$bin/vorin-report" --csv "$work/music")"
 grep -qE $'^types,\\.MP3,[^,]*,1,3\r$' <<< "$csv" || fail "vorin-report --csv: $csv"
 
 # vorin99 itself, with a folder and a folder that is not there. The windows

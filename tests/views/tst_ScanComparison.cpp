@@ -201,6 +201,29 @@ private slots:
         QVERIFY(w.StatusBar1->currentMessage().startsWith(QStringLiteral("Finished - ")));
     }
 
+    // A run of two drives is compared with an earlier run of both, added
+    // together as the pages add them.
+    void aRunOfSeveralDrivesIsComparedWithAnEarlierRunOfThem()
+    {
+        QTemporaryDir place;
+        const std::unique_ptr<ScanHistory> history =
+            openScanHistory((place.path() + QStringLiteral("/history.sqlite")).toStdString());
+        ViewsEnvironment env;
+        env.services.history = history.get();
+        TfrmStatistics w(env.services);
+        runAndWait(w, allFilesOf({"c: [sys]", "d: [data]"}));
+        QTest::qWait(1100);
+        runAndWait(w, allFilesOf({"c: [sys]", "d: [data]"}));
+        QComboBox &choice = *w.comparison->cbCompare;
+        QCOMPARE(choice.count(), 2);
+        QVERIFY(choice.itemText(1).endsWith(QStringLiteral(", 11 files")));
+        choice.setCurrentIndex(1);
+        emit choice.activated(1);
+        QVERIFY(w.comparison->earlier());
+        QCOMPARE(w.comparison->earlier()->filesProcessed, 11);
+        QCOMPARE(*w.comparison->earlier(), w.statistics());
+    }
+
     void aHistoryThatCannotKeepIsToldOnTheStatusLine()
     {
         ViewsEnvironment env;

@@ -14,6 +14,7 @@ constexpr const char *kMigrations[] = {
     "CREATE TABLE scans("
     "  id INTEGER PRIMARY KEY,"
     "  taken_at INTEGER NOT NULL,"
+    "  run INTEGER NOT NULL,"
     "  drive BLOB NOT NULL,"
     "  place BLOB NOT NULL,"
     "  identity TEXT NOT NULL,"
@@ -135,19 +136,20 @@ KeptScan scanOf(const Statement &row)
     KeptScan scan;
     scan.id = row.integer(0);
     scan.takenAt = row.integer(1);
-    scan.drive = row.bytes(2);
-    scan.place = row.bytes(3);
-    scan.identity = row.bytes(4);
-    scan.filter = row.bytes(5);
-    scan.capacity = row.real(6);
-    scan.freeSpace = row.real(7);
-    scan.files = row.integer(8);
-    scan.bytes = row.real(9);
+    scan.run = row.integer(2);
+    scan.drive = row.bytes(3);
+    scan.place = row.bytes(4);
+    scan.identity = row.bytes(5);
+    scan.filter = row.bytes(6);
+    scan.capacity = row.real(7);
+    scan.freeSpace = row.real(8);
+    scan.files = row.integer(9);
+    scan.bytes = row.real(10);
     return scan;
 }
 
 constexpr const char *kScanColumns =
-    "SELECT id, taken_at, drive, place, identity, filter, capacity, free_space, files, bytes "
+    "SELECT id, taken_at, run, drive, place, identity, filter, capacity, free_space, files, bytes "
     "FROM scans ";
 
 } // namespace
@@ -244,18 +246,19 @@ std::int64_t SqliteHistory::keep(const KeptScan &scan, const std::vector<History
     Statement(m_db, "BEGIN IMMEDIATE", m_path).step();
     try {
         Statement insert(m_db,
-                         "INSERT INTO scans(taken_at, drive, place, identity, filter, capacity, "
-                         "free_space, files, bytes) VALUES(?,?,?,?,?,?,?,?,?)",
+                         "INSERT INTO scans(taken_at, run, drive, place, identity, filter, "
+                         "capacity, free_space, files, bytes) VALUES(?,?,?,?,?,?,?,?,?,?)",
                          m_path);
         insert.bind(1, scan.takenAt)
-            .bind(2, std::string_view(scan.drive))
-            .bind(3, std::string_view(scan.place))
-            .bindText(4, scan.identity)
-            .bind(5, std::string_view(scan.filter))
-            .bind(6, scan.capacity)
-            .bind(7, scan.freeSpace)
-            .bind(8, scan.files)
-            .bind(9, scan.bytes)
+            .bind(2, scan.run)
+            .bind(3, std::string_view(scan.drive))
+            .bind(4, std::string_view(scan.place))
+            .bindText(5, scan.identity)
+            .bind(6, std::string_view(scan.filter))
+            .bind(7, scan.capacity)
+            .bind(8, scan.freeSpace)
+            .bind(9, scan.files)
+            .bind(10, scan.bytes)
             .step();
         const std::int64_t id = sqlite3_last_insert_rowid(m_db);
         Statement figure(m_db, "INSERT INTO figures(scan, tbl, key, files, bytes) VALUES(?,?,?,?,?)",

@@ -45,6 +45,7 @@ KeptScan scanOf(std::string place, std::int64_t takenAt, std::int64_t files)
 {
     KeptScan scan;
     scan.takenAt = takenAt;
+    scan.run = takenAt - 10;
     scan.drive = "g: [" + place + "]";
     scan.place = std::move(place);
     scan.identity = "fsid:1234";
@@ -101,6 +102,7 @@ TEST(SqliteHistoryTest, keepsScansWholeListsThemByPlaceAndForgets)
     EXPECT_EQ(kept.capacity, given.capacity);
     EXPECT_EQ(kept.freeSpace, given.freeSpace);
     EXPECT_EQ(kept.files, 5);
+    EXPECT_EQ(kept.run, 990);
     EXPECT_EQ(kept.bytes, given.bytes);
     EXPECT_EQ(sorted(history.figures(first)), sorted(figuresOf(12)));
     EXPECT_FALSE(history.scan(999));
@@ -126,8 +128,8 @@ TEST(SqliteHistoryTest, opensADatabaseOfTheFirstSchema)
 {
     ScratchDirectory dir;
     const auto path = dir / "history.sqlite";
-    runSql(path, "CREATE TABLE scans(id INTEGER PRIMARY KEY, taken_at INTEGER NOT NULL, drive BLOB "
-                 "NOT NULL, place BLOB NOT NULL, identity TEXT NOT NULL, filter BLOB NOT NULL, "
+    runSql(path, "CREATE TABLE scans(id INTEGER PRIMARY KEY, taken_at INTEGER NOT NULL, run "
+                 "INTEGER NOT NULL, drive BLOB NOT NULL, place BLOB NOT NULL, identity TEXT NOT NULL, filter BLOB NOT NULL, "
                  "capacity REAL NOT NULL, free_space REAL NOT NULL, files INTEGER NOT NULL, bytes "
                  "REAL NOT NULL);"
                  "CREATE INDEX scans_by_place ON scans(place, taken_at);"
@@ -135,7 +137,7 @@ TEST(SqliteHistoryTest, opensADatabaseOfTheFirstSchema)
                  "NULL, files INTEGER NOT NULL, bytes REAL NOT NULL, PRIMARY KEY(scan, tbl, key)) "
                  "WITHOUT ROWID;"
                  // Names as their bytes, as the program writes them.
-                 "INSERT INTO scans VALUES(7, 100, X'633A', X'2F', 'fsid:1', X'', 1, 1, 3, 30);"
+                 "INSERT INTO scans VALUES(7, 100, 90, X'633A', X'2F', 'fsid:1', X'', 1, 1, 3, 30);"
                  "INSERT INTO figures VALUES(7, 'types', X'2E49534F', 3, 30);"
                  "PRAGMA user_version=1;");
     SqliteHistory history(path);
