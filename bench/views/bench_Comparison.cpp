@@ -105,6 +105,7 @@ int main(int argc, char **argv)
     const double keepMs = milliseconds([&] {
         for (int i = 0; i < kept; ++i) {
             scan.takenAt = std::time(nullptr) - 86400 * (kept - i);
+            scan.run = scan.takenAt; // each a run of its own, as daily scans are
             history->keep(scan, figures);
         }
     });
