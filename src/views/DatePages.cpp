@@ -318,24 +318,18 @@ void DatePages::showEarlierCombined(const chart::ChartSeries &now,
     // A series of its own for each date, behind the date's own bars, paler.
     chart::ChartModel &model = chartCombine->model();
     const QString title = now.title() + QStringLiteral(" then");
-    chart::ChartSeries *earlier = nullptr;
-    for (int i = 0; i < model.seriesCount(); ++i)
-        if (model.series(i).title() == title)
-            earlier = &model.series(i);
-    if (!then) {
-        if (earlier)
-            earlier->setActive(false);
+    chart::ChartSeries *earlier =
+        earlierSeries(model, title, then != nullptr, [&]() -> chart::ChartSeries & {
+            chart::ChartSeries &series = model.addSeries(chart::SeriesKind::HorizontalBar, title);
+            series.setColor(paler(now.color()));
+            series.setBarWidthPercent(now.barWidthPercent());
+            series.setBarOffsetPercent(now.barOffsetPercent());
+            series.setMarkStyle(chart::MarkStyle::None);
+            series.setValueFormat(now.valueFormat());
+            return series;
+        });
+    if (!earlier)
         return;
-    }
-    if (!earlier) {
-        earlier = &model.addSeries(chart::SeriesKind::HorizontalBar, title);
-        earlier->setColor(paler(now.color()));
-        earlier->setBarWidthPercent(now.barWidthPercent());
-        earlier->setBarOffsetPercent(now.barOffsetPercent());
-        earlier->setMarkStyle(chart::MarkStyle::None);
-        earlier->setValueFormat(now.valueFormat());
-    }
-    earlier->setActive(true);
     fillAgeSeries(*earlier, *then, inMegabytes, earlier->color());
 }
 

@@ -190,31 +190,43 @@ QColor paler(const QColor &colour)
     return {(colour.red() + 255) / 2, (colour.green() + 255) / 2, (colour.blue() + 255) / 2};
 }
 
+chart::ChartSeries *earlierSeries(chart::ChartModel &model, const QString &title, bool compared,
+                                  const std::function<chart::ChartSeries &()> &make)
+{
+    chart::ChartSeries *series = nullptr;
+    for (int i = 0; i < model.seriesCount(); ++i)
+        if (model.series(i).title() == title)
+            series = &model.series(i);
+    if (!compared) {
+        if (series)
+            series->setActive(false);
+        return nullptr;
+    }
+    if (!series)
+        series = &make();
+    series->setActive(true);
+    return series;
+}
+
 void showEarlierBars(chart::Chart &chart, chart::ChartSeries &now, const std::vector<double> &values)
 {
     chart::ChartModel &model = chart.model();
-    chart::ChartSeries *then = nullptr;
-    const QString title = QStringLiteral("Then");
-    for (int i = 0; i < model.seriesCount(); ++i)
-        if (&model.series(i) != &now && model.series(i).title() == title)
-            then = &model.series(i);
     const bool compared = !values.empty();
     // Each of the two takes a little under half of the row, now below then.
     now.setBarWidthPercent(compared ? 40 : 70);
     now.setBarOffsetPercent(compared ? -55 : 0);
-    if (!compared) {
-        if (then)
-            then->setActive(false);
+    chart::ChartSeries *then =
+        earlierSeries(model, QStringLiteral("Then"), compared, [&model]() -> chart::ChartSeries & {
+            chart::ChartSeries &series =
+                model.addSeries(chart::SeriesKind::HorizontalBar, QStringLiteral("Then"));
+            series.setGradient(true);
+            series.setMarkStyle(chart::MarkStyle::None);
+            series.setBarWidthPercent(40);
+            series.setBarOffsetPercent(55);
+            return series;
+        });
+    if (!then)
         return;
-    }
-    if (!then) {
-        then = &model.addSeries(chart::SeriesKind::HorizontalBar, title);
-        then->setGradient(true);
-        then->setMarkStyle(chart::MarkStyle::None);
-        then->setBarWidthPercent(40);
-        then->setBarOffsetPercent(55);
-    }
-    then->setActive(true);
     then->clear();
     for (std::size_t i = 0; i < values.size(); ++i) {
         then->addPoint(values[i], i < now.points().size() ? now.points()[i].label : QString(),

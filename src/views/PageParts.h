@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <QColor>
 #include <QList>
 #include <QRect>
@@ -23,6 +24,7 @@ class StringGrid;
 class TableExport;
 namespace chart {
 class Chart;
+class ChartModel;
 class ChartSeries;
 } // namespace chart
 
@@ -116,6 +118,12 @@ chart::ChartSeries &setUpShareBars(chart::Chart &chart, const QString &seriesTit
 
 // A colour halfway to white: an earlier scan's beside the current one's.
 [[nodiscard]] QColor paler(const QColor &colour);
+
+// The series of an earlier scan, found by its title: made by `make` the
+// first time a comparison needs it and active then; without a comparison
+// (`compared` false) put out of sight, and nullptr.
+chart::ChartSeries *earlierSeries(chart::ChartModel &model, const QString &title, bool compared,
+                                  const std::function<chart::ChartSeries &()> &make);
 
 // The bars of an earlier scan beside those of a share-bars chart while a
 // comparison is on: a second series, "Then", in the same colours paler, its

@@ -127,19 +127,14 @@ void TimePage::doFileTimes()
     chart::ChartModel &model = Chart4->model();
     for (std::size_t i = 0; i < std::size(now); ++i) {
         const QString title = now[i]->title() + QStringLiteral(" then");
-        chart::ChartSeries *earlierCurve = nullptr;
-        for (int k = 0; k < model.seriesCount(); ++k)
-            if (model.series(k).title() == title)
-                earlierCurve = &model.series(k);
-        if (!earlier) {
-            if (earlierCurve)
-                earlierCurve->setActive(false);
+        chart::ChartSeries *earlierCurve =
+            earlierSeries(model, title, earlier != nullptr, [&]() -> chart::ChartSeries & {
+                chart::ChartSeries &curve = model.addSeries(chart::SeriesKind::Line, title);
+                curve.setPointersVisible(false);
+                return curve;
+            });
+        if (!earlierCurve)
             continue;
-        }
-        if (!earlierCurve) {
-            earlierCurve = &model.addSeries(chart::SeriesKind::Line, title);
-            earlierCurve->setPointersVisible(false);
-        }
         earlierCurve->setColor(paler(now[i]->color()));
         const double sum = fillSlots(*earlierCurve, *then[i], clock);
         earlierCurve->setActive(now[i]->isActive() || sum > 0);

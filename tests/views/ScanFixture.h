@@ -6,10 +6,13 @@
 
 #include "ViewsFixture.h"
 
+#include "platform/History.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
+#include <memory>
 #include <optional>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -35,6 +38,14 @@ inline void runAndWait(TfrmStatistics &w, std::optional<WizardResult> answer)
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kScanTimeout);
     QVERIFY(!w.scanRunning());
 }
+
+// A history of scans of the test's own, in a temporary directory.
+struct TempHistory
+{
+    QTemporaryDir place;
+    const std::unique_ptr<ScanHistory> history =
+        openScanHistory((place.path() + QStringLiteral("/history.sqlite")).toStdString());
+};
 
 // A drive of its own over an empty temporary directory, with the
 // allocation unit the test needs; fills nothing.

@@ -60,16 +60,15 @@ class TestHistoryPage : public QObject
 private slots:
     void showsEachKeptDriveOverItsScansAndForgetsIt()
     {
-        QTemporaryDir place;
-        const std::unique_ptr<ScanHistory> history =
-            openScanHistory((place.path() + QStringLiteral("/history.sqlite")).toStdString());
+        const TempHistory kept;
+        ScanHistory *const history = kept.history.get();
         for (int i = 0; i < 3; ++i)
             history->keep(scanAt("/x", "fsid:1", 1000000 + i * 86400, 10 + i), typesOf(i));
         // Another disk mounted at /x before, and a drive scanned last.
         history->keep(scanAt("/x", "fsid:0", 900000, 5), typesOf(0));
         history->keep(scanAt("/y", "fsid:2", 2000000, 1), typesOf(0));
         ViewsEnvironment env;
-        env.services.history = history.get();
+        env.services.history = history;
         TfrmStatistics w(env.services);
         HistoryPage &page = *w.historyPage;
         w.show();
@@ -131,11 +130,10 @@ private slots:
     // other settings, and a settings file that cannot be written is told.
     void theSwitchDecidesWhetherScansAreKept()
     {
-        QTemporaryDir place;
-        const std::unique_ptr<ScanHistory> history =
-            openScanHistory((place.path() + QStringLiteral("/history.sqlite")).toStdString());
+        const TempHistory kept;
+        ScanHistory *const history = kept.history.get();
         ViewsEnvironment env;
-        env.services.history = history.get();
+        env.services.history = history;
         TfrmStatistics w(env.services);
         QCheckBox &keep = *w.historyPage->cbKeepHistory;
         QVERIFY(keep.isChecked());

@@ -59,11 +59,10 @@ private:
 private slots:
     void changeColumnsShowWhatChangedSinceTheScanChosen()
     {
-        QTemporaryDir place;
-        const std::unique_ptr<ScanHistory> history =
-            openScanHistory((place.path() + QStringLiteral("/history.sqlite")).toStdString());
+        const TempHistory kept;
+        ScanHistory *const history = kept.history.get();
         ViewsEnvironment env;
-        env.services.history = history.get();
+        env.services.history = history;
         TfrmStatistics w(env.services);
         QComboBox &choice = *w.comparison->cbCompare;
         QVERIFY(!choice.isEnabled());
@@ -205,11 +204,10 @@ private slots:
     // together as the pages add them.
     void aRunOfSeveralDrivesIsComparedWithAnEarlierRunOfThem()
     {
-        QTemporaryDir place;
-        const std::unique_ptr<ScanHistory> history =
-            openScanHistory((place.path() + QStringLiteral("/history.sqlite")).toStdString());
+        const TempHistory kept;
+        ScanHistory *const history = kept.history.get();
         ViewsEnvironment env;
-        env.services.history = history.get();
+        env.services.history = history;
         TfrmStatistics w(env.services);
         runAndWait(w, allFilesOf({"c: [sys]", "d: [data]"}));
         QTest::qWait(1100);
