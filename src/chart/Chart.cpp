@@ -1,5 +1,7 @@
 #include "chart/Chart.h"
 
+#include "chart/ChartAccessibility.h"
+
 #include "chart/ChartLayout.h"
 #include "chart/ChartPainter.h"
 #include "platform/Messages.h"
@@ -38,7 +40,10 @@ Chart::Chart(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
-    connect(&m_model, &ChartModel::changed, this, qOverload<>(&QWidget::update));
+    connect(&m_model, &ChartModel::changed, this, [this] {
+        update();
+        accessibility::chartChanged(*this);
+    });
 
     // The menu is emptied and refilled for every opening; the picture's
     // actions belong to the chart so that emptying it leaves them alive.
@@ -104,7 +109,23 @@ void Chart::moveCurrent(Move move)
         break;
     }
     m_current = points[static_cast<std::size_t>(index)];
+    currentChanged();
+}
+
+bool Chart::setCurrentPoint(const ChartHit &point)
+{
+    const std::vector<ChartHit> points = ChartLayout(m_model, QRectF(rect())).keyboardPoints();
+    if (std::find(points.begin(), points.end(), point) == points.end())
+        return false;
+    m_current = point;
+    currentChanged();
+    return true;
+}
+
+void Chart::currentChanged()
+{
     update();
+    accessibility::chartCurrentChanged(*this);
 }
 
 QImage Chart::picture() const
@@ -229,6 +250,7 @@ void Chart::mouseReleaseEvent(QMouseEvent *event)
     if (!wasDragging) {
         if (const std::optional<ChartHit> hit = pointAt(release)) {
             m_current = hit;
+            accessibility::chartCurrentChanged(*this);
         }
         update();
         emit clicked();
@@ -257,7 +279,7 @@ void Chart::mouseDoubleClickEvent(QMouseEvent *event)
         const std::optional<ChartHit> hit = pointAt(event->position().toPoint());
         if (hit) {
             m_current = hit;
-            update();
+            currentChanged();
         }
         emit doubleClicked();
         if (hit) {
@@ -273,7 +295,7 @@ void Chart::contextMenuEvent(QContextMenuEvent *event)
         const std::optional<ChartHit> hit = pointAt(event->pos());
         if (hit) {
             m_current = hit;
-            update();
+            currentChanged();
         }
         openMenu(hit, event->globalPos());
     } else {

@@ -55,6 +55,9 @@ public:
     [[nodiscard]] std::optional<ChartHit> pointAt(const QPoint &position) const;
     // The keyboard's point, while the chart still shows it.
     [[nodiscard]] std::optional<ChartHit> currentPoint() const;
+    // Makes a point the keyboard's, as a screen reader choosing it does;
+    // false for a point the keyboard cannot reach.
+    bool setCurrentPoint(const ChartHit &point);
 
     // Fills the context menu's first part each time it opens, for the point
     // under the pointer or, from the keyboard, the current point; nothing
@@ -95,6 +98,7 @@ private:
     void paintFocusMark(QPainter &painter) const;
     void openMenu(const std::optional<ChartHit> &hit, const QPoint &globalPosition);
     void openMenuForCurrent();
+    void currentChanged();
 
     ChartModel m_model;
     QPoint m_pressPosition;

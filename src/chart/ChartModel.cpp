@@ -283,6 +283,7 @@ void ChartModel::undoZoom()
 
 void ChartModel::notifyChanged()
 {
+    ++m_revision;
     emit changed();
 }
 

@@ -60,6 +60,10 @@ public:
     void setValueFormat(const QString &mask);
     [[nodiscard]] QString percentFormat() const { return m_percentFormat; }
     void setPercentFormat(const QString &mask);
+    // What the values count ("MB", "files"), for the texts that speak of a
+    // point rather than draw it; the marks and axes show bare numbers.
+    [[nodiscard]] QString unit() const { return m_unit; }
+    void setUnit(const QString &unit) { m_unit = unit; }
     [[nodiscard]] MarkStyle markStyle() const { return m_markStyle; }
     void setMarkStyle(MarkStyle style);
     [[nodiscard]] MarkPosition markPosition() const { return m_markPosition; }
@@ -110,6 +114,7 @@ private:
     QColor m_color = Qt::red;
     QString m_valueFormat = QStringLiteral("#,##0.###");
     QString m_percentFormat = QStringLiteral("##0.# %");
+    QString m_unit;
     MarkStyle m_markStyle = MarkStyle::None;
     MarkPosition m_markPosition = MarkPosition::Above;
     QFont m_markFont;
@@ -286,6 +291,9 @@ public:
     void undoZoom();
 
     void notifyChanged();
+    // Counts the changes, so that a reader of the figures can tell whether
+    // what it worked out last is still current.
+    [[nodiscard]] quint64 revision() const { return m_revision; }
 
 signals:
     void changed();
@@ -295,6 +303,7 @@ private:
     ChartSettings m_settings;
     LocaleSeparators m_separators;
     std::optional<UserZoom> m_userZoom;
+    quint64 m_revision = 0;
 };
 
 // The font with its size in pixels of a 96 dpi screen. The chart lays out and

@@ -1,5 +1,7 @@
 #include "widgets/DrawGrid.h"
 
+#include "widgets/Accessibility.h"
+
 #include "widgets/PainterGuard.h"
 
 #include <algorithm>
@@ -119,6 +121,12 @@ void DrawGrid::setSelection(int column, int row)
     m_row = row;
     scrollToRow(row);
     viewport()->update();
+    accessibility::gridCurrentChanged(*this);
+}
+
+QString DrawGrid::cellText(int, int) const
+{
+    return {};
 }
 
 bool DrawGrid::trySelectCell(int column, int row)

@@ -75,6 +75,10 @@ public:
     // select handler agrees. Returns whether the cell is now current.
     bool trySelectCell(int column, int row);
 
+    // The text a cell shows, as a screen reader reads it; a grid that draws
+    // its cells from elsewhere has none to tell.
+    [[nodiscard]] virtual QString cellText(int column, int row) const;
+
     void setDrawCellHandler(DrawCellHandler handler);
     void setSelectCellHandler(SelectCellHandler handler);
     // Shown at the pointer on a right click; not owned.

@@ -78,6 +78,11 @@ public:
     // height with an olive shadow four pixels deep, down and to the right.
     void applyHeadingStyle(int pixelSize = 23);
 
+    // A heading names what stands under it (a window's title) and screen
+    // readers let the user jump between headings; other labels read as text.
+    [[nodiscard]] bool isHeading() const { return m_heading; }
+    void setHeading(bool heading) { m_heading = heading; }
+
     // Where the face lettering is drawn within the widget.
     [[nodiscard]] QRect faceRect() const;
 
@@ -93,6 +98,7 @@ private:
 
     ShadowedText m_look;
     Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    bool m_heading = false;
 };
 
 } // namespace vorin

@@ -1,5 +1,8 @@
 #include "widgets/Notebook.h"
 
+#include "widgets/AccessibleParts.h"
+#include "widgets/Accessibility.h"
+
 #include "widgets/PainterGuard.h"
 
 #include <algorithm>
@@ -70,6 +73,7 @@ void Notebook::setPageCaption(int index, const QString &caption)
     if (index < 0 || index >= pageCount())
         return;
     m_tabs[static_cast<size_t>(index)].caption = caption;
+    accessibility::announce(this, QAccessible::NameChanged, index);
     update();
 }
 
@@ -81,6 +85,7 @@ bool Notebook::setPageIndex(int index)
         m_current = index;
         m_stack->setCurrentIndex(index);
         update();
+        accessibility::pageChanged(*this, index);
         emit pageChanged(index);
     }
     return true;
@@ -97,7 +102,10 @@ void Notebook::setPageEnabled(int index, bool enabled)
 {
     if (index < 0 || index >= pageCount())
         return;
-    m_tabs[static_cast<size_t>(index)].enabled = enabled;
+    if (m_tabs[static_cast<size_t>(index)].enabled != enabled) {
+        m_tabs[static_cast<size_t>(index)].enabled = enabled;
+        accessibility::pageStateChanged(*this, index);
+    }
     update(tabRect(index).adjusted(-kLift, -kLift, kLift, kLift));
     // A page turned off while it is shown would go on showing figures the
     // user can no longer reach by its tab (the overhang of an earlier run);

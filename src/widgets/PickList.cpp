@@ -1,5 +1,7 @@
 #include "widgets/PickList.h"
 
+#include "widgets/Accessibility.h"
+
 #include "widgets/PainterGuard.h"
 
 #include <algorithm>
@@ -278,6 +280,7 @@ bool PickList::selectRange(int first, int last, bool selected)
         if (row.selected != selected) {
             row.selected = selected;
             changed = true;
+            accessibility::pickRowChanged(*this, i);
         }
     }
     if (changed)
@@ -294,6 +297,7 @@ bool PickList::selectOnly(int first, int last)
         if (row.selected != wanted) {
             row.selected = wanted;
             changed = true;
+            accessibility::pickRowChanged(*this, i);
         }
     }
     if (changed)
@@ -440,9 +444,23 @@ void PickList::setCurrent(int index)
         m_current = -1;
         return;
     }
+    const int before = m_current;
     m_current = std::clamp(index, 0, count() - 1);
     scrollToRow(m_current);
     viewport()->update();
+    if (m_current != before)
+        accessibility::pickCurrentChanged(*this, m_current);
+}
+
+void PickList::toggleItem(int index)
+{
+    if (index < 0 || index >= count())
+        return;
+    setCurrent(index);
+    m_anchor = index;
+    if (selectRange(index, index, !selected(index)))
+        emit selectionChanged();
+    emit clicked(index);
 }
 
 void PickList::showMenu(const QPoint &globalPosition, int index)
@@ -551,11 +569,7 @@ void PickList::keyPressEvent(QKeyEvent *event)
         target = count() - 1;
         break;
     case Qt::Key_Space:
-        if (m_current >= 0) {
-            if (selectRange(m_current, m_current, !selected(m_current)))
-                emit selectionChanged();
-            emit clicked(m_current);
-        }
+        toggleItem(m_current);
         return;
     default:
         QAbstractScrollArea::keyPressEvent(event);

@@ -84,6 +84,9 @@ public:
     // selects every row and leaves the focus where it was.
     [[nodiscard]] int itemIndex() const { return m_current; }
     void setItemIndex(int index);
+    // Toggles a row as Space does on the current row: it becomes current,
+    // and the change is reported as the user's.
+    void toggleItem(int index);
 
     // --- look and behaviour
     [[nodiscard]] SelectionStyle selectionStyle() const { return m_style; }

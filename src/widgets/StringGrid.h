@@ -43,6 +43,7 @@ public:
     void setRowCount(int rows) override;
 
     [[nodiscard]] QString cell(int column, int row) const;
+    [[nodiscard]] QString cellText(int column, int row) const override { return cell(column, row); }
     void setCell(int column, int row, const QString &text);
     [[nodiscard]] QStringList rowTexts(int row) const;
     void setRowTexts(int row, const QStringList &texts);
