@@ -1,5 +1,6 @@
 #include "shell/Application.h"
 
+#include "chart/ChartAccessibility.h"
 #include "shell/AppIcon.h"
 #include "widgets/FontSubstitutes.h"
 
@@ -14,6 +15,9 @@ void prepareApplication()
     QApplication::setDesktopFileName(QStringLiteral("vorin99"));
     QApplication::setWindowIcon(appIcon());
     installFontSubstitutes();
+    // Before any window exists: Qt asks the factories when a screen reader
+    // first looks at a widget.
+    chart::installChartAccessibility();
 }
 
 } // namespace vorin
