@@ -306,6 +306,13 @@ QAccessibleInterface *widgetInterface(const QString &, QObject *object)
         return new GridAccessible(grid);
     if (auto *label = qobject_cast<HeadingLabel *>(object))
         return new HeadingAccessible(label);
+    // A window made straight from QWidget (the main window, the file lists)
+    // would read as an unnamed client area; screen readers look for a frame
+    // named by its title, as a QMainWindow gives them.
+    auto *window = qobject_cast<QWidget *>(object);
+    if (window != nullptr && window->isWindow() &&
+        window->metaObject()->superClass() == &QWidget::staticMetaObject)
+        return new QAccessibleWidget(window, QAccessible::Window);
     return nullptr;
 }
 

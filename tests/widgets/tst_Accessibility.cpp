@@ -45,6 +45,14 @@ QAccessibleInterface *face(QObject *object)
 
 } // namespace
 
+class PlainWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit PlainWindow(QWidget *parent = nullptr) : QWidget(parent) {}
+};
+
 class TestAccessibility : public QObject
 {
     Q_OBJECT
@@ -212,6 +220,16 @@ private slots:
         QVERIFY(!bytes->isValid() || bytes->text(QAccessible::Name) == grid.cell(2, 2));
         QCOMPARE(cells->rowCount(), 2);
         QVERIFY(cells->cellAt(2, 0) == nullptr);
+    }
+
+    void windowOfPlainWidgetReadsAsFrame()
+    {
+        PlainWindow window;
+        window.setWindowTitle(QStringLiteral("Vorin 99"));
+        QCOMPARE(face(&window)->role(), QAccessible::Window);
+        QCOMPARE(face(&window)->text(QAccessible::Name), QStringLiteral("Vorin 99"));
+        PlainWindow inside(&window);
+        QCOMPARE(face(&inside)->role(), QAccessible::Client);
     }
 
     void headingReadsItsLettering_data()
