@@ -14,7 +14,10 @@ core_packages=(g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev l
 gui_packages=(qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core xvfb xauth
               # The package test: validators, the Debian package's dependencies,
               # and the window check on the virtual display.
-              desktop-file-utils appstream dpkg-dev x11-utils)
+              desktop-file-utils appstream dpkg-dev x11-utils
+              # The AT-SPI test: a private session bus (dbus-run-session),
+              # the accessibility bus and the Python client that drives the program.
+              dbus-daemon dbus-bin at-spi2-core python3-pyatspi)
 windows_packages=(cmake ninja-build make googletest g++-mingw-w64-x86-64-posix wine64)
 
 # As /etc/locale.gen lists them: name, then character set. The French one in
