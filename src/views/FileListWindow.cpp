@@ -11,9 +11,11 @@
 
 #include <algorithm>
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -64,6 +66,32 @@ bool isUtf8(std::string_view bytes)
     return true;
 }
 
+// The table of the files, whose menu opens where a right click asks for it,
+// and at the current row when the keyboard does.
+class FileTable final : public QTableView
+{
+public:
+    FileTable(QWidget *parent, std::function<void(const QPoint &)> atPointer,
+              std::function<void()> atCurrentRow)
+        : QTableView(parent), m_atPointer(std::move(atPointer)),
+          m_atCurrentRow(std::move(atCurrentRow))
+    {}
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override
+    {
+        if (event->reason() == QContextMenuEvent::Mouse)
+            m_atPointer(event->globalPos());
+        else
+            m_atCurrentRow();
+        event->accept();
+    }
+
+private:
+    std::function<void(const QPoint &)> m_atPointer;
+    std::function<void()> m_atCurrentRow;
+};
+
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption,
                         const QString &hint)
 {
@@ -104,7 +132,9 @@ void FileListWindow::buildWindow()
     resize(900, 460);
     centreOnScreen(*this);
 
-    gridFiles = new QTableView(this);
+    gridFiles = new FileTable(
+        this, [this](const QPoint &at) { mnuFiles->popup(at); },
+        [this] { showMenuAtCurrentRow(); });
     gridFiles->setObjectName(QStringLiteral("gridFiles"));
     gridFiles->setModel(m_model);
     gridFiles->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -210,9 +240,24 @@ void FileListWindow::buildWindow()
     mnuFiles->addAction(actSaveCsv);
     mnuFiles->addSeparator();
     mnuFiles->addAction(actTrash);
-    gridFiles->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(gridFiles, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &at) { mnuFiles->popup(gridFiles->viewport()->mapToGlobal(at)); });
+    mnuFiles->addSeparator();
+    // What a click on a heading does, for the keyboard: the column sorted
+    // again turns its order round, another starts in its own first order.
+    mnuSort = mnuFiles->addMenu(QStringLiteral("Sort by"));
+    mnuSort->setObjectName(QStringLiteral("mnuSort"));
+    auto *columns = new QActionGroup(mnuSort);
+    for (int column = 0; column < FileListModel::kColumnCount; ++column) {
+        QAction *action = mnuSort->addAction(FileListModel::heading(column));
+        action->setCheckable(true);
+        columns->addAction(action);
+        connect(action, &QAction::triggered, this, [this, column] { sortByColumn(column); });
+    }
+    connect(mnuSort, &QMenu::aboutToShow, this, [this] {
+        const int sorted = gridFiles->horizontalHeader()->sortIndicatorSection();
+        const QList<QAction *> items = mnuSort->actions();
+        for (qsizetype column = 0; column < items.size(); ++column)
+            items[column]->setChecked(column == sorted);
+    });
     makeAction("actMenu", QString(),
                {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)},
                &FileListWindow::showMenuAtCurrentRow);
@@ -350,13 +395,29 @@ std::vector<std::string> FileListWindow::selectedPaths() const
 
 void FileListWindow::showMenuAtCurrentRow()
 {
-    QModelIndex current = gridFiles->currentIndex();
+    // Some platforms report the menu key both as a key and as a request for
+    // the menu: one menu is enough.
+    if (mnuFiles->isVisible())
+        return;
+    const QModelIndex current = gridFiles->currentIndex();
     QPoint at(0, 0);
     if (current.isValid()) {
+        gridFiles->scrollTo(current);
         const QRect cell = gridFiles->visualRect(current);
         at = cell.isValid() ? QPoint(cell.left() + 4, cell.bottom()) : at;
     }
     mnuFiles->popup(gridFiles->viewport()->mapToGlobal(at));
+}
+
+void FileListWindow::sortByColumn(int column)
+{
+    const QHeaderView &headings = *gridFiles->horizontalHeader();
+    Qt::SortOrder order = static_cast<Qt::SortOrder>(
+        m_model->headerData(column, Qt::Horizontal, Qt::InitialSortOrderRole).toInt());
+    if (headings.sortIndicatorSection() == column)
+        order = headings.sortIndicatorOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                    : Qt::AscendingOrder;
+    gridFiles->sortByColumn(column, order);
 }
 
 // --- the commands

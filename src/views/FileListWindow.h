@@ -89,8 +89,11 @@ public:
     // True when a file was written.
     bool btSaveCsvClick();
     void btTrashClick();
-    // Opens the right-click menu at the current row, as the menu key does.
+    // Opens the right-click menu at the current row, as the menu key and
+    // Shift+F10 do.
     void showMenuAtCurrentRow();
+    // Sorts by the column as a click on its heading does.
+    void sortByColumn(int column);
 
     // --- controls, named as their objectName
     QTableView *gridFiles = nullptr;
@@ -104,6 +107,7 @@ public:
     QPushButton *btSaveCsv = nullptr;
     QPushButton *btTrash = nullptr;
     QMenu *mnuFiles = nullptr;
+    QMenu *mnuSort = nullptr; // "Sort by", the headings' sorting in mnuFiles
     QTimer *tmrListing = nullptr;
     QAction *actOpen = nullptr;
     QAction *actShowInFolder = nullptr;

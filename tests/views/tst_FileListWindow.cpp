@@ -12,8 +12,11 @@
 #include <atomic>
 #include <chrono>
 #include <ctime>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
@@ -186,6 +189,8 @@ private slots:
     void listAllShowsEveryFileOfTheFigureAsTheDiskHoldsItNow_data();
     void listAllShowsEveryFileOfTheFigureAsTheDiskHoldsItNow();
     void escapeStopsAListingAndClosingWaitsForItsThread();
+    void keyboardOpensTheMenuAtTheCurrentRow_data();
+    void keyboardOpensTheMenuAtTheCurrentRow();
 };
 
 void tst_FileListWindow::initTestCase()
@@ -252,6 +257,12 @@ void tst_FileListWindow::filesShowLargestFirstAndAHeadingClickSortsByItsColumn()
     QCOMPARE(::names(w.window->model().files()), names);
     QCOMPARE(header.sortIndicatorSection(), heading >= 0 ? heading : int(FileListModel::kSize));
     QCOMPARE(header.sortIndicatorOrder(), order);
+
+    // The menu's "Sort by" does the same for the keyboard.
+    ListWindow byMenu(files);
+    if (heading >= 0)
+        byMenu.window->mnuSort->actions().at(heading)->trigger();
+    QCOMPARE(::names(byMenu.window->model().files()), names);
 }
 
 void tst_FileListWindow::copyPutsTheExactBytesOfThePathsAsTextAndAsUris_data()
@@ -462,6 +473,37 @@ void tst_FileListWindow::escapeStopsAListingAndClosingWaitsForItsThread()
     QVERIFY(w.window->close());
     QVERIFY(drive.hold.stopSeen);
     QTRY_VERIFY(w.window.isNull());
+}
+
+void tst_FileListWindow::keyboardOpensTheMenuAtTheCurrentRow_data()
+{
+    QTest::addColumn<int>("key"); // 0: the platform asks for the menu of the focused table
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::newRow("menu key") << int(Qt::Key_Menu) << Qt::KeyboardModifiers();
+    QTest::newRow("Shift+F10") << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier);
+    QTest::newRow("platform's request") << 0 << Qt::KeyboardModifiers();
+}
+
+void tst_FileListWindow::keyboardOpensTheMenuAtTheCurrentRow()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    ListWindow w;
+    QVERIFY(w.show());
+    w.select({2});
+    QTableView &table = *w.window->gridFiles;
+    if (key != 0) {
+        QTest::keyClick(&table, Qt::Key(key), modifiers);
+    } else {
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                                  table.mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(&table, &request);
+    }
+    QMenu &menu = *w.window->mnuFiles;
+    QTRY_VERIFY(menu.isVisible());
+    const QRect row = table.visualRect(w.window->model().index(2, 0));
+    QCOMPARE(menu.y(), table.viewport()->mapToGlobal(row.bottomLeft()).y());
+    menu.hide();
 }
 
 QTEST_MAIN(tst_FileListWindow)
