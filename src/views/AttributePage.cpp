@@ -57,6 +57,19 @@ constexpr AttributeRow kAttributeRows[] = {
 
 constexpr std::size_t kRows = std::size(kAttributeRows);
 
+// A row's caption names its count for a screen reader, which also hears what
+// each of the row's two figures counts: both stand far from their headings.
+void describeRow(QLabel &caption, QLabel &count, QLabel &size, bool change)
+{
+    caption.setBuddy(&count);
+    const QString files = caption.text().toLower() + QStringLiteral(" files");
+    count.setAccessibleDescription(
+        (change ? QStringLiteral("Change in the number of ") : QStringLiteral("Number of ")) +
+        files);
+    size.setAccessibleDescription(
+        (change ? QStringLiteral("Change in the size of ") : QStringLiteral("Size of ")) + files);
+}
+
 FigureChoices rowFigure(std::size_t row)
 {
     if (row >= kRows)
@@ -100,15 +113,17 @@ AttributePage::AttributePage(QWidget *page, PageContext &context)
 
     int top = kFirstRowTop;
     for (const AttributeRow &row : kAttributeRows) {
-        makeLabel(page, QStringLiteral("lbl") + QString::fromLatin1(row.caption).remove('-'),
-                  QString::fromLatin1(row.caption), QRect(kNameX, top, kNameWidth, kRowHeight),
-                  Qt::AlignLeft, true);
+        QLabel *caption =
+            makeLabel(page, QStringLiteral("lbl") + QString::fromLatin1(row.caption).remove('-'),
+                      QString::fromLatin1(row.caption), QRect(kNameX, top, kNameWidth, kRowHeight),
+                      Qt::AlignLeft, true);
         this->*row.count =
             makeLabel(page, QString::fromLatin1(row.countName), QString(),
                       QRect(kCountX, top, kCountWidth, kRowHeight), Qt::AlignRight, false);
         this->*row.size =
             makeLabel(page, QString::fromLatin1(row.sizeName), QString(),
                       QRect(kSizeX, top, kSizeWidth, kRowHeight), Qt::AlignRight, false);
+        describeRow(*caption, *(this->*row.count), *(this->*row.size), false);
         top += kRowPitch;
     }
 
@@ -116,9 +131,11 @@ AttributePage::AttributePage(QWidget *page, PageContext &context)
     Chart2 = makeChart(page, QStringLiteral("Chart2"),
                        QRect(QPoint(kFilesChartX, kChartTop), kChartSize), locale);
     HorizBarSeries4 = &setUpRowBars(*Chart2, kRows, QColor(255, 0, 0), kShareFormat);
+    HorizBarSeries4->setUnit(QStringLiteral("%"));
     Chart3 = makeChart(page, QStringLiteral("Chart3"),
                        QRect(QPoint(kSizeChartX, kChartTop), kChartSize), locale);
     HorizBarSeries5 = &setUpRowBars(*Chart3, kRows, QColor(0, 0, 255), kShareFormat);
+    HorizBarSeries5->setUnit(QStringLiteral("%"));
 
     auto *note = makeLabel(page, QStringLiteral("lblNote"),
                            QStringLiteral("Note it is possible that some files may have more than "
@@ -141,14 +158,16 @@ AttributePage::AttributePage(QWidget *page, PageContext &context)
               QRect(kSizeX, 0, kSizeWidth, headingHeight), Qt::AlignRight, true);
     for (std::size_t row = 0; row < kRows; ++row) {
         const int y = headingHeight + 4 + kRowPitch * int(row);
-        makeLabel(pnlChanges, QString(), QString::fromLatin1(kAttributeRows[row].caption),
-                  QRect(kNameX, y, kNameWidth, kRowHeight), Qt::AlignLeft, true);
+        QLabel *caption =
+            makeLabel(pnlChanges, QString(), QString::fromLatin1(kAttributeRows[row].caption),
+                      QRect(kNameX, y, kNameWidth, kRowHeight), Qt::AlignLeft, true);
         lblChangeFiles[row] =
             makeLabel(pnlChanges, QStringLiteral("lblChangeFiles%1").arg(row), QString(),
                       QRect(kCountX, y, kCountWidth, kRowHeight), Qt::AlignRight, false);
         lblChangeSize[row] =
             makeLabel(pnlChanges, QStringLiteral("lblChangeSize%1").arg(row), QString(),
                       QRect(kSizeX, y, kSizeWidth, kRowHeight), Qt::AlignRight, false);
+        describeRow(*caption, *lblChangeFiles[row], *lblChangeSize[row], true);
     }
     pnlChanges->hide();
 

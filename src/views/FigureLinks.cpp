@@ -108,13 +108,14 @@ void linkGridToFiles(DrawGrid &grid, QMenu &menu,
     // from elsewhere, a button) the grid's current cell.
     auto asked = std::make_shared<std::optional<QPoint>>();
     auto cell = std::make_shared<QPoint>(-1, -1);
-    const auto offer = [&grid, &show, at](int column, int row, const QPoint &global) {
-        chooseFigure(&grid, global, (*at)(column, row), show);
-    };
-    QObject::connect(&grid, &DrawGrid::cellActivated, action, [&grid, offer](int column, int row) {
+    // Where the menu of several figures opens: on the cell, wherever the
+    // pointer is (the keyboard's user has no eye on it).
+    const auto offer = [&grid, &show, at](int column, int row) {
         const QRect rect = grid.cellRect(column, row);
-        offer(column, row, grid.viewport()->mapToGlobal(rect.isNull() ? QPoint() : rect.center()));
-    });
+        chooseFigure(&grid, grid.viewport()->mapToGlobal(rect.isNull() ? QPoint() : rect.center()),
+                     (*at)(column, row), show);
+    };
+    QObject::connect(&grid, &DrawGrid::cellActivated, action, offer);
     QObject::connect(
         &grid, &DrawGrid::contextMenuRequested, action,
         [asked](const QPoint &, int column, int row) { *asked = QPoint(column, row); });
@@ -124,7 +125,7 @@ void linkGridToFiles(DrawGrid &grid, QMenu &menu,
         action->setEnabled(!(*at)(cell->x(), cell->y()).empty());
     });
     QObject::connect(action, &QAction::triggered, &grid,
-                     [offer, cell] { offer(cell->x(), cell->y(), QCursor::pos()); });
+                     [offer, cell] { offer(cell->x(), cell->y()); });
 }
 
 void linkChartToFiles(chart::Chart &chart,
@@ -153,11 +154,13 @@ void linkRowsToFiles(QWidget &page, QMenu &menu,
 {
     auto *watcher = new RowWatcher(page, std::move(figuresAt), show);
     QAction *action = addShowFiles(menu);
-    QObject::connect(action, &QAction::triggered, &page, [&page, &show, watcher, everyRow] {
+    QObject::connect(action, &QAction::triggered, &page, [&page, &menu, &show, watcher, everyRow] {
         FigureChoices choices = watcher->atMenu();
         if (choices.empty())
             choices = everyRow();
-        chooseFigure(&page, QCursor::pos(), choices, show);
+        // Where the page's menu was, which the keyboard may have opened far
+        // from the pointer.
+        chooseFigure(&page, menu.pos(), choices, show);
     });
 }
 

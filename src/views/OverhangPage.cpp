@@ -97,6 +97,7 @@ OverhangPage::OverhangPage(QWidget *page, PageContext &context) : QObject(page),
                               QRect(QPoint(kChartX, kChartTop), kChartSize), locale);
     Series9 = &setUpRowBars(*chartOverhang, lblCSize.size(), QColor(255, 0, 0),
                             QStringLiteral("#,##0. %"));
+    Series9->setUnit(QStringLiteral("%"));
 
     QLabel *title = makeLabel(page, QStringLiteral("lblTitle"),
                               QStringLiteral("Cluster overhang for FAT and FAT32 drives"),
@@ -138,6 +139,8 @@ OverhangPage::OverhangPage(QWidget *page, PageContext &context) : QObject(page),
             QRect(kClusterX, top, kClusterWidth, kRowHeight), Qt::AlignHCenter, true);
         lblOver[i] = makeLabel(page, QStringLiteral("lblOver") + n, QString(),
                                QRect(kWasteX, top, kWasteWidth, kRowHeight), Qt::AlignRight);
+        // The cluster size is what a screen reader names the row's waste by.
+        lblCSize[i]->setBuddy(lblOver[i]);
     }
 
     imArrow = new QLabel(page);
@@ -154,9 +157,10 @@ OverhangPage::OverhangPage(QWidget *page, PageContext &context) : QObject(page),
     pnlOverhang->setGeometry(8, 208, 612, 24);
     lblNumFiles =
         makeLabel(pnlOverhang, QStringLiteral("lblNumFiles"), QString(), QRect(6, 2, 220, 20));
-    makeLabel(pnlOverhang, QStringLiteral("lblTotalSizes"), QStringLiteral("Total file sizes:"),
-              QRect(230, 2, 100, 20));
+    QLabel *totalSizes = makeLabel(pnlOverhang, QStringLiteral("lblTotalSizes"),
+                                   QStringLiteral("Total file sizes:"), QRect(230, 2, 100, 20));
     lblSize = makeLabel(pnlOverhang, QStringLiteral("lblSize"), QString(), QRect(330, 2, 90, 20));
+    totalSizes->setBuddy(lblSize);
     lblLbl = makeLabel(pnlOverhang, QStringLiteral("lblLbl"), QStringLiteral("Actual space used:"),
                        QRect(424, 2, 184, 20));
     pnlOverhang->hide();
@@ -185,11 +189,13 @@ OverhangPage::OverhangPage(QWidget *page, PageContext &context) : QObject(page),
               QRect(kWasteX - 8, 0, kWasteWidth, 18), Qt::AlignRight, true);
     for (std::size_t i = 0; i < lblOverChange.size(); ++i) {
         const int top = 20 + 19 * static_cast<int>(i);
-        makeLabel(pnlOverChanges, QString(), QString::fromLatin1(kClusterCaptions[i]),
-                  QRect(kClusterX - 8, top, kClusterWidth, 18), Qt::AlignHCenter, true);
+        QLabel *cluster =
+            makeLabel(pnlOverChanges, QString(), QString::fromLatin1(kClusterCaptions[i]),
+                      QRect(kClusterX - 8, top, kClusterWidth, 18), Qt::AlignHCenter, true);
         lblOverChange[i] =
             makeLabel(pnlOverChanges, QStringLiteral("lblOverChange%1").arg(i + 1), QString(),
                       QRect(kWasteX - 8, top, kWasteWidth, 18), Qt::AlignRight);
+        cluster->setBuddy(lblOverChange[i]);
     }
     pnlOverChanges->hide();
     QStringList lines;

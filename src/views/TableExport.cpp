@@ -12,7 +12,10 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
 #include <QStandardPaths>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace vorin {
 
@@ -167,10 +170,22 @@ TableExport::TableExport(QWidget *owner, const QString &title, Source source,
 
 void TableExport::offerOnPage()
 {
-    m_owner->setFocusPolicy(Qt::ClickFocus);
+    // Tab reaches the page too: the keyboard's way to its figures' menu.
+    m_onPage = true;
+    m_owner->setFocusPolicy(Qt::StrongFocus);
+    if (m_owner->accessibleName().isEmpty())
+        m_owner->setAccessibleName(m_title);
     m_owner->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_owner, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &position) { m_menu->popup(m_owner->mapToGlobal(position)); });
+            [this](const QPoint &position) { popUpMenu(position); });
+}
+
+void TableExport::popUpMenu(const QPoint &position)
+{
+    // Some platforms report the menu key both as a key and as a request for
+    // the menu: one menu is enough.
+    if (!m_menu->isVisible())
+        m_menu->popup(m_owner->mapToGlobal(position));
 }
 
 void TableExport::copyTable() const
@@ -191,6 +206,33 @@ bool TableExport::saveTable()
 
 bool TableExport::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_owner && m_onPage) {
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+            m_owner->update();
+        // A page draws nothing of its own: the frame that shows it has the
+        // focus is drawn here, before the page's children cover its inside.
+        if (event->type() == QEvent::Paint && m_owner->hasFocus()) {
+            QPainter painter(m_owner);
+            QStyleOptionFocusRect frame;
+            frame.initFrom(m_owner);
+            frame.rect = m_owner->rect().adjusted(1, 1, -1, -1);
+            m_owner->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, m_owner);
+        }
+        if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+            if (key->key() == Qt::Key_Menu ||
+                (key->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+                // Asked as the platform asks, so that whoever watches the
+                // page's menu requests hears that the keyboard asked.
+                const QPoint centre = m_owner->rect().center();
+                QContextMenuEvent request(QContextMenuEvent::Keyboard, centre,
+                                          m_owner->mapToGlobal(centre), key->modifiers());
+                QCoreApplication::sendEvent(m_owner, &request);
+                return true;
+            }
+        }
+    }
     if (watched == m_owner &&
         (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
         static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {

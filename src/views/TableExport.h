@@ -70,8 +70,10 @@ public:
                 const LocaleSeparators &locale);
 
     // For a page whose figures are labels: a right click anywhere on the page
-    // that no child takes opens the menu, and a click on the page gives it
-    // the focus, so that Ctrl+C copies.
+    // that no child takes opens the menu, as the menu key or Shift+F10 does
+    // while the page has the focus; a click on the page, or Tab, gives it the
+    // focus (shown by a frame), so that Ctrl+C copies. A page not yet named
+    // for a screen reader takes the table's title as its name.
     void offerOnPage();
 
     [[nodiscard]] TextTable table() const { return m_source(); }
@@ -89,6 +91,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The menu at a place of the owner, unless it is open already.
+    void popUpMenu(const QPoint &position);
+
     QWidget *m_owner;
     QString m_title;
     Source m_source;
@@ -96,6 +101,7 @@ private:
     QMenu *m_menu = nullptr;
     QAction *m_copy = nullptr;
     QAction *m_save = nullptr;
+    bool m_onPage = false;
 };
 
 } // namespace vorin

@@ -9,6 +9,7 @@
 #include "views/Palette.h"
 #include "widgets/Notebook.h"
 
+#include <QAccessible>
 #include <QTimer>
 
 namespace vorin::testing {
@@ -36,5 +37,27 @@ struct PageHarness
     Statistics stats;
     PageContext context;
 };
+
+// The next `count` widgets that Tab stops at after `start`, as the window
+// would go through them: those that take the focus by Tab, shown and enabled.
+inline QList<QWidget *> tabStops(QWidget &start, int count)
+{
+    QList<QWidget *> stops;
+    for (QWidget *w = start.nextInFocusChain(); w != &start && stops.size() < count;
+         w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(w->window()) && w->isEnabled())
+            stops << w;
+    return stops;
+}
+
+// The widgets a screen reader names `widget` by (labels whose buddy it is).
+inline QList<QObject *> labelledBy(QWidget *widget)
+{
+    QList<QObject *> labels;
+    for (const auto &relation :
+         QAccessible::queryAccessibleInterface(widget)->relations(QAccessible::Label))
+        labels << relation.first->object();
+    return labels;
+}
 
 } // namespace vorin::testing

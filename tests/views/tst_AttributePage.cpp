@@ -7,6 +7,7 @@
 #include "views/AttributePage.h"
 #include "widgets/FontSubstitutes.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -107,6 +108,10 @@ void tst_AttributePage::tableHasItsRowsHeadingsAndNote()
         // Each row's figures stand on its name's line, top to bottom.
         QCOMPARE(row.count->geometry().center().y(), name->geometry().center().y());
         QCOMPARE(row.size->geometry().center().y(), name->geometry().center().y());
+        // A screen reader names the count by the row, and hears what the size is.
+        QCOMPARE(labelledBy(row.count), QList<QObject *>{name});
+        QCOMPARE(row.size->accessibleDescription(),
+                 QStringLiteral("Size of %1 files").arg(name->text().toLower()));
         QVERIFY(name->geometry().top() > previousTop);
         previousTop = name->geometry().top();
     }
@@ -184,6 +189,7 @@ void tst_AttributePage::chartsAreBareBarChartsOfFourBars()
         QCOMPARE(c.series->kind(), chart::SeriesKind::HorizontalBar);
         QCOMPARE(c.series->markStyle(), chart::MarkStyle::Value);
         QCOMPARE(c.series->valueFormat(), QStringLiteral("#,##0.## %"));
+        QCOMPARE(c.series->unit(), QStringLiteral("%"));
         QCOMPARE(c.series->color(), c.colour);
     }
 }
@@ -446,12 +452,33 @@ void tst_AttributePage::rightClickOnThePageOffersTheTableAndOnAChartThePicture()
     QVERIFY(!menu->isVisible());
     t.page.Chart3->pictureMenu()->hide();
 
-    // Ctrl+C on the page, which a click gives the focus.
-    QCOMPARE(page.focusPolicy(), Qt::ClickFocus);
+    // Ctrl+C on the page, which a click or Tab gives the focus.
+    QCOMPARE(page.focusPolicy(), Qt::StrongFocus);
     markClipboard();
     QTest::keyClick(&page, Qt::Key_C, Qt::ControlModifier);
     QVERIFY(clipboardText().startsWith(tsvLines({kHeadings}) +
                                        "Hidden\t60 %\t3,000\t50 %\t1,250,000\n"));
+
+    // From the keyboard: Tab stops at the page, named for a screen reader,
+    // before its charts; the menu key opens the page's menu, whose "Show
+    // files" then asks which row, not the row last right-clicked.
+    QCOMPARE(tabStops(book, 3), (QList<QWidget *>{&page, t.page.Chart2, t.page.Chart3}));
+    QCOMPARE(page.accessibleName(), QStringLiteral("Attributes"));
+    book.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&book));
+    book.setFocus();
+    QTest::keyClick(&book, Qt::Key_Tab);
+    QVERIFY(page.hasFocus());
+    const QImage focused = page.grab().toImage();
+    page.clearFocus();
+    QVERIFY(page.grab().toImage() != focused); // a frame shows where the keys go
+    QTest::keyClick(&page, Qt::Key_Menu);
+    QTRY_VERIFY(menu->isVisible());
+    menu->hide();
+    menu->actions().constFirst()->trigger();
+    auto *choice = page.findChild<QMenu *>(QStringLiteral("FigureChoice"));
+    QVERIFY(choice);
+    QCOMPARE(choice->actions().size(), 4);
 }
 
 QTEST_MAIN(tst_AttributePage)

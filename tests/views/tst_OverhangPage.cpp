@@ -156,6 +156,7 @@ void tst_OverhangPage::tableHasItsTextsInFiveRows24PixelsApart()
         QVERIFY(over->alignment() & Qt::AlignRight);
         QVERIFY(over->text().isEmpty());
         QCOMPARE(over->geometry().center().y(), cluster->geometry().center().y());
+        QCOMPARE(labelledBy(over), QList<QObject *>{cluster}); // for a screen reader
         if (i > 0)
             QCOMPARE(cluster->y() - t.page.lblCSize[i - 1]->y(), 24);
 
@@ -201,6 +202,7 @@ void tst_OverhangPage::untilTheFirstAnalysisOnlyTheTableAndExplanationShow()
     QVERIFY(t.page.lblNumFiles->x() < caption->x());
     QVERIFY(caption->x() < t.page.lblSize->x());
     QVERIFY(t.page.lblSize->x() < t.page.lblLbl->x());
+    QCOMPARE(labelledBy(t.page.lblSize), QList<QObject *>{caption});
     // Between the table (arrow included at its lowest row) and the explanation.
     QVERIFY(t.page.pnlOverhang->y() >= t.page.lblCSize[4]->y() + t.page.imArrow->height());
     QVERIFY(t.page.pnlOverhang->geometry().bottom() < t.page.Memo1->y());
@@ -284,6 +286,7 @@ void tst_OverhangPage::chartIsABareBarChartOfFiveBars()
     QCOMPARE(t.page.Series9->kind(), chart::SeriesKind::HorizontalBar);
     QCOMPARE(t.page.Series9->markStyle(), chart::MarkStyle::Value);
     QCOMPARE(t.page.Series9->valueFormat(), QStringLiteral("#,##0. %"));
+    QCOMPARE(t.page.Series9->unit(), QStringLiteral("%"));
     // Under its heading.
     QLabel *heading = labelWithText(*t.harness.page(3), QStringLiteral("Percent wasted"));
     QVERIFY(heading->geometry().center().x() > c.x());
@@ -694,8 +697,8 @@ void tst_OverhangPage::rightClickOnThePageOrItsCoverOffersTheTable()
     QTRY_VERIFY(menu->isVisible());
     menu->hide();
 
-    // Ctrl+C on the page, which a click gives the focus.
-    QCOMPARE(page.focusPolicy(), Qt::ClickFocus);
+    // Ctrl+C on the page, which a click or Tab gives the focus.
+    QCOMPARE(page.focusPolicy(), Qt::StrongFocus);
     markClipboard();
     QTest::keyClick(&page, Qt::Key_C, Qt::ControlModifier);
     QVERIFY(clipboardText().startsWith(tsvLines({kOverhangHeadings}) +
