@@ -219,6 +219,7 @@ void TfrmMain::setUpChart()
     QFont markFont(QStringLiteral("Arial"));
     markFont.setPointSize(8);
     for (chart::ChartSeries *series : {&used, &free}) {
+        series->setUnit(QStringLiteral("MB"));
         series->setBarWidthPercent(65);
         series->setMarkStyle(chart::MarkStyle::Value);
         series->setValueFormat(kWholeMb);

@@ -81,17 +81,20 @@ DatePages::DatePages(const std::array<QWidget *, 4> &pages, PageContext &context
     chartAccess = makeChart(pages[0], QStringLiteral("chartAccess"), chartPlace, locale);
     gridAccess = makeListingGrid(pages[0], QStringLiteral("gridAccess"), 3, 11, widths);
     rgAccess = makeViewButtons(pages[0], QStringLiteral("rgAccess"));
-    SpeedButton1 = makeNoteButton(pages[0], QStringLiteral("SpeedButton1"));
+    SpeedButton1 = makeNoteButton(pages[0], QStringLiteral("SpeedButton1"),
+                                  QStringLiteral("About files never recorded as accessed"));
 
     chartCreate = makeChart(pages[1], QStringLiteral("chartCreate"), chartPlace, locale);
     gridCreate = makeListingGrid(pages[1], QStringLiteral("gridCreate"), 3, 11, widths);
     rgCreate = makeViewButtons(pages[1], QStringLiteral("rgCreate"));
-    SpeedButton2 = makeNoteButton(pages[1], QStringLiteral("SpeedButton2"));
+    SpeedButton2 = makeNoteButton(pages[1], QStringLiteral("SpeedButton2"),
+                                  QStringLiteral("About files never recorded as created"));
 
     chartModify = makeChart(pages[2], QStringLiteral("chartModify"), chartPlace, locale);
     gridModify = makeListingGrid(pages[2], QStringLiteral("gridModify"), 3, 11, widths);
     rgModify = makeViewButtons(pages[2], QStringLiteral("rgModify"));
-    SpeedButton3 = makeNoteButton(pages[2], QStringLiteral("SpeedButton3"));
+    SpeedButton3 = makeNoteButton(pages[2], QStringLiteral("SpeedButton3"),
+                                  QStringLiteral("About the file modification date"));
 
     chartCombine = makeChart(pages[3], QStringLiteral("chartCombine"), chartPlace, locale);
     gridCombine = makeListingGrid(pages[3], QStringLiteral("gridCombine"), 7, 11, kCombinedWidths);
@@ -101,7 +104,8 @@ DatePages::DatePages(const std::array<QWidget *, 4> &pages, PageContext &context
     rgCombine0->setObjectName(QStringLiteral("rgCombine0"));
     rbCombine1 = combine[1];
     rbCombine2 = combine[2];
-    SpeedButton4 = makeNoteButton(pages[3], QStringLiteral("SpeedButton4"));
+    SpeedButton4 = makeNoteButton(pages[3], QStringLiteral("SpeedButton4"),
+                                  QStringLiteral("About this chart"));
 
     accessTable = offerGridExport(gridAccess, QStringLiteral("Accessed dates"), {1, 2, 3, 4}, locale);
     createTable = offerGridExport(gridCreate, QStringLiteral("Created dates"), {1, 2, 3, 4}, locale);
@@ -340,6 +344,7 @@ void DatePages::fillAgeSeries(chart::ChartSeries &series,
     Palette &palette = m_context.aColors;
     palette.initAColors(!colour.isValid(), colour);
     series.clear();
+    series.setUnit(inMegabytes ? QStringLiteral("MB") : QStringLiteral("files"));
     const double divisor = inMegabytes ? kBytesPerMB : 1.0;
     for (int bucket = 0; bucket < kAgeBuckets; ++bucket)
         series.addPoint(values[static_cast<std::size_t>(bucket)] / divisor,

@@ -48,13 +48,14 @@ public:
     // Rebuilds the four charts, each by its own page's choice of megabytes
     // or number of files.
     void doFileAges();
-    // Empties the series and adds one bar per age bucket, "Not recorded"
-    // first (the lowest bar). An invalid colour gives the bars the palette's
-    // distinct colours; a valid one draws every bar in it.
     // The earlier scan's bars of one date on the Combined chart; nullptr
     // takes them away.
     void showEarlierCombined(const chart::ChartSeries &now,
                              const std::array<double, kAgeBuckets> *then, bool inMegabytes);
+    // Empties the series and adds one bar per age bucket, "Not recorded"
+    // first (the lowest bar), in MB or in files, which becomes its unit. An
+    // invalid colour gives the bars the palette's distinct colours; a valid
+    // one draws every bar in it.
     void fillAgeSeries(chart::ChartSeries &series, const std::array<double, kAgeBuckets> &values,
                        bool inMegabytes, const QColor &colour);
     // Any of the twelve view buttons: the page shown gets its table for

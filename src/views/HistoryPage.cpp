@@ -239,6 +239,7 @@ void HistoryPage::chartDrive(const std::vector<ScanFigures> &kept,
     const auto curve = [&](const QString &title, int colour, auto value) {
         chart::ChartSeries &series = model.addSeries(chart::SeriesKind::Line, title);
         series.setColor(palette[colour]);
+        series.setUnit(bySize ? QStringLiteral("MB") : QStringLiteral("files"));
         for (std::size_t i = 0; i < kept.size(); ++i)
             series.addXY(double(i), value(kept[i]), dateOf(kept[i].scan.takenAt), palette[colour]);
     };

@@ -3,18 +3,20 @@
 #include "chart/Chart.h"
 #include "support/Utility.h"
 #include "views/TableExport.h"
-#include "widgets/WindowSupport.h"
 #include "widgets/PainterGuard.h"
 #include "widgets/StringGrid.h"
+#include "widgets/WindowSupport.h"
 
 #include <algorithm>
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QToolButton>
 
@@ -75,13 +77,72 @@ std::array<QRadioButton *, 3> makeViewButtons(QWidget *page, const QString &pref
     return buttons;
 }
 
-QToolButton *makeNoteButton(QWidget *page, const QString &name)
+QToolButton *makeNoteButton(QWidget *page, const QString &name, const QString &hint)
 {
     auto *button = new QToolButton(page);
     button->setObjectName(name);
     button->setIcon(page->style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    button->setAccessibleName(QStringLiteral("Note"));
+    button->setToolTip(hint);
     button->setGeometry(593, 337, 25, 22);
     return button;
+}
+
+void chainTabOrder(std::initializer_list<QWidget *> widgets)
+{
+    // Qt orders no widget that takes no focus; the chain goes on past it.
+    QWidget *previous = nullptr;
+    for (QWidget *widget : widgets) {
+        if (widget->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+void reachScrollBarByKeyboard(QScrollBar &bar, const QString &name)
+{
+    // Tab only: a click on the bar leaves the focus where the user had it.
+    bar.setFocusPolicy(Qt::TabFocus);
+    bar.setAccessibleName(name);
+}
+
+namespace {
+
+class SpacePress final : public QObject
+{
+public:
+    SpacePress(QWidget &widget, std::function<void()> press)
+        : QObject(&widget), m_press(std::move(press))
+    {
+        widget.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_Space ||
+            (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        // A held key would start and stop the pies twenty times a second.
+        if (!key->isAutoRepeat())
+            m_press();
+        return true;
+    }
+
+private:
+    std::function<void()> m_press;
+};
+
+} // namespace
+
+void pressWithSpace(QWidget &widget, std::function<void()> press)
+{
+    new SpacePress(widget, std::move(press));
 }
 
 StringGrid *makeListingGrid(QWidget *page, const QString &name, int columns, int rows,
@@ -114,6 +175,8 @@ TableExport *offerGridExport(StringGrid *grid, const QString &title,
     auto *table = new TableExport(
         grid, title, [grid, numberColumns] { return gridTable(*grid, numberColumns); }, locale);
     grid->setContextMenu(table->menu());
+    if (grid->accessibleName().isEmpty())
+        grid->setAccessibleName(title);
     return table;
 }
 
@@ -227,6 +290,7 @@ void showEarlierBars(chart::Chart &chart, chart::ChartSeries &now, const std::ve
         });
     if (!then)
         return;
+    then->setUnit(now.unit());
     then->clear();
     for (std::size_t i = 0; i < values.size(); ++i) {
         then->addPoint(values[i], i < now.points().size() ? now.points()[i].label : QString(),

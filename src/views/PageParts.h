@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <initializer_list>
 #include <QColor>
 #include <QList>
 #include <QRect>
@@ -15,6 +16,7 @@ class QFrame;
 class QLabel;
 class QPainter;
 class QRadioButton;
+class QScrollBar;
 class QToolButton;
 class QWidget;
 
@@ -52,8 +54,21 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, con
 // Files", named prefix0 to prefix2.
 [[nodiscard]] std::array<QRadioButton *, 3> makeViewButtons(QWidget *page, const QString &prefix);
 
-// A note button at the bottom right of a page: a picture only.
-[[nodiscard]] QToolButton *makeNoteButton(QWidget *page, const QString &name);
+// A note button at the bottom right of a page: a picture only, named "Note"
+// for a screen reader, with `hint` (what the note is about) on its tooltip.
+[[nodiscard]] QToolButton *makeNoteButton(QWidget *page, const QString &name, const QString &hint);
+
+// Tab goes through the widgets in the order given, each after the one before
+// it, whatever order they were made in; those that take no focus are passed.
+void chainTabOrder(std::initializer_list<QWidget *> widgets);
+
+// A scroll bar that the keyboard reaches too (Tab, then the arrow keys), under
+// a name a screen reader says; scroll bars take no focus of their own accord.
+void reachScrollBarByKeyboard(QScrollBar &bar, const QString &name);
+
+// Space on the widget, while it has the focus, does what a click on it does
+// (a pie's turning started or stopped).
+void pressWithSpace(QWidget &widget, std::function<void()> press);
 
 // A read-only result table of the Sizes and date pages: a fixed header row,
 // horizontal lines only, in the button-face colour, 19-pixel rows, hidden
@@ -65,6 +80,7 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, con
 
 // Copy and CSV save for a grid: its right-click menu, and Ctrl+C while it has
 // the focus. The headings are its first row; `numberColumns` hold figures.
+// A grid not yet named for a screen reader takes `title` as its name.
 TableExport *offerGridExport(StringGrid *grid, const QString &title,
                              const QList<int> &numberColumns, const LocaleSeparators &locale);
 
@@ -127,8 +143,9 @@ chart::ChartSeries *earlierSeries(chart::ChartModel &model, const QString &title
 
 // The bars of an earlier scan beside those of a share-bars chart while a
 // comparison is on: a second series, "Then", in the same colours paler, its
-// bars and the chart's own side by side in each row. `values` go with the
-// chart's bars in their order; empty takes the earlier bars away.
+// bars and the chart's own side by side in each row, counting what the
+// chart's own count (its unit). `values` go with the chart's bars in their
+// order; empty takes the earlier bars away.
 void showEarlierBars(chart::Chart &chart, chart::ChartSeries &now, const std::vector<double> &values);
 
 // The bar chart beside a figure table of the Attribute and Overhang pages:

@@ -98,6 +98,7 @@ void SizesPage::rgSizesClick()
     const bool bySize = rgSize[1]->isChecked();
     Chart1->model().setTitle(bySize ? QStringLiteral("File Sizes in MB")
                                     : QStringLiteral("Number of Files"));
+    Series1->setUnit(bySize ? QStringLiteral("MB") : QStringLiteral("files"));
     Series1->clear();
     // Band 1 first, so the smallest files make the lowest bar, as in the table.
     const Statistics *earlier = m_context.earlierStatistics();

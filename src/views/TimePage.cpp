@@ -75,6 +75,7 @@ TimePage::TimePage(QWidget *page, PageContext &context) : QObject(page), m_conte
     for (const auto &curve : curves) {
         *curve.series = &model.addSeries(chart::SeriesKind::Line, QString::fromLatin1(curve.title));
         (*curve.series)->setColor(curve.colour);
+        (*curve.series)->setUnit(QStringLiteral("files"));
         (*curve.series)->setPointersVisible(false);
     }
 
@@ -84,6 +85,7 @@ TimePage::TimePage(QWidget *page, PageContext &context) : QObject(page), m_conte
     sbTime->setRange(1, 50);
     sbTime->setValue(8);
     sbTime->setPageStep(5);
+    reachScrollBarByKeyboard(*sbTime, QStringLiteral("Depth"));
     // Connected after the start position is set: the depth stays at its
     // start until the user moves the bar.
     connect(sbTime, &QScrollBar::valueChanged, this, &TimePage::sbTimeChange);
@@ -101,7 +103,8 @@ TimePage::TimePage(QWidget *page, PageContext &context) : QObject(page), m_conte
         },
         context.showFiles);
 
-    SpeedButton5 = makeNoteButton(page, QStringLiteral("SpeedButton5"));
+    SpeedButton5 = makeNoteButton(page, QStringLiteral("SpeedButton5"),
+                                  QStringLiteral("About file times as version numbers"));
     connect(SpeedButton5, &QToolButton::clicked, this, &TimePage::SpeedButton5Click);
 }
 
@@ -131,6 +134,7 @@ void TimePage::doFileTimes()
             earlierSeries(model, title, earlier != nullptr, [&]() -> chart::ChartSeries & {
                 chart::ChartSeries &curve = model.addSeries(chart::SeriesKind::Line, title);
                 curve.setPointersVisible(false);
+                curve.setUnit(QStringLiteral("files"));
                 return curve;
             });
         if (!earlierCurve)

@@ -53,6 +53,7 @@ TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_con
     gridTypes->setGridLines(DrawGrid::AllLines);
     gridTypes->setRowSelect(true);
     gridTypes->setGeometry(4, 4, 616, 300);
+    gridTypes->setAccessibleName(QStringLiteral("File types"));
     gridTypes->setAlignmentHandler([](int column, int) { return gridTypesGetAlignment(column); });
     gridTypes->hide();
 
@@ -76,6 +77,7 @@ TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_con
     Series2->setOtherLabel(QStringLiteral("Other"));
     Series2->setExplodePercent(10);
     connect(chartPie, &chart::Chart::clicked, this, &TypesPage::chartSpacePieClick);
+    pressWithSpace(*chartPie, [this] { chartSpacePieClick(); });
     linkChartToFiles(
         *chartPie,
         [this](int, int point) {
@@ -107,6 +109,7 @@ TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_con
     ScrollBar2->setRange(0, 360);
     ScrollBar2->setGeometry(616 - 121 - 3, 300 - 16 - 3, 121, 16);
     connect(ScrollBar2, &QScrollBar::valueChanged, this, &TypesPage::ScrollBar2Change);
+    reachScrollBarByKeyboard(*ScrollBar2, QStringLiteral("Turn the pie"));
 
     PopupMenu1 = new QMenu(page);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -182,6 +185,9 @@ TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_con
     btSort->setGeometry(520, 320, 90, 25);
     btSort->setPopupMenu(PopupMenu1);
     btSort->hide(); // only the listing can be sorted
+
+    // The pie's turning bar lies on the pie; the pie of then stands at its right.
+    chainTabOrder({chartPie, ScrollBar2, chartPieThen});
 }
 
 int TypesPage::rgTypesIndex() const
@@ -300,6 +306,9 @@ void TypesPage::showTypesView()
     default:
         break;
     }
+    const QString unit = column == kFilesColumn ? QStringLiteral("files") : QStringLiteral("bytes");
+    Series2->setUnit(unit);
+    SeriesThen->setUnit(unit);
 
     gridTypes->setVisible(item == 0);
     chartPie->setVisible(gridTypes->isHidden());

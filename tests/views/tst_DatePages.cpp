@@ -9,15 +9,17 @@
 #include "widgets/StringGrid.h"
 
 #include <fcntl.h>
+#include <QAccessible>
 #include <QDateTime>
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <sys/stat.h>
 
 using namespace vorin;
@@ -192,6 +194,8 @@ private slots:
     void dateTablesDrawTheirCellsThroughTheSharedHandler();
     void scannedFilesFallInTheBucketsOfTheirAges();
     void combinedListingStaysAtHandDuringAScan();
+    void noteButtonsAreNamedForAScreenReader_data();
+    void noteButtonsAreNamedForAScreenReader();
     void copyAndCsvOfEachTableGiveItsHeadingsAndFigures_data();
     void copyAndCsvOfEachTableGiveItsHeadingsAndFigures();
 };
@@ -291,6 +295,7 @@ void tst_DatePages::singleChartsHaveTenBarsNotRecordedLowestInPaletteColours()
     const chart::ChartSeries &series = f.seriesOf(date);
     QCOMPARE(series.kind(), chart::SeriesKind::HorizontalBar);
     QCOMPARE(DatesFixture::values(series), expectedMegabytes(date));
+    QCOMPARE(series.unit(), QStringLiteral("MB"));
     for (int k = 0; k < kAgeBuckets; ++k) {
         const chart::ChartPoint &p = series.points()[static_cast<std::size_t>(k)];
         QCOMPARE(p.label, kBucketLabels[k]);
@@ -327,6 +332,7 @@ void tst_DatePages::numberOfFilesRetitlesThePageChartAndKeepsItsColours()
     byFiles->click();
     QCOMPARE(DatesFixture::title(f.chartOf(date)), title);
     QCOMPARE(DatesFixture::values(f.seriesOf(date)), expectedCounts(date));
+    QCOMPARE(f.seriesOf(date).unit(), QStringLiteral("files"));
     for (int k = 0; k < kAgeBuckets; ++k)
         QCOMPARE(f.seriesOf(date).points()[static_cast<std::size_t>(k)].color, kPaletteColours[k]);
 }
@@ -385,9 +391,11 @@ void tst_DatePages::combinedChartFollowsItsOwnViewChoice()
 
     const chart::ChartSeries *series[] = {f.pages.Series6, f.pages.Series7, f.pages.Series8};
     const Date dates[] = {Date::Access, Date::Created, Date::Modified};
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         QCOMPARE(DatesFixture::values(*series[i]),
                  inMegabytes ? expectedMegabytes(dates[i]) : expectedCounts(dates[i]));
+        QCOMPARE(series[i]->unit(), inMegabytes ? QStringLiteral("MB") : QStringLiteral("files"));
+    }
     // The single charts keep their own units.
     QCOMPARE(DatesFixture::values(*f.pages.HorizBarSeries1), megabytes(accessMB));
     QCOMPARE(DatesFixture::title(*f.pages.chartCombine),
@@ -831,6 +839,33 @@ void tst_DatePages::copyAndCsvOfEachTableGiveItsHeadingsAndFigures()
     QTRY_VERIFY(grid.contextMenu()->isVisible());
     grid.contextMenu()->hide();
     QCOMPARE(QPoint(grid.col(), grid.row()), QPoint(20, 20));
+}
+
+void tst_DatePages::noteButtonsAreNamedForAScreenReader_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("Access") << kAccess << "SpeedButton1"
+                            << "About files never recorded as accessed";
+    QTest::newRow("Created") << kCreated << "SpeedButton2"
+                             << "About files never recorded as created";
+    QTest::newRow("Modified") << kModified << "SpeedButton3"
+                              << "About the file modification date";
+    QTest::newRow("Combined") << kCombined << "SpeedButton4"
+                              << "About this chart";
+}
+
+void tst_DatePages::noteButtonsAreNamedForAScreenReader()
+{
+    QFETCH(int, page);
+    QFETCH(QString, button);
+    QFETCH(QString, hint);
+    DatesFixture f;
+    auto *note = f.harness.page(page)->findChild<QToolButton *>(button);
+    QVERIFY(note && note->text().isEmpty());
+    QCOMPARE(QAccessible::queryAccessibleInterface(note)->text(QAccessible::Name), "Note");
+    QCOMPARE(note->toolTip(), hint);
 }
 
 QTEST_MAIN(tst_DatePages)

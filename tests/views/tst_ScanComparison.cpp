@@ -134,6 +134,7 @@ private slots:
         w.sizesPage->rgSize[2]->setChecked(true);
         const chart::ChartSeries *then = earlierBars(*w.sizesPage->Chart1);
         QVERIFY(then && then->isActive());
+        QCOMPARE(then->unit(), QStringLiteral("files"));
         QCOMPARE(then->points().size(), std::size_t(kSizeBands));
         QCOMPARE(then->points()[0].value, 7.0);
         QCOMPARE(w.sizesPage->Series1->points()[0].value, 6.0);
@@ -146,6 +147,7 @@ private slots:
         QVERIFY(!w.typesPage->chartPieThen->isHidden());
         const auto &thenSlices = w.typesPage->SeriesThen->points();
         QCOMPARE(thenSlices.size(), std::size_t(2)); // .BIN and .TXT; .ISO was not there
+        QCOMPARE(w.typesPage->SeriesThen->unit(), QStringLiteral("bytes"));
         QCOMPARE(thenSlices[0].value, 5000.0 + 5001 + 5002 + 5003);
         QCOMPARE(thenSlices[1].value, 100.0 + 101 + 102);
         QCOMPARE(w.typesPage->Series2->points().size(), std::size_t(3));
@@ -155,10 +157,12 @@ private slots:
         const chart::ChartSeries *combinedThen =
             seriesTitled(w.datePages->chartCombine->model(), "Modified then");
         QVERIFY(combinedThen && combinedThen->isActive());
+        QCOMPARE(combinedThen->unit(), QStringLiteral("MB"));
         QCOMPARE(combinedThen->points().size(), std::size_t(kAgeBuckets));
         // The Overhang page: the shares then beside those of now, each sum's change on its tooltip.
         const chart::ChartSeries *overhangThen = earlierBars(*w.overhangPage->chartOverhang);
         QVERIFY(overhangThen && overhangThen->isActive());
+        QCOMPARE(overhangThen->unit(), QStringLiteral("%"));
         QCOMPARE(overhangThen->points().size(), std::size_t(5));
         QVERIFY(!w.overhangPage->pnlOverChanges->isHidden());
         QVERIFY(w.overhangPage->Memo1->isHidden());
@@ -172,6 +176,7 @@ private slots:
         const chart::ChartModel &times = w.timePage->Chart4->model();
         const chart::ChartSeries *modifiedThen = seriesTitled(times, "Modified time then");
         QVERIFY(modifiedThen && modifiedThen->isActive());
+        QCOMPARE(modifiedThen->unit(), QStringLiteral("files"));
         QCOMPARE(modifiedThen->points().size(), std::size_t(kTimeSlots));
         double filesThen = 0;
         for (const chart::ChartPoint &point : modifiedThen->points())

@@ -133,6 +133,7 @@ void tst_SizesPage::pageStartsWithTheSizeChartAndAHiddenTable()
     QCOMPARE(f.page.gridSizes->colCount(), 3);
     QCOMPARE(f.page.gridSizes->rowCount(), 13);
     QCOMPARE(f.page.gridSizes->rowHeight(), 19);
+    QCOMPARE(f.page.gridSizes->accessibleName(), QStringLiteral("File sizes"));
     QCOMPARE(f.page.gridSizes->colWidth(0), 194);
     QCOMPARE(f.page.gridSizes->colWidth(1), 189);
     QCOMPARE(f.page.gridSizes->colWidth(2), 140);
@@ -211,6 +212,7 @@ void tst_SizesPage::sizeChartHasOneBarPerBandInMegabytesSmallestLowest()
     SizesFixture f;
     f.page.doFileSizes();
     QCOMPARE(f.title(), QStringLiteral("File Sizes in MB"));
+    QCOMPARE(f.bars().unit(), QStringLiteral("MB"));
     const auto &points = f.bars().points();
     QCOMPARE(points.size(), std::size_t(12));
     for (int b = 1; b <= 12; ++b) {
@@ -229,6 +231,7 @@ void tst_SizesPage::numberOfFilesChartShowsTheCountsOfTheBands()
     f.page.doFileSizes();
     f.page.rgSize[2]->click();
     QCOMPARE(f.title(), QStringLiteral("Number of Files"));
+    QCOMPARE(f.bars().unit(), QStringLiteral("files"));
     const auto &points = f.bars().points();
     QCOMPARE(points.size(), std::size_t(12));
     for (int b = 1; b <= 12; ++b) {

@@ -4,6 +4,7 @@
 #include "ScanFixture.h"
 #include "views/TimePage.h"
 
+#include <QAccessible>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -137,6 +138,7 @@ void tst_TimePage::threeCurvesHoldOnePointPerHalfHour()
     for (const auto &curve : curves) {
         QCOMPARE(curve.series->points().size(), std::size_t(48));
         QCOMPARE(values(*curve.series), values(curve.counts));
+        QCOMPARE(curve.series->unit(), QStringLiteral("files"));
         for (int k = 0; k < kTimeSlots; ++k) {
             const chart::ChartPoint &p = curve.series->points().at(k);
             QCOMPARE(p.x, double(k));
@@ -249,6 +251,10 @@ void tst_TimePage::scrollBarStartsAtEightButTheDepthAtTwenty()
     QCOMPARE(bar.value(), 8);
     QCOMPARE(bar.pageStep(), 5);
     QVERIFY(t.harness.page(9)->isAncestorOf(t.page.sbTime));
+    // Tab goes from the chart to the bar, named for a screen reader, and on to the note.
+    QVERIFY(t.harness.notebook.setPageIndex(9));
+    QCOMPARE(tabStops(*t.page.Chart4, 2), (QList<QWidget *>{t.page.sbTime, t.page.SpeedButton5}));
+    QCOMPARE(bar.accessibleName(), QStringLiteral("Depth"));
     QCOMPARE(t.page.Chart4->model().view().depthPercent, 20);
     // Refilling the curves leaves the depth alone.
     t.page.doFileTimes();
@@ -292,6 +298,8 @@ void tst_TimePage::noteShowsItsTextAndChangesNothing()
     QCOMPARE(button.geometry(), QRect(593, 337, 25, 22));
     QVERIFY(button.text().isEmpty());
     QVERIFY(!button.icon().isNull());
+    QCOMPARE(QAccessible::queryAccessibleInterface(&button)->text(QAccessible::Name), "Note");
+    QCOMPARE(button.toolTip(), QStringLiteral("About file times as version numbers"));
     const QList<double> before = values(*t.page.Series10);
     const chart::View3D view = t.page.Chart4->model().view();
     t.env.messages.clear();

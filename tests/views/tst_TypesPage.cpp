@@ -144,6 +144,7 @@ private slots:
 void tst_TypesPage::tableShowsKeyDescriptionAndFiguresPerType()
 {
     TypesFixture f;
+    QCOMPARE(f.grid().accessibleName(), QStringLiteral("File types"));
     f.machine.registry.add(".doc", "Word.Document", "Microsoft Word Document");
     f.machine.registry.add(".log", "logfile");
     f.addType(".DOC", 3, 1234567);
@@ -390,6 +391,7 @@ void tst_TypesPage::pieTakesTheLeadingTwelveTypesByItsMeasure_data()
     QTest::addColumn<int>("view");
     QTest::addColumn<QString>("checked");
     QTest::addColumn<QList<double>>("values");
+    QTest::addColumn<QString>("unit");
     // Type k: k + 1 files, (13 - k) * 1000 + k bytes.
     QList<double> bySize;
     for (int k = 0; k < 12; ++k)
@@ -400,9 +402,10 @@ void tst_TypesPage::pieTakesTheLeadingTwelveTypesByItsMeasure_data()
     QList<double> byAverage;
     for (int k = 0; k < 12; ++k)
         byAverage << std::round(((13 - k) * 1000 + k) / double(k + 1));
-    QTest::newRow("size") << int(PieBySize) << "SortbySize" << bySize;
-    QTest::newRow("files") << int(PieByFiles) << "SortbyNumFiles" << byFiles;
-    QTest::newRow("average") << int(PieByAverage) << "SortbyAverageFileSize1" << byAverage;
+    QTest::newRow("size") << int(PieBySize) << "SortbySize" << bySize << "bytes";
+    QTest::newRow("files") << int(PieByFiles) << "SortbyNumFiles" << byFiles << "files";
+    QTest::newRow("average") << int(PieByAverage) << "SortbyAverageFileSize1" << byAverage
+                             << "bytes";
 }
 
 void tst_TypesPage::pieTakesTheLeadingTwelveTypesByItsMeasure()
@@ -410,9 +413,11 @@ void tst_TypesPage::pieTakesTheLeadingTwelveTypesByItsMeasure()
     QFETCH(int, view);
     QFETCH(QString, checked);
     QFETCH(QList<double>, values);
+    QFETCH(QString, unit);
     TypesFixture f;
     addThirteenTypes(f);
     f.fill(static_cast<View>(view));
+    QCOMPARE(f.page.Series2->unit(), unit);
 
     QCOMPARE(f.checkedSort(), checked);
     QCOMPARE(f.slices().size(), std::size_t(12));
@@ -605,6 +610,14 @@ void tst_TypesPage::clickOnThePieTogglesTheAnimationOnly()
     QVERIFY(f.harness.timer1.isActive());
     QTest::mouseClick(f.page.chartPie, Qt::LeftButton, {}, centre);
     QVERIFY(!f.harness.timer1.isActive());
+    // Space does from the keyboard what the click does; Tab goes on to the
+    // bar that turns the pie by hand.
+    QTest::keyClick(f.page.chartPie, Qt::Key_Space);
+    QVERIFY(f.harness.timer1.isActive());
+    QTest::keyClick(f.page.chartPie, Qt::Key_Space);
+    QVERIFY(!f.harness.timer1.isActive());
+    QCOMPARE(tabStops(*f.page.chartPie, 1), QList<QWidget *>{f.page.ScrollBar2});
+    QCOMPARE(f.page.ScrollBar2->accessibleName(), QStringLiteral("Turn the pie"));
 
     QCOMPARE(f.page.rgTypesIndex(), 1);
     QCOMPARE(f.column(0), rows);
