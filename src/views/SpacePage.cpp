@@ -118,6 +118,7 @@ void setUpPie(chart::Chart &pie)
     slices.setOtherThresholdPercent(0);
     slices.setExplodePercent(0);
     slices.setRotation(kStartAngle);
+    slices.setUnit(QStringLiteral("bytes"));
     pie.hide();
 }
 
@@ -158,6 +159,7 @@ SpacePage::SpacePage(QWidget *page, PageContext &context) : QObject(page), m_con
     listFont.setPixelSize(13);
     pckStatDrive->setFont(listFont);
     pckStatDrive->setRowHeight(16);
+    pckStatDrive->setAccessibleName(QStringLiteral("Drives"));
     connect(pckStatDrive, &PickList::clicked, this, [this](int) { pckStatDriveClick(); });
 
     popSel = new QMenu(page);
@@ -192,6 +194,12 @@ SpacePage::SpacePage(QWidget *page, PageContext &context) : QObject(page), m_con
     // Until the first recomputation the (still empty) pie panel lies in
     // front of the drive list and the bars.
     buildPiePanel(page);
+
+    // The pies stand where the bars do, above the view buttons; the panel is
+    // made last only so that it lies in front.
+    chainTabOrder({chartSpaceBar, m_pies[0], m_pies[1], m_pies[2], m_pies[3], m_pies[4], m_pies[5],
+                   m_pies[6], m_pies[7], m_pies[8], m_pies[9], m_pies[10], pieTotal, ScrollBar3,
+                   rgSpace2, rgSpace1, cbTotal});
 }
 
 void SpacePage::buildFigures(QWidget *page)
@@ -232,6 +240,10 @@ void SpacePage::buildFigures(QWidget *page)
                              QRect(f.x, f.y, f.width, 26), f.alignment);
         (*f.label)->setFont(figureFont);
     }
+    // Each caption names the figure beside it for a screen reader.
+    lblTotalC->setBuddy(lblTotal);
+    lblFreeC->setBuddy(lblFree);
+    label26->setBuddy(lblUsed);
     Panel1 = colourKey(page, QStringLiteral("Panel1"), kFree, QRect(196, 39, 17, 17));
     Panel2 = colourKey(page, QStringLiteral("Panel2"), kUsed, QRect(196, 69, 17, 17));
 }
@@ -284,11 +296,13 @@ void SpacePage::buildPiePanel(QWidget *page)
                               QRect(places[i], QSize(103, 99)), m_context.services.locale);
         setUpPie(*m_pies[i]);
         connect(m_pies[i], &chart::Chart::clicked, this, &SpacePage::pieTotalClick);
+        pressWithSpace(*m_pies[i], [this] { pieTotalClick(); });
     }
     pieTotal = makeChart(pnlPie, QStringLiteral("pieTotal"), QRect(374, 119, 235, 183),
                          m_context.services.locale);
     setUpPie(*pieTotal);
     connect(pieTotal, &chart::Chart::clicked, this, &SpacePage::pieTotalClick);
+    pressWithSpace(*pieTotal, [this] { pieTotalClick(); });
 
     colourKey(pnlPie, QStringLiteral("pieKeyFree"), kFree, QRect(470, 314, 12, 12));
     makeLabel(pnlPie, QString(), QStringLiteral("Free"), QRect(486, 311, 40, 18));
@@ -305,6 +319,7 @@ void SpacePage::buildPiePanel(QWidget *page)
     // it is.
     ScrollBar3->setValue(kStartAngle);
     ScrollBar3->hide();
+    reachScrollBarByKeyboard(*ScrollBar3, QStringLiteral("Turn the pies"));
     connect(ScrollBar3, &QScrollBar::valueChanged, this, &SpacePage::ScrollBar1Change);
 
     pnlPie->raise();
@@ -359,8 +374,10 @@ void SpacePage::doDiskSize()
 {
     m_answers.emplace();
     const auto forget = qScopeGuard([this] { m_answers.reset(); });
-    for (QLabel *label : {lblTotal, lblFree, lblUsed, lblTot, lblPct, lblPct2})
+    for (QLabel *label : {lblTotal, lblFree, lblUsed, lblTot, lblPct, lblPct2}) {
         label->clear();
+        label->setAccessibleName(QString());
+    }
     Series4().clear();
     Series5().clear();
     m_measuredDrives = 0;
@@ -414,6 +431,8 @@ void SpacePage::doDiskSize()
 
         const LocaleSeparators &locale = m_context.services.locale;
         const QString unitText = inMb ? QStringLiteral("MB") : QStringLiteral("KB");
+        Series4().setUnit(unitText);
+        Series5().setUnit(unitText);
         lblTot->setText(unitText);
         // The capacity is written with two decimals and cut before the
         // decimal separator.
@@ -433,6 +452,10 @@ void SpacePage::doDiskSize()
         setTextColor(*lblPct, freeColor);
         lblUsed->setText(toQt(formatInt(used, locale)));
         lblPct2->setText(unitText + QLatin1Char(' '));
+        // A screen reader says each figure with its unit, which stands in a
+        // label of its own.
+        for (QLabel *figure : {lblTotal, lblFree, lblUsed})
+            figure->setAccessibleName(figure->text() + QLatin1Char(' ') + unitText);
     } else {
         showFigures(false);
     }

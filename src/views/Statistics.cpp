@@ -162,6 +162,10 @@ void TfrmStatistics::buildWindow()
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setGeometry(0, kClientHeight - 22, kClientWidth, 22);
     StatusBar1->setSizeGripEnabled(false);
+    // The bar paints its message itself; a screen reader reads it as the
+    // bar's name.
+    connect(StatusBar1, &QStatusBar::messageChanged, StatusBar1,
+            [this](const QString &message) { StatusBar1->setAccessibleName(message); });
 
     pnlNotYet = new TiledPanel(this);
     pnlNotYet->setObjectName(QStringLiteral("pnlNotYet"));
@@ -221,6 +225,13 @@ void TfrmStatistics::buildPages()
     // The notebook's page widgets are made before the pages' controls; the
     // cover must stay above them all.
     pnlNotYet->raise();
+    // The command row was made before the pages' controls, but stands below
+    // them: Tab goes from the tabs through the page shown, then along the
+    // row from left to right.
+    QWidget *lastOfPages = previousInFocusChain();
+    while (lastOfPages->focusPolicy() == Qt::NoFocus)
+        lastOfPages = lastOfPages->previousInFocusChain();
+    chainTabOrder({lastOfPages, comparison->cbCompare, btOK, btPrint, btCancel});
 }
 
 void TfrmStatistics::FormCreate()

@@ -164,6 +164,9 @@ private slots:
     void pieViewAsksEachDriveOncePerRecomputation();
     void blockedDriveIsLeftOutAndTheOthersAreShown();
     void viewsSurvivePageChangesAndScans();
+    void captionsLabelTheirFiguresForAScreenReader_data();
+    void captionsLabelTheirFiguresForAScreenReader();
+    void tabGoesThroughTheBarsOrPiesBeforeTheViewButtons();
 };
 
 void tst_SpacePage::pagePutsThePiePanelInFrontAtCreation()
@@ -429,6 +432,9 @@ void tst_SpacePage::unitSwitchesToMegabytesAtTenThousandKilobytes()
     QCOMPARE(p.chartSpaceBar->model().settings().leftAxis.format, format);
     QCOMPARE(p.Series4().valueFormat(), format);
     QCOMPARE(p.Series5().valueFormat(), format);
+    QCOMPARE(p.Series4().unit(), unit);
+    QCOMPARE(p.Series5().unit(), unit);
+    QCOMPARE(p.lblTotal->accessibleName(), total + QLatin1Char(' ') + unit);
 }
 
 void tst_SpacePage::capacityIsWrittenWithTwoDecimalsAndCutAtTheSeparator_data()
@@ -1093,6 +1099,48 @@ void tst_SpacePage::viewsSurvivePageChangesAndScans()
     QVERIFY(!p.chartSpaceBar->isHidden());
     QCOMPARE(p.chartSpaceBar->model().view().depthPercent, 1);
     QVERIFY(w.Timer2->isActive());
+}
+
+void tst_SpacePage::captionsLabelTheirFiguresForAScreenReader_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("figure");
+    QTest::newRow("Total Capacity:") << "lblTotalC"
+                                     << "lblTotal";
+    QTest::newRow("Free Space:") << "lblFreeC"
+                                 << "lblFree";
+    QTest::newRow("Used Space:") << "label26"
+                                 << "lblUsed";
+}
+
+void tst_SpacePage::captionsLabelTheirFiguresForAScreenReader()
+{
+    QFETCH(QString, caption);
+    QFETCH(QString, figure);
+    FakeVolumes volumes;
+    const SpaceSetup s(volumes);
+    QWidget *page = s.harness.page(0);
+    QCOMPARE(labelledBy(page->findChild<QLabel *>(figure)),
+             QList<QObject *>{page->findChild<QLabel *>(caption)});
+}
+
+void tst_SpacePage::tabGoesThroughTheBarsOrPiesBeforeTheViewButtons()
+{
+    FakeVolumes volumes;
+    addDrive(volumes, 'c', 40 * kMiB, 100 * kMiB);
+    const SpaceSetup s(volumes);
+    SpacePage &p = *s.page;
+    s.listDrives(QStringLiteral("c"));
+    p.doDiskSize();
+    QCOMPARE(tabStops(*p.pckStatDrive, 4),
+             (QList<QWidget *>{p.chartSpaceBar, p.rgSpace2, p.rgSpace1, p.cbTotal}));
+    QCOMPARE(p.pckStatDrive->accessibleName(), QStringLiteral("Drives"));
+    // The pies: Space stops their turning as a click does, and the bar that
+    // then turns them by hand is a stop too.
+    p.rgSpace1->click();
+    QTest::keyClick(p.pie(1), Qt::Key_Space);
+    QVERIFY(!s.harness.timer1.isActive());
+    QCOMPARE(tabStops(*p.pie(1), 3), (QList<QWidget *>{p.pieTotal, p.ScrollBar3, p.rgSpace2}));
 }
 
 QTEST_MAIN(tst_SpacePage)

@@ -1,9 +1,11 @@
 #include "ButtonClicks.h"
 #include "chart/Chart.h"
 #include "chart/ChartPrinting.h"
+#include "PageFixture.h"
 #include "platform/fake/RefusingDirectoryReader.h"
 #include "ScanFixture.h"
 #include "views/DatePages.h"
+#include "views/ScanComparison.h"
 #include "views/SizesPage.h"
 #include "views/SpacePage.h"
 #include "views/TimePage.h"
@@ -19,6 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QMap>
 #include <QMenu>
@@ -197,6 +200,13 @@ void tst_Statistics::windowHasItsFrameCommandRowAndElevenPages()
     QVERIFY(w.OvcNotebook1->page(1)->isAncestorOf(w.typesPage->rgTypes));
     QVERIFY(w.OvcNotebook1->page(7)->isAncestorOf(w.datePages->rgCombine0));
     QVERIFY(w.typesPage->SortbyExtension->isChecked());
+
+    // Tab goes from the page's last control along the command row, left to
+    // right, and back to the tabs.
+    w.comparison->cbCompare->setEnabled(true);
+    QCOMPARE(
+        tabStops(*w.spacePage->cbTotal, 5),
+        (QList<QWidget *>{w.comparison->cbCompare, w.btOK, w.btPrint, w.btCancel, w.OvcNotebook1}));
 }
 
 void tst_Statistics::overlayCoversTheNotebookBelowItsTabs()
@@ -328,6 +338,7 @@ void tst_Statistics::oneDriveRunFillsThePagesInOrderAndReportsCounts()
 
     QCOMPARE(w.windowTitle(), QStringLiteral("Statistics completed for drives C: "));
     QCOMPARE(status(w), QStringLiteral("Finished - 7 files processed"));
+    QCOMPARE(w.StatusBar1->accessibleName(), status(w)); // what a screen reader reads
     QCOMPARE(w.typesPage->gridTypes->rowTexts(0),
              QStringList({"Extension", "Type", "Size", "# Files", "Avg File Size"}));
     QVERIFY(!w.Timer1->isActive()); // stopped before the scan, so stopped after it
