@@ -79,6 +79,7 @@ TfrmSelectExtension::TfrmSelectExtension(const FileTypeRegistry &registry, QWidg
 
     Edit1 = placed<QLineEdit>(this, "Edit1", 159, 40, 121, 21);
     Edit1->setMaxLength(6);
+    Label1->setBuddy(Edit1);
 
     // The pattern box and its label lie under the list and are never seen;
     // they are made first so that the list covers them, and they take no

@@ -36,6 +36,8 @@ TfrmStatList::TfrmStatList(SettingsFile &settings, const FileTypeRegistry &regis
     PickList1->setSorted(true);
     PickList1->setBackgroundColor(palette().color(QPalette::Button));
     PickList1->setToolTip(QStringLiteral("List of temporary file extensions and types"));
+    // Its heading is drawn, not a label: the list carries its name.
+    PickList1->setAccessibleName(QStringLiteral("File types"));
 
     btAdd = placedButton(this, "btAdd", QStringLiteral("&Add"), 264, 41, 96, 27);
     btAdd->setToolTip(QStringLiteral("Add a file extension to this list"));

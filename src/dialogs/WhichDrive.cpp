@@ -91,6 +91,8 @@ TfrmWhichDrive::TfrmWhichDrive(const Volumes &volumes, SettingsFile &settings,
     Panel1 = makePanel(this, "Panel1");
     EsLabel1 = placedHeading(Panel1, "EsLabel1", QStringLiteral("Which drives?"), 8, 5, 259, 27);
     pckDrive = makeWizardList(Panel1, "pckDrive", 7, 32, 266, 243);
+    // The lists' headings are drawn, not labels: the lists carry their names.
+    pckDrive->setAccessibleName(QStringLiteral("Drives"));
     PopupMenu1 = makeSelectAllMenu(this, "PopupMenu1", "SelectAll1", "Deselectall1");
     pckDrive->setContextMenu(PopupMenu1);
     btCancel1 = placedButton(Panel1, "btCancel1", QStringLiteral("Cancel"), 115, 280, 75, 25);
@@ -116,6 +118,7 @@ TfrmWhichDrive::TfrmWhichDrive(const Volumes &volumes, SettingsFile &settings,
     lblOf = placedHeading(Panel3, "lblOf", QStringLiteral("99/999"), 200, 5, 75, 27);
     lblOf->setAlignment(Qt::AlignRight | Qt::AlignTop);
     PickList1 = makeWizardList(Panel3, "PickList1", 8, 32, 265, 243);
+    PickList1->setAccessibleName(QStringLiteral("File types"));
     PickList1->setTabStops({12 * PickList1->averageCharWidth()});
     PopupMenu2 = makeSelectAllMenu(this, "PopupMenu2", "SelectAll2", "DeselectAll2");
     PickList1->setContextMenu(PopupMenu2);
