@@ -416,6 +416,8 @@ private slots:
         TfrmSelectExtension picker(m_registry);
         QVERIFY(control<QPushButton>(picker, "BitBtn1")->isDefault());
         QCOMPARE(control<QLineEdit>(picker, "Edit1")->maxLength(), 6);
+        // The prompt names the box for a screen reader.
+        QCOMPARE(control<QLabel>(picker, "Label1")->buddy(), control<QLineEdit>(picker, "Edit1"));
     }
 
     // The whole desktop register, as the program opens it: prints how long

@@ -133,6 +133,8 @@ private slots:
         QCOMPARE(countText(*editor), QStringLiteral("3 available"));
         QCOMPARE(editor->windowTitle(), QStringLiteral("File types"));
         QCOMPARE(editor->size(), QSize(367, 348));
+        QCOMPARE(control<PickList>(*editor, "PickList1")->accessibleName(),
+                 QStringLiteral("File types"));
     }
 
     void missingFileShowsTheDefaultsAndStaysMissing()

@@ -152,6 +152,8 @@ private slots:
         QCOMPARE(wizard->size(), QSize(283, 315));
         QCOMPARE(visiblePanel(*wizard), QStringLiteral("Panel1"));
         QCOMPARE(wizard->pckDrive->items(), kDriveRows);
+        QCOMPARE(wizard->pckDrive->accessibleName(), QStringLiteral("Drives"));
+        QCOMPARE(wizard->PickList1->accessibleName(), QStringLiteral("File types"));
         QCOMPARE(selection(*wizard->pckDrive), (QList<bool>{true, false, false, false, false}));
         QVERIFY(control<QPushButton>(*wizard, "btNext1")->isEnabled());
         QVERIFY(control<QRadioButton>(*wizard, "rbAll")->isChecked());
