@@ -106,9 +106,12 @@ private slots:
         QCOMPARE(model.series(0).points()[2].value, 12.0);
         QCOMPARE(model.series(1).title(), QStringLiteral(".ISO"));
         QCOMPARE(model.series(1).points()[2].value, 30.0);
+        QCOMPARE(model.series(1).unit(), QStringLiteral("MB"));
         page.rgHistory[2]->setChecked(true);
         QCOMPARE(model.series(0).title(), QStringLiteral("Files"));
         QCOMPARE(model.series(1).points()[2].value, 3.0);
+        QCOMPARE(model.series(1).unit(), QStringLiteral("files"));
+        QCOMPARE(page.gridHistory->accessibleName(), QStringLiteral("History"));
 
         // Forgetting asks first; No keeps everything.
         env.messages.queueAnswer(Answer::No);
