@@ -218,7 +218,9 @@ bool TableExport::eventFilter(QObject *watched, QEvent *event)
             frame.rect = m_owner->rect().adjusted(1, 1, -1, -1);
             m_owner->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, m_owner);
         }
-        if (event->type() == QEvent::KeyPress) {
+        // The page's own keys only: a child that leaves them alone (the
+        // Overhang page's text) has a menu of its own.
+        if (event->type() == QEvent::KeyPress && m_owner->hasFocus()) {
             const auto *key = static_cast<QKeyEvent *>(event);
             const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
             if (key->key() == Qt::Key_Menu ||
