@@ -1,10 +1,10 @@
 #include "chart/Chart.h"
 
 #include "chart/ChartAccessibility.h"
-
 #include "chart/ChartLayout.h"
 #include "chart/ChartPainter.h"
 #include "platform/Messages.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/SaveFile.h"
 
 #include <algorithm>
@@ -340,8 +340,7 @@ void Chart::openMenu(const std::optional<ChartHit> &hit, const QPoint &globalPos
 void Chart::keyPressEvent(QKeyEvent *event)
 {
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    if (event->key() == Qt::Key_Menu ||
-        (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+    if (isMenuKey(*event)) {
         openMenuForCurrent();
         event->accept();
         return;

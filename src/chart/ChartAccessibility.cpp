@@ -2,8 +2,8 @@
 
 #include "chart/Chart.h"
 #include "chart/ChartLayout.h"
-#include "widgets/AccessibleParts.h"
 #include "widgets/Accessibility.h"
+#include "widgets/AccessibleParts.h"
 
 #include <cmath>
 
@@ -14,7 +14,10 @@ namespace {
 QString withUnit(const ChartSeries &series, double value, const LocaleSeparators &separators)
 {
     const QString text = formatValue(value, series.valueFormat(), separators);
-    return series.unit().isEmpty() ? text : text + QLatin1Char(' ') + series.unit();
+    // Some masks carry the unit already ("#,##0 MB"), for the marks.
+    if (series.unit().isEmpty() || text.endsWith(series.unit()))
+        return text;
+    return text + QLatin1Char(' ') + series.unit();
 }
 
 QString pointLabel(const ChartModel &model, const ChartSeries &series, const ChartPoint &point)
@@ -37,8 +40,9 @@ void addSeriesRows(const ChartModel &model, int index, std::vector<ChartDataRow>
     };
     if (series.kind() == SeriesKind::Pie) {
         for (const PieSlice &slice : ChartLayout::pieSlices(series, separators))
-            rows.push_back({index, slice.point, slice.label, withUnit(series, slice.value, separators),
-                            share(slice.percent), slice.value});
+            rows.push_back({index, slice.point, slice.label,
+                            withUnit(series, slice.value, separators), share(slice.percent),
+                            slice.value});
         return;
     }
     double sum = 0.0;
@@ -79,6 +83,25 @@ QString chartTitle(const ChartModel &model)
             lines << line.trimmed();
     }
     return lines.join(QLatin1Char(' '));
+}
+
+// What a chart is called where it shows no title: what its category axis
+// stands for, else the names of its series.
+QString chartName(const ChartModel &model)
+{
+    const QString title = chartTitle(model);
+    if (!title.isEmpty())
+        return title;
+    const AxisSettings &axis = model.settings().bottomAxis;
+    if (axis.visible && !axis.title.trimmed().isEmpty())
+        return axis.title.trimmed();
+    QStringList names;
+    for (int i = 0; i < model.seriesCount(); ++i) {
+        const QString name = model.series(i).title().trimmed();
+        if (model.series(i).isActive() && !name.isEmpty() && !names.contains(name))
+            names << name;
+    }
+    return names.join(QStringLiteral(", "));
 }
 
 bool shownWithPoints(const ChartModel &model, int index)
@@ -133,8 +156,10 @@ QString chartSummary(const ChartModel &model)
         QString part = QString::number(count) + QLatin1Char(' ') + pieceName(series.kind(), count);
         if (several && !series.title().trimmed().isEmpty())
             part = series.title().trimmed() + QLatin1Char(' ') + part;
-        const auto largest = std::max_element(
-            begin, end, [](const ChartDataRow &a, const ChartDataRow &b) { return a.amount < b.amount; });
+        const auto largest =
+            std::max_element(begin, end, [](const ChartDataRow &a, const ChartDataRow &b) {
+                return a.amount < b.amount;
+            });
         if (largest->amount > 0.0) {
             // The label as the series names it, without the series' title
             // that several series put in front.
@@ -147,7 +172,8 @@ QString chartSummary(const ChartModel &model)
         parts << part;
     }
     const QString title = chartTitle(model);
-    const QString body = parts.isEmpty() ? QStringLiteral("no figures") : parts.join(QStringLiteral("; "));
+    const QString body =
+        parts.isEmpty() ? QStringLiteral("no figures") : parts.join(QStringLiteral("; "));
     return title.isEmpty() ? body : title + QStringLiteral(": ") + body;
 }
 
@@ -166,7 +192,7 @@ public:
         switch (type) {
         case QAccessible::Name:
             if (chart()->accessibleName().isEmpty())
-                return chartTitle(chart()->model());
+                return chartName(chart()->model());
             break;
         case QAccessible::Description:
             if (chart()->accessibleDescription().isEmpty())
@@ -217,7 +243,8 @@ public:
         const std::vector<ChartDataRow> &all = rows();
         if (row < 0 || row >= static_cast<int>(all.size()) || all[std::size_t(row)].point < 0)
             return false;
-        return chart()->setCurrentPoint({all[std::size_t(row)].series, all[std::size_t(row)].point});
+        return chart()->setCurrentPoint(
+            {all[std::size_t(row)].series, all[std::size_t(row)].point});
     }
 
     // The row of the keyboard's point, or -1.

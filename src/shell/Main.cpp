@@ -108,6 +108,7 @@ TfrmMain::TfrmMain(const Volumes &volumes, QWidget *parent) : QWidget(parent), m
 
     lblTitle = new HeadingLabel(QStringLiteral("Vorin 99 - Disk Statistics"), chartSpaceBar);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    lblTitle->setHeading(true);
     lblTitle->setFont(headingFont(29));
     lblTitle->setTextColor(QColor(128, 128, 0));
     lblTitle->setHighlightColor(QColor(255, 255, 0));

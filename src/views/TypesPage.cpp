@@ -60,6 +60,7 @@ TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_con
     chartPie =
         makeChart(page, QStringLiteral("chartPie"), QRect(4, 4, 616, 300), context.services.locale);
     chartPie->setHint(QStringLiteral("Click on pie to toggle animation"));
+    chartPie->setAccessibleName(QStringLiteral("File types"));
     chart::ChartModel &pie = chartPie->model();
     pie.edit([](chart::ChartSettings &s) {
         s.titleLines.clear();
@@ -102,6 +103,7 @@ TypesPage::TypesPage(QWidget *page, PageContext &context) : QObject(page), m_con
     SeriesThen->setPercentFormat(QStringLiteral("##0.# %"));
     SeriesThen->setOtherThresholdPercent(5.0);
     SeriesThen->setOtherLabel(QStringLiteral("Other"));
+    chartPieThen->setAccessibleName(QStringLiteral("File types then"));
     chartPieThen->hide();
 
     ScrollBar2 = new QScrollBar(Qt::Horizontal, chartPie);

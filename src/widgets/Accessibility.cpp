@@ -25,8 +25,9 @@ public:
 
     void *interface_cast(QAccessible::InterfaceType type) override
     {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this)
-                                                    : nullptr;
+        return type == QAccessible::ActionInterface
+                   ? static_cast<QAccessibleActionInterface *>(this)
+                   : nullptr;
     }
     [[nodiscard]] QAccessible::Role role() const override { return QAccessible::PageTab; }
     [[nodiscard]] QString text(QAccessible::Text type) const override
@@ -69,8 +70,7 @@ class NotebookAccessible : public QAccessibleWidget
 public:
     explicit NotebookAccessible(Notebook *notebook)
         : QAccessibleWidget(notebook, QAccessible::PageTabList)
-    {
-    }
+    {}
 
     [[nodiscard]] int childCount() const override { return notebook()->pageCount() + 1; }
     [[nodiscard]] QAccessibleInterface *child(int index) const override
@@ -131,8 +131,9 @@ public:
 
     void *interface_cast(QAccessible::InterfaceType type) override
     {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this)
-                                                    : nullptr;
+        return type == QAccessible::ActionInterface
+                   ? static_cast<QAccessibleActionInterface *>(this)
+                   : nullptr;
     }
     [[nodiscard]] QAccessible::Role role() const override { return QAccessible::ListItem; }
     [[nodiscard]] QString text(QAccessible::Text type) const override
@@ -361,7 +362,8 @@ void gridCurrentChanged(DrawGrid &grid)
 {
     if (!listening())
         return;
-    const auto *table = dynamic_cast<AccessibleTable *>(QAccessible::queryAccessibleInterface(&grid));
+    const auto *table =
+        dynamic_cast<AccessibleTable *>(QAccessible::queryAccessibleInterface(&grid));
     if (table == nullptr)
         return;
     if (grid.row() < grid.fixedRows())

@@ -57,9 +57,9 @@ class TableCell : public WidgetPart,
                   public QAccessibleActionInterface
 {
 public:
-    TableCell(QWidget *widget, int row, int column) : WidgetPart(widget), m_row(row), m_column(column)
-    {
-    }
+    TableCell(QWidget *widget, int row, int column)
+        : WidgetPart(widget), m_row(row), m_column(column)
+    {}
 
     void *interface_cast(QAccessible::InterfaceType type) override
     {
@@ -185,8 +185,7 @@ private:
 
 AccessibleTable::AccessibleTable(QWidget *widget, QAccessible::Role role)
     : QAccessibleWidget(widget, role)
-{
-}
+{}
 
 void *AccessibleTable::interface_cast(QAccessible::InterfaceType type)
 {

@@ -44,4 +44,11 @@ void enterPressesFocusedButton(QDialog &dialog)
     dialog.installEventFilter(new FocusedButtonPresser(dialog));
 }
 
+bool isMenuKey(const QKeyEvent &event)
+{
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    return event.key() == Qt::Key_Menu ||
+           (event.key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
+}
+
 } // namespace vorin

@@ -1,6 +1,7 @@
 #pragma once
 
 class QDialog;
+class QKeyEvent;
 
 namespace vorin {
 
@@ -14,5 +15,10 @@ namespace vorin {
 // works whatever the buttons' settings, for buttons made later too. GUI thread
 // only; the event filter it installs is a child of the dialog.
 void enterPressesFocusedButton(QDialog &dialog);
+
+// The keys that open a context menu without a mouse: the menu key, and
+// Shift+F10 for keyboards without one. The widgets answer them themselves,
+// since not every platform turns them into a context-menu request.
+[[nodiscard]] bool isMenuKey(const QKeyEvent &event);
 
 } // namespace vorin

@@ -1,7 +1,7 @@
 #include "widgets/DrawGrid.h"
 
 #include "widgets/Accessibility.h"
-
+#include "widgets/DialogKeys.h"
 #include "widgets/PainterGuard.h"
 
 #include <algorithm>
@@ -386,6 +386,10 @@ void DrawGrid::mouseDoubleClickEvent(QMouseEvent *event)
 
 void DrawGrid::keyPressEvent(QKeyEvent *event)
 {
+    if (isMenuKey(*event)) {
+        openMenuForCurrent();
+        return;
+    }
     int column = m_col;
     int row = m_row;
     switch (event->key()) {
@@ -441,6 +445,11 @@ void DrawGrid::contextMenuEvent(QContextMenuEvent *event)
         event->accept();
         return;
     }
+    openMenuForCurrent();
+}
+
+void DrawGrid::openMenuForCurrent()
+{
     const QRect rect = cellRect(m_col, m_row);
     const QPoint global = viewport()->mapToGlobal(rect.isNull() ? QPoint(4, 4) : rect.center());
     emit contextMenuRequested(global, m_col, m_row);

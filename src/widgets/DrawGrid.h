@@ -130,6 +130,7 @@ private:
     [[nodiscard]] int rowTop(int row) const; // INT_MIN when out of view
     [[nodiscard]] int colLeft(int column) const;
     void updateScrollBars();
+    void openMenuForCurrent();
 
     int m_colCount = 5;
     int m_rowCount = 5;

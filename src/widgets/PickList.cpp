@@ -1,7 +1,7 @@
 #include "widgets/PickList.h"
 
 #include "widgets/Accessibility.h"
-
+#include "widgets/DialogKeys.h"
 #include "widgets/PainterGuard.h"
 
 #include <algorithm>
@@ -539,6 +539,10 @@ void PickList::mouseDoubleClickEvent(QMouseEvent *event)
 
 void PickList::keyPressEvent(QKeyEvent *event)
 {
+    if (isMenuKey(*event)) {
+        openMenuForCurrent();
+        return;
+    }
     if (count() == 0) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
@@ -598,6 +602,11 @@ void PickList::contextMenuEvent(QContextMenuEvent *event)
         event->accept();
         return;
     }
+    openMenuForCurrent();
+}
+
+void PickList::openMenuForCurrent()
+{
     const QRect rect = rowRect(m_current);
     const QPoint local = rect.isNull() ? QPoint(4, 4) : rect.center();
     showMenu(viewport()->mapToGlobal(local), m_current);

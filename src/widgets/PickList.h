@@ -157,6 +157,7 @@ private:
     bool selectRange(int first, int last, bool selected);
     bool selectOnly(int first, int last);
     void showMenu(const QPoint &globalPosition, int index);
+    void openMenuForCurrent();
     void paintRow(QPainter &painter, int index, const QRect &rect) const;
     void paintCheckBox(QPainter &painter, const QRect &box, bool ticked) const;
 

@@ -1,6 +1,5 @@
-#include "chart/ChartAccessibility.h"
-
 #include "chart/Chart.h"
+#include "chart/ChartAccessibility.h"
 #include "widgets/AccessibleParts.h"
 
 #include <QAccessible>
@@ -35,9 +34,11 @@ void addSeries(ChartModel &model, SeriesKind kind, const QString &title, const Q
                const QString &unit)
 {
     ChartSeries &series = model.addSeries(kind, title);
-    series.setValueFormat(QStringLiteral("#,##0"));
+    // A "unit" starting with the mask's digits is the mask itself.
+    const bool mask = unit.startsWith(QLatin1Char('#'));
+    series.setValueFormat(mask ? unit : QStringLiteral("#,##0"));
     series.setPercentFormat(QStringLiteral("##0.# %"));
-    series.setUnit(unit);
+    series.setUnit(mask ? unit.section(QLatin1Char(' '), 1) : unit);
     double x = 0;
     for (const QString &point : points.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QString label = point.section(QLatin1Char('='), 0, 0);
@@ -77,7 +78,8 @@ private slots:
             << "File Sizes in MB: 3 bars, largest Over 16MB 3,097 MB (99.9 %)"
             << QStringList{"Under 1KB", "1-4KB", "Over 16MB"};
         QTest::newRow("one bar") << int(SeriesKind::HorizontalBar) << "Drives"
-                                 << QStringList{"|c:=5|files"} << "Drives: 1 bar, largest c: 5 files (100 %)"
+                                 << QStringList{"|c:=5|files"}
+                                 << "Drives: 1 bar, largest c: 5 files (100 %)"
                                  << QStringList{"c:"};
         QTest::newRow("small slices read as the one slice drawn")
             << int(SeriesKind::Pie) << "Types" << QStringList{"|txt=90,png=4,log=3,dat=3|"}
@@ -92,6 +94,9 @@ private slots:
                "largest older 4 files (100 %)"
             << QStringList{"Access, 0-7 days", "Access, older", "Created, 0-7 days",
                            "Created, older"};
+        QTest::newRow("a mask with the unit in it")
+            << int(SeriesKind::Bar) << "Space" << QStringList{"|c:=2048|#,##0 MB"}
+            << "Space: 1 bar, largest c: 2,048 MB (100 %)" << QStringList{"c:"};
         QTest::newRow("nothing counted yet")
             << int(SeriesKind::Bar) << "Sizes" << QStringList{"|a=0,b=0|MB"} << "Sizes: 2 bars"
             << QStringList{"a", "b"};
@@ -119,6 +124,36 @@ private slots:
         for (const ChartDataRow &row : chartDataRows(model))
             read << row.label;
         QCOMPARE(read, labels);
+    }
+
+    void untitledChartIsNamedByItsAxisOrSeries_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("axis");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("title") << "File Sizes in MB"
+                               << "Size"
+                               << "File Sizes in MB";
+        QTest::newRow("axis") << ""
+                              << "Time of day"
+                              << "Time of day";
+        QTest::newRow("series") << ""
+                                << ""
+                                << "Modified, Created";
+    }
+    void untitledChartIsNamedByItsAxisOrSeries()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, axis);
+        QFETCH(QString, name);
+        Chart chart;
+        chart.model().setTitle(title);
+        chart.model().edit([&](ChartSettings &s) { s.bottomAxis.title = axis; });
+        addSeries(chart.model(), SeriesKind::Line, QStringLiteral("Modified"),
+                  QStringLiteral("a=1"), {});
+        addSeries(chart.model(), SeriesKind::Line, QStringLiteral("Created"), QStringLiteral("a=1"),
+                  {});
+        QCOMPARE(QAccessible::queryAccessibleInterface(&chart)->text(QAccessible::Name), name);
     }
 
     void chartReadsAsTableOfItsFigures()

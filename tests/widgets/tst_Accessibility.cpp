@@ -1,7 +1,5 @@
 #include "widgets/Accessibility.h"
-
 #include "widgets/AccessibleParts.h"
-
 #include "widgets/HeadingLabel.h"
 #include "widgets/Notebook.h"
 #include "widgets/PickList.h"
@@ -163,7 +161,8 @@ private slots:
         grid.setFixedRows(1);
         grid.setFixedBottomRows(1);
         grid.setRowSelect(true);
-        grid.setRowTexts(0, {QStringLiteral("Type"), QStringLiteral("Files"), QStringLiteral("Bytes")});
+        grid.setRowTexts(
+            0, {QStringLiteral("Type"), QStringLiteral("Files"), QStringLiteral("Bytes")});
         grid.setRowTexts(1, {QStringLiteral("txt"), QStringLiteral("3"), QStringLiteral("1,200")});
         grid.setRowTexts(2, {QStringLiteral("png"), QStringLiteral("2"), QStringLiteral("9,000")});
         grid.setRowTexts(3, {QStringLiteral("log"), QStringLiteral("1"), QStringLiteral("40")});
@@ -188,7 +187,8 @@ private slots:
         QAccessibleTableCellInterface *place = bytes->tableCellInterface();
         QCOMPARE(place->rowIndex(), 1);
         QCOMPARE(place->columnIndex(), 2);
-        QCOMPARE(place->columnHeaderCells().value(0)->text(QAccessible::Name), QStringLiteral("Bytes"));
+        QCOMPARE(place->columnHeaderCells().value(0)->text(QAccessible::Name),
+                 QStringLiteral("Bytes"));
         QCOMPARE(place->columnHeaderCells().value(0)->role(), QAccessible::ColumnHeader);
         QCOMPARE(place->rowHeaderCells().value(0)->text(QAccessible::Name), QStringLiteral("png"));
         QCOMPARE(table->indexOfChild(bytes), 3 + 1 * 3 + 2);
@@ -210,9 +210,11 @@ private slots:
 
         // A reader's "focus" on a cell makes it current as a click would;
         // the totals row cannot be chosen by the user, nor by a reader.
-        cells->cellAt(2, 1)->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction());
+        cells->cellAt(2, 1)->actionInterface()->doAction(
+            QAccessibleActionInterface::setFocusAction());
         QCOMPARE(grid.row(), 3);
-        cells->cellAt(3, 1)->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction());
+        cells->cellAt(3, 1)->actionInterface()->doAction(
+            QAccessibleActionInterface::setFocusAction());
         QCOMPARE(grid.row(), 3);
         QVERIFY(!cells->cellAt(3, 1)->state().selected);
 
@@ -246,7 +248,8 @@ private slots:
         HeadingLabel label(QStringLiteral("Vorin 99 - Disk Statistics"));
         label.setHeading(heading);
         QCOMPARE(face(&label)->role(), role);
-        QCOMPARE(face(&label)->text(QAccessible::Name), QStringLiteral("Vorin 99 - Disk Statistics"));
+        QCOMPARE(face(&label)->text(QAccessible::Name),
+                 QStringLiteral("Vorin 99 - Disk Statistics"));
         label.setText(QStringLiteral("Not yet collected"));
         QCOMPARE(face(&label)->text(QAccessible::Name), QStringLiteral("Not yet collected"));
     }

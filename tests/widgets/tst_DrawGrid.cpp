@@ -129,6 +129,33 @@ private slots:
         QCOMPARE(spy.at(0).at(2).toInt(), 6);
     }
 
+    void menuKeysRequestTheMenuAtTheCurrentCell_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("menu key") << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << 1;
+        QTest::newRow("Shift+F10")
+            << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 1;
+        QTest::newRow("F10 alone") << int(Qt::Key_F10) << Qt::KeyboardModifiers() << 0;
+    }
+    void menuKeysRequestTheMenuAtTheCurrentCell()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(int, requests);
+        auto grid = makeGrid();
+        grid->setSelection(2, 5);
+        QSignalSpy spy(grid.get(), &DrawGrid::contextMenuRequested);
+        QTest::keyClick(grid.get(), Qt::Key(key), modifiers);
+        QCOMPARE(spy.count(), requests);
+        if (requests > 0) {
+            QCOMPARE(spy.at(0).at(0).toPoint(),
+                     grid->viewport()->mapToGlobal(grid->cellRect(2, 5).center()));
+            QCOMPARE(spy.at(0).at(2).toInt(), 5);
+        }
+    }
+
     // A double click on a band or Enter on the current one asks for it; a
     // heading, and Enter with no current row, ask for nothing.
     void doubleClickAndEnterActivateTheCell()

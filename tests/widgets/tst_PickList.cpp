@@ -279,6 +279,33 @@ private slots:
         menu.hide();
     }
 
+    void menuKeysRequestTheMenuAtTheCurrentRow_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("menu key") << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << 1;
+        QTest::newRow("Shift+F10")
+            << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 1;
+        QTest::newRow("F10 alone") << int(Qt::Key_F10) << Qt::KeyboardModifiers() << 0;
+    }
+    void menuKeysRequestTheMenuAtTheCurrentRow()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(int, requests);
+        auto list = makeList(6);
+        list->setItemIndex(3);
+        QSignalSpy spy(list.get(), &PickList::contextMenuRequested);
+        QTest::keyClick(list.get(), Qt::Key(key), modifiers);
+        QCOMPARE(spy.count(), requests);
+        if (requests > 0) {
+            QCOMPARE(spy.at(0).at(1).toInt(), 3);
+            QCOMPARE(spy.at(0).at(0).toPoint(),
+                     list->viewport()->mapToGlobal(list->rowRect(3).center()));
+        }
+    }
+
     void batchOfSeveralHundredRowsScrolls()
     {
         auto list = makeList(0);
