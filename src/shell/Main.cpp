@@ -101,8 +101,9 @@ TfrmMain::TfrmMain(const Volumes &volumes, QWidget *parent) : QWidget(parent), m
 
     chartSpaceBar = new chart::Chart(this);
     chartSpaceBar->setObjectName(QStringLiteral("chartSpaceBar"));
-    // The backdrop's bars stand for no files: the keyboard goes to the buttons.
-    chartSpaceBar->setFocusPolicy(Qt::NoFocus);
+    // The buttons come first for the keyboard; Tab reaches the bars after
+    // them, for their figures and their menu (copy, save as PNG).
+    chartSpaceBar->setFocusPolicy(Qt::TabFocus);
     setUpChart();
     connect(chartSpaceBar, &chart::Chart::doubleClicked, this, &TfrmMain::chartSpaceBarDblClick);
 
@@ -135,6 +136,7 @@ TfrmMain::TfrmMain(const Volumes &volumes, QWidget *parent) : QWidget(parent), m
     btReach = makeButton("btReach", QStringLiteral("&About"), 76);
     btClose = makeButton("btClose", QStringLiteral("E&xit"), 76);
     btClose->setToolTip(QStringLiteral("Quit and close "));
+    QWidget::setTabOrder(btClose, chartSpaceBar);
     connect(btStatistic, &QPushButton::clicked, this, &TfrmMain::btStatisticClick);
     connect(btReach, &QPushButton::clicked, this, &TfrmMain::btReachClick);
     connect(btClose, &QPushButton::clicked, this, &TfrmMain::btCloseClick);

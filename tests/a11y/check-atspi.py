@@ -149,10 +149,24 @@ def select_page(statistics, caption):
     print(f"  {describe(tab)}")
 
 
+def check_types_pie(statistics):
+    """The pie of sizes: 14,096 bytes of .png in 19,018, the .log's 4 % in "Other"."""
+    pie = wait_for("chart 'File types'",
+                   lambda: find(statistics, pyatspi.ROLE_CHART, "File types"), statistics)
+    print(f"  {describe(pie)}: {pie.description!r}")
+    if not pie.description.startswith("3 slices, largest "):
+        raise Failure(f"description {pie.description!r}, expected 3 slices and the largest", pie)
+    table = pie.queryTable()
+    rows = [[table.getAccessibleAt(row, column).name for column in range(table.nColumns)]
+            for row in range(table.nRows)]
+    print(f"    {rows}")
+    if [row[1:] for row in rows if row[1] == "14,096 bytes"] != [["14,096 bytes", "74.1 %"]]:
+        raise Failure(f"no slice of 14,096 bytes (74.1 %) among {rows}", pie)
+    if rows[-1][0] != "Other":
+        raise Failure(f"last slice {rows[-1]}, expected 'Other'", pie)
+
+
 def check_types_table(statistics, tree):
-    pie = find(statistics, pyatspi.ROLE_CHART)
-    if pie is not None:
-        print(f"  {describe(pie)}: {pie.description!r}")
     press(statistics, pyatspi.ROLE_RADIO_BUTTON, "Listing")
     grid = wait_for("table", lambda: find(statistics, pyatspi.ROLE_TABLE), statistics)
     table = grid.queryTable()
@@ -262,6 +276,9 @@ def run(program, tree, failures):
         step("The Types page, its listing as a table",
              lambda: (select_page(statistics, "Types"), check_types_table(statistics, tree)),
              statistics)
+        step("The Types page's pie, its slices as a table",
+             lambda: (press(statistics, pyatspi.ROLE_RADIO_BUTTON, "Pie by Size"),
+                      check_types_pie(statistics)), statistics)
     finally:
         vorin.terminate()
         try:

@@ -1,10 +1,12 @@
 #include "chart/Chart.h"
+#include "chart/ChartAccessibility.h"
 #include "platform/fake/FakeVolumes.h"
 #include "shell/About.h"
 #include "shell/Main.h"
 #include "widgets/HeadingLabel.h"
 #include "widgets/PickList.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QPushButton>
@@ -144,6 +146,18 @@ private slots:
         QCOMPARE(close->text(), QStringLiteral("E&xit"));
         QCOMPARE(close->size(), QSize(76, 28));
         QCOMPARE(close->toolTip(), QStringLiteral("Quit and close "));
+
+        // Tab goes along the buttons, then to the bars; the title is a heading.
+        QWidget *chart = f.window.findChild<QWidget *>(QStringLiteral("chartSpaceBar"));
+        QList<QWidget *> stops{statistic};
+        for (QWidget *w = statistic->nextInFocusChain(); w != statistic;
+             w = w->nextInFocusChain()) {
+            if (w->focusPolicy() & Qt::TabFocus)
+                stops << w;
+        }
+        QCOMPARE(stops, (QList<QWidget *>{statistic, reach, close, chart}));
+        vorin::chart::installChartAccessibility();
+        QCOMPARE(QAccessible::queryAccessibleInterface(title)->role(), QAccessible::Heading);
     }
 
     void chartIsSetUpAsStackedBarsOnAGradient()

@@ -3,6 +3,7 @@
 #include <memory>
 #include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -34,6 +35,28 @@ private:
     }
 
 private slots:
+    // Ctrl+Tab and Ctrl+Shift+Tab turn the page from a control on it: a
+    // keyboard user need not go back to the tabs first.
+    void ctrlTabOnAPageTurnsIt_data()
+    {
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<int>("page");
+        QTest::newRow("Ctrl+Tab") << Qt::Key_Tab << 2;
+        QTest::newRow("Ctrl+Shift+Tab") << Qt::Key_Backtab << 0;
+    }
+    void ctrlTabOnAPageTurnsIt()
+    {
+        QFETCH(Qt::Key, key);
+        QFETCH(int, page);
+        auto notebook = makeNotebook();
+        auto *button = new QPushButton(QStringLiteral("Note"), notebook->page(1));
+        notebook->setPageIndex(1);
+        notebook->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(notebook.get()));
+        button->setFocus();
+        QTest::keyClick(button, key, Qt::ControlModifier);
+        QCOMPARE(notebook->pageIndex(), page);
+    }
     void clickingATabChangesThePage_data()
     {
         QTest::addColumn<int>("tab");
