@@ -1,6 +1,7 @@
 #include "views/TableExport.h"
 
 #include "platform/Messages.h"
+#include "widgets/DialogKeys.h"
 #include "widgets/SaveFile.h"
 #include "widgets/StringGrid.h"
 
@@ -222,9 +223,7 @@ bool TableExport::eventFilter(QObject *watched, QEvent *event)
         // Overhang page's text) has a menu of its own.
         if (event->type() == QEvent::KeyPress && m_owner->hasFocus()) {
             const auto *key = static_cast<QKeyEvent *>(event);
-            const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
-            if (key->key() == Qt::Key_Menu ||
-                (key->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+            if (isMenuKey(*key)) {
                 // Asked as the platform asks, so that whoever watches the
                 // page's menu requests hears that the keyboard asked.
                 const QPoint centre = m_owner->rect().center();
