@@ -56,8 +56,7 @@ class ParseError : public std::runtime_error
 public:
     ParseError(const std::string &what, std::size_t offset, bool truncated)
         : std::runtime_error(what), m_offset(offset), m_truncated(truncated)
-    {
-    }
+    {}
     [[nodiscard]] std::size_t offset() const { return m_offset; }
     [[nodiscard]] bool truncated() const { return m_truncated; }
 

@@ -1,5 +1,6 @@
 #include "engine/report/Report.h"
 
+#include "engine/report/ReportFile.h"
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeVolumes.h"
 #include "platform/fake/FixedUtcOffset.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
@@ -152,7 +154,7 @@ TEST_F(ReportTest, jsonCarriesTheFiguresOfTheTree)
         EXPECT_NE(json.find(part), std::string::npos) << part << "\n in " << json;
     };
     // No drive of the machine holds the tree: its own file system answers.
-    has("{\"filesProcessed\":5,\"filesSelected\":5,\"clusterSize\":" +
+    has(",\"filesProcessed\":5,\"filesSelected\":5,\"clusterSize\":" +
         std::to_string(figures->allocationUnit) + ",");
     has("\"types\":[{\"key\":\"\",\"description\":\"No extension\",\"files\":1,\"bytes\":0},"
         "{\"key\":\".DOC\",\"description\":\"DOC File\",\"files\":1,\"bytes\":20000},"
@@ -203,18 +205,68 @@ TEST_F(ReportTest, twoTargetsAddUpAndLeaveTheOverhangAtZero)
     ASSERT_EQ(runReport({"--json", tree.root(), second.root()}, env), 0) << err.str();
 
     const std::string json = out.str();
-    EXPECT_NE(json.find("{\"filesProcessed\":6,"), std::string::npos) << json;
+    EXPECT_NE(json.find(",\"filesProcessed\":6,"), std::string::npos) << json;
     EXPECT_NE(json.find("\"overhang4K\":0,\"overhang8K\":0,\"overhang16K\":0,\"overhang32K\":0,"
                         "\"overhang64K\":0"),
               std::string::npos)
         << json;
 }
 
+// Each half of a tree reported on its own, the two reports added up: every
+// figure as in the report of the whole tree, the halves' drives listed.
+TEST_F(ReportTest, mergedReportsOfTwoHalvesEqualTheReportOfTheWhole)
+{
+    tree.dir("left");
+    tree.file("left/a.txt", 100, at(3, 10, 15), at(40, 13, 45));
+    tree.file("left/b.DOC", 20000, at(10, 0, 10), at(400, 23, 59, 58));
+    tree.dir("right");
+    tree.file("right/c.txt", 4096, at(100, 12, 30), at(2000, 12, 0), 0444);
+    tree.file("right/noext", 0, at(500, 0, 45), at(1200, 0, 0, 30));
+    TempTree reports;
+    const auto reportOf = [&](const std::string &target, const std::string &file) {
+        std::ostringstream json;
+        env.out = &json;
+        EXPECT_EQ(runReport({"--json", target}, env), 0) << err.str();
+        std::ofstream(reports.root() + "/" + file) << json.str();
+        return reports.root() + "/" + file;
+    };
+    const std::string whole = reportOf(tree.root(), "whole.json");
+    const std::string left = reportOf(tree.root() + "/left", "left.json");
+    const std::string right = reportOf(tree.root() + "/right", "right.json");
+
+    std::ostringstream merged;
+    env.out = &merged;
+    ASSERT_EQ(runReport({"--merge", "--json", left, right}, env), 0) << err.str();
+    std::ifstream in(whole);
+    const std::string wholeJson((std::istreambuf_iterator<char>(in)), {});
+    const ReportFile sum = readReport(merged.str());
+    EXPECT_EQ(sum.statistics, readReport(wholeJson).statistics) << merged.str();
+    ASSERT_EQ(sum.drives.size(), 2u);
+    EXPECT_NE(sum.drives[1].entry.find("/right]"), std::string::npos) << sum.drives[1].entry;
+
+    std::ostringstream text;
+    env.out = &text;
+    ASSERT_EQ(runReport({"--merge", left, right}, env), 0) << err.str();
+    EXPECT_NE(text.str().find("Added up from 2 reports\n"), std::string::npos) << text.str();
+
+    // A file that is no report, or none at all: one line, status 2, nothing printed.
+    std::ostringstream none;
+    env.out = &none;
+    for (const std::string &bad : {reports.root() + "/missing.json", tree.root() + "/left/a.txt"}) {
+        err.str({});
+        EXPECT_EQ(runReport({"--merge", left, bad}, env), 2);
+        const std::string said = err.str();
+        EXPECT_EQ(said.rfind("vorin-report: " + bad, 0), 0u) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    }
+    EXPECT_EQ(none.str(), "");
+}
+
 TEST_F(ReportTest, aFilterCountsOnlyTheChosenTypes)
 {
     buildTree();
     ASSERT_EQ(run({"--json", "--exclude", "*.TXT"}), 0);
-    EXPECT_NE(out.str().find("{\"filesProcessed\":5,\"filesSelected\":3,"), std::string::npos)
+    EXPECT_NE(out.str().find(",\"filesProcessed\":5,\"filesSelected\":3,"), std::string::npos)
         << out.str();
 }
 
@@ -253,7 +305,7 @@ TEST_F(ReportTest, hardLinkedSnapshotsCountEachFileOnceAndSayHowManyNamesWereSki
 
     ASSERT_EQ(run({"--json"}), 0) << err.str();
     const std::string json = out.str();
-    EXPECT_NE(json.find("{\"filesProcessed\":3,\"filesSelected\":3,"), std::string::npos) << json;
+    EXPECT_NE(json.find(",\"filesProcessed\":3,\"filesSelected\":3,"), std::string::npos) << json;
     EXPECT_NE(json.find("\"files\":3,\"bytes\":3004}"), std::string::npos) << json;
     EXPECT_NE(json.find("\"hardLinksSkipped\":4,\"complete\":true}"), std::string::npos) << json;
 
@@ -503,7 +555,7 @@ TEST_F(ReportTest, aDriveLetterNamesADriveOfTheDriveList)
     volumes.add(drive, {1e9, 2e9}, 512);
 
     ASSERT_EQ(runReport({"--json", "Q:"}, env), 0) << err.str();
-    EXPECT_NE(out.str().find("{\"filesProcessed\":5,\"filesSelected\":5,\"clusterSize\":512,"),
+    EXPECT_NE(out.str().find(",\"filesProcessed\":5,\"filesSelected\":5,\"clusterSize\":512,"),
               std::string::npos)
         << out.str();
     EXPECT_EQ(runReport({"--json", "r:"}, env), 2);

@@ -61,19 +61,20 @@ TEST_P(JsonRefuses, saysWhereAndWhetherItWasCutShort)
         EXPECT_NE(std::string(e.what()).find("at byte"), std::string::npos);
     }
 }
-INSTANTIATE_TEST_SUITE_P(
-    Json, JsonRefuses,
-    testing::Values(BadCase{"empty", "", true}, BadCase{"cut in an object", R"({"a":[1,2)", true},
-                    BadCase{"cut in a string", R"({"a":"text)", true},
-                    BadCase{"cut in a word", "[tru", true}, BadCase{"cut after a minus", "-", true},
-                    BadCase{"not JSON", "Drives:  c:", false},
-                    BadCase{"two values", "{} {}", false},
-                    BadCase{"a missing comma", R"({"a":1 "b":2})", false},
-                    BadCase{"a raw line break in a string", "\"a\nb\"", false},
-                    BadCase{"a lone surrogate", R"("\ud800x")", false},
-                    BadCase{"a bad escape", R"("\q")", false},
-                    BadCase{"a number beyond a double", "1e999", false},
-                    BadCase{"nesting beyond 64", kTooDeep.c_str(), false}));
+INSTANTIATE_TEST_SUITE_P(Json, JsonRefuses,
+                         testing::Values(BadCase{"empty", "", true},
+                                         BadCase{"cut in an object", R"({"a":[1,2)", true},
+                                         BadCase{"cut in a string", R"({"a":"text)", true},
+                                         BadCase{"cut in a word", "[tru", true},
+                                         BadCase{"cut after a minus", "-", true},
+                                         BadCase{"not JSON", "Drives:  c:", false},
+                                         BadCase{"two values", "{} {}", false},
+                                         BadCase{"a missing comma", R"({"a":1 "b":2})", false},
+                                         BadCase{"a raw line break in a string", "\"a\nb\"", false},
+                                         BadCase{"a lone surrogate", R"("\ud800x")", false},
+                                         BadCase{"a bad escape", R"("\q")", false},
+                                         BadCase{"a number beyond a double", "1e999", false},
+                                         BadCase{"nesting beyond 64", kTooDeep.c_str(), false}));
 
 } // namespace
 } // namespace vorin::json

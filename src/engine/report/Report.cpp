@@ -1,10 +1,11 @@
 #include "engine/report/Report.h"
-#include "engine/report/HistoryReport.h"
-#include "engine/report/ReportFormat.h"
-#include "engine/History.h"
 
 #include "engine/Drives.h"
 #include "engine/FigureListing.h"
+#include "engine/History.h"
+#include "engine/report/HistoryReport.h"
+#include "engine/report/ReportFile.h"
+#include "engine/report/ReportFormat.h"
 #include "engine/ScanRun.h"
 #include "platform/FileTypeRegistry.h"
 #include "platform/FolderVolumes.h"
@@ -35,12 +36,15 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: vorin-report [--json|--csv] [--threads N] [--include EXT,...|--exclude EXT,...] "
-    "[--files FIGURE [--all]] [--compare ID|previous] [--no-history] TARGET...  |  vorin-report --history [TARGET...]  |  "
+    "[--files FIGURE [--all]] [--compare ID|previous] [--no-history] TARGET...  |  vorin-report "
+    "--history [TARGET...]  |  "
+    "vorin-report --merge REPORT.json...  |  "
     "vorin-report --drives  |  vorin-report --help";
 
 constexpr std::string_view kHelp =
     R"(Usage: vorin-report [OPTION]... TARGET...
        vorin-report --history [TARGET]...
+       vorin-report --merge [--json|--csv] REPORT.json...
        vorin-report --drives
 Counts the files of drives or directories as Vorin 99 does and prints the
 tables of its statistics pages: file types, size bands, the ages of the three
@@ -82,6 +86,10 @@ Options:
   --no-history       keep nothing of this scan; every complete scan of a drive
                      is kept otherwise, in $XDG_DATA_HOME/vorin99/history.sqlite
                      (~/.local/share when unset)
+  --merge            add up reports written with --json (of other drives, or
+                     of other machines) into one: every figure the sum of
+                     theirs, their drives listed together; reports of
+                     different type filters or formats are refused
   --drives           list the drives with their roots, types and space
   --help             print this help and exit
   --version          print the version and exit
@@ -230,7 +238,6 @@ private:
     Messages *m_previous;
 };
 
-
 // Watches a run on a terminal from a thread of its own: rewrites one progress
 // line at most ten times a second.
 class Monitor
@@ -292,7 +299,6 @@ void writeDrives(std::ostream &out, const Volumes &volumes, const LocaleSeparato
     }
 }
 
-
 template <std::size_t N>
 void jsonArray(std::ostream &out, std::string_view key, const std::array<double, N> &values,
                std::size_t from)
@@ -302,10 +308,6 @@ void jsonArray(std::ostream &out, std::string_view key, const std::array<double,
         out << (i == from ? "" : ",") << whole(values[i]);
     out << ']';
 }
-
-
-
-
 
 } // namespace
 
@@ -338,6 +340,8 @@ ReportOptions parseReportArguments(const std::vector<std::string> &args)
                                        std::string(figureNameForms()));
         } else if (arg == "--all") {
             options.allFiles = true;
+        } else if (arg == "--merge") {
+            options.merge = true;
         } else if (arg == "--history") {
             options.history = true;
         } else if (arg == "--no-history") {
@@ -367,6 +371,12 @@ ReportOptions parseReportArguments(const std::vector<std::string> &args)
                                "or --drives");
     if (!options.compare.empty() && (!options.files.empty() || options.allFiles))
         throw ReportUsageError("--compare prints the tables and takes no --files");
+    if (options.merge && (options.history || options.noHistory || !options.compare.empty() ||
+                          !options.files.empty() || options.listDrives || options.includeTypes ||
+                          options.excludeTypes || options.threads != 0))
+        throw ReportUsageError("--merge adds up reports and takes only --json or --csv");
+    if (options.merge && options.targets.empty())
+        throw ReportUsageError("--merge needs the reports to add up");
     if (!options.listDrives && !options.history && options.targets.empty())
         throw ReportUsageError("no drive or directory given");
     return options;
@@ -421,11 +431,17 @@ std::string jsonString(std::string_view bytes)
 }
 
 void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t clusterSize,
-                     const std::vector<int> &walkThreads, std::int64_t unreadableDirectories,
+                     const std::vector<int> &walkThreads, const std::vector<ReportDrive> &drives,
+                     std::string_view filter, std::int64_t unreadableDirectories,
                      std::int64_t hardLinksSkipped, bool complete, const FileTypeRegistry &registry,
                      std::string_view more)
 {
-    out << "{\"filesProcessed\":" << stats.filesProcessed
+    out << "{\"format\":" << kReportFormat << ",\"drives\":[";
+    for (std::size_t i = 0; i < drives.size(); ++i)
+        out << (i == 0 ? "" : ",") << "{\"drive\":" << jsonString(drives[i].entry)
+            << ",\"capacity\":" << whole(drives[i].capacity)
+            << ",\"free\":" << whole(drives[i].freeSpace) << '}';
+    out << "],\"filter\":" << jsonString(filter) << ",\"filesProcessed\":" << stats.filesProcessed
         << ",\"filesSelected\":" << stats.filesSelected << ",\"clusterSize\":" << clusterSize
         << ",\"walkThreads\":[";
     for (std::size_t i = 0; i < walkThreads.size(); ++i)
@@ -688,7 +704,7 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
         std::shared_ptr<const Volumes>(std::shared_ptr<const Volumes>(), env.volumes));
     try {
         options = parseReportArguments(args);
-        if (!options.listDrives && !options.help && !options.version &&
+        if (!options.listDrives && !options.help && !options.version && !options.merge &&
             !(options.history && options.targets.empty()))
             entries = resolveTargets(options.targets, volumes, *env.volumes);
     } catch (const ReportUsageError &e) {
@@ -710,6 +726,8 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
 
     if (options.history)
         return listHistory(entries, options, volumes, env);
+    if (options.merge)
+        return mergeReportFiles(options, env);
 
     TypeFilter filter;
     if (options.includeTypes || options.excludeTypes)
@@ -749,6 +767,8 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
     runOptions.interrupt = env.interrupt;
     if (!options.files.empty())
         runOptions.keepPerFigure = kKeptPerFigure;
+    // The filter goes to the run; the JSON names it.
+    const std::string filterWords = filterText(filter);
     ScanRun run(volumes, hooks, runOptions);
     if (!run.begin(entries, std::move(filter)))
         return 1;
@@ -795,8 +815,9 @@ int runReport(const std::vector<std::string> &args, const ReportEnvironment &env
                       run.keptFiles().total(figure), complete, *run.recipe().zone, env.locale);
     } else if (options.json)
         writeReportJson(out, run.statistics(), run.clusterSize(), walkThreads,
-                        run.unreadableDirectories(), run.hardLinksSkipped(), complete,
-                        *env.registry, then ? comparisonJson(*then, thenFigures, zone) : "");
+                        reportDrives(entries, volumes), filterWords, run.unreadableDirectories(),
+                        run.hardLinksSkipped(), complete, *env.registry,
+                        then ? comparisonJson(*then, thenFigures, zone) : "");
     else if (options.csv)
         writeReportCsv(out, run.statistics(), *env.registry);
     else

@@ -37,16 +37,18 @@ struct ReportOptions
     bool excludeTypes = false;
     std::vector<std::string> typeEntries; // "*.doc\t", one per extension given
     std::vector<std::string> targets;
-    std::string files;     // --files FIGURE: the figure whose files are listed; empty: the tables
-    bool allFiles = false; // --all: every file of that figure, not just the largest
+    std::string files;      // --files FIGURE: the figure whose files are listed; empty: the tables
+    bool allFiles = false;  // --all: every file of that figure, not just the largest
     bool history = false;   // --history: list the kept scans (of the targets, if any)
     bool noHistory = false; // --no-history: keep nothing of this scan
     std::string compare;    // --compare ID|previous: the kept scan to compare with
+    bool merge = false;     // --merge: the targets are JSON reports to add up
 };
 
 // vorin-report [--json|--csv] [--threads N] [--include EXT,...|--exclude EXT,...]
 //              [--files FIGURE [--all]] [--compare ID|previous] [--no-history] TARGET...
 // vorin-report --history [--json|--csv] [TARGET...]
+// vorin-report --merge [--json|--csv] REPORT.json...
 // vorin-report --drives | --help | --version
 // --help and --version end the reading: what follows them is not looked at.
 [[nodiscard]] ReportOptions parseReportArguments(const std::vector<std::string> &args);
@@ -78,14 +80,19 @@ struct ReportEnvironment
 // is no drive or readable directory, 130 interrupted.
 [[nodiscard]] int runReport(const std::vector<std::string> &args, const ReportEnvironment &env);
 
-// One JSON object with the accumulators under their own names, then the
-// directories that could not be read and the names of files already counted
-// under another name (hardLinksSkipped). walkThreads: the threads that walked
-// each drive scanned, in order. `more` goes in before the closing brace.
+struct ReportDrive;
+
+// One JSON object: its format, the drives with their space, the type filter
+// (as the history writes it), the accumulators under their own names, then
+// the directories that could not be read and the names of files already
+// counted under another name (hardLinksSkipped). walkThreads: the threads
+// that walked each drive scanned, in order. `more` goes in before the
+// closing brace.
 void writeReportJson(std::ostream &out, const Statistics &stats, std::int32_t clusterSize,
-                     const std::vector<int> &walkThreads, std::int64_t unreadableDirectories,
-                     std::int64_t hardLinksSkipped, bool complete,
-                     const FileTypeRegistry &registry, std::string_view more = {});
+                     const std::vector<int> &walkThreads, const std::vector<ReportDrive> &drives,
+                     std::string_view filter, std::int64_t unreadableDirectories,
+                     std::int64_t hardLinksSkipped, bool complete, const FileTypeRegistry &registry,
+                     std::string_view more = {});
 
 // The tables of the pages as one table of the columns table,key,label,files,
 // bytes, in CSV (RFC 4180: fields quoted where they hold a comma, a quote or a

@@ -47,7 +47,7 @@ fi
 # --help and --version: standard output, nothing on standard error, status 0.
 "$report" --help > "$tree.out" 2> "$tree.err" || fail "--help gave exit status $?"
 [ ! -s "$tree.err" ] || fail "--help wrote to standard error"
-for option in --json --csv --threads --include --exclude --drives --help --version 'Exit status:' \
+for option in --json --csv --threads --include --exclude --merge --drives --help --version 'Exit status:' \
               '  130  interrupted'; do
     grep -qF -e "$option" "$tree.out" || fail "--help does not name $option"
 done
