@@ -17,7 +17,8 @@ constexpr std::array<int, 5> kClusterSizes = {4096, 8192, 16384, 32768, 65536};
 // The record's fields by table, for both ways.
 template <typename Stats, typename Visit> void forEachTable(Stats &stats, Visit visit)
 {
-    visit("sizes", 1, std::span(stats.sizeBandCount).subspan(1), std::span(stats.sizeBandBytes).subspan(1));
+    visit("sizes", 1, std::span(stats.sizeBandCount).subspan(1),
+          std::span(stats.sizeBandBytes).subspan(1));
     visit("accessAge", 0, std::span(stats.accessAgeCount), std::span(stats.accessAgeBytes));
     visit("createdAge", 0, std::span(stats.createdAgeCount), std::span(stats.createdAgeBytes));
     visit("modifiedAge", 0, std::span(stats.modifiedAgeCount), std::span(stats.modifiedAgeBytes));
@@ -66,8 +67,8 @@ std::vector<HistoryFigure> historyFigures(const Statistics &stats)
         out.push_back({"types", type.key, type.files, static_cast<double>(type.bytes)});
     forEachTable(stats, [&out](std::string_view table, int first, auto counts, auto bytes) {
         for (std::size_t i = 0; i < counts.size(); ++i)
-            out.push_back({std::string(table), std::to_string(first + int(i)), whole(counts[i]),
-                           bytes[i]});
+            out.push_back(
+                {std::string(table), std::to_string(first + int(i)), whole(counts[i]), bytes[i]});
     });
     forEachSlots(stats, [&out](std::string_view table, auto slots) {
         for (std::size_t i = 0; i < slots.size(); ++i)
@@ -135,6 +136,22 @@ std::string filterText(const TypeFilter &filter)
         text += entry;
     }
     return text;
+}
+
+TypeFilter filterOfText(std::string_view text)
+{
+    const bool include = text.starts_with("include ");
+    if (!include && !text.starts_with("exclude "))
+        return TypeFilter();
+    // Patterns hold no blank and end at their TAB; a description follows
+    // each, up to the blank before the next pattern.
+    std::vector<std::string> entries;
+    for (std::size_t tab = text.find('\t'); tab != std::string_view::npos;
+         tab = text.find('\t', tab + 1)) {
+        const std::size_t start = text.rfind(' ', tab) + 1;
+        entries.push_back(std::string(text.substr(start, tab - start + 1)));
+    }
+    return TypeFilter(false, include, !include, std::move(entries));
 }
 
 } // namespace vorin

@@ -4,6 +4,7 @@
 #include "platform/History.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vorin {
@@ -21,5 +22,8 @@ class TypeFilter;
 // The type filter as the history names it: "" for every file, else
 // "include " or "exclude " and the chosen entries.
 [[nodiscard]] std::string filterText(const TypeFilter &filter);
+// The filter such a text names: its patterns ("*.doc"), each with a TAB as
+// the wizard's entries end; the descriptions are not needed to count.
+[[nodiscard]] TypeFilter filterOfText(std::string_view text);
 
 } // namespace vorin

@@ -2,6 +2,7 @@
 
 #include "engine/Drives.h"
 #include "engine/History.h"
+#include "engine/report/ReportFile.h"
 #include "platform/DirectoryReader.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
@@ -205,6 +206,22 @@ void ScanRun::finishDrive()
 
     const bool aborted = abortRequested();
     m_hooks.refreshPages(m_drives.size() == 1);
+    setStatus(finishedStatus(aborted));
+    m_hooks.disenable(true);
+    if (m_unreadable > 0)
+        m_hooks.unreadableDirectories(m_unreadable);
+
+    m_statisticsCollected = true;
+    m_scanRunning.store(false);
+    m_hooks.scanRunningChanged(false);
+    if (aborted)
+        setCaption(std::string(kAbortedCaption));
+    else
+        setCaption("Statistics completed for drives " + asciiUpper(m_letters));
+}
+
+std::string ScanRun::finishedStatus(bool aborted) const
+{
     // Appended piece by piece: GCC 12 sees an overlap that is not there in
     // " " + std::string at -O3.
     std::string status = "Finished - ";
@@ -217,18 +234,38 @@ void ScanRun::finishDrive()
     }
     if (aborted)
         status += " INCOMPLETE ... ABORTED";
+    return status;
+}
+
+void ScanRun::showReport(const ReportFile &report, std::string_view name)
+{
+    m_fromReport = true;
+    m_drives.clear();
+    for (const ReportDrive &drive : report.drives)
+        m_drives.push_back(drive.entry);
+    m_filter = filterOfText(report.filter);
+    ClearHooks clear(m_hooks);
+    clearVariables(m_stats, &clear);
+    m_stats = report.statistics;
+    m_kept.clear();
+    m_clusterSize = report.clusterSize;
+    m_unreadable = report.unreadableDirectories;
+    m_hardLinksSkipped = report.hardLinksSkipped;
+    // The first reports name no drives: their overhang is shown when they
+    // have a cluster size, which only a one-drive report has.
+    const bool overhang = report.drives.empty() ? report.clusterSize > 0 : m_drives.size() == 1;
+    m_hooks.setOverhangPageEnabled(overhang);
+    m_hooks.refreshPages(overhang);
+    std::string status = finishedStatus(false);
+    if (!report.complete)
+        status += " INCOMPLETE";
     setStatus(std::move(status));
     m_hooks.disenable(true);
     if (m_unreadable > 0)
         m_hooks.unreadableDirectories(m_unreadable);
-
     m_statisticsCollected = true;
-    m_scanRunning.store(false);
-    m_hooks.scanRunningChanged(false);
-    if (aborted)
-        setCaption(std::string(kAbortedCaption));
-    else
-        setCaption("Statistics completed for drives " + asciiUpper(m_letters));
+    setCaption("Statistics from " + std::string(name));
+    m_hooks.runEnded(true);
 }
 
 void ScanRun::end()

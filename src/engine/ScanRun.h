@@ -17,6 +17,7 @@
 namespace vorin {
 
 class DirectoryReader;
+struct ReportFile;
 class ScanHistory;
 class UtcOffsetSource;
 class Volumes;
@@ -116,6 +117,12 @@ public:
     // begin, every drive, end.
     void run(std::vector<std::string> drives, TypeFilter filter);
 
+    // Shows the figures of a report (named `name`, its file) as if its drives
+    // had just been scanned: the pages are filled and the run ends. No file
+    // is kept behind the figures: they were counted elsewhere.
+    void showReport(const ReportFile &report, std::string_view name);
+    [[nodiscard]] bool fromReport() const { return m_fromReport; }
+
     // btAbortClick and btCancelClick during a scan; safe from any thread and
     // from a signal handler (the flag is lock-free).
     void requestAbort() { m_abortRequested.store(true); }
@@ -159,6 +166,7 @@ private:
     class ClearHooks;
 
     void keepInHistory();
+    [[nodiscard]] std::string finishedStatus(bool aborted) const;
     void setStatus(std::string text);
     void setCaption(std::string text);
 
@@ -176,6 +184,7 @@ private:
     std::atomic<bool> m_abortRequested{false};
     std::atomic<bool> m_scanRunning{false};
     bool m_statisticsCollected = false;
+    bool m_fromReport = false;
     double m_selectedCapacity = 0;
     std::int64_t m_today = 0;
     std::int64_t m_runStarted = 0; // seconds since 1970: the run of each kept scan

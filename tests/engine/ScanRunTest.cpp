@@ -1,7 +1,9 @@
 #include "engine/ScanRun.h"
 
 #include "engine/History.h"
-
+#include "engine/report/Report.h"
+#include "engine/report/ReportFile.h"
+#include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeVolumes.h"
 #include "platform/fake/FixedUtcOffset.h"
 #include "platform/fake/RecordingMessages.h"
@@ -10,6 +12,7 @@
 #include <atomic>
 #include <ctime>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -132,6 +135,42 @@ TEST_F(ScanRunTest, aOneDriveRunTellsTheUserScansAndReports)
     // 100, 5000 and 1 bytes, each in its last 4K cluster: 3996 + 3192 + 4095.
     EXPECT_EQ(run.statistics().overhang4K, 3996 + 3192 + 4095);
     EXPECT_FALSE(run.scanRunning());
+}
+
+// A report of a run, opened: the same figures, drives and filter, the pages
+// filled and the run ended as after a scan, under the report's name; no
+// file kept behind the figures.
+TEST_F(ScanRunTest, aReportIsShownAsTheRunItCameFrom)
+{
+    options.keepPerFigure = 10;
+    ScanRun scanned(volumes, hooks, options);
+    scanned.run({"c: [system]"},
+                TypeFilter(false, false, true, {"*.doc\tWord document", "*.log\t"}));
+    std::ostringstream json;
+    writeReportJson(json, scanned.statistics(), scanned.clusterSize(), {1},
+                    reportDrives(scanned.drives(), volumes), filterText(scanned.filter()), 2, 1,
+                    false, FakeFileTypeRegistry());
+
+    RecordingHooks shown{messages};
+    ScanRun run(volumes, shown, options);
+    run.showReport(readReport(json.str()), "/srv/c.json");
+    EXPECT_EQ(run.statistics(), scanned.statistics());
+    EXPECT_EQ(run.drives(), scanned.drives());
+    EXPECT_EQ(run.clusterSize(), 4096);
+    EXPECT_TRUE(run.filter().excludeTypes());
+    EXPECT_EQ(run.filter().chosenEntries(), (std::vector<std::string>{"*.doc\t", "*.log\t"}));
+    EXPECT_EQ(shown.clears, 1);
+    EXPECT_EQ(shown.overhangEnabled, std::vector<bool>{true});
+    EXPECT_EQ(shown.events, (std::vector<std::string>{"pages+overhang", "enable"}));
+    EXPECT_EQ(shown.statuses,
+              std::vector<std::string>{"Finished - 3 files processed 2 files found INCOMPLETE"});
+    EXPECT_EQ(shown.captions, std::vector<std::string>{"Statistics from /srv/c.json"});
+    EXPECT_EQ(shown.ended, std::vector<bool>{true});
+    EXPECT_EQ(run.unreadableDirectories(), 2);
+    EXPECT_TRUE(run.fromReport());
+    const Figure texts{FigureKind::Type, 0, ".TXT"};
+    EXPECT_GT(scanned.keptFiles().total(texts).files, 0);
+    EXPECT_EQ(run.keptFiles().total(texts).files, 0);
 }
 
 TEST_F(ScanRunTest, aDriveThatIsNotReadyIsSkippedButNamedInTheCaption)
@@ -402,7 +441,8 @@ TEST_F(ScanRunTest, eachCompleteDriveIsKeptWithEveryFigureAndAnAbortedOneIsNot)
     c.remove("b.doc");
     {
         ScanRun run(volumes, hooks, options);
-        run.run({"c: [system]", "d: [data]"}, TypeFilter(false, true, false, {"*.iso\t", "*.txt\t"}));
+        run.run({"c: [system]", "d: [data]"},
+                TypeFilter(false, true, false, {"*.iso\t", "*.txt\t"}));
         const std::vector<KeptScan> kept = history->scans(c.root());
         ASSERT_EQ(kept.size(), 2u);
         EXPECT_EQ(kept[1].filter, "include *.iso\t *.txt\t");
@@ -427,8 +467,8 @@ TEST_F(ScanRunTest, aScanTheHistoryCannotKeepIsToldAndCountedAsAlways)
     options.history = &history;
     ScanRun run(volumes, hooks, options);
     run.run({"c: [system]"}, TypeFilter());
-    EXPECT_EQ(hooks.notKept,
-              std::vector<std::string>{"The history of scans (h) can't be used: the disk is full."});
+    EXPECT_EQ(hooks.notKept, std::vector<std::string>{
+                                 "The history of scans (h) can't be used: the disk is full."});
     EXPECT_EQ(run.statistics().filesProcessed, 3);
     EXPECT_EQ(hooks.captions.back(), "Statistics completed for drives C: ");
 }

@@ -271,20 +271,24 @@ std::string readWholeFile(const std::string &name)
 
 } // namespace
 
+ReportFile readReportFile(const std::string &path)
+{
+    try {
+        return readReport(readWholeFile(path));
+    } catch (const ReportFileError &e) {
+        const std::string what = e.what();
+        throw ReportFileError(what.starts_with(path) ? what : path + ": " + what);
+    }
+}
+
 int mergeReportFiles(const ReportOptions &options, const ReportEnvironment &env)
 {
     std::ostream &out = *env.out;
     std::vector<NamedReport> reports;
     ReportFile sum;
     try {
-        for (const std::string &name : options.targets) {
-            try {
-                reports.push_back({name, readReport(readWholeFile(name))});
-            } catch (const ReportFileError &e) {
-                const std::string what = e.what();
-                throw ReportFileError(what.starts_with(name) ? what : name + ": " + what);
-            }
-        }
+        for (const std::string &name : options.targets)
+            reports.push_back({name, readReportFile(name)});
         sum = mergeReports(reports);
     } catch (const ReportFileError &e) {
         *env.err << "vorin-report: " << e.what() << '\n';

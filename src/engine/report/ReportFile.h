@@ -59,6 +59,8 @@ public:
 // that is no JSON, is cut short, is JSON but no report, or is a report of a
 // newer format.
 [[nodiscard]] ReportFile readReport(std::string_view text);
+// Reads the report in a file (its path in UTF-8); the error names the file.
+[[nodiscard]] ReportFile readReportFile(const std::string &path);
 
 // A report and the name it goes by in messages (its file's path).
 struct NamedReport
