@@ -3,6 +3,8 @@
 #include "platform/FolderVolumes.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace vorin {
@@ -26,5 +28,20 @@ struct MainWindows
 // the command line that could not become drives (none when every one did).
 // The program goes on with the others either way.
 void showMainWindow(const MainWindows &windows, const std::vector<FolderOutcome> &folders);
+
+// The command line's words apart: "--report FILE" (or "--report=FILE") names
+// a JSON report to open; every other word is a folder. A "--report" without
+// its file leaves `report` empty and `reportMissing` set.
+struct StartArguments
+{
+    std::vector<std::string> folders;
+    std::optional<std::string> report;
+    bool reportMissing = false;
+};
+[[nodiscard]] StartArguments parseStartArguments(const std::vector<std::string> &words);
+
+// Shows the statistics window over the main window once it is up, filled
+// from the report (or an error box saying why it cannot be).
+void openReportAtStart(const MainWindows &windows, const StartArguments &arguments);
 
 } // namespace vorin

@@ -1,6 +1,7 @@
 // Vorin 99: program entry. Builds the real adapters of this machine, the two
 // long-lived windows and runs the event loop until the main window is closed.
-// The command line names folders that become drives of their own.
+// The command line names folders that become drives of their own, and with
+// --report FILE.json a report to show in the statistics window.
 
 #include "shell/Main.h"
 
@@ -52,8 +53,8 @@ int main(int argc, char *argv[])
     // The folders of the command line follow the mounts as drives of their
     // own. QApplication has taken its own options out of argv by now.
     const auto folders = std::make_shared<vorin::FolderVolumes>(vorin::makeSystemVolumes());
-    const std::vector<vorin::FolderOutcome> named =
-        folders->addFolders(folderArguments(argc, argv));
+    const vorin::StartArguments arguments = vorin::parseStartArguments(folderArguments(argc, argv));
+    const std::vector<vorin::FolderOutcome> named = folders->addFolders(arguments.folders);
 
     // Every window asks the drives on the user-interface thread; a network
     // mount whose server has gone away must not freeze them, so a drive that
@@ -80,6 +81,7 @@ int main(int argc, char *argv[])
     {
         const vorin::MainWindows windows = vorin::createMainWindows(services);
         vorin::showMainWindow(windows, named);
+        vorin::openReportAtStart(windows, arguments);
         result = QApplication::exec();
     }
     // No box may come up once the windows are gone.

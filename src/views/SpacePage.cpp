@@ -345,6 +345,9 @@ std::optional<SpacePage::Measured> SpacePage::measure(const QString &entry)
     if (entry.isEmpty())
         return std::nullopt;
     const char letter = entry.at(0).toLatin1();
+    // A report's drives were measured where it was made.
+    if (const auto reported = m_reportSpace.find(entry); reported != m_reportSpace.end())
+        return Measured{asciiLower(letter), reported->second};
     if (m_answers)
         if (const auto known = m_answers->find(letter); known != m_answers->end())
             return known->second;
@@ -529,6 +532,21 @@ void SpacePage::pckStatDriveClick()
     driveClickBusy = true;
     doDiskSize();
     driveClickBusy = false;
+}
+
+void SpacePage::showReportDrives(const std::vector<ReportDrive> &drives)
+{
+    m_reportSpace.clear();
+    if (drives.empty())
+        return;
+    QStringList entries;
+    for (const ReportDrive &drive : drives) {
+        entries << toQt(drive.entry);
+        m_reportSpace[entries.back()] = DiskSpace{drive.freeSpace, drive.capacity};
+    }
+    pckStatDrive->setItems(entries);
+    pckStatDrive->setAllSelected(true);
+    pckStatDriveClick();
 }
 
 void SpacePage::SelectAll1Click()

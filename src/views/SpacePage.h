@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/report/ReportFile.h"
 #include "platform/Volumes.h"
 #include "support/LocaleSeparators.h"
 #include "views/PageContext.h"
@@ -9,6 +10,7 @@
 #include <optional>
 #include <QObject>
 #include <QString>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -59,6 +61,11 @@ public:
 
     // --- handlers
     void pckStatDriveClick();
+    // The drives of a report instead of the machine's: the list shows them,
+    // every one ticked, and their space is what the report says it was.
+    // Empty gives the page back to the machine's drives (the caller fills
+    // the list again).
+    void showReportDrives(const std::vector<ReportDrive> &drives);
     void SelectAll1Click();
     void DeselectAll1Click();
     void cbTotalClick();
@@ -128,6 +135,8 @@ private:
     int m_measuredDrives = 0;
     // The answers of the recomputation under way; none between them.
     std::optional<std::map<char, std::optional<Measured>>> m_answers;
+    // A report's drives by their entries, while the page shows a report.
+    std::map<QString, DiskSpace> m_reportSpace;
     // Keeps a click on the drive list from starting a recomputation while
     // one is under way.
     bool driveClickBusy = false;

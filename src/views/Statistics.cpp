@@ -3,6 +3,7 @@
 #include "chart/Chart.h"
 #include "chart/ChartPrinting.h"
 #include "engine/Drives.h"
+#include "engine/report/ReportFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Messages.h"
 #include "selection/StatFiles.h"
@@ -13,8 +14,8 @@
 #include "views/HistoryPage.h"
 #include "views/OverhangPage.h"
 #include "views/PageParts.h"
-#include "views/SizesPage.h"
 #include "views/ScanComparison.h"
+#include "views/SizesPage.h"
 #include "views/SpacePage.h"
 #include "views/TimePage.h"
 #include "views/TypesPage.h"
@@ -35,8 +36,12 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMimeData>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -45,6 +50,7 @@
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
+#include <QUrl>
 #include <utility>
 
 namespace vorin {
@@ -88,6 +94,7 @@ TfrmStatistics::TfrmStatistics(Services &services, QWidget *parent)
     : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmStatistics"));
+    setAcceptDrops(true);
     runWizard = [this] { return showWhichDrive(); };
     choosePrinter = [this] { return askPrinter(); };
     previewChart = [this](chart::Chart &chart) { showChartPreview(chart); };
@@ -126,8 +133,8 @@ void TfrmStatistics::buildWindow()
     // Eleven tabs, each as wide as its caption, fill the window's width.
     OvcNotebook1->setTabSize(QSize(0, 18));
     OvcNotebook1->setActiveCaptionColor(Qt::red);
-    const char *const captions[] = {"Space",    "Types",    "Sizes",     "Overhang",
-                                    "Access",   "Created",  "Modified",  "Combined",
+    const char *const captions[] = {"Space",     "Types",   "Sizes",    "Overhang",
+                                    "Access",    "Created", "Modified", "Combined",
                                     "Attribute", "Time",    "History"};
     for (const char *caption : captions)
         OvcNotebook1->addPage(QString::fromLatin1(caption));
@@ -209,7 +216,14 @@ void TfrmStatistics::buildPages()
     fileLists = new FileLists(
         *this, m_services, [this] { return m_run.get(); },
         [this](std::size_t moved) { filesTrashed(moved); });
-    context.showFiles = [this](const Figure &figure) { fileLists->show(figure); };
+    context.showFiles = [this](const Figure &figure) {
+        if (m_run && m_run->fromReport()) {
+            showInfo("These figures come from a report: their files were counted where the "
+                     "report was made.");
+            return;
+        }
+        fileLists->show(figure);
+    };
     Notebook &book = *OvcNotebook1;
     spacePage = new SpacePage(book.page(kSpacePage), context);
     typesPage = new TypesPage(book.page(kTypesPage), context);
@@ -248,6 +262,12 @@ void TfrmStatistics::FormCreate()
                           spacePage->lblTot, spacePage->lblPct, spacePage->lblPct2})
         label->clear();
 
+    fillMachineDrives();
+    initAColors(true, Qt::blue);
+}
+
+void TfrmStatistics::fillMachineDrives()
+{
     const std::vector<std::string> entries =
         makeDriveEntries(m_services.volumes, UnlabelledCdRoms::LeftOut);
     QStringList items;
@@ -259,8 +279,50 @@ void TfrmStatistics::FormCreate()
     for (std::size_t i = 0; i < selection.size(); ++i)
         if (selection[i])
             pckStatDrive->setSelected(static_cast<int>(i), true);
+}
 
-    initAColors(true, Qt::blue);
+bool TfrmStatistics::openReport(const QString &path)
+{
+    if (m_worker.joinable()) {
+        showError("A scan is under way: open the report when it has ended.");
+        return false;
+    }
+    ReportFile report;
+    try {
+        report = readReportFile(path.toStdString());
+    } catch (const ReportFileError &e) {
+        showError(e.what());
+        return false;
+    }
+    RunOptions options;
+    options.locale = m_services.locale;
+    fileLists->closeAll();
+    RunHooks &hooks = *this;
+    m_run = std::make_unique<ScanRun>(m_services.volumes, hooks, options);
+    m_runStarted = 0;
+    m_historyProblem.clear();
+    spacePage->showReportDrives(report.drives);
+    m_run->showReport(report, QFileInfo(path).fileName().toStdString());
+    return true;
+}
+
+void TfrmStatistics::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TfrmStatistics::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    // Opened once the drop has ended: an error box must not hold up the
+    // file manager the file came from.
+    const QString path = urls.front().toLocalFile();
+    QTimer::singleShot(0, this, [this, path] { openReport(path); });
 }
 
 QList<QWidget *> TfrmStatistics::viewControls() const
@@ -510,6 +572,11 @@ void TfrmStatistics::btOKClick()
     }
     // The lists open show files of the scan that is being replaced.
     fileLists->closeAll();
+    // After a report, the Space page lists the machine's drives again.
+    if (m_run && m_run->fromReport()) {
+        spacePage->showReportDrives({});
+        fillMachineDrives();
+    }
     m_run = std::move(run);
     m_runStarted = QDateTime::currentSecsSinceEpoch();
     m_historyProblem = toQt(m_services.historyProblem);
@@ -706,11 +773,20 @@ void TfrmStatistics::refreshPages(bool withOverhang)
         const std::array<double, kAgeBuckets> &bytes;
         DatePages::AgeTable then;
     } tables[] = {
-        {dates.gridAccess, QStringLiteral("Accessed Date"), s.accessAgeCount, s.accessAgeBytes,
+        {dates.gridAccess,
+         QStringLiteral("Accessed Date"),
+         s.accessAgeCount,
+         s.accessAgeBytes,
          {e.accessAgeCount, e.accessAgeBytes}},
-        {dates.gridCreate, QStringLiteral("Created Date"), s.createdAgeCount, s.createdAgeBytes,
+        {dates.gridCreate,
+         QStringLiteral("Created Date"),
+         s.createdAgeCount,
+         s.createdAgeBytes,
          {e.createdAgeCount, e.createdAgeBytes}},
-        {dates.gridModify, QStringLiteral("Modified Date"), s.modifiedAgeCount, s.modifiedAgeBytes,
+        {dates.gridModify,
+         QStringLiteral("Modified Date"),
+         s.modifiedAgeCount,
+         s.modifiedAgeBytes,
          {e.modifiedAgeCount, e.modifiedAgeBytes}},
     };
     for (const auto &t : tables)
@@ -758,11 +834,14 @@ void TfrmStatistics::comparisonChanged()
 void TfrmStatistics::runEnded(bool statisticsCollected)
 {
     m_statisticsCollected = m_statisticsCollected || statisticsCollected;
+    // A report's drives may be another machine's: no kept scan compares.
     if (m_run) {
         std::vector<ScanComparison::Place> places;
-        for (const std::string &drive : m_run->drives())
-            if (const auto volume = m_services.volumes.find(asciiLower(drive.empty() ? '\0' : drive[0])))
-                places.push_back({volume->root, fileSystemIdentity(volume->root)});
+        if (!m_run->fromReport())
+            for (const std::string &drive : m_run->drives())
+                if (const auto volume =
+                        m_services.volumes.find(asciiLower(drive.empty() ? '\0' : drive[0])))
+                    places.push_back({volume->root, fileSystemIdentity(volume->root)});
         comparison->refill(places, m_runStarted);
     }
     const QString problem = !m_historyProblem.isEmpty()

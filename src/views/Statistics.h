@@ -89,6 +89,13 @@ public:
     [[nodiscard]] QString currentDrive() const;
     [[nodiscard]] std::int32_t clusterSize() const;
 
+    // Fills every page from a JSON report of vorin-report, as after a scan
+    // of its drives ("Statistics from" its file); the Space page shows the
+    // report's drives as they were. A file that is no report this program
+    // reads gets one error box and changes nothing; so does a scan under way.
+    // True when the report is shown.
+    bool openReport(const QString &path);
+
     // --- seams, replaced by tests
     // Shows the drive and file-type wizard; nullopt when it was cancelled.
     std::function<std::optional<WizardResult>()> runWizard;
@@ -161,6 +168,9 @@ signals:
     void runFinished();
 
 protected:
+    // A JSON report dropped on the window is opened.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void reject() override;
@@ -179,6 +189,8 @@ private:
     void historyNotKept(std::string_view message) override;
 
     void FormCreate();
+    // The machine's drives in the Space page's list, the usual ones ticked.
+    void fillMachineDrives();
     void buildWindow();
     void buildPages();
 

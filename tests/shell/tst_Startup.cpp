@@ -1,5 +1,7 @@
 #include "chart/ChartModel.h"
 #include "dialogs/WhichDrive.h"
+#include "engine/report/Report.h"
+#include "engine/report/ReportFile.h"
 #include "engine/Walk.h"
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeSettingsFile.h"
@@ -16,6 +18,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <fstream>
 #include <mutex>
 #include <QApplication>
 #include <QDir>
@@ -354,6 +357,63 @@ private slots:
                      QStringLiteral("c: [sys]"), QStringLiteral("d: [data]"),
                      QStringLiteral("e: [%1]").arg(realPath(start.folder("home/ann/Photos")))}));
         QCOMPARE(start.services.namedDrives, std::vector<char>{'e'});
+    }
+
+    void reportIsTakenFromTheCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("words");
+        QTest::addColumn<QStringList>("folders");
+        QTest::addColumn<QString>("report"); // "-": none; "?": asked for without its file
+        QTest::newRow("folders only") << QStringList{"a", "b"} << QStringList{"a", "b"} << "-";
+        QTest::newRow("between folders")
+            << QStringList{"a", "--report", "r.json", "b"} << QStringList{"a", "b"} << "r.json";
+        QTest::newRow("with =") << QStringList{"--report=my r.json"} << QStringList{}
+                                << "my r.json";
+        QTest::newRow("without its file")
+            << QStringList{"a", "--report"} << QStringList{"a"} << "?";
+    }
+    void reportIsTakenFromTheCommandLine()
+    {
+        QFETCH(QStringList, words);
+        QFETCH(QStringList, folders);
+        QFETCH(QString, report);
+        std::vector<std::string> given;
+        for (const QString &word : words)
+            given.push_back(word.toStdString());
+        const StartArguments arguments = parseStartArguments(given);
+        QStringList taken;
+        for (const std::string &folder : arguments.folders)
+            taken << QString::fromStdString(folder);
+        QCOMPARE(taken, folders);
+        QCOMPARE(arguments.reportMissing, report == "?");
+        QCOMPARE(arguments.report.has_value(), report != "-" && report != "?");
+        if (arguments.report)
+            QCOMPARE(QString::fromStdString(*arguments.report), report);
+    }
+
+    // vorin99 --report far.json: the statistics window comes up over the
+    // main window with the report's figures and drives.
+    void aReportOnTheCommandLineOpensInTheStatisticsWindow()
+    {
+        FolderStart start;
+        start.start({});
+        QTemporaryDir place;
+        const QString path = place.filePath(QStringLiteral("far.json"));
+        {
+            Statistics figures;
+            figures.filesProcessed = figures.filesSelected = 3;
+            std::ofstream out(path.toStdString());
+            writeReportJson(out, figures, 4096, {1}, {{"z: [/far/away]", 100, 40}}, {}, 0, 0, true,
+                            start.registry);
+        }
+        const MainWindows windows = createMainWindows(start.services);
+        showMainWindow(windows, start.named);
+        openReportAtStart(windows, parseStartArguments({"--report", path.toStdString()}));
+        QTRY_VERIFY(windows.statistics->isVisible());
+        QCOMPARE(windows.statistics->windowTitle(), QStringLiteral("Statistics from far.json"));
+        QCOMPARE(windows.statistics->pckStatDrive->items(), QStringList{"z: [/far/away]"});
+        QCOMPARE(windows.statistics->statistics().filesProcessed, 3);
+        QVERIFY(start.messages.shown().empty());
     }
 
     void startedWithoutFoldersNothingIsToldAndNoDriveIsAdded()

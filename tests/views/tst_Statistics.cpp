@@ -1,6 +1,8 @@
 #include "ButtonClicks.h"
 #include "chart/Chart.h"
 #include "chart/ChartPrinting.h"
+#include "engine/report/Report.h"
+#include "engine/report/ReportFile.h"
 #include "PageFixture.h"
 #include "platform/fake/RefusingDirectoryReader.h"
 #include "ScanFixture.h"
@@ -18,13 +20,18 @@
 #include "widgets/StringGrid.h"
 #include "widgets/TiledPanel.h"
 
+#include <fstream>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMap>
 #include <QMenu>
+#include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -33,6 +40,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #ifdef VORIN_HAVE_WHICHDRIVE
 #include "dialogs/WhichDrive.h"
 #endif
@@ -65,6 +73,27 @@ std::set<QString> forcedDisabled(const QWidget &root)
         if (child->testAttribute(Qt::WA_ForceDisabled) && !child->objectName().isEmpty())
             names.insert(child->objectName());
     return names;
+}
+
+// Every table of a window, row by row, as its grids hold them.
+QStringList everyTable(const TfrmStatistics &w)
+{
+    QStringList rows;
+    for (const StringGrid *grid : w.findChildren<StringGrid *>()) {
+        rows << grid->objectName();
+        for (int row = 0; row < grid->rowCount(); ++row)
+            rows << grid->rowTexts(row).join(QLatin1Char('\t'));
+    }
+    return rows;
+}
+
+// The JSON report of a window's last scan, as vorin-report writes it.
+void writeReportOf(const TfrmStatistics &w, const ViewsEnvironment &env,
+                   const std::vector<std::string> &drives, const QString &path)
+{
+    std::ofstream out(path.toStdString());
+    writeReportJson(out, w.statistics(), w.clusterSize(), {1}, reportDrives(drives, env.volumes),
+                    {}, 0, 0, true, env.registry);
 }
 
 std::unique_ptr<QPrinter> pdfPrinter(const QString &path)
@@ -137,6 +166,9 @@ private slots:
     void chartPageAndWindowImagePageBothReachPaper();
     void everyChartOfThePagesSavesItsPictureAtItsSize();
 #ifdef VORIN_HAVE_WHICHDRIVE
+    void openedReportShowsThePagesOfTheScanItCameFrom();
+    void fileThatIsNoReportChangesNothing_data();
+    void fileThatIsNoReportChangesNothing();
     void collectingAsksTheWizardForDrivesAndMode();
     void cancellingTheWizardStartsNothing();
 #endif
@@ -150,8 +182,8 @@ void tst_Statistics::windowHasItsFrameCommandRowAndElevenPages()
     QCOMPARE(w.size(), QSize(632, 431));
     QCOMPARE(w.minimumSize(), w.maximumSize());
 
-    const QStringList captions = {"Space",    "Types",    "Sizes",     "Overhang",
-                                  "Access",   "Created",  "Modified",  "Combined",
+    const QStringList captions = {"Space",     "Types",   "Sizes",    "Overhang",
+                                  "Access",    "Created", "Modified", "Combined",
                                   "Attribute", "Time",    "History"};
     QCOMPARE(w.OvcNotebook1->pageCount(), captions.size());
     for (int i = 0; i < captions.size(); ++i)
@@ -1201,3 +1233,96 @@ void tst_Statistics::cancellingTheWizardStartsNothing()
 
 QTEST_MAIN(tst_Statistics)
 #include "tst_Statistics.moc"
+
+void tst_Statistics::openedReportShowsThePagesOfTheScanItCameFrom()
+{
+    ViewsEnvironment env;
+    TfrmStatistics scanned(env.services);
+    scanned.show();
+    runAndWait(scanned, allFilesOf({"c: [sys]"}));
+    scanned.pckStatDrive->setAllSelected(false);
+    scanned.pckStatDrive->setSelected(0, true);
+    scanned.spacePage->pckStatDriveClick();
+    QTemporaryDir place;
+    const QString path = place.filePath(QStringLiteral("sys.json"));
+    writeReportOf(scanned, env, {"c: [sys]"}, path);
+
+    TfrmStatistics opened(env.services);
+    opened.show();
+    QVERIFY(opened.openReport(path));
+    QCOMPARE(opened.windowTitle(), QStringLiteral("Statistics from sys.json"));
+    QCOMPARE(status(opened), status(scanned));
+    QVERIFY(!opened.pnlNotYet->isVisible());
+    QVERIFY(opened.OvcNotebook1->pageEnabled(3));
+    QCOMPARE(everyTable(opened), everyTable(scanned));
+    QCOMPARE(opened.pckStatDrive->items(), QStringList{"c: [sys]"});
+    for (const char *figure : {"lblTotal", "lblFree", "lblUsed"})
+        QCOMPARE(opened.findChild<QLabel *>(figure)->text(),
+                 scanned.findChild<QLabel *>(figure)->text());
+
+    // Dropped on a window, the report opens there too.
+    TfrmStatistics dropped(env.services);
+    dropped.show();
+    QMimeData file;
+    file.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &file, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dropped, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &file, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dropped, &drop);
+    QTRY_COMPARE(dropped.windowTitle(), QStringLiteral("Statistics from sys.json"));
+    QCOMPARE(everyTable(dropped), everyTable(scanned));
+
+    // Its figures were counted elsewhere: no list of files, one word why.
+    const std::size_t boxes = env.messages.shown().size();
+    opened.typesPage->gridTypes->setSelection(1, 1);
+    emit opened.typesPage->gridTypes->cellActivated(1, 1);
+    QCOMPARE(env.messages.shown().size(), boxes + 1);
+    QVERIFY(env.messages.shown().back().text.find("come from a report") != std::string::npos);
+
+    // Collecting again scans the machine's drives, listed again.
+    runAndWait(opened, allFilesOf({"d: [data]"}));
+    QCOMPARE(opened.pckStatDrive->count(), scanned.pckStatDrive->count());
+    QCOMPARE(opened.windowTitle(), QStringLiteral("Statistics completed for drives D: "));
+}
+
+void tst_Statistics::fileThatIsNoReportChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("no JSON") << QByteArray("Drives:  c:\n") << "no JSON";
+    QTest::newRow("cut short") << QByteArray(R"({"format":2,"drives":[{"drive":"c:)")
+                               << "ends early";
+    QTest::newRow("newer format") << QByteArray(R"({"format":9,"types":[],"sizeBandCount":[]})")
+                                  << "newer format (9)";
+    QTest::newRow("no file") << QByteArray() << "cannot be read";
+}
+
+void tst_Statistics::fileThatIsNoReportChangesNothing()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, says);
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    w.show();
+    runAndWait(w, allFilesOf({"c: [sys]"}));
+    const QStringList tables = everyTable(w);
+    const QString title = w.windowTitle();
+    QTemporaryDir place;
+    const QString path = place.filePath(QStringLiteral("bad.json"));
+    if (!content.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    const std::size_t boxes = env.messages.shown().size();
+
+    QVERIFY(!w.openReport(path));
+    QCOMPARE(env.messages.shown().size(), boxes + 1);
+    QCOMPARE(env.messages.shown().back().kind, RecordingMessages::Shown::Error);
+    QVERIFY2(QString::fromStdString(env.messages.shown().back().text).contains(says),
+             env.messages.shown().back().text.c_str());
+    QCOMPARE(w.windowTitle(), title);
+    QCOMPARE(everyTable(w), tables);
+    QCOMPARE(w.statistics().filesProcessed, 7);
+}
