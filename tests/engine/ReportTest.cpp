@@ -242,7 +242,7 @@ TEST_F(ReportTest, mergedReportsOfTwoHalvesEqualTheReportOfTheWhole)
     const ReportFile sum = readReport(merged.str());
     EXPECT_EQ(sum.statistics, readReport(wholeJson).statistics) << merged.str();
     ASSERT_EQ(sum.drives.size(), 2u);
-    EXPECT_NE(sum.drives[1].entry.find("/right]"), std::string::npos) << sum.drives[1].entry;
+    EXPECT_NE(sum.drives[1].entry.find("right]"), std::string::npos) << sum.drives[1].entry;
 
     std::ostringstream text;
     env.out = &text;
