@@ -232,6 +232,7 @@ public:
 
     // The thread's own kept largest files; nullptr keeps none.
     void keepIn(FigureFiles *keep) { m_context.keeper = keep; }
+    void handOverTo(WalkElsewhere *elsewhere) { m_elsewhere = elsewhere; }
 
     // Walks the tree whose root is open as handle, then closes it.
     void walk(Handle handle, std::string_view path)
@@ -371,6 +372,15 @@ private:
             if (!openSubdirectory(depth, name, child))
                 continue;
             const std::size_t parentLength = m_path.size();
+            if (m_elsewhere) {
+                // Opened only to apply the rules of entering; whoever walks
+                // it opens it again.
+                m_reader.close(child);
+                appendName(name);
+                m_elsewhere->subdirectory(m_path);
+                m_path.resize(parentLength);
+                continue;
+            }
             const std::size_t nameOffset = appendName(name);
             Level &below = level(depth + 1);
             below.handle = child;
@@ -490,9 +500,15 @@ private:
     {
         // A file of several names counts at the first of them found and at
         // none of the others. Only such files take the shared record's lock.
-        if (entry.links > 1 && !m_linkedFiles.firstName(entry.identity)) {
-            ++m_hardLinksSkipped;
-            return;
+        if (entry.links > 1) [[unlikely]] {
+            if (m_elsewhere) {
+                m_elsewhere->linkedFile(m_path, entry);
+                return;
+            }
+            if (!m_linkedFiles.firstName(entry.identity)) {
+                ++m_hardLinksSkipped;
+                return;
+            }
         }
         m_publisher.fileCounted(m_context.currentDrive, m_path);
         crunchNumbers(m_stats, m_context, m_path, entry);
@@ -612,6 +628,7 @@ private:
     const std::atomic<bool> &m_interrupt; // abort again when there is none
     WalkObserver *m_observer;
     LinkedFiles &m_linkedFiles;
+    WalkElsewhere *m_elsewhere = nullptr;
     const bool m_ordered;
     const std::size_t m_openBudget;
     WorkQueue *m_queue;
@@ -657,7 +674,9 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
     LinkedFiles &linkedFiles = options.linkedFiles ? *options.linkedFiles : ownLinkedFiles;
 
     const int threads =
-        std::clamp(options.threads > 0 ? options.threads : defaultWalkThreads(), 1, 64);
+        options.elsewhere
+            ? 1
+            : std::clamp(options.threads > 0 ? options.threads : defaultWalkThreads(), 1, 64);
     const std::size_t threadCount = static_cast<std::size_t>(threads);
     std::size_t budget = options.maxOpenLevels;
     if (budget == 0) {
@@ -670,6 +689,7 @@ WalkResult walkTree(const DirectoryReader &prototype, const std::string &root,
         Walker walker(*first, context, stats, progress, abort, options.interrupt, options.observer,
                       linkedFiles, true, budget, nullptr);
         walker.keepIn(options.keep);
+        walker.handOverTo(options.elsewhere);
         walker.walk(rootHandle, rootPath);
         walker.flush();
         result.unreadableDirectories = walker.unreadable();

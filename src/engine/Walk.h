@@ -86,6 +86,19 @@ public:
     virtual void fileCounted(std::string_view directory, const DirectoryEntry &entry) = 0;
 };
 
+// A walk that other processes share (vorin-report-mpi): it counts the files
+// of its root only and hands over what others may walk or must settle.
+class WalkElsewhere
+{
+public:
+    virtual ~WalkElsewhere() = default;
+    // A subdirectory the walk would have entered, by its full path.
+    virtual void subdirectory(std::string_view path) = 0;
+    // A file of several names, not counted: another process of the walk may
+    // meet its other names, so they are settled once every part is walked.
+    virtual void linkedFile(std::string_view directory, const DirectoryEntry &entry) = 0;
+};
+
 struct WalkOptions
 {
     // Walking threads; 0 takes one per core, at most 8. One thread keeps the
@@ -106,6 +119,8 @@ struct WalkOptions
     // their totals in a store like it (FigureFiles::emptyLike) and pass their
     // files on to it as they go (FigureFiles::share). nullptr keeps none.
     FigureFiles *keep = nullptr;
+    // Set: the root's files only, on one thread; see WalkElsewhere.
+    WalkElsewhere *elsewhere = nullptr;
 };
 
 struct WalkResult
