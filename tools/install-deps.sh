@@ -10,6 +10,8 @@ set -euo pipefail
 
 core_packages=(g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
                libsqlite3-dev
+               # vorin-report-mpi and its test; the rest of the build does without
+               libopenmpi-dev openmpi-bin
                shared-mime-info locales)
 gui_packages=(qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core xvfb xauth
               # The package test: validators, the Debian package's dependencies,

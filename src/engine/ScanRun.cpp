@@ -142,10 +142,8 @@ ScanRun::DriveStep ScanRun::prepareDrive(std::size_t index)
     return DriveStep::Scan;
 }
 
-void ScanRun::scanDrive()
+CrunchContext ScanRun::crunchContext() const
 {
-    if (m_root.empty())
-        return;
     CrunchContext context;
     // No filter to ask when every file counts: one look fewer per file.
     context.filter = m_filter.allFiles() ? nullptr : &m_filter;
@@ -154,6 +152,14 @@ void ScanRun::scanDrive()
     context.overhangEnabled = m_drives.size() == 1;
     context.currentDrive = m_currentDrive;
     context.clusterSize = m_clusterSize;
+    return context;
+}
+
+void ScanRun::scanDrive()
+{
+    if (m_root.empty())
+        return;
+    const CrunchContext context = crunchContext();
     WalkOptions walk;
     if (m_options.keepPerFigure > 0)
         walk.keep = &m_driveKept;
@@ -206,7 +212,7 @@ void ScanRun::finishDrive()
 
     const bool aborted = abortRequested();
     m_hooks.refreshPages(m_drives.size() == 1);
-    setStatus(finishedStatus(aborted));
+    setStatus(finishedStatus(m_stats, m_locale, aborted));
     m_hooks.disenable(true);
     if (m_unreadable > 0)
         m_hooks.unreadableDirectories(m_unreadable);
@@ -220,16 +226,16 @@ void ScanRun::finishDrive()
         setCaption("Statistics completed for drives " + asciiUpper(m_letters));
 }
 
-std::string ScanRun::finishedStatus(bool aborted) const
+std::string finishedStatus(const Statistics &stats, const LocaleSeparators &locale, bool aborted)
 {
     // Appended piece by piece: GCC 12 sees an overlap that is not there in
     // " " + std::string at -O3.
     std::string status = "Finished - ";
-    status += formatInt(m_stats.filesProcessed, m_locale);
+    status += formatInt(stats.filesProcessed, locale);
     status += " files processed";
-    if (m_stats.filesSelected != m_stats.filesProcessed) {
+    if (stats.filesSelected != stats.filesProcessed) {
         status += ' ';
-        status += formatInt(m_stats.filesSelected, m_locale);
+        status += formatInt(stats.filesSelected, locale);
         status += " files found";
     }
     if (aborted)
@@ -256,7 +262,7 @@ void ScanRun::showReport(const ReportFile &report, std::string_view name)
     const bool overhang = report.drives.empty() ? report.clusterSize > 0 : m_drives.size() == 1;
     m_hooks.setOverhangPageEnabled(overhang);
     m_hooks.refreshPages(overhang);
-    std::string status = finishedStatus(false);
+    std::string status = finishedStatus(m_stats, m_locale, false);
     if (!report.complete)
         status += " INCOMPLETE";
     setStatus(std::move(status));

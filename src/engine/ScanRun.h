@@ -93,6 +93,11 @@ struct RunOptions
 // runs scanDrive() through QtConcurrent::run or a std::thread and calls
 // finishDrive() from the slot that learns the worker has finished.
 // run() does all of it on the calling thread, for the report tool.
+// The status line of a finished run: "Finished - 1,234 files processed",
+// with the files found when a filter counted fewer, and the abort.
+[[nodiscard]] std::string finishedStatus(const Statistics &stats, const LocaleSeparators &locale,
+                                         bool aborted);
+
 class ScanRun
 {
 public:
@@ -138,6 +143,11 @@ public:
     [[nodiscard]] const std::vector<std::string> &drives() const { return m_drives; }
     [[nodiscard]] const TypeFilter &filter() const { return m_filter; }
     [[nodiscard]] const std::string &currentDrive() const { return m_currentDrive; }
+    // The root of the drive prepared last, and what its walk counts by (the
+    // filter, zone, day, overhang and cluster size); the context points into
+    // the run, which must outlive it.
+    [[nodiscard]] const std::string &root() const { return m_root; }
+    [[nodiscard]] CrunchContext crunchContext() const;
     [[nodiscard]] std::int32_t clusterSize() const { return m_clusterSize; }
     // The threads walking the drive being scanned (or the last one scanned):
     // the run's own count, or else the drive's choice.
@@ -166,7 +176,7 @@ private:
     class ClearHooks;
 
     void keepInHistory();
-    [[nodiscard]] std::string finishedStatus(bool aborted) const;
+
     void setStatus(std::string text);
     void setCaption(std::string text);
 

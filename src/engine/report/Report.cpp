@@ -166,9 +166,8 @@ bool isOption(std::string_view arg, std::string_view name)
                            arg[name.size()] == '=');
 }
 
-// The drive entries of the targets, in command-line order. A directory
-// becomes a drive of its own after the machine's drives, as in the window
-// ("g: [/home/ann/Music]"); the root of a drive stands for that drive.
+} // namespace
+
 std::vector<std::string> resolveTargets(const std::vector<std::string> &targets,
                                         FolderVolumes &volumes, const Volumes &machine)
 {
@@ -211,6 +210,8 @@ std::vector<std::string> resolveTargets(const std::vector<std::string> &targets,
     }
     return entries;
 }
+
+namespace {
 
 // Errors go to standard error as one line each; the notice before a run is
 // for the window only.

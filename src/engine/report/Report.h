@@ -53,6 +53,16 @@ struct ReportOptions
 // --help and --version end the reading: what follows them is not looked at.
 [[nodiscard]] ReportOptions parseReportArguments(const std::vector<std::string> &args);
 
+class FolderVolumes;
+
+// The drive entries of the targets, in command-line order. A directory
+// becomes a drive of its own after the machine's drives, as in the window
+// ("g: [/home/ann/Music]"); the root of a drive stands for that drive.
+// Throws ReportUsageError for a target that is neither.
+[[nodiscard]] std::vector<std::string> resolveTargets(const std::vector<std::string> &targets,
+                                                      FolderVolumes &volumes,
+                                                      const Volumes &machine);
+
 // What --help prints.
 [[nodiscard]] std::string_view reportHelp();
 
