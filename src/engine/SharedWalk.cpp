@@ -60,13 +60,15 @@ struct LinkedName
 
 } // namespace
 
-SharedWalkPart::SharedWalkPart(const DirectoryReader &reader, const CrunchContext &context)
-    : m_reader(reader), m_context(context)
+SharedWalkPart::SharedWalkPart(const DirectoryReader &reader, const CrunchContext &context,
+                               std::function<bool()> wanted,
+                               std::function<void(std::string)> handOver)
+    : m_reader(reader), m_context(context), m_wanted(std::move(wanted)),
+      m_handOver(std::move(handOver))
 {}
 
-std::vector<std::string> SharedWalkPart::walkDirectory(const std::string &path)
+void SharedWalkPart::walkDirectory(const std::string &path)
 {
-    m_found.clear();
     WalkOptions options;
     options.elsewhere = this;
     const WalkResult result =
@@ -74,12 +76,6 @@ std::vector<std::string> SharedWalkPart::walkDirectory(const std::string &path)
     // It was entered by the rules when it was found; gone or closed to us
     // since, it is as unreadable as a directory a single walk cannot open.
     m_unreadable += result.unreadableDirectories + (result.rootOpened ? 0 : 1);
-    return std::move(m_found);
-}
-
-void SharedWalkPart::subdirectory(std::string_view path)
-{
-    m_found.emplace_back(path);
 }
 
 void SharedWalkPart::linkedFile(std::string_view directory, const DirectoryEntry &entry)

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,19 +17,21 @@ class DirectoryReader;
 
 // One process's part of a walk that several processes share, on machines
 // that all mount the tree at the same path (vorin-report-mpi). The part walks
-// the directories handed to it one at a time with the walk's own rules,
-// counting their files and giving back their subdirectories for any part to
-// walk. Files of several names are put aside as records, so that each is
-// counted once over all parts (settleLinkedFiles). Keeps nothing per file
-// but those records; one thread.
+// the trees handed to it with the walk's own rules; whenever `wanted` says
+// that others wait for work, it gives the subdirectory nearest the root it
+// has not entered yet to `handOver`, for any part to walk. Files of several
+// names are put aside as records, so that each is counted once over all
+// parts (settleLinkedFiles). Keeps nothing per file but those records; one
+// thread.
 class SharedWalkPart final : private WalkElsewhere
 {
 public:
-    SharedWalkPart(const DirectoryReader &reader, const CrunchContext &context);
+    SharedWalkPart(const DirectoryReader &reader, const CrunchContext &context,
+                   std::function<bool()> wanted, std::function<void(std::string)> handOver);
 
-    // Counts the files of one directory; returns the subdirectories to walk.
-    // A directory that cannot be opened any more counts as unreadable.
-    [[nodiscard]] std::vector<std::string> walkDirectory(const std::string &path);
+    // Walks the tree below path but for what it hands over. A directory that
+    // cannot be opened any more counts as unreadable.
+    void walkDirectory(const std::string &path);
 
     [[nodiscard]] const Statistics &statistics() const { return m_stats; }
     [[nodiscard]] std::int64_t unreadableDirectories() const { return m_unreadable; }
@@ -36,7 +39,8 @@ public:
     [[nodiscard]] const std::string &linkedRecords() const { return m_linked; }
 
 private:
-    void subdirectory(std::string_view path) override;
+    bool wantsWork() override { return m_wanted(); }
+    void subdirectory(std::string_view path) override { m_handOver(std::string(path)); }
     void linkedFile(std::string_view directory, const DirectoryEntry &entry) override;
 
     const DirectoryReader &m_reader;
@@ -46,7 +50,8 @@ private:
     std::atomic<bool> m_abort{false};
     std::int64_t m_unreadable = 0;
     std::string m_linked;
-    std::vector<std::string> m_found;
+    std::function<bool()> m_wanted;
+    std::function<void(std::string)> m_handOver;
 };
 
 // Counts every file of several names in the parts' records once, at the

@@ -322,7 +322,7 @@ private:
                 }
                 if (aborted())
                     return;
-                if (m_queue && m_queue->hungry())
+                if (othersWantWork())
                     shareWork(depth);
                 switch (listed.kind) {
                 case NameKind::Directory:
@@ -360,7 +360,7 @@ private:
         while (current.next < current.subdirectories.size()) {
             if (aborted())
                 return;
-            if (m_queue && m_queue->hungry())
+            if (othersWantWork())
                 shareWork(depth);
             if (current.next >= current.subdirectories.size())
                 return;
@@ -372,15 +372,6 @@ private:
             if (!openSubdirectory(depth, name, child))
                 continue;
             const std::size_t parentLength = m_path.size();
-            if (m_elsewhere) {
-                // Opened only to apply the rules of entering; whoever walks
-                // it opens it again.
-                m_reader.close(child);
-                appendName(name);
-                m_elsewhere->subdirectory(m_path);
-                m_path.resize(parentLength);
-                continue;
-            }
             const std::size_t nameOffset = appendName(name);
             Level &below = level(depth + 1);
             below.handle = child;
@@ -415,6 +406,18 @@ private:
         return false;
     }
 
+    [[nodiscard]] bool othersWantWork()
+    {
+        if (m_queue && m_queue->hungry())
+            return true;
+        if (!m_elsewhere)
+            return false;
+        // A request met with nothing listed yet to give stands until it can
+        // be met: the asker is told once.
+        m_shareOwed = m_shareOwed || m_elsewhere->wantsWork();
+        return m_shareOwed;
+    }
+
     // Another thread waits for work: give it the subdirectory nearest to the
     // root that this thread has not entered yet, the largest piece at hand,
     // so that the threads seldom have to hand work over (and wake each other).
@@ -434,7 +437,15 @@ private:
                 if (path.empty() || path.back() != kPathSeparator)
                     path.push_back(kPathSeparator);
                 path.append(name);
-                m_queue->push({child, std::move(path)});
+                if (m_elsewhere) {
+                    // Opened only to apply the rules of entering; the
+                    // process that walks it opens it again.
+                    m_reader.close(child);
+                    m_shareOwed = false;
+                    m_elsewhere->subdirectory(path);
+                } else {
+                    m_queue->push({child, std::move(path)});
+                }
                 return;
             }
         }
@@ -629,6 +640,7 @@ private:
     WalkObserver *m_observer;
     LinkedFiles &m_linkedFiles;
     WalkElsewhere *m_elsewhere = nullptr;
+    bool m_shareOwed = false;
     const bool m_ordered;
     const std::size_t m_openBudget;
     WorkQueue *m_queue;

@@ -86,13 +86,17 @@ public:
     virtual void fileCounted(std::string_view directory, const DirectoryEntry &entry) = 0;
 };
 
-// A walk that other processes share (vorin-report-mpi): it counts the files
-// of its root only and hands over what others may walk or must settle.
+// A walk that other processes share (vorin-report-mpi): it walks its tree
+// as always, but hands subdirectories over whenever others wait for work,
+// and puts files of several names aside for the processes to settle.
 class WalkElsewhere
 {
 public:
     virtual ~WalkElsewhere() = default;
-    // A subdirectory the walk would have entered, by its full path.
+    // Asked at every subdirectory met: whether others wait for work. Yes
+    // hands over the subdirectory nearest the root not entered yet.
+    [[nodiscard]] virtual bool wantsWork() = 0;
+    // A subdirectory given away, by its full path; this walk does not enter it.
     virtual void subdirectory(std::string_view path) = 0;
     // A file of several names, not counted: another process of the walk may
     // meet its other names, so they are settled once every part is walked.
@@ -119,7 +123,7 @@ struct WalkOptions
     // their totals in a store like it (FigureFiles::emptyLike) and pass their
     // files on to it as they go (FigureFiles::share). nullptr keeps none.
     FigureFiles *keep = nullptr;
-    // Set: the root's files only, on one thread; see WalkElsewhere.
+    // Set: one thread, sharing its tree with other processes; see WalkElsewhere.
     WalkElsewhere *elsewhere = nullptr;
 };
 

@@ -52,7 +52,8 @@ struct Counted
     std::int64_t unreadable = 0;
 };
 
-class SharedWalk : public ::testing::TestWithParam<int>
+// Parts, and how often they give work away (1: at every subdirectory).
+class SharedWalk : public ::testing::TestWithParam<std::tuple<int, int>>
 {
 protected:
     SharedWalk()
@@ -79,19 +80,22 @@ protected:
         return counted;
     }
 
-    // The parts take the directories from one queue in turn, as the ranks of
-    // vorin-report-mpi take them from their coordinator.
-    Counted shared(int parts) const
+    // The parts take the trees from one queue in turn, as the ranks of
+    // vorin-report-mpi take them from their coordinator, and give work away
+    // at every `every`-th subdirectory they meet.
+    Counted shared(int parts, int every) const
     {
+        std::deque<std::string> queue{tree.root()};
+        int asked = 0;
         std::vector<std::unique_ptr<SharedWalkPart>> walkers;
         for (int i = 0; i < parts; ++i)
-            walkers.push_back(std::make_unique<SharedWalkPart>(*reader, context));
-        std::deque<std::string> queue{tree.root()};
+            walkers.push_back(std::make_unique<SharedWalkPart>(
+                *reader, context, [&] { return ++asked % every == 0; },
+                [&](std::string path) { queue.push_back(std::move(path)); }));
         for (std::size_t turn = 0; !queue.empty(); ++turn) {
             const std::string directory = queue.front();
             queue.pop_front();
-            for (std::string &found : walkers[turn % walkers.size()]->walkDirectory(directory))
-                queue.push_back(std::move(found));
+            walkers[turn % walkers.size()]->walkDirectory(directory);
         }
         Counted counted;
         std::vector<std::string> records;
@@ -113,7 +117,7 @@ protected:
 TEST_P(SharedWalk, partsAddUpToTheSingleWalk)
 {
     const Counted whole = single();
-    const Counted parts = shared(GetParam());
+    const Counted parts = shared(std::get<0>(GetParam()), std::get<1>(GetParam()));
     EXPECT_EQ(parts.stats, whole.stats);
     EXPECT_EQ(parts.hardLinksSkipped, whole.hardLinksSkipped);
     EXPECT_EQ(parts.unreadable, whole.unreadable);
@@ -123,7 +127,9 @@ TEST_P(SharedWalk, partsAddUpToTheSingleWalk)
     EXPECT_EQ(parts.hardLinksSkipped, 3);
 #endif
 }
-INSTANTIATE_TEST_SUITE_P(SharedWalk, SharedWalk, ::testing::Values(1, 2, 3, 7));
+INSTANTIATE_TEST_SUITE_P(SharedWalk, SharedWalk,
+                         ::testing::Combine(::testing::Values(1, 2, 7),
+                                            ::testing::Values(1, 3, 1000)));
 
 TEST(SharedWalkRecords, aRecordCutShortIsAnErrorNotAGuess)
 {

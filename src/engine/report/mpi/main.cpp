@@ -3,11 +3,12 @@
 //
 //   mpirun -np N vorin-report-mpi [--json|--csv] [--include EXT,...|--exclude EXT,...] TARGET
 //
-// Rank 0 coordinates: it keeps the directories still to walk and hands them
-// out to the ranks that ask, walking some itself while every other rank is
-// busy. Each rank counts the files of the directories it is given with the
-// walk's own rules and sends back their subdirectories. When no directory is
-// left and no rank is busy, the ranks send their figures (as the report's
+// Rank 0 coordinates: it hands the trees still to walk to idle ranks, walks
+// some itself while every other rank is busy, and when a rank waits with
+// nothing left to hand out, asks a busy one to give a subdirectory away
+// (its own walk, or another rank's). Each rank walks its trees with the
+// walk's own rules, as vorin-report does. When no tree is left and no rank
+// is busy, the ranks send their figures (as the report's
 // JSON) and their files of several names to rank 0, which adds them up,
 // counts each file of several names once and prints the report. A rank that
 // dies ends the whole run (MPI's default), never a partial result.
@@ -26,10 +27,12 @@
 #include "platform/TimeZone.h"
 #include "selection/TypeFilter.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <iostream>
 #include <mpi.h>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -37,48 +40,26 @@
 namespace vorin {
 namespace {
 
-constexpr int kWork = 1; // rank 0 to a rank: directories to walk; none: stop
-constexpr int kDone = 2; // a rank to rank 0: the subdirectories found
-
-// Directories as one message: each followed by a NUL, which no path holds.
-std::string pack(const std::vector<std::string> &paths)
-{
-    std::string bytes;
-    for (const std::string &path : paths) {
-        bytes += path;
-        bytes += '\0';
-    }
-    return bytes;
-}
-
-std::vector<std::string> unpack(const std::string &bytes)
-{
-    std::vector<std::string> paths;
-    for (std::size_t start = 0; start < bytes.size();) {
-        const std::size_t end = bytes.find('\0', start);
-        paths.push_back(bytes.substr(start, end - start));
-        start = end + 1;
-    }
-    return paths;
-}
+constexpr int kWork = 1;   // rank 0 to a rank: a tree to walk; none: stop
+constexpr int kShare = 2;  // rank 0 to a busy rank: others wait, give a subdirectory away
+constexpr int kReport = 3; // a rank to rank 0: 'F' and trees given away, or 'D': done
+// One tag for both reports: MPI keeps the messages of one tag between two
+// ranks in order, so a rank's trees given away always arrive before its
+// "done", and rank 0 never stops while a tree is still on its way.
 
 void sendText(const std::string &bytes, int to, int tag)
 {
     MPI_Send(bytes.data(), static_cast<int>(bytes.size()), MPI_CHAR, to, tag, MPI_COMM_WORLD);
 }
 
-// Waits for a message of the tag from the rank (or any), whatever its length.
-std::string receiveText(int from, int tag, int *source = nullptr)
+// Receives a message already probed, whatever its length.
+std::string receiveProbed(const MPI_Status &probed)
 {
-    MPI_Status status;
-    MPI_Probe(from, tag, MPI_COMM_WORLD, &status);
     int length = 0;
-    MPI_Get_count(&status, MPI_CHAR, &length);
+    MPI_Get_count(&probed, MPI_CHAR, &length);
     std::string bytes(static_cast<std::size_t>(length), '\0');
-    MPI_Recv(bytes.data(), length, MPI_CHAR, status.MPI_SOURCE, tag, MPI_COMM_WORLD,
+    MPI_Recv(bytes.data(), length, MPI_CHAR, probed.MPI_SOURCE, probed.MPI_TAG, MPI_COMM_WORLD,
              MPI_STATUS_IGNORE);
-    if (source)
-        *source = status.MPI_SOURCE;
     return bytes;
 }
 
@@ -104,71 +85,157 @@ std::vector<std::string> gatherTexts(const std::string &mine, int rank, int rank
     return texts;
 }
 
-// Rank 0's part: hands directories out until none is left and no rank is busy.
-void coordinate(SharedWalkPart &part, const std::string &root, int ranks)
+// Rank 0: keeps the trees still to walk, hands them to idle ranks, asks a
+// busy rank to give work away while another waits, and walks trees itself
+// when every other rank is busy. It answers the ranks between directories
+// of its own walk too, so that nobody waits on it.
+class Coordinator
 {
-    std::deque<std::string> queue{root};
-    std::vector<int> idle;
-    for (int rank = ranks - 1; rank >= 1; --rank)
-        idle.push_back(rank);
-    int busy = 0;
-    const auto answer = [&](int from) {
-        int source = 0;
-        for (std::string &found : unpack(receiveText(from, kDone, &source)))
-            queue.push_back(std::move(found));
-        idle.push_back(source);
-        --busy;
-    };
-    for (;;) {
-        while (!idle.empty() && !queue.empty()) {
-            // Several directories at a time while there are many: fewer
-            // messages; one at a time near the end, so no rank waits long.
-            const std::size_t batch =
-                std::clamp<std::size_t>(queue.size() / (2 * std::size_t(ranks)), 1, 64);
-            std::vector<std::string> work;
-            while (work.size() < batch && !queue.empty()) {
-                work.push_back(std::move(queue.front()));
-                queue.pop_front();
-            }
-            sendText(pack(work), idle.back(), kWork);
-            idle.pop_back();
-            ++busy;
-        }
-        if (queue.empty() && busy == 0)
-            break;
-        if (queue.empty()) {
-            answer(MPI_ANY_SOURCE);
-            continue;
-        }
-        // Every rank is busy: walk a directory here, then take the answers in.
-        const std::string directory = std::move(queue.front());
-        queue.pop_front();
-        for (std::string &found : part.walkDirectory(directory))
-            queue.push_back(std::move(found));
-        for (int waiting = 1; waiting;) {
-            MPI_Iprobe(MPI_ANY_SOURCE, kDone, MPI_COMM_WORLD, &waiting, MPI_STATUS_IGNORE);
-            if (waiting)
-                answer(MPI_ANY_SOURCE);
-        }
+public:
+    Coordinator(const DirectoryReader &reader, const CrunchContext &context, int ranks)
+        : m_busy(static_cast<std::size_t>(ranks), false), m_asked(m_busy),
+          m_part(
+              reader, context,
+              [this] {
+                  takeReports(false);
+                  handOut(false);
+                  return m_idle > 0 && m_queue.empty();
+              },
+              [this](std::string path) { m_queue.push_back(std::move(path)); })
+    {
+        m_idle = ranks - 1;
     }
-    for (int rank = 1; rank < ranks; ++rank)
-        sendText({}, rank, kWork);
-}
 
-// Any other rank's part: walks what it is given until told to stop.
-void work(SharedWalkPart &part)
-{
-    for (;;) {
-        const std::vector<std::string> directories = unpack(receiveText(0, kWork));
-        if (directories.empty())
-            return;
-        std::vector<std::string> found;
-        for (const std::string &directory : directories)
-            for (std::string &below : part.walkDirectory(directory))
-                found.push_back(std::move(below));
-        sendText(pack(found), 0, kDone);
+    void walk(const std::string &root)
+    {
+        m_queue.push_back(root);
+        for (;;) {
+            takeReports(false);
+            handOut(false);
+            if (!m_queue.empty()) {
+                // Every other rank is busy.
+                const std::string tree = std::move(m_queue.front());
+                m_queue.pop_front();
+                m_part.walkDirectory(tree);
+                continue;
+            }
+            if (busyRanks() == 0)
+                break;
+            // Idle here too: a busy rank gives work away, to this one.
+            handOut(true);
+            takeReports(true);
+        }
+        for (std::size_t rank = 1; rank < m_busy.size(); ++rank)
+            sendText({}, int(rank), kWork);
     }
-}
+
+    [[nodiscard]] const SharedWalkPart &part() const { return m_part; }
+
+private:
+    [[nodiscard]] int busyRanks() const
+    {
+        return static_cast<int>(std::count(m_busy.begin(), m_busy.end(), true));
+    }
+
+    // The reports waiting; with `wait`, at least one.
+    void takeReports(bool wait)
+    {
+        for (;;) {
+            MPI_Status status;
+            int waiting = 1;
+            if (wait)
+                MPI_Probe(MPI_ANY_SOURCE, kReport, MPI_COMM_WORLD, &status);
+            else
+                MPI_Iprobe(MPI_ANY_SOURCE, kReport, MPI_COMM_WORLD, &waiting, &status);
+            if (!waiting)
+                return;
+            wait = false;
+            const std::string report = receiveProbed(status);
+            const auto rank = static_cast<std::size_t>(status.MPI_SOURCE);
+            std::size_t start = 1;
+            while (start < report.size()) {
+                const std::size_t end = std::min(report.find('\0', start), report.size());
+                m_queue.push_back(report.substr(start, end - start));
+                start = end + 1;
+            }
+            m_asked[rank] = false;
+            if (report.front() == 'D') {
+                m_busy[rank] = false;
+                ++m_idle;
+            }
+        }
+    }
+
+    // Trees to the idle ranks; with none left to hand out, a busy rank is
+    // asked to give a subdirectory away, for an idle rank or (`selfIdle`)
+    // for this one.
+    void handOut(bool selfIdle)
+    {
+        for (std::size_t rank = 1; rank < m_busy.size() && m_idle > 0 && !m_queue.empty(); ++rank) {
+            if (m_busy[rank])
+                continue;
+            sendText(m_queue.front(), int(rank), kWork);
+            m_queue.pop_front();
+            m_busy[rank] = true;
+            --m_idle;
+        }
+        if (!m_queue.empty() || (m_idle == 0 && !selfIdle))
+            return;
+        for (std::size_t other = 1; other < m_busy.size(); ++other) {
+            if (m_busy[other] && !m_asked[other]) {
+                sendText({}, int(other), kShare);
+                m_asked[other] = true;
+                return;
+            }
+        }
+    }
+
+    std::deque<std::string> m_queue;
+    std::vector<bool> m_busy;  // by rank: walking a tree it was given
+    std::vector<bool> m_asked; // by rank: asked to give work away, no answer yet
+    int m_idle = 0;
+    SharedWalkPart m_part;
+};
+
+// Any other rank: walks the trees it is given until told to stop, giving a
+// subdirectory away whenever rank 0 asks.
+class Worker
+{
+public:
+    Worker(const DirectoryReader &reader, const CrunchContext &context)
+        : m_part(
+              reader, context,
+              [] {
+                  int asked = 0;
+                  MPI_Status status;
+                  MPI_Iprobe(0, kShare, MPI_COMM_WORLD, &asked, &status);
+                  if (asked)
+                      (void)receiveProbed(status);
+                  return asked != 0;
+              },
+              [](std::string path) { sendText("F" + path, 0, kReport); })
+    {}
+
+    void walk()
+    {
+        for (;;) {
+            MPI_Status status;
+            MPI_Probe(0, MPI_ANY_TAG, MPI_COMM_WORLD, &status);
+            const std::string tree = receiveProbed(status);
+            if (status.MPI_TAG == kShare)
+                continue; // asked just as the rank finished: nothing to give
+            if (tree.empty())
+                return;
+            m_part.walkDirectory(tree);
+            sendText("D", 0, kReport);
+        }
+    }
+
+    [[nodiscard]] const SharedWalkPart &part() const { return m_part; }
+
+private:
+    SharedWalkPart m_part;
+};
 
 // Errors as one line on standard error, from rank 0 only: every rank meets
 // the same ones before the walk.
@@ -249,11 +316,16 @@ int run(const std::vector<std::string> &args, int rank, int ranks)
         return 1;
     const CrunchContext context = scan.crunchContext();
     const std::unique_ptr<DirectoryReader> reader = makeDirectoryReader();
-    SharedWalkPart part(*reader, context);
-    if (rank == 0)
-        coordinate(part, scan.root(), ranks);
-    else
-        work(part);
+    std::optional<Coordinator> coordinator;
+    std::optional<Worker> worker;
+    if (rank == 0) {
+        coordinator.emplace(*reader, context, ranks);
+        coordinator->walk(scan.root());
+    } else {
+        worker.emplace(*reader, context);
+        worker->walk();
+    }
+    const SharedWalkPart &part = coordinator ? coordinator->part() : worker->part();
 
     std::ostringstream figures;
     writeReportJson(figures, part.statistics(), 0, {}, {}, {}, part.unreadableDirectories(), 0,
