@@ -2,6 +2,7 @@
 
 #include "platform/DirectoryReader.h"
 #include "platform/fake/FixedUtcOffset.h"
+#include "platform/fake/RefusingDirectoryReader.h"
 #include "TreeFixture.h"
 
 #include <ctime>
@@ -17,8 +18,8 @@ using testing::TempTree;
 
 // A tree as a shared walk meets them: one directory with most of the files,
 // a deep chain, files of several names whose names share a type (within a
-// directory and across directories), a hidden directory never entered, and
-// files of many sizes and times.
+// directory and across directories), a hidden directory never entered, an
+// unreadable one, and files of many sizes and times.
 void buildTree(const TempTree &tree)
 {
     const std::int64_t now = std::time(nullptr);
@@ -40,6 +41,8 @@ void buildTree(const TempTree &tree)
     tree.link("a/shared.iso", "deep/d/third.iso");
     tree.file("a/pair.txt", 5);
     tree.link("a/pair.txt", "a/pair-too.txt");
+    tree.dir("a/locked");
+    tree.file("a/locked/inside.txt", 1);
     tree.dir(".hidden");
     tree.file(".hidden/never.txt", 99);
     tree.file("top.doc", 20000);
@@ -111,7 +114,9 @@ protected:
     TempTree tree;
     FixedUtcOffset zone{0};
     CrunchContext context;
-    std::unique_ptr<DirectoryReader> reader = makeDirectoryReader();
+    // "locked" cannot be opened, as without read permission, even for root.
+    std::unique_ptr<DirectoryReader> reader =
+        std::make_unique<RefusingDirectoryReader>(makeDirectoryReader(), "locked");
 };
 
 TEST_P(SharedWalk, partsAddUpToTheSingleWalk)
@@ -121,6 +126,7 @@ TEST_P(SharedWalk, partsAddUpToTheSingleWalk)
     EXPECT_EQ(parts.stats, whole.stats);
     EXPECT_EQ(parts.hardLinksSkipped, whole.hardLinksSkipped);
     EXPECT_EQ(parts.unreadable, whole.unreadable);
+    EXPECT_EQ(parts.unreadable, 1);
 #ifndef _WIN32
     // Here a dot hides a directory, and every name says which file it is.
     EXPECT_EQ(parts.stats.filesProcessed, 300 + 40 + 1 + 1 + 1);
