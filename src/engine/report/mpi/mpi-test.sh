@@ -78,8 +78,8 @@ done
 "$report" --csv --no-history "$tree" > "$work/single.csv"
 "${mpi_run[@]}" -np 2 "$mpi" --csv "$tree" > "$work/shared.csv" 2> /dev/null
 cmp -s "$work/single.csv" "$work/shared.csv" || fail "the CSV differs"
-"${mpi_run[@]}" -np 2 "$mpi" "$tree" 2> /dev/null | grep -q '^Finished - ' ||
-    fail "the text has no status line"
+"${mpi_run[@]}" -np 2 "$mpi" "$tree" > "$work/shared.txt" 2> /dev/null
+grep -q '^Finished - ' "$work/shared.txt" || fail "the text has no status line"
 
 # A bad command line: one line on standard error and status 2, on every rank.
 set +e
