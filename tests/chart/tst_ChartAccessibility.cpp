@@ -112,9 +112,9 @@ private slots:
         QFETCH(QStringList, labels);
         ChartModel model;
         model.setTitle(title);
-        for (const QString &spec : series)
-            addSeries(model, SeriesKind(kind), spec.section(QLatin1Char('|'), 0, 0),
-                      spec.section(QLatin1Char('|'), 1, 1), spec.section(QLatin1Char('|'), 2, 2));
+        for (const QString &described : series)
+            addSeries(model, SeriesKind(kind), described.section(QLatin1Char('|'), 0, 0),
+                      described.section(QLatin1Char('|'), 1, 1), described.section(QLatin1Char('|'), 2, 2));
         // An inactive series is not shown, so it is not read either.
         addSeries(model, SeriesKind(kind), QStringLiteral("hidden"), QStringLiteral("x=1000"), {});
         model.series(model.seriesCount() - 1).setActive(false);
