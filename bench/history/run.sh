@@ -23,26 +23,17 @@ cmake --build "$build" --target vorin-report vorin-walk-gen -j 2 > /dev/null
 report="$build/src/engine/report/vorin-report"
 gen="$build/bench/walk/vorin-walk-gen"
 command -v sqlite3 > /dev/null || { echo "need sqlite3 (Debian package sqlite3)" >&2; exit 1; }
-if [ "$(cat "$tree/.vorin-walk-tree" 2> /dev/null)" != "100000 files in 5500 directories" ]; then
-    rm -rf "$tree"
-    "$gen" "$tree" 100000 5500
-fi
-
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+# shellcheck source=../common.sh
+. "$here/../common.sh"
+walk_tree "$gen" "$tree"
 export XDG_DATA_HOME="$work/data"
 db="$XDG_DATA_HOME/vorin99/history.sqlite"
 types="$work/types"
 mkdir "$types"
 for ((i = 0; i < 1000; i++)); do printf 'x' > "$types/f$i.t$i"; done
 
-TIMEFORMAT='%3R'
-clock() { # file command...: appends the command's wall time in microseconds
-    local out=$1
-    shift
-    { time "$@" > /dev/null 2>&1; } 2> "$work/clock"
-    awk '{ printf "%d\n", $1 * 1e6 }' "$work/clock" >> "$out"
-}
 "$report" --no-history --json "$tree" "$types" > /dev/null # warm
 for ((r = 0; r < pairs; r++)); do
     if ((r % 2 == 0)); then
@@ -53,8 +44,7 @@ for ((r = 0; r < pairs; r++)); do
         clock "$work/a" "$report" --json "$tree" "$types"
     fi
 done
-ratio=$(paste "$work/a" "$work/b" | awk '{ printf "%.6f\n", $1 / $2 }' | sort -n |
-        awk '{ v[NR] = $1 } END { printf "%.3f (middle half %.3f to %.3f)", v[int((NR + 1) / 2)], v[int((NR + 3) / 4)], v[int((3 * NR + 1) / 4)] }')
+ratio=$(ratio "$work/a" "$work/b")
 scans=$(sqlite3 "$db" "select count(*) from scans")
 
 size() { sqlite3 "$1" "pragma wal_checkpoint(TRUNCATE)" > /dev/null; stat -c %s "$1"; }

@@ -23,29 +23,14 @@ cmake --build "$build" --target vorin-report vorin-report-mpi vorin-walk-gen -j 
 report="$build/src/engine/report/vorin-report"
 mpi="$build/src/engine/report/vorin-report-mpi"
 gen="$build/bench/walk/vorin-walk-gen"
-if [ "$(cat "$tree/.vorin-walk-tree" 2> /dev/null)" != "100000 files in 5500 directories" ]; then
-    rm -rf "$tree"
-    "$gen" "$tree" 100000 5500
-fi
-
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+# shellcheck source=../common.sh
+. "$here/../common.sh"
+walk_tree "$gen" "$tree"
 export XDG_DATA_HOME="$work/data" OMPI_MCA_btl_vader_single_copy_mechanism=none
 mpi_run=(mpirun --oversubscribe)
 [ "$(id -u)" -ne 0 ] || mpi_run+=(--allow-run-as-root)
-
-TIMEFORMAT='%3R'
-clock() { # file command...: appends the command's wall time in microseconds
-    local out=$1
-    shift
-    { time "$@" > /dev/null 2>&1; } 2> "$work/clock"
-    awk '{ printf "%d\n", $1 * 1e6 }' "$work/clock" >> "$out"
-}
-median() { sort -n "$1" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-ratio() { # a b: the median of the pairs' ratios, with the middle half
-    paste "$1" "$2" | awk '{ printf "%.6f\n", $1 / $2 }' | sort -n |
-        awk '{ v[NR] = $1 } END { printf "%.3f (middle half %.3f to %.3f)", v[int((NR + 1) / 2)], v[int((NR + 3) / 4)], v[int((3 * NR + 1) / 4)] }'
-}
 
 "$report" --no-history --json "$tree" > /dev/null # warm
 for ranks in 1 2; do

@@ -7,6 +7,7 @@
 //
 //     bench_views_compare [SCANS]      default: 1000 kept scans
 
+#include "BenchDrive.h"
 #include "engine/History.h"
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeSettingsFile.h"
@@ -71,13 +72,7 @@ int main(int argc, char **argv)
     ::mkdir(root.c_str(), 0755);
     makeTree(root);
     FakeVolumes volumes;
-    Volume tree;
-    tree.letter = 'c';
-    tree.type = kDriveFixed;
-    tree.root = root;
-    tree.label = "bench";
-    volumes.add(tree, {1e9, 1e10}, 4096);
-    volumes.setCurrentDrive('c');
+    addBenchDrive(volumes, root);
     FakeSettingsFile settings;
     FakeFileTypeRegistry registry;
     RecordingMessages messages;

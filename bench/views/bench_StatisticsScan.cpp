@@ -9,6 +9,7 @@
 //
 //     bench_views_scan [FILES [ROUNDS]]      defaults: 100000 files, 3 rounds
 
+#include "BenchDrive.h"
 #include "engine/report/Report.h"
 #include "platform/fake/FakeFileTypeRegistry.h"
 #include "platform/fake/FakeSettingsFile.h"
@@ -112,13 +113,7 @@ int main(int argc, char **argv)
     makeTree(root, files);
 
     FakeVolumes volumes;
-    Volume tree;
-    tree.letter = 'c';
-    tree.type = kDriveFixed;
-    tree.root = root;
-    tree.label = "bench";
-    volumes.add(tree, {1e9, 1e10}, 4096);
-    volumes.setCurrentDrive('c');
+    addBenchDrive(volumes, root);
     FakeSettingsFile settings;
     FakeFileTypeRegistry registry;
     RecordingMessages messages;

@@ -1,5 +1,7 @@
 #include "widgets/DrawGrid.h"
 
+#include "MenuKeys.h"
+
 #include <map>
 #include <memory>
 #include <QSignalSpy>
@@ -129,16 +131,7 @@ private slots:
         QCOMPARE(spy.at(0).at(2).toInt(), 6);
     }
 
-    void menuKeysRequestTheMenuAtTheCurrentCell_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<int>("requests");
-        QTest::newRow("menu key") << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << 1;
-        QTest::newRow("Shift+F10")
-            << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 1;
-        QTest::newRow("F10 alone") << int(Qt::Key_F10) << Qt::KeyboardModifiers() << 0;
-    }
+    void menuKeysRequestTheMenuAtTheCurrentCell_data() { vorin::testing::addMenuKeyRows(); }
     void menuKeysRequestTheMenuAtTheCurrentCell()
     {
         QFETCH(int, key);

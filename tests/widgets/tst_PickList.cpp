@@ -1,6 +1,8 @@
 #include "widgets/FontSubstitutes.h"
 #include "widgets/PickList.h"
 
+#include "MenuKeys.h"
+
 #include <memory>
 #include <QFontMetrics>
 #include <QImage>
@@ -279,16 +281,7 @@ private slots:
         menu.hide();
     }
 
-    void menuKeysRequestTheMenuAtTheCurrentRow_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<int>("requests");
-        QTest::newRow("menu key") << int(Qt::Key_Menu) << Qt::KeyboardModifiers() << 1;
-        QTest::newRow("Shift+F10")
-            << int(Qt::Key_F10) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 1;
-        QTest::newRow("F10 alone") << int(Qt::Key_F10) << Qt::KeyboardModifiers() << 0;
-    }
+    void menuKeysRequestTheMenuAtTheCurrentRow_data() { vorin::testing::addMenuKeyRows(); }
     void menuKeysRequestTheMenuAtTheCurrentRow()
     {
         QFETCH(int, key);
