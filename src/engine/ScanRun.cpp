@@ -212,18 +212,22 @@ void ScanRun::finishDrive()
 
     const bool aborted = abortRequested();
     m_hooks.refreshPages(m_drives.size() == 1);
-    setStatus(finishedStatus(m_stats, m_locale, aborted));
-    m_hooks.disenable(true);
-    if (m_unreadable > 0)
-        m_hooks.unreadableDirectories(m_unreadable);
-
-    m_statisticsCollected = true;
+    showCollected(finishedStatus(m_stats, m_locale, aborted));
     m_scanRunning.store(false);
     m_hooks.scanRunningChanged(false);
     if (aborted)
         setCaption(std::string(kAbortedCaption));
     else
         setCaption("Statistics completed for drives " + asciiUpper(m_letters));
+}
+
+void ScanRun::showCollected(std::string status)
+{
+    setStatus(std::move(status));
+    m_hooks.disenable(true);
+    if (m_unreadable > 0)
+        m_hooks.unreadableDirectories(m_unreadable);
+    m_statisticsCollected = true;
 }
 
 std::string finishedStatus(const Statistics &stats, const LocaleSeparators &locale, bool aborted)
@@ -265,11 +269,7 @@ void ScanRun::showReport(const ReportFile &report, std::string_view name)
     std::string status = finishedStatus(m_stats, m_locale, false);
     if (!report.complete)
         status += " INCOMPLETE";
-    setStatus(std::move(status));
-    m_hooks.disenable(true);
-    if (m_unreadable > 0)
-        m_hooks.unreadableDirectories(m_unreadable);
-    m_statisticsCollected = true;
+    showCollected(std::move(status));
     setCaption("Statistics from " + std::string(name));
     m_hooks.runEnded(true);
 }

@@ -176,6 +176,9 @@ private:
     class ClearHooks;
 
     void keepInHistory();
+    // The figures are there: the status line, the controls back, the
+    // unreadable directories told.
+    void showCollected(std::string status);
 
     void setStatus(std::string text);
     void setCaption(std::string text);
