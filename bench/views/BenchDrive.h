@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/fake/FakeVolumes.h"
+#include "support/Utility.h"
 
 #include <string>
 
@@ -15,7 +16,7 @@ inline void addBenchDrive(FakeVolumes &volumes, const std::string &root)
     tree.type = kDriveFixed;
     tree.root = root;
     tree.label = "bench";
-    volumes.add(tree, {1e9, 1e10}, 4096);
+    volumes.add(tree, DiskSpace{1e9, 1e10}, 4096);
     volumes.setCurrentDrive('c');
 }
 
