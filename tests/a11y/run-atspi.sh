@@ -9,6 +9,8 @@
 set -euo pipefail
 program="$(realpath -e "$1" 2> /dev/null || echo "$1")"
 here="$(cd "$(dirname "$0")" && pwd)"
+# shellcheck source=../common/xvfb.sh
+source "$here/../common/xvfb.sh"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -49,17 +51,7 @@ export LC_ALL=C.UTF-8
 unset QT_STYLE_OVERRIDE QT_QPA_PLATFORMTHEME DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS DISPLAY \
       WAYLAND_DISPLAY
 
-# The X server picks a free display itself and names it: no race with the
-# other tests that start one at the same time.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
-xvfb=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb" 2> /dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb named no display within 10 s: $(cat "$work/xvfb.log")"
-display=":$(head -n 1 "$work/display")"
+start_xvfb "$work" 1280x1024x24
 
 # Qt registers with AT-SPI only when a screen reader asks for it, or always
 # with this; QT_ACCESSIBILITY=1 keeps the bridge from being turned off.

@@ -14,16 +14,19 @@ source="$2"
 version="$3"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source=../common/xvfb.sh
+source "$(dirname "$0")/../common/xvfb.sh"
 
-for tool in desktop-file-validate appstreamcli cpack dpkg-deb dpkg-shlibdeps apt-get xvfb-run \
+for tool in desktop-file-validate appstreamcli cpack dpkg-deb dpkg-shlibdeps apt-get Xvfb \
             xwininfo; do
     command -v "$tool" > /dev/null || fail "$tool is missing: run tools/install-deps.sh"
 done
 
 work="$(mktemp -d /tmp/vorin-package-XXXXXX)"
-program=""
+program="" xvfb=""
 cleanup() {
     [ -z "$program" ] || kill "$program" 2> /dev/null || true
+    [ -z "$xvfb" ] || kill "$xvfb" 2> /dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -98,8 +101,10 @@ echo "main window: $main, message box: $box"
 [ "$main" = yes ] && [ "$box" = yes ]
 SCRIPT
 chmod +x "$work/run-program"
-xvfb-run -a -s "-screen 0 1024x768x24" "$work/run-program" "$bin/vorin99" "$work/music" \
-    > "$work/x" 2>&1 || fail "vorin99 from the package: $(cat "$work/x")"
+start_xvfb "$work" 1024x768x24
+DISPLAY="$display" "$work/run-program" "$bin/vorin99" "$work/music" > "$work/x" 2>&1 ||
+    fail "vorin99 from the package on $display: $(cat "$work/x")
+the X server said: $(cat "$work/xvfb.log")"
 
 cat "$work/x"
 echo "Depends: $depends"
