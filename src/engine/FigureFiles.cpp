@@ -151,7 +151,12 @@ struct FigureFiles::Store
         std::string heldPath;
         std::uint32_t heldFolder = kNone;
     } pending;
+    // A full batch is passed on when the lock is free; while another thread
+    // holds it the batch grows, up to kPendingMost, rather than the thread
+    // sleeping on the lock (with more threads than cores, the holder may
+    // itself be waiting for a core).
     static constexpr std::size_t kPendingBatch = 64;
+    static constexpr std::size_t kPendingMost = 4 * kPendingBatch;
     // Made once, never moved. The types' lists in a deque: a list stays
     // where it is while others are added, so a thread may hold on to one.
     std::vector<List> lists;
@@ -588,8 +593,9 @@ struct FigureFiles::Store
         insert(list, rank, id);
     }
 
-    // Passes the batch of files on to the shared store.
-    void passOn();
+    // Passes the batch of files on to the shared store; unless `wait`, only
+    // if its lock is free at once.
+    void passOn(bool wait);
 
     void removeFrom(List &list, std::uint32_t id)
     {
@@ -676,13 +682,13 @@ void FigureFiles::keep(std::string_view directory, const DirectoryEntry &entry,
     c.end = static_cast<std::uint32_t>(p.text.size());
     p.files.push_back(c);
     if (p.files.size() >= Store::kPendingBatch)
-        s.passOn();
+        s.passOn(p.files.size() >= Store::kPendingMost);
 }
 
 void FigureFiles::flush()
 {
     Store &s = *m_store;
-    s.passOn();
+    s.passOn(true);
     for (std::size_t i = 0; i < s.fixedTotals.size(); ++i) {
         s.lists[i].total.files += std::exchange(s.fixedTotals[i].files, 0);
         s.lists[i].total.bytes += std::exchange(s.fixedTotals[i].bytes, 0);
@@ -695,13 +701,17 @@ void FigureFiles::flush()
     }
 }
 
-void FigureFiles::Store::passOn()
+void FigureFiles::Store::passOn(bool wait)
 {
     Pending &p = pending;
     if (!shared || p.files.empty())
         return;
     {
-        const std::lock_guard hold(*sharedLock);
+        std::unique_lock hold(*sharedLock, std::defer_lock);
+        if (wait)
+            hold.lock();
+        else if (!hold.try_lock())
+            return;
         Store &to = *shared;
         // Each folder of the batch is held while its files go through; the
         // last one stays held for the next batch.
