@@ -365,8 +365,41 @@ void TfrmStatistics::changeBackgroundColor(const QColor &color)
 void TfrmStatistics::showOverlay(bool shown)
 {
     pnlNotYet->setVisible(shown);
-    if (shown)
-        pnlNotYet->raise();
+    if (!shown)
+        return;
+    pnlNotYet->raise();
+    // The keys must not stay with a control nobody can see.
+    if (coveredByOverlay(focusWidget()))
+        focusNextPrevChild(true);
+}
+
+bool TfrmStatistics::coveredByOverlay(const QWidget *w) const
+{
+    if (w == nullptr || !pnlNotYet->isVisible() || w == pnlNotYet || pnlNotYet->isAncestorOf(w) ||
+        !isAncestorOf(w))
+        return false;
+    return pnlNotYet->geometry().contains(QRect(w->mapTo(this, QPoint(0, 0)), w->size()));
+}
+
+bool TfrmStatistics::focusNextPrevChild(bool next)
+{
+    if (!pnlNotYet->isVisible())
+        return QDialog::focusNextPrevChild(next);
+    // The page's controls under the cover stay in the chain (the cover comes
+    // and goes with the page shown), but a Tab that would land on one goes
+    // on to the next the user can see: the tabs, the cover's Abort button,
+    // the command row.
+    QWidget *const from = focusWidget() ? focusWidget() : this;
+    for (QWidget *w = next ? from->nextInFocusChain() : from->previousInFocusChain(); w != from;
+         w = next ? w->nextInFocusChain() : w->previousInFocusChain()) {
+        if (w->window() == this && w != this && w->isEnabled() && w->isVisible() &&
+            (w->focusPolicy() & Qt::TabFocus) && w->focusProxy() == nullptr &&
+            !coveredByOverlay(w)) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
 }
 
 void TfrmStatistics::OvcNotebook1PageChanged(int index)

@@ -174,6 +174,8 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void reject() override;
+    // Tab passes by the controls the cover hides.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     // RunHooks, called on this thread by the run's steps.
@@ -211,6 +213,8 @@ private:
     void joinWorker();
     void showProgress();
     void showOverlay(bool shown);
+    // Whether the cover is up and hides the whole of w.
+    [[nodiscard]] bool coveredByOverlay(const QWidget *w) const;
     // The comparison was chosen or dropped: the pages and the status line follow.
     void comparisonChanged();
 

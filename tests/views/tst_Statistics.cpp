@@ -132,6 +132,7 @@ private slots:
     void paletteHoldsTwelveDistinctColoursOrOneColourEverywhere();
     void everyPageButSpaceIsCoveredUntilADriveIsScanned_data();
     void everyPageButSpaceIsCoveredUntilADriveIsScanned();
+    void tabPassesByTheControlsTheCoverHides();
     void noteButtonsShowTheirNotes();
     void oneDriveRunFillsThePagesInOrderAndReportsCounts();
     void filteredRunReportsFilesFoundAfterFilesProcessed();
@@ -326,6 +327,39 @@ void tst_Statistics::everyPageButSpaceIsCoveredUntilADriveIsScanned()
     QVERIFY(w.statisticsCollected());
     QVERIFY(w.OvcNotebook1->setPageIndex(page));
     QVERIFY(!w.pnlNotYet->isVisible());
+}
+
+void tst_Statistics::tabPassesByTheControlsTheCoverHides()
+{
+    ViewsEnvironment env;
+    TfrmStatistics w(env.services);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QVERIFY(w.OvcNotebook1->setPageIndex(1));
+    QWidget *const types = w.OvcNotebook1->page(1);
+    const auto stopsFromTheTabs = [&w](Qt::KeyboardModifiers modifiers) {
+        QList<QWidget *> stops;
+        w.OvcNotebook1->setFocus();
+        for (int i = 0; i < 12; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
+            stops << QApplication::focusWidget();
+        }
+        return stops;
+    };
+    for (const Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ShiftModifier}) {
+        const QList<QWidget *> stops = stopsFromTheTabs(modifiers);
+        QVERIFY(stops.contains(w.btOK));
+        QVERIFY(stops.contains(w.OvcNotebook1));
+        for (const QWidget *stop : stops)
+            QVERIFY2(!types->isAncestorOf(stop), qPrintable(stop->objectName()));
+    }
+
+    runAndWait(w, allFilesOf({"c: [sys]"}));
+    QVERIFY(w.OvcNotebook1->setPageIndex(1));
+    const QList<QWidget *> stops = stopsFromTheTabs(Qt::NoModifier);
+    QVERIFY(std::any_of(stops.begin(), stops.end(),
+                        [types](const QWidget *stop) { return types->isAncestorOf(stop); }));
 }
 
 void tst_Statistics::noteButtonsShowTheirNotes()
