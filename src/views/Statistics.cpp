@@ -157,8 +157,14 @@ void TfrmStatistics::buildWindow()
     StatusBar1->setSizeGripEnabled(false);
     // The bar paints its message itself; a screen reader reads it as the
     // bar's name.
-    connect(StatusBar1, &QStatusBar::messageChanged, StatusBar1,
-            [this](const QString &message) { StatusBar1->setAccessibleName(message); });
+    // A screen reader reads the status line by its name. During a walk the
+    // line names a new folder many times a second; the name says only
+    // which drive is walked, so that a reader is not told each folder.
+    connect(StatusBar1, &QStatusBar::messageChanged, StatusBar1, [this](const QString &message) {
+        const QString name = m_progressName.isEmpty() ? message : m_progressName;
+        if (StatusBar1->accessibleName() != name)
+            StatusBar1->setAccessibleName(name);
+    });
 
     pnlNotYet = new TiledPanel(this);
     pnlNotYet->setObjectName(QStringLiteral("pnlNotYet"));
@@ -610,8 +616,11 @@ void TfrmStatistics::showProgress()
     // last directory of the drive before; that text is not shown again.
     const std::string text = m_run->progress().statusText();
     const std::string prefix = "Processing drive " + m_run->currentDrive() + " ... standby : ";
-    if (text.compare(0, prefix.size(), prefix) == 0)
-        StatusBar1->showMessage(toQt(text));
+    if (text.compare(0, prefix.size(), prefix) != 0)
+        return;
+    m_progressName = toQt(prefix.substr(0, prefix.size() - 3));
+    StatusBar1->showMessage(toQt(text));
+    m_progressName.clear();
 }
 
 void TfrmStatistics::requestAbortAndWait()
