@@ -222,9 +222,34 @@ public:
         const ChartDataRow &data = all[static_cast<std::size_t>(row)];
         return column == 0 ? data.label : column == 1 ? data.value : data.share;
     }
-    // The chart draws its points where its layout puts them; for a reader
-    // the whole chart is where each figure stands.
-    [[nodiscard]] QRect cellRect(int, int) const override { return chart()->rect(); }
+    // A figure stands where the chart draws it, so that a magnifier
+    // following the reader shows its bar, slice or point. A figure the
+    // chart does not draw (a pie's slices merged into "Other", a point
+    // zoomed out of view) and the headings stand for the whole chart.
+    [[nodiscard]] QRect cellRect(int row, int) const override
+    {
+        const std::vector<ChartDataRow> &all = rows();
+        if (row < 0 || row >= static_cast<int>(all.size()))
+            return chart()->rect();
+        const ChartDataRow &data = all[static_cast<std::size_t>(row)];
+        const QPolygonF outline = ChartLayout(chart()->model(), QRectF(chart()->rect()))
+                                      .outline(ChartHit{data.series, data.point});
+        const QRect drawn = outline.boundingRect().toAlignedRect() & chart()->rect();
+        return drawn.isEmpty() ? chart()->rect() : drawn;
+    }
+    // The figure under a point, found as a click finds it, rather than
+    // asking every cell for its place.
+    [[nodiscard]] QAccessibleInterface *childAt(int x, int y) const override
+    {
+        const std::optional<ChartHit> hit = chart()->pointAt(chart()->mapFromGlobal(QPoint(x, y)));
+        if (!hit)
+            return nullptr;
+        const std::vector<ChartDataRow> &all = rows();
+        for (std::size_t row = 0; row < all.size(); ++row)
+            if (all[row].series == hit->series && all[row].point == hit->point)
+                return cell(static_cast<int>(row), 0);
+        return nullptr;
+    }
     [[nodiscard]] bool isCellSelected(int row, int) const override
     {
         const std::optional<ChartHit> current = chart()->currentPoint();

@@ -186,6 +186,12 @@ private slots:
                                  table->cellAt(1, 1)->text(QAccessible::Name),
                                  table->cellAt(1, 2)->text(QAccessible::Name)};
         QCOMPARE(middle, (QStringList{"middle", "3 MB", "37.5 %"}));
+        // A row stands where its bar is drawn, and the bar's middle reads as
+        // that row (a magnifier follows the one, a pointer asks the other).
+        const QRect bar = table->cellAt(1, 0)->rect();
+        QVERIFY(bar.width() < chart.width() / 2);
+        QCOMPARE(chart.pointAt(chart.mapFromGlobal(bar.center())), (std::optional<ChartHit>{{0, 1}}));
+        QCOMPARE(face->childAt(bar.center().x(), bar.center().y()), table->cellAt(1, 0));
 
         // Choosing a row makes its bar the keyboard's point; the arrow keys
         // move on and the reader is told where to.
