@@ -168,6 +168,18 @@ void SpaceTotal::add(char letter, const DiskSpace &space)
     m_sum.totalBytes += space.totalBytes;
 }
 
+void SpaceTotal::addMeasuredElsewhere(const DiskSpace &space)
+{
+    const auto same = [&space](const DiskSpace &added) {
+        return added.freeBytes == space.freeBytes && added.totalBytes == space.totalBytes;
+    };
+    if (std::find_if(m_elsewhere.begin(), m_elsewhere.end(), same) != m_elsewhere.end())
+        return;
+    m_elsewhere.push_back(space);
+    m_sum.freeBytes += space.freeBytes;
+    m_sum.totalBytes += space.totalBytes;
+}
+
 std::int32_t computeClusterSize(const Volumes &volumes, std::string_view entry)
 {
     const char letter = driveLetterOf(entry);

@@ -52,11 +52,17 @@ public:
     explicit SpaceTotal(const Volumes &volumes) : m_volumes(volumes) {}
     // Adds the drive's space unless its file system is counted already.
     void add(char letter, const DiskSpace &space);
+    // Adds a drive measured on another machine (a report's), whose letter
+    // says nothing of this machine's disks: its space counts unless a drive
+    // of the same capacity and free space was added, which is what two
+    // entries on one file system, measured together, give.
+    void addMeasuredElsewhere(const DiskSpace &space);
     [[nodiscard]] const DiskSpace &sum() const { return m_sum; }
 
 private:
     const Volumes &m_volumes;
     std::vector<char> m_owners;
+    std::vector<DiskSpace> m_elsewhere;
     DiskSpace m_sum;
 };
 

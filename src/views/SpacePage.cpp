@@ -340,14 +340,26 @@ chart::Chart *SpacePage::pie(int number) const
     return m_pies.at(static_cast<std::size_t>(number - 1));
 }
 
-std::optional<SpacePage::Measured> SpacePage::measure(const QString &entry)
+void SpacePage::addTo(SpaceTotal &sums, const Measured &drive)
 {
+    if (drive.reported)
+        sums.addMeasuredElsewhere(drive.space);
+    else
+        sums.add(drive.letter, drive.space);
+}
+
+std::optional<SpacePage::Measured> SpacePage::measure(int row)
+{
+    const QString entry = pckStatDrive->item(row);
     if (entry.isEmpty())
         return std::nullopt;
     const char letter = entry.at(0).toLatin1();
     // A report's drives were measured where it was made.
-    if (const auto reported = m_reportSpace.find(entry); reported != m_reportSpace.end())
-        return Measured{asciiLower(letter), reported->second};
+    if (!m_reportSpace.empty())
+        return row < static_cast<int>(m_reportSpace.size())
+                   ? std::optional(Measured{asciiLower(letter),
+                                            m_reportSpace[static_cast<std::size_t>(row)], true})
+                   : std::nullopt;
     if (m_answers)
         if (const auto known = m_answers->find(letter); known != m_answers->end())
             return known->second;
@@ -396,12 +408,12 @@ void SpacePage::doDiskSize()
     for (int i = 0; i < pckStatDrive->count(); ++i) {
         if (!pckStatDrive->selected(i))
             continue;
-        const std::optional<Measured> drive = measure(pckStatDrive->item(i));
+        const std::optional<Measured> drive = measure(i);
         if (!drive)
             continue;
         ++m_measuredDrives;
         const DiskSpace &space = drive->space;
-        sums.add(drive->letter, space);
+        addTo(sums, *drive);
         bars.push_back(
             {QString(QChar::fromLatin1(drive->letter)), space.freeBytes, space.totalBytes});
     }
@@ -496,11 +508,11 @@ void SpacePage::doPieCharts()
     int counter = 1;
     SpaceTotal sums(m_context.services.volumes);
     for (int i = 0; i < pckStatDrive->count() && counter <= kSmallPies; ++i) {
-        const std::optional<Measured> drive = measure(pckStatDrive->item(i));
+        const std::optional<Measured> drive = measure(i);
         if (!drive)
             continue;
         const DiskSpace &space = drive->space;
-        sums.add(drive->letter, space);
+        addTo(sums, *drive);
         chart::Chart &drivePie = *pie(counter);
         drivePie.show();
         const QString root =
@@ -542,7 +554,7 @@ void SpacePage::showReportDrives(const std::vector<ReportDrive> &drives)
     QStringList entries;
     for (const ReportDrive &drive : drives) {
         entries << toQt(drive.entry);
-        m_reportSpace[entries.back()] = DiskSpace{drive.freeSpace, drive.capacity};
+        m_reportSpace.push_back(DiskSpace{drive.freeSpace, drive.capacity});
     }
     pckStatDrive->setItems(entries);
     pckStatDrive->setAllSelected(true);

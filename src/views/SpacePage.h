@@ -123,11 +123,14 @@ private:
     {
         char letter;
         DiskSpace space;
+        bool reported = false; // measured where a report was made
     };
-    // The letter and space of a list entry whose drive answers; nothing
+    // The letter and space of the list's row whose drive answers; nothing
     // otherwise. Within one recomputation each drive is asked once, so the
     // pies of the pie view ask no drive the bars have asked already.
-    [[nodiscard]] std::optional<Measured> measure(const QString &entry);
+    [[nodiscard]] std::optional<Measured> measure(int row);
+    // Adds a measured drive to the sums as where it was measured says.
+    static void addTo(SpaceTotal &sums, const Measured &drive);
     void showFigures(bool shown);
 
     PageContext &m_context;
@@ -135,8 +138,9 @@ private:
     int m_measuredDrives = 0;
     // The answers of the recomputation under way; none between them.
     std::optional<std::map<char, std::optional<Measured>>> m_answers;
-    // A report's drives by their entries, while the page shows a report.
-    std::map<QString, DiskSpace> m_reportSpace;
+    // A report's drives, row by row, while the page shows a report: two
+    // machines' reports added up may name two drives alike.
+    std::vector<DiskSpace> m_reportSpace;
     // Keeps a click on the drive list from starting a recomputation while
     // one is under way.
     bool driveClickBusy = false;

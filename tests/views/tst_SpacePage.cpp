@@ -131,6 +131,7 @@ private slots:
     void twoDrivesAddATotalPairThatTheCheckBoxTakesAway();
     void totalPairShowsAlsoWhenAllFreeSpaceIsOnTheLastDrive();
     void notReadyAndUnselectedDrivesGetNoBars();
+    void reportDrivesShowTheirOwnSpaceRowByRow();
     void aFolderOnAListedDiskCountsOnceInTheTotals_data();
     void aFolderOnAListedDiskCountsOnceInTheTotals();
     void unitSwitchesToMegabytesAtTenThousandKilobytes_data();
@@ -317,6 +318,28 @@ void tst_SpacePage::totalPairShowsAlsoWhenAllFreeSpaceIsOnTheLastDrive()
     QCOMPARE(labelsOf(s.page->Series4()), QStringList({"c", "d", "Total"}));
     QCOMPARE(valuesOf(s.page->Series4()), QList<double>({0, 5120, 5120}));
     QCOMPARE(valuesOf(s.page->Series5()), QList<double>({10240, 5120, 15360}));
+}
+
+void tst_SpacePage::reportDrivesShowTheirOwnSpaceRowByRow()
+{
+    // Two machines' reports added up: both have a "c: [sys]", and the second
+    // machine's d: lies on the file system of its c: (the same capacity and
+    // free space). This machine's c: and d: have nothing to do with them.
+    FakeVolumes volumes;
+    addDrive(volumes, 'c', 1 * kGiB, 2 * kGiB);
+    addDrive(volumes, 'd', 1 * kGiB, 2 * kGiB);
+    const SpaceSetup s(volumes);
+    SpacePage &p = *s.page;
+    const auto gib = [](std::int64_t n) { return static_cast<double>(n * kGiB); };
+    p.showReportDrives({{"c: [sys]", gib(20), gib(5)},
+                        {"c: [sys]", gib(40), gib(10)},
+                        {"d: [data]", gib(40), gib(10)}});
+
+    QCOMPARE(p.measuredDrives(), 3);
+    QCOMPARE(p.Series4().points().at(0).value, 5 * 1024.0); // free, in MB
+    QCOMPARE(p.Series4().points().at(1).value, 10 * 1024.0);
+    QCOMPARE(p.lblTotal->text(), QStringLiteral("61,440"));
+    QCOMPARE(p.lblFree->text(), QStringLiteral("15,360"));
 }
 
 void tst_SpacePage::aFolderOnAListedDiskCountsOnceInTheTotals_data()
