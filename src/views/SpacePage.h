@@ -23,6 +23,7 @@ class QScrollBar;
 namespace vorin {
 
 class PickList;
+class SpaceTotal;
 namespace chart {
 class Chart;
 class ChartSeries;
