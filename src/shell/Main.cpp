@@ -12,6 +12,7 @@
 #include <cmath>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QShowEvent>
@@ -106,6 +107,7 @@ TfrmMain::TfrmMain(const Volumes &volumes, QWidget *parent) : QWidget(parent), m
     chartSpaceBar->setFocusPolicy(Qt::TabFocus);
     setUpChart();
     connect(chartSpaceBar, &chart::Chart::doubleClicked, this, &TfrmMain::chartSpaceBarDblClick);
+    chartSpaceBar->installEventFilter(this);
 
     lblTitle = new HeadingLabel(QStringLiteral("Vorin 99 - Disk Statistics"), chartSpaceBar);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
@@ -417,6 +419,20 @@ void TfrmMain::Timer1Timer()
         chartSpaceBar->setHint(kReplayHint);
         Timer1->stop();
     }
+}
+
+bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    // The keyboard's double click, taken before the chart would offer the
+    // key to its current bar: on this window a bar leads nowhere else.
+    if (watched == chartSpaceBar && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            chartSpaceBarDblClick();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TfrmMain::chartSpaceBarDblClick()

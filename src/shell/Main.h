@@ -84,6 +84,8 @@ protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // Enter on the chart replays the opening, as a double click does.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();

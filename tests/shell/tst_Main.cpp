@@ -354,6 +354,12 @@ private slots:
         QVERIFY(f.window.lblTitle->isVisible());
         QCOMPARE(f.window.chartSpaceBar->hint(),
                  QStringLiteral("Double click chart to view animation"));
+
+        // Enter on the chart, Tab's last stop, is the keyboard's double click.
+        QTest::keyClick(f.window.chartSpaceBar, Qt::Key_Return);
+        QVERIFY(f.window.lblTitle->isHidden());
+        QCOMPARE(f.window.chartSpaceBar->model().view().zoomPercent, 20);
+        QVERIFY(f.window.Timer2->isActive());
     }
 
     void replayDuringTheDepthPhaseLetsItRunOn()
