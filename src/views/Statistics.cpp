@@ -161,7 +161,11 @@ void TfrmStatistics::buildWindow()
     // line names a new folder many times a second; the name says only
     // which drive is walked, so that a reader is not told each folder.
     connect(StatusBar1, &QStatusBar::messageChanged, StatusBar1, [this](const QString &message) {
-        const QString name = m_progressName.isEmpty() ? message : m_progressName;
+        static const QString kWalking = QStringLiteral(" ... standby");
+        const qsizetype walking = message.indexOf(kWalking + QStringLiteral(" : "));
+        const QString name = message.startsWith(QStringLiteral("Processing drive ")) && walking > 0
+                                 ? message.left(walking + kWalking.size())
+                                 : message;
         if (StatusBar1->accessibleName() != name)
             StatusBar1->setAccessibleName(name);
     });
@@ -616,11 +620,8 @@ void TfrmStatistics::showProgress()
     // last directory of the drive before; that text is not shown again.
     const std::string text = m_run->progress().statusText();
     const std::string prefix = "Processing drive " + m_run->currentDrive() + " ... standby : ";
-    if (text.compare(0, prefix.size(), prefix) != 0)
-        return;
-    m_progressName = toQt(prefix.substr(0, prefix.size() - 3));
-    StatusBar1->showMessage(toQt(text));
-    m_progressName.clear();
+    if (text.compare(0, prefix.size(), prefix) == 0)
+        StatusBar1->showMessage(toQt(text));
 }
 
 void TfrmStatistics::requestAbortAndWait()

@@ -239,8 +239,6 @@ private:
     // could not be kept.
     std::int64_t m_runStarted = 0;
     QString m_historyProblem;
-    // The status line's name while it shows the walk's progress.
-    QString m_progressName;
 };
 
 } // namespace vorin
