@@ -28,14 +28,10 @@ void FigureFiles::keep(std::string_view directory, const DirectoryEntry &entry,
 {
     Store &s = *m_store;
     Store::List *typed = s.typeListOfLine(facts, typeKey, typeLine, typeLines);
-    const auto fill = [&](Store::Record &r) {
-        r.created = entry.creation;
-        r.accessed = entry.lastAccess;
-        r.modified = entry.lastWrite;
-        r.facts = facts;
-    };
     if (!s.shared) {
-        s.offer(directory, entry.name, facts, typeKey, typed, true, fill);
+        s.offer(directory, entry.name, facts, typeKey, typed, true, [&](Store::Record &r) {
+            r.set(entry.creation, entry.lastAccess, entry.lastWrite, facts);
+        });
         return;
     }
     // A walking thread counts the totals itself and takes the shared store's
@@ -69,8 +65,7 @@ void FigureFiles::keep(std::string_view directory, const DirectoryEntry &entry,
         p.text.append(directory);
         p.folder.emplace_back(at, static_cast<std::uint32_t>(p.text.size()));
     }
-    Store::Candidate c;
-    fill(c.record);
+    Store::Candidate c{entry.creation, entry.lastAccess, entry.lastWrite, facts};
     c.folder = static_cast<std::uint32_t>(p.folder.size() - 1);
     c.nameAt = static_cast<std::uint32_t>(p.text.size());
     p.text.append(entry.name);
@@ -130,9 +125,10 @@ void FigureFiles::Store::passOn(bool wait)
             const std::string_view key = bytes(c.keyAt, c.end);
             const auto &[folderAt, folderEnd] = p.folder[c.folder];
             to.offer(
-                bytes(folderAt, folderEnd), bytes(c.nameAt, c.keyAt), c.record.facts, key,
-                c.record.facts.typed ? to.typeList(key, true) : nullptr, false,
-                [&c](Record &r) { r = c.record; }, held[c.folder]);
+                bytes(folderAt, folderEnd), bytes(c.nameAt, c.keyAt), c.facts, key,
+                c.facts.typed ? to.typeList(key, true) : nullptr, false,
+                [&c](Record &r) { r.set(c.created, c.accessed, c.modified, c.facts); },
+                held[c.folder]);
         }
         const std::uint32_t last = held.back();
         if (last != p.heldFolder) {
@@ -189,18 +185,15 @@ void FigureFiles::mergeFiles(const FigureFiles &other)
     s.indexFolders();
     // Every kept file of other, once, in no particular order: each list
     // keeps the best whatever the order.
-    for (const Store::Record &r : o.records) {
-        if (r.refs == 0)
+    for (std::size_t id = 0; id < o.records.size(); ++id) {
+        if (o.holders[id] == 0)
             continue;
-        const std::string typeKey = r.facts.typed ? asciiUpper(fileExtension(o.nameOf(r))) : "";
-        Store::List *typed = r.facts.typed ? s.typeList(typeKey, true) : nullptr;
-        s.offer(o.folderOf(r), o.nameOf(r), r.facts, typeKey, typed, false,
-                [&r](Store::Record &to) {
-                    to.created = r.created;
-                    to.accessed = r.accessed;
-                    to.modified = r.modified;
-                    to.facts = r.facts;
-                });
+        const Store::Record &r = o.records[id];
+        const FileFacts facts = r.facts();
+        const std::string typeKey = facts.typed ? asciiUpper(fileExtension(o.nameOf(r))) : "";
+        Store::List *typed = facts.typed ? s.typeList(typeKey, true) : nullptr;
+        s.offer(o.folderOf(r), o.nameOf(r), facts, typeKey, typed, false,
+                [&r](Store::Record &to) { to = r; }); // its name and folder are set after
     }
 }
 
@@ -224,7 +217,9 @@ std::vector<KeptFile> FigureFiles::files(const Figure &figure) const
     s.settle();
     std::vector<Store::Entry> entries = list->entries;
     std::sort(entries.begin(), entries.end(),
-              [&s](const Store::Entry &a, const Store::Entry &b) { return s.before(a, b); });
+              [&s, list](const Store::Entry &a, const Store::Entry &b) {
+                  return s.before(*list, a, b);
+              });
     out.reserve(entries.size());
     for (const Store::Entry &e : entries) {
         const Store::Record &r = s.records[e.record];
@@ -234,7 +229,7 @@ std::vector<KeptFile> FigureFiles::files(const Figure &figure) const
         file.created = r.created;
         file.accessed = r.accessed;
         file.modified = r.modified;
-        file.facts = r.facts;
+        file.facts = r.facts();
         out.push_back(std::move(file));
     }
     return out;
@@ -257,14 +252,14 @@ bool FigureFiles::forget(const KeptFile &file)
     });
     std::uint32_t id = Store::kNone;
     for (std::uint32_t i = 0; i < s.records.size() && id == Store::kNone; ++i)
-        if (s.records[i].refs > 0 && s.nameOf(s.records[i]) == file.name &&
+        if (s.holders[i] > 0 && s.nameOf(s.records[i]) == file.name &&
             s.folderOf(s.records[i]) == file.folder)
             id = i;
     if (id == Store::kNone)
         return false;
     // Held while it leaves its lists, so that its text stays readable.
-    ++s.records[id].refs;
-    s.forEachList(s.records[id].facts, typeKey, typed,
+    ++s.holders[id];
+    s.forEachList(s.records[id].facts(), typeKey, typed,
                   [&](Store::List &list, std::int64_t) { s.removeFrom(list, id); });
     s.release(id);
     return true;
@@ -282,7 +277,8 @@ std::size_t FigureFiles::memoryUse() const
     std::size_t bytes = sizeof(Store) + s.text.capacity() +
                         s.records.capacity() * sizeof(Store::Record) +
                         s.folders.capacity() * sizeof(Store::Folder) +
-                        (s.freeRecords.capacity() + s.freeFolders.capacity()) * 4;
+                        (s.freeRecords.capacity() + s.freeFolders.capacity()) * 4 +
+                        s.holders.capacity() * sizeof(std::uint16_t);
     s.forEveryList([&bytes](const Store::List &list) {
         bytes += sizeof(Store::List) + list.entries.capacity() * sizeof(Store::Entry);
     });

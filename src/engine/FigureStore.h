@@ -11,6 +11,7 @@
 #include "support/Utility.h"
 
 #include <algorithm>
+#include <bit>
 #include <atomic>
 #include <deque>
 #include <functional>
@@ -73,31 +74,91 @@ struct FigureFiles::Store
 {
     // One kept file. Its name and folder are in `text`; lists refer to it
     // by number, and it is freed when the last of them lets it go.
-    struct Record
+    // A cache line each: the lists' picks let go of records all over the
+    // store, and a record that straddles two lines costs two misses. The
+    // facts are packed (FileFacts has padding) and the count of lists that
+    // hold a record is apart, in `holders`.
+    struct alignas(64) Record
     {
-        std::uint32_t nameAt = 0;
-        std::uint32_t nameLength = 0;
-        std::uint32_t folder = 0;
-        std::uint32_t refs = 0;
         FileTime created;
         FileTime accessed;
         FileTime modified;
-        FileFacts facts;
+        std::int64_t size = 0;
+        std::int64_t wasted = 0;
+        std::uint32_t nameAt = 0;
+        std::uint32_t nameLength = 0;
+        std::uint32_t folder = 0;
+        std::uint32_t attributes = 0;
+        std::uint8_t band = 1;
+        std::array<std::uint8_t, 3> ages{};
+        std::array<std::int8_t, 3> halfHours{};
+        std::uint8_t flags = 0;
+
+        static constexpr std::uint8_t kOverhangCounted = 1;
+        static constexpr std::uint8_t kTyped = 2;
+
+        void set(const FileTime &c, const FileTime &a, const FileTime &m, const FileFacts &f)
+        {
+            created = c;
+            accessed = a;
+            modified = m;
+            size = f.size;
+            wasted = f.wasted;
+            attributes = f.attributes;
+            band = f.band;
+            ages = f.ages;
+            halfHours = f.halfHours;
+            flags = static_cast<std::uint8_t>((f.overhangCounted ? kOverhangCounted : 0) |
+                                              (f.typed ? kTyped : 0));
+        }
+        [[nodiscard]] FileFacts facts() const
+        {
+            FileFacts f;
+            f.size = size;
+            f.wasted = wasted;
+            f.attributes = attributes;
+            f.band = band;
+            f.ages = ages;
+            f.halfHours = halfHours;
+            f.overhangCounted = (flags & kOverhangCounted) != 0;
+            f.typed = (flags & kTyped) != 0;
+            return f;
+        }
     };
+    static_assert(sizeof(Record) == 64);
     struct Folder
     {
         std::uint32_t at = 0;
         std::uint32_t length = 0;
         std::uint32_t refs = 0;
     };
-    // A place in a list: what the list orders by, and the file.
+    // A place in a list: what the list orders by, as a key of 32 bits, and
+    // the file. Eight bytes rather than sixteen: every pick reads a list
+    // through, and the lists together are larger than the cache.
     struct Entry
     {
-        std::int64_t rank;
+        std::uint32_t key;
         std::uint32_t record;
     };
-    // A bounded list. Files that get in are appended; once it holds twice
-    // as many as it keeps, the best are picked out and the others let go
+    // The key is the rank itself below 2 GiB; above, the rank's magnitude
+    // and its next 26 bits, which keep the order, and equal keys are told
+    // apart by the ranks in the records.
+    static constexpr std::uint32_t kExactKeys = std::uint32_t{1} << 31;
+    static std::uint32_t keyOf(std::int64_t rank)
+    {
+        if (rank < 0)
+            return 0;
+        const auto r = static_cast<std::uint64_t>(rank);
+        if (r < kExactKeys)
+            return static_cast<std::uint32_t>(r);
+        constexpr int kFraction = 26;
+        const int magnitude = std::bit_width(r) - 1; // 31 to 62
+        return kExactKeys + (static_cast<std::uint32_t>(magnitude - 31) << kFraction) +
+               static_cast<std::uint32_t>((r >> (magnitude - kFraction)) &
+                                          ((std::uint64_t{1} << kFraction) - 1));
+    }
+    // A bounded list. Files that get in are appended; once it holds half
+    // as many again as it keeps, the best are picked out and the others let go
     // (an append is cheap where keeping it in order would cost a search for
     // each). `floor` is the worst of the N best at the last pick, below
     // which no file gets in (-1 while fewer than N were offered); `totals`
@@ -108,6 +169,7 @@ struct FigureFiles::Store
         std::vector<Entry> entries;
         std::int64_t floor = -1;
         Entry floorEntry{};
+        bool byWasted = false; // the overhang's
         FigureTotal total;
         // The floor as the walk's threads read it without the lock, kept
         // apart from the list (whose entries change with every file taken)
@@ -126,6 +188,7 @@ struct FigureFiles::Store
             fixedFloors[i].store(-1, std::memory_order_relaxed);
             lists[i].published = &fixedFloors[i];
         }
+        lists[kOverhangList].byWasted = true;
     }
 
     static constexpr std::uint32_t kNone = 0xFFFFFFFF;
@@ -140,7 +203,10 @@ struct FigureFiles::Store
     // Files on their way there: their records, folders, names and type keys.
     struct Candidate
     {
-        Record record; // times and facts
+        FileTime created;
+        FileTime accessed;
+        FileTime modified;
+        FileFacts facts;
         std::uint32_t folder = 0;
         std::uint32_t nameAt = 0;
         std::uint32_t keyAt = 0;
@@ -190,6 +256,10 @@ struct FigureFiles::Store
     std::vector<LineList> typeByLine;
 
     std::vector<Record> records;
+    // How many lists hold each record (and a file on its way through them):
+    // apart from the records, so that letting a record go reads a small
+    // array that stays in the cache rather than the record.
+    std::vector<std::uint16_t> holders;
     std::vector<std::uint32_t> freeRecords;
     std::vector<Folder> folders;
     std::vector<std::uint32_t> freeFolders;
@@ -230,8 +300,20 @@ struct FigureFiles::Store
         return textAt(f.at, f.length);
     }
 
+    // The text starts at about the size the lists' names and folders reach,
+    // so that the walk does not copy it over and over as it grows from nothing.
+    [[nodiscard]] std::size_t textStart() const
+    {
+        constexpr std::size_t kMost = std::size_t{1} << 20;
+        constexpr std::size_t kPerFile = 32;
+        const std::size_t n = std::min(options.perFigure, kMost);
+        return std::clamp(kFixedLists * n * kPerFile, std::size_t{4096}, kMost);
+    }
+
     std::uint32_t addText(std::string_view bytes)
     {
+        if (text.size() + bytes.size() > text.capacity())
+            text.reserve(std::max(2 * text.capacity(), textStart()));
         const auto at = static_cast<std::uint32_t>(text.size());
         text.append(bytes);
         return at;
@@ -289,6 +371,7 @@ struct FigureFiles::Store
         freeFolders.push_back(id);
     }
 
+    // A record held once, by the file on its way through its lists.
     std::uint32_t newRecord(const Record &r)
     {
         ++kept;
@@ -297,17 +380,19 @@ struct FigureFiles::Store
             const std::uint32_t id = freeRecords.back();
             freeRecords.pop_back();
             records[id] = r;
+            holders[id] = 1;
             return id;
         }
         records.push_back(r);
+        holders.push_back(1);
         return static_cast<std::uint32_t>(records.size() - 1);
     }
 
     void release(std::uint32_t id)
     {
-        Record &r = records[id];
-        if (--r.refs > 0)
+        if (--holders[id] > 0)
             return;
+        const Record &r = records[id];
         --kept;
         deadText += r.nameLength;
         freeRecords.push_back(id);
@@ -323,7 +408,7 @@ struct FigureFiles::Store
         if (deadText < kLeastWorth || deadText * 2 < text.size())
             return;
         std::string packed;
-        packed.reserve(text.size() - deadText);
+        packed.reserve(text.capacity()); // the room the text has grown to, again
         const auto move = [&](std::uint32_t &at, std::uint32_t length) {
             const auto to = static_cast<std::uint32_t>(packed.size());
             packed.append(text, at, length);
@@ -332,9 +417,9 @@ struct FigureFiles::Store
         for (Folder &f : folders)
             if (f.refs > 0)
                 move(f.at, f.length);
-        for (Record &r : records)
-            if (r.refs > 0)
-                move(r.nameAt, r.nameLength);
+        for (std::size_t id = 0; id < records.size(); ++id)
+            if (holders[id] > 0)
+                move(records[id].nameAt, records[id].nameLength);
         text.swap(packed);
         deadText = 0;
     }
@@ -342,21 +427,29 @@ struct FigureFiles::Store
     // True when a file of rank in folder/name goes before the entry: larger
     // first, then by folder and name, so that which of equal files are kept
     // does not depend on the order they were met in.
-    [[nodiscard]] bool before(std::int64_t rank, std::string_view folder, std::string_view name,
-                              const Entry &entry) const
+    [[nodiscard]] bool before(const List &list, std::int64_t rank, std::string_view folder,
+                              std::string_view name, const Entry &entry) const
     {
-        if (rank != entry.rank)
-            return rank > entry.rank;
+        const std::uint32_t key = keyOf(rank);
+        if (key != entry.key)
+            return key > entry.key;
         const Record &r = records[entry.record];
+        if (key >= kExactKeys)
+            if (const std::int64_t other = rankOf(list, r); rank != other)
+                return rank > other;
         const int byFolder = folder.compare(folderOf(r));
         return byFolder != 0 ? byFolder < 0 : name < nameOf(r);
     }
-    [[nodiscard]] bool before(const Entry &a, const Entry &b) const
+    [[nodiscard]] bool before(const List &list, const Entry &a, const Entry &b) const
     {
-        if (a.rank != b.rank)
-            return a.rank > b.rank;
+        if (a.key != b.key)
+            return a.key > b.key;
         const Record &r = records[a.record];
-        return before(a.rank, folderOf(r), nameOf(r), b);
+        return before(list, rankOf(list, r), folderOf(r), nameOf(r), b);
+    }
+    [[nodiscard]] static std::int64_t rankOf(const List &list, const Record &r)
+    {
+        return list.byWasted ? r.wasted : r.size;
     }
 
     // Whether a file of rank in folder/name gets into the list.
@@ -367,14 +460,18 @@ struct FigureFiles::Store
             return false;
         if (list.floor < 0)
             return true;
-        return before(rank, folder, name, list.floorEntry);
+        return before(list, rank, folder, name, list.floorEntry);
     }
 
     void insert(List &list, std::int64_t rank, std::uint32_t id)
     {
-        ++records[id].refs;
-        list.entries.push_back(Entry{rank, id});
+        ++holders[id];
         const std::size_t n = options.perFigure;
+        // Room for as many as a list holds between picks, once: grown step
+        // by step, the lists' entries would be copied over many times.
+        if (list.entries.capacity() == 0 && n != kEveryFile)
+            list.entries.reserve(n + n / 2);
+        list.entries.push_back(Entry{keyOf(rank), id});
         // Picked at N (which sets the first floor) and then whenever half as
         // many again came in; never for a list that keeps every file.
         const std::size_t size = list.entries.size();
@@ -389,11 +486,13 @@ struct FigureFiles::Store
         const std::size_t n = options.perFigure;
         if (list.entries.size() < n || n == 0)
             return;
-        const auto better = [this](const Entry &a, const Entry &b) { return before(a, b); };
+        const auto better = [this, &list](const Entry &a, const Entry &b) {
+            return before(list, a, b);
+        };
         std::nth_element(list.entries.begin(), list.entries.begin() + std::ptrdiff_t(n - 1),
                          list.entries.end(), better);
         list.floorEntry = list.entries[n - 1];
-        list.floor = list.floorEntry.rank;
+        list.floor = rankOf(list, records[list.floorEntry.record]);
         list.published->store(list.floor, std::memory_order_relaxed);
         for (std::size_t i = n; i < list.entries.size(); ++i)
             release(list.entries[i].record);
@@ -593,10 +692,9 @@ struct FigureFiles::Store
             r.folder = folderId != kNone ? folderId : folderFor(folder);
             r.nameAt = addText(name);
             r.nameLength = static_cast<std::uint32_t>(name.size());
-            id = newRecord(r);
             // Held until every list was offered it, so that no eviction frees
             // it (or its folder) in between.
-            records[id].refs = 1;
+            id = newRecord(r);
         }
         insert(list, rank, id);
     }

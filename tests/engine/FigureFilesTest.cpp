@@ -130,13 +130,16 @@ std::vector<std::string> pathsOf(const std::vector<KeptFile> &files)
     return paths;
 }
 
-// A tree of files with sizes drawn from a few values, so that many tie, of
-// types in mixed case, hidden and read-only ones, written and read at times
-// spread over six years and every half hour.
+// A tree of files with sizes drawn from a few values, so that many tie (and
+// two over 2 GiB differ only in their last bits), of types in mixed case,
+// hidden and read-only ones, written and read at times spread over six years
+// and every half hour.
 void makeRandomTree(const TempTree &tree, unsigned seed, int files)
 {
     std::mt19937 random(seed);
-    const std::int64_t sizes[] = {0, 1, 100, 4096, 5000, 16384, 20000, 70000, 1 << 20, 17 << 20};
+    constexpr std::int64_t kHuge = std::int64_t{1} << 33;
+    const std::int64_t sizes[] = {0,     1,       100,     4096,     5000,     16384,
+                                  20000, 70000,   1 << 20, 17 << 20, kHuge + 1, kHuge + 2};
     const char *types[] = {".txt", ".TXT", ".bin", ".a", "", ".toolong", ".Iso"};
     const char *folders[] = {"", "one", "one/two", "three", "three/four", "five"};
     for (const char *folder : folders)
