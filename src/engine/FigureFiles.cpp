@@ -38,7 +38,9 @@ void FigureFiles::keep(std::string_view directory, const DirectoryEntry &entry,
     // lock only for a file that one of its lists may take. The fixed lists'
     // totals and floors are read from arrays of their own, a few cache lines
     // that stay at hand between the files, where the lists would be many.
-    bool wanted = false;
+    std::array<std::uint8_t, kMostFixedPlaces> places; // the lists whose floor it passed
+    std::uint8_t placeCount = 0;
+    Store::List *typePlace = nullptr;
     const std::atomic<std::int64_t> *floors = s.shared->fixedFloors.data();
     FigureTotal *totals = s.fixedTotals.data();
     s.forEachPlace(
@@ -46,14 +48,16 @@ void FigureFiles::keep(std::string_view directory, const DirectoryEntry &entry,
         [&](std::size_t i, std::int64_t rank) __attribute__((always_inline)) {
             totals[i].files += 1;
             totals[i].bytes += static_cast<double>(rank);
-            wanted = wanted || rank >= floors[i].load(std::memory_order_relaxed);
+            if (rank >= floors[i].load(std::memory_order_relaxed))
+                places[placeCount++] = static_cast<std::uint8_t>(i);
         },
-        [&wanted](Store::List &list, std::int64_t rank) __attribute__((always_inline)) {
+        [&typePlace](Store::List &list, std::int64_t rank) __attribute__((always_inline)) {
             list.total.files += 1;
             list.total.bytes += static_cast<double>(rank);
-            wanted = wanted || rank >= list.shared->load(std::memory_order_relaxed);
+            if (rank >= list.shared->load(std::memory_order_relaxed))
+                typePlace = list.sharedList;
         });
-    if (!wanted)
+    if ((placeCount == 0 && typePlace == nullptr) || s.options.perFigure == 0)
         return;
     // Passed on in batches: the lock is taken once for many files.
     Store::Pending &p = s.pending;
@@ -65,13 +69,18 @@ void FigureFiles::keep(std::string_view directory, const DirectoryEntry &entry,
         p.text.append(directory);
         p.folder.emplace_back(at, static_cast<std::uint32_t>(p.text.size()));
     }
-    Store::Candidate c{entry.creation, entry.lastAccess, entry.lastWrite, facts};
-    c.folder = static_cast<std::uint32_t>(p.folder.size() - 1);
-    c.nameAt = static_cast<std::uint32_t>(p.text.size());
+    const auto nameAt = static_cast<std::uint32_t>(p.text.size());
     p.text.append(entry.name);
-    c.keyAt = static_cast<std::uint32_t>(p.text.size());
-    p.text.append(typeKey);
-    c.end = static_cast<std::uint32_t>(p.text.size());
+    const Store::Candidate c{entry.creation,
+                             entry.lastAccess,
+                             entry.lastWrite,
+                             facts,
+                             static_cast<std::uint32_t>(p.folder.size() - 1),
+                             nameAt,
+                             static_cast<std::uint32_t>(p.text.size()),
+                             placeCount,
+                             places,
+                             typePlace};
     p.files.push_back(c);
     if (p.files.size() >= Store::kPendingBatch)
         s.passOn(p.files.size() >= Store::kPendingMost);
@@ -122,13 +131,8 @@ void FigureFiles::Store::passOn(bool wait)
             const auto bytes = [&p](std::uint32_t from, std::uint32_t end) {
                 return std::string_view(p.text).substr(from, end - from);
             };
-            const std::string_view key = bytes(c.keyAt, c.end);
             const auto &[folderAt, folderEnd] = p.folder[c.folder];
-            to.offer(
-                bytes(folderAt, folderEnd), bytes(c.nameAt, c.keyAt), c.facts, key,
-                c.facts.typed ? to.typeList(key, true) : nullptr, false,
-                [&c](Record &r) { r.set(c.created, c.accessed, c.modified, c.facts); },
-                held[c.folder]);
+            to.offerPassed(c, bytes(folderAt, folderEnd), bytes(c.nameAt, c.end), held[c.folder]);
         }
         const std::uint32_t last = held.back();
         if (last != p.heldFolder) {

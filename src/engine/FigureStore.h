@@ -31,6 +31,10 @@ constexpr std::size_t kSlotLists = kAgeLists + 3 * kAgeBuckets;
 constexpr std::size_t kAttributeLists = kSlotLists + 3 * kTimeSlots;
 constexpr std::size_t kOverhangList = kAttributeLists + kAttributeFigures;
 constexpr std::size_t kFixedLists = kOverhangList + 1;
+// The most fixed lists one file is in: its band, three ages, three half
+// hours, the attributes, the overhang.
+constexpr std::size_t kMostFixedPlaces = 1 + 3 + 3 + kAttributeFigures + 1;
+static_assert(kFixedLists <= 256, "a fixed list's number fits a byte");
 constexpr std::size_t kNoList = static_cast<std::size_t>(-1);
 
 inline std::size_t fixedListOf(const Figure &figure)
@@ -175,8 +179,9 @@ struct FigureFiles::Store
         // apart from the list (whose entries change with every file taken)
         // so that reading it costs them no cache line the lock's holder writes.
         std::atomic<std::int64_t> *published = nullptr;
-        // A walking thread's type list: the same list's floor in the store
-        // the threads share.
+        // A walking thread's type list: the same list in the store the
+        // threads share, and its floor there.
+        List *sharedList = nullptr;
         const std::atomic<std::int64_t> *shared = nullptr;
         const std::string *key = nullptr; // a type's, as the map of types keeps it
     };
@@ -209,8 +214,12 @@ struct FigureFiles::Store
         FileFacts facts;
         std::uint32_t folder = 0;
         std::uint32_t nameAt = 0;
-        std::uint32_t keyAt = 0;
         std::uint32_t end = 0;
+        // The lists whose floor the file passed, so that the shared store
+        // reads no other: the fixed ones by number, and its type's.
+        std::uint8_t placeCount = 0;
+        std::array<std::uint8_t, kMostFixedPlaces> places;
+        List *typeList = nullptr;
     };
     struct Pending
     {
@@ -554,7 +563,9 @@ struct FigureFiles::Store
             typeKeys.emplace_back(key);
             if (shared) {
                 const std::lock_guard hold(*sharedLock);
-                typeLists.back().shared = shared->typeList(key, true)->published;
+                List *there = shared->typeList(key, true);
+                typeLists.back().sharedList = there;
+                typeLists.back().shared = there->published;
             }
         }
         if (short_)
@@ -702,6 +713,24 @@ struct FigureFiles::Store
     // Passes the batch of files on to the shared store; unless `wait`, only
     // if its lock is free at once.
     void passOn(bool wait);
+
+    // A file passed on by a walking thread, offered to the lists it passed.
+    void offerPassed(const Candidate &c, std::string_view folder, std::string_view name,
+                     std::uint32_t folderId)
+    {
+        std::uint32_t id = kNone;
+        const auto fill = [&c](Record &r) { r.set(c.created, c.accessed, c.modified, c.facts); };
+        for (std::size_t k = 0; k < c.placeCount; ++k) {
+            List &list = lists[c.places[k]];
+            const std::int64_t rank = list.byWasted ? c.facts.wasted : c.facts.size;
+            if (rank >= list.floor)
+                take(list, rank, folder, name, id, fill, folderId);
+        }
+        if (c.typeList && c.facts.size >= c.typeList->floor)
+            take(*c.typeList, c.facts.size, folder, name, id, fill, folderId);
+        if (id != kNone)
+            release(id);
+    }
 
     void removeFrom(List &list, std::uint32_t id)
     {
