@@ -11,8 +11,8 @@
 #include "support/Utility.h"
 
 #include <algorithm>
-#include <bit>
 #include <atomic>
+#include <bit>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -205,7 +205,8 @@ struct FigureFiles::Store
     // A walking thread's totals of the fixed lists, until flush() adds them
     // to the lists'.
     std::vector<FigureTotal> fixedTotals;
-    // Files on their way there: their records, folders, names and type keys.
+    // Files on their way there: their times and facts, folders, names, and
+    // the lists whose floor they passed.
     struct Candidate
     {
         FileTime created;
