@@ -8,7 +8,9 @@
 #   - "List all files": the walk that keeps every file of one figure (--all)
 #     against the plain scan;
 #   - peak memory on the generated tree, on a tree of a million files and on
-#     all of / (the root file system), with and without the lists.
+#     all of / (the root file system), with and without the lists;
+#   - the store of the lists alone (vorin-lists-store), on files made up in
+#     memory, against the same files only counted.
 #
 # usage: bench/lists/run.sh [TREE_DIR]   (default /tmp/vorin-walk-bench)
 #   BUILD=dir       the Release core build to use or make (default <repo>/build-bench-walk)
@@ -29,7 +31,7 @@ pairs="${PAIRS:-31}"
 big="${BIG-/tmp/vorin-lists-1m}"
 
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORIN_CORE_ONLY=ON > /dev/null
-cmake --build "$build" --target vorin-report vorin-walk-gen -j 2 > /dev/null
+cmake --build "$build" --target vorin-report vorin-walk-gen vorin-lists-store -j 2 > /dev/null
 report="$build/src/engine/report/vorin-report"
 gen="$build/bench/walk/vorin-walk-gen"
 [ -x /usr/bin/time ] || { echo "need /usr/bin/time (Debian package time)" >&2; exit 1; }
@@ -99,4 +101,6 @@ du -s -x "$tree" > /dev/null # warm
         echo "| 1,000,000 files | $(peak "$report" --json "$big") | $(peak "$report" --files types:.none "$big") |"
     fi
     echo "| all of / | $(peak "$report" --json /) | $(peak "$report" --files types:.none /) |"
+    echo
+    "$build/bench/lists/vorin-lists-store"
 } | tee "${OUT:-/dev/null}"
