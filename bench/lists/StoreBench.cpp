@@ -1,6 +1,6 @@
 // The lists' store alone, without the walk and its system calls around it:
-// the same stream of 100,000 files (sizes and times as the walk's benchmark
-// tree has them) offered to a store that keeps every figure's 200 largest and
+// the same stream of 100,000 files (types, sizes and times as the walk's
+// benchmark tree has them) offered to a store that keeps every figure's 200 largest and
 // to one that only counts (its peer), in alternating rounds. The walk's own
 // benchmark (run.sh) says what the lists cost a scan; this one shows a change
 // to the store itself, which the walk's noise hides below a few per cent.
@@ -8,11 +8,14 @@
 // usage: vorin-lists-store [ROUNDS]   (default 31)
 
 #include "engine/FigureFiles.h"
+#include "support/Utility.h"
+#include "walk/TreeShape.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -21,20 +24,11 @@ using namespace vorin;
 
 namespace {
 
-struct SplitMix64
-{
-    std::uint64_t state;
-    std::uint64_t next()
-    {
-        std::uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    std::uint64_t below(std::uint64_t n) { return next() % n; }
-};
+using bench::fileSize;
+using bench::kExtensions;
+using bench::SplitMix64;
 
-constexpr std::size_t kTypeLines = 20;
+constexpr std::size_t kTypeLines = std::size(kExtensions);
 
 struct File
 {
@@ -48,24 +42,19 @@ struct File
 
 std::vector<File> makeFiles(std::size_t count, std::size_t folders)
 {
-    static const char *const kTypes[kTypeLines] = {".TXT", ".C",  ".H",   ".CPP", ".O",  ".SO",    ".PNG",
-                                         ".JPG", ".DOC", ".PDF", "",    ".HTML", ".JS", ".JSON",
-                                         ".MP3", ".GZ",  ".PY",  ".MD", ".CLASS", ".XML"};
     SplitMix64 random{19980101};
     std::vector<File> files(count);
     for (std::size_t i = 0; i < count; ++i) {
         File &f = files[i];
         f.folder = random.below(folders);
-        f.typeLine = static_cast<int>(random.below(std::size(kTypes)));
-        f.typeKey = kTypes[f.typeLine];
+        f.typeLine = static_cast<int>(random.below(kTypeLines));
+        f.typeKey = asciiUpper(kExtensions[f.typeLine]);
         f.name = "file";
         f.name += std::to_string(i);
         f.name += f.typeKey;
-        const std::uint64_t band = random.below(100);
-        const int bits = band < 55 ? 12 : band < 80 ? 16 : band < 95 ? 20 : 26;
-        f.facts.size = static_cast<std::int64_t>(random.below(std::uint64_t{1} << bits));
+        f.facts.size = fileSize(random);
         f.facts.band = static_cast<std::uint8_t>(sizeBand(f.facts.size));
-        // Accessed and written at any time of six years, all made at once.
+        // Accessed and written at any time of the spread, all made at once.
         const auto age = [&random] { return static_cast<std::uint8_t>(random.below(kAgeBuckets)); };
         const auto slot = [&random] { return static_cast<std::int8_t>(1 + random.below(47)); };
         f.facts.ages = {age(), 0, age()};
