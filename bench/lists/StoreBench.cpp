@@ -8,6 +8,7 @@
 // usage: vorin-lists-store [ROUNDS]   (default 31)
 
 #include "engine/FigureFiles.h"
+#include "engine/Statistics.h"
 #include "support/Utility.h"
 #include "walk/TreeShape.h"
 
@@ -59,7 +60,7 @@ std::vector<File> makeFiles(std::size_t count, std::size_t folders)
         const auto slot = [&random] { return static_cast<std::int8_t>(1 + random.below(47)); };
         f.facts.ages = {age(), 0, age()};
         f.facts.halfHours = {slot(), 20, slot()};
-        f.facts.wasted = (4096 - f.facts.size % 4096) % 4096;
+        f.facts.wasted = wastedBytes(f.facts.size, 4096);
         f.facts.overhangCounted = true;
         f.facts.typed = !f.typeKey.empty();
         f.entry.size = f.facts.size;
@@ -79,16 +80,19 @@ double offerAll(const std::vector<File> &files, const std::vector<std::string> &
 {
     const auto start = std::chrono::steady_clock::now();
     FigureFiles store(KeepOptions{perFigure, std::nullopt});
-    FigureFiles walking = store.emptyLike();
-    std::mutex lock;
-    if (shared)
-        walking.share(store, lock);
-    FigureFiles &to = shared ? walking : store;
-    for (const File &f : files)
-        to.keep(folders[f.folder], f.entry, f.facts, f.typeKey, f.typeLine, kTypeLines);
+    const auto offer = [&](FigureFiles &to) {
+        for (const File &f : files)
+            to.keep(folders[f.folder], f.entry, f.facts, f.typeKey, f.typeLine, kTypeLines);
+    };
     if (shared) {
+        std::mutex lock;
+        FigureFiles walking = store.emptyLike();
+        walking.share(store, lock);
+        offer(walking);
         walking.flush();
         store.merge(walking);
+    } else {
+        offer(store);
     }
     if (store.keptCount() == 0 && perFigure > 0)
         std::abort();
