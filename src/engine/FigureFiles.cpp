@@ -69,19 +69,22 @@ void FigureFiles::keep(std::string_view directory, const DirectoryEntry &entry,
         p.text.append(directory);
         p.folder.emplace_back(at, static_cast<std::uint32_t>(p.text.size()));
     }
-    const auto nameAt = static_cast<std::uint32_t>(p.text.size());
+    // Filled where it lies in the batch, the places a byte at a time as they
+    // were written: a candidate built apart would be copied with wide reads
+    // of narrow writes still on their way to the cache, which stall.
+    Store::Candidate &c = p.files.emplace_back();
+    c.created = entry.creation;
+    c.accessed = entry.lastAccess;
+    c.modified = entry.lastWrite;
+    c.facts = facts;
+    c.folder = static_cast<std::uint32_t>(p.folder.size() - 1);
+    c.nameAt = static_cast<std::uint32_t>(p.text.size());
     p.text.append(entry.name);
-    const Store::Candidate c{entry.creation,
-                             entry.lastAccess,
-                             entry.lastWrite,
-                             facts,
-                             static_cast<std::uint32_t>(p.folder.size() - 1),
-                             nameAt,
-                             static_cast<std::uint32_t>(p.text.size()),
-                             placeCount,
-                             places,
-                             typePlace};
-    p.files.push_back(c);
+    c.end = static_cast<std::uint32_t>(p.text.size());
+    c.placeCount = placeCount;
+    for (std::uint8_t k = 0; k < placeCount; ++k)
+        c.places[k] = places[k];
+    c.typeList = typePlace;
     if (p.files.size() >= Store::kPendingBatch)
         s.passOn(p.files.size() >= Store::kPendingMost);
 }

@@ -381,21 +381,25 @@ struct FigureFiles::Store
         freeFolders.push_back(id);
     }
 
-    // A record held once, by the file on its way through its lists.
-    std::uint32_t newRecord(const Record &r)
+    // A record held once, by the file on its way through its lists, and
+    // its folder with it. The caller fills the record where it lies: built
+    // apart and copied, its narrow fields would be read back as wide ones
+    // before they reached the cache, which the processor cannot forward.
+    std::uint32_t newRecord(std::uint32_t folder)
     {
         ++kept;
-        ++folders[r.folder].refs;
+        ++folders[folder].refs;
+        std::uint32_t id;
         if (!freeRecords.empty()) {
-            const std::uint32_t id = freeRecords.back();
+            id = freeRecords.back();
             freeRecords.pop_back();
-            records[id] = r;
             holders[id] = 1;
-            return id;
+        } else {
+            id = static_cast<std::uint32_t>(records.size());
+            records.emplace_back();
+            holders.push_back(1);
         }
-        records.push_back(r);
-        holders.push_back(1);
-        return static_cast<std::uint32_t>(records.size() - 1);
+        return id;
     }
 
     void release(std::uint32_t id)
@@ -748,14 +752,15 @@ struct FigureFiles::Store
         if (!admits(list, rank, folder, name))
             return;
         if (id == kNone) {
-            Record r;
-            fill(r);
-            r.folder = folderId != kNone ? folderId : folderFor(folder);
-            r.nameAt = addText(name);
-            r.nameLength = static_cast<std::uint32_t>(name.size());
             // Held until every list was offered it, so that no eviction frees
             // it (or its folder) in between.
-            id = newRecord(r);
+            const std::uint32_t folderOfFile = folderId != kNone ? folderId : folderFor(folder);
+            id = newRecord(folderOfFile);
+            Record &r = records[id];
+            fill(r);
+            r.folder = folderOfFile;
+            r.nameAt = addText(name);
+            r.nameLength = static_cast<std::uint32_t>(name.size());
         }
         insert(list, rank, id);
     }
