@@ -130,7 +130,17 @@ void FigureFiles::Store::passOn(bool wait)
                 held.push_back(to.pinFolder(path));
             }
         }
-        for (const Candidate &c : p.files) {
+        // The lists a file goes to are far apart and the walk has long since
+        // pushed them out of the cache: they are fetched two files ahead,
+        // the ends of their entries one file ahead, so that the misses of
+        // the next files overlap the work on this one.
+        const std::size_t count = p.files.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i + 2 < count)
+                to.prefetchLists(p.files[i + 2]);
+            if (i + 1 < count)
+                to.prefetchEntries(p.files[i + 1]);
+            const Candidate &c = p.files[i];
             const auto bytes = [&p](std::uint32_t from, std::uint32_t end) {
                 return std::string_view(p.text).substr(from, end - from);
             };

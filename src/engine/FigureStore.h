@@ -769,6 +769,24 @@ struct FigureFiles::Store
     // if its lock is free at once.
     void passOn(bool wait);
 
+    template <typename Visit> void forEachPassed(const Candidate &c, Visit visit)
+    {
+        for (std::size_t k = 0; k < c.placeCount; ++k)
+            visit(lists[c.places[k]]);
+        if (c.typeList)
+            visit(*c.typeList);
+    }
+    void prefetchLists(const Candidate &c)
+    {
+        forEachPassed(c, [](const List &list) { __builtin_prefetch(&list); });
+    }
+    void prefetchEntries(const Candidate &c)
+    {
+        forEachPassed(c, [](const List &list) {
+            __builtin_prefetch(list.entries.data() + list.entries.size(), 1);
+        });
+    }
+
     // A file passed on by a walking thread, offered to the lists it passed.
     void offerPassed(const Candidate &c, std::string_view folder, std::string_view name,
                      std::uint32_t folderId)
