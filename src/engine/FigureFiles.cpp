@@ -295,7 +295,10 @@ std::size_t FigureFiles::memoryUse() const
                         s.records.capacity() * sizeof(Store::Record) +
                         s.folders.capacity() * sizeof(Store::Folder) +
                         (s.freeRecords.capacity() + s.freeFolders.capacity()) * 4 +
-                        s.holders.capacity() * sizeof(std::uint16_t);
+                        s.holders.capacity() * sizeof(std::uint16_t) +
+                        s.pickBuckets.capacity() * sizeof(std::uint16_t) +
+                        s.pickTied.capacity() * sizeof(Store::Entry) +
+                        s.pickGone.capacity() * sizeof(std::uint32_t);
     s.forEveryList([&bytes](const Store::List &list) {
         bytes += sizeof(Store::List) + list.entries.capacity() * sizeof(Store::Entry);
     });

@@ -382,9 +382,8 @@ struct FigureFiles::Store
     }
 
     // A record held once, by the file on its way through its lists, and
-    // its folder with it. The caller fills the record where it lies: built
-    // apart and copied, its narrow fields would be read back as wide ones
-    // before they reached the cache, which the processor cannot forward.
+    // its folder with it. The caller fills the record where it lies (see
+    // the walking thread's candidates in FigureFiles::keep for why).
     std::uint32_t newRecord(std::uint32_t folder)
     {
         ++kept;
@@ -769,6 +768,7 @@ struct FigureFiles::Store
     // if its lock is free at once.
     void passOn(bool wait);
 
+    // The lists whose floor a passed file beat: the fixed ones, then its type's.
     template <typename Visit> void forEachPassed(const Candidate &c, Visit visit)
     {
         for (std::size_t k = 0; k < c.placeCount; ++k)
@@ -793,14 +793,11 @@ struct FigureFiles::Store
     {
         std::uint32_t id = kNone;
         const auto fill = [&c](Record &r) { r.set(c.created, c.accessed, c.modified, c.facts); };
-        for (std::size_t k = 0; k < c.placeCount; ++k) {
-            List &list = lists[c.places[k]];
+        forEachPassed(c, [&](List &list) {
             const std::int64_t rank = list.byWasted ? c.facts.wasted : c.facts.size;
             if (rank >= list.floor)
                 take(list, rank, folder, name, id, fill, folderId);
-        }
-        if (c.typeList && c.facts.size >= c.typeList->floor)
-            take(*c.typeList, c.facts.size, folder, name, id, fill, folderId);
+        });
         if (id != kNone)
             release(id);
     }
